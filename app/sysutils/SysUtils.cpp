@@ -1,0 +1,44 @@
+#include "SysUtils.h"
+
+#include <charconv>
+#include <iostream>
+#include <new>
+#include <utility>
+
+std::string IntToStr(int value) { return std::to_string(value); }
+
+int StrToInt(const std::string& text) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    int value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (first == last || error != std::errc() || end != last)
+        throw Exception("'" + text + "' is not a valid integer value");
+    return value;
+}
+
+namespace {
+
+TMessageSink& messageSink() {
+    static TMessageSink sink;
+    return sink;
+}
+
+} // namespace
+
+void ShowMessage(const std::string& text) {
+    if (messageSink())
+        messageSink()(text);
+    else
+        std::cerr << text << '\n';
+}
+
+TMessageSink SetMessageSink(TMessageSink sink) { return std::exchange(messageSink(), std::move(sink)); }
+
+std::string ErrorText(const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return "There is not enough memory to complete this operation.";
+    return error.what();
+}
