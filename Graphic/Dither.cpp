@@ -71,11 +71,12 @@ public:
             termLow = std::min(termLow, mTerm[static_cast<std::size_t>(n)]);
             termHigh = std::max(termHigh, mTerm[static_cast<std::size_t>(n)]);
         }
-        // Levels outside [lev0, lev3] choose like lev0 or lev3, and no pixel
-        // reaches outside [-termHigh, 765 - termLow]: clamping into the
-        // overlap of the two never changes a choice.
+        // Levels up to lev0 choose like lev0 and levels from lev3 + 1 on like
+        // lev3 + 1 (not lev3 itself: with four equal levels lev3 takes entry
+        // 0), and no pixel reaches outside [-termHigh, 765 - termLow], so
+        // clamping into the overlap of the two never changes a choice.
         mLow = std::max(mList[0].level, -termHigh);
-        mHigh = std::max(mLow, std::min(mList[3].level, kFullLevel - termLow));
+        mHigh = std::max(mLow, std::min(mList[3].level + 1, kFullLevel - termLow));
         if (mHigh - mLow + 1 > kMaxLevelSpan)
             throw Exception("Local contrast reinforcement " + IntToStr(c) + " is outside -20000..20000");
         for (int m = mLow; m <= mHigh; ++m)
