@@ -78,3 +78,18 @@ void CPC_Screen_Layout(const std::uint8_t* packed, std::unique_ptr<std::uint8_t[
 // naming the file and the reason when it cannot be written; an existing file
 // is then left as it was.
 void Write_Raw_File(const std::uint8_t* data, std::size_t count, const std::string& fileName);
+
+// What a file name asks to be saved as: its last three characters, compared
+// case-sensitively, "bmp" for a BMP picture and "scr" for a screen file.
+enum class TSaveFormat { Bmp, Screen, None };
+TSaveFormat Save_Format_Of(const std::string& fileName);
+
+inline constexpr const char* kScreenSizeMessage =
+    "This image hasn't the right dimensions. a .src file must be 320x200.";
+
+// True when result can become a screen file: exactly 320 x 200.
+bool Fits_Screen(const TPicture& result);
+
+// Packs a 320 x 200 four-ink result, lays it out as screen memory and writes
+// the 16384 bytes to fileName. The buffers live only for the call.
+void Save_Screen_File(const TPicture& result, const InkTable& inks, const std::string& fileName);

@@ -1,1 +1,13 @@
-int main() { return 0; }
+#include <QCoreApplication>
+#include <iostream>
+
+#include "CliOptions.h"
+#include "SysUtils.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    // The engine's message box has no window here: it goes to standard error.
+    SetMessageSink([](const std::string& text) { std::cerr << text << '\n'; });
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    return Run_Cli(arguments, std::cout, std::cerr);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "Picture.h"
+
+// What one run of the command-line converter is asked to do.
+struct CliOptions {
+    std::string input;
+    std::string output;
+    InkTable inks{};
+    int brightness = 0;
+    int contrast = 0;
+    int local = 0;
+    bool stretch = false;
+    bool help = false;
+};
+
+// Exit statuses of the converter.
+inline constexpr int kCliOk = 0;
+inline constexpr int kCliFailed = 1;   // a file could not be read or written
+inline constexpr int kCliBadUsage = 2; // an argument is malformed or out of range
+
+// Parses the arguments after the program name. Raises an Exception whose text
+// names the argument and its range when one is malformed.
+CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments);
+
+// The --help text.
+std::string Cli_Usage();
+
+// Runs the converter: load, stretch if asked, map, dither, save by the output
+// name's ending. Messages go to err; returns the exit status.
+int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <sstream>
+
+#include "CliOptions.h"
+#include "Engine.h"
+#include "PictureBuilder.h"
+
+using namespace testing_pictures;
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+CliRun run(const std::vector<std::string>& arguments) {
+    std::ostringstream out, err;
+    const int status = Run_Cli(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// A photograph-like gradient saved as a 24-bit BMP.
+std::string writeInput(const QTemporaryDir& dir, int width, int height, const char* name = "in.bmp") {
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((x * 255) / width, (y * 255) / height, ((x + y) * 7) % 256));
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(image.save(path, "BMP"));
+    return path.toStdString();
+}
+
+QByteArray contentOf(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(CliConvert, ScreenFileOf320x200MatchesTheEngine) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200);
+    const std::string out = dir.filePath("out.scr").toStdString();
+    const CliRun result = run({in, out, "--inks", "0,6,24,26", "--brightness", "40", "--local", "3000"});
+    ASSERT_EQ(result.status, kCliOk) << result.err;
+    const QByteArray written = contentOf(out);
+    ASSERT_EQ(written.size(), kScreenBytes);
+
+    TPicture source, map, picture;
+    source.LoadFromFile(in);
+    Local_Contrast_Map(source, map);
+    InkTable inks;
+    for (int k = 0; k < 4; ++k)
+        Set_Ink_From_Text(inks, k, std::to_string(std::vector<int>{0, 6, 24, 26}[static_cast<std::size_t>(k)]));
+    CPC_Mode1_Dither(source, picture, map, inks, 40, 0, 3000);
+    std::unique_ptr<std::uint8_t[]> packed, screen;
+    CPC_Mode1_Convert(picture, packed, inks);
+    CPC_Screen_Layout(packed.get(), screen);
+    EXPECT_EQ(written, QByteArray(reinterpret_cast<const char*>(screen.get()), kScreenBytes));
+}
+
+TEST(CliConvert, BmpOutputIsTheDitheredResultAtTheInputSize) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 33, 17);
+    const std::string out = dir.filePath("out.bmp").toStdString();
+    ASSERT_EQ(run({in, out, "--stretch", "--contrast", "-50"}).status, kCliOk);
+    TPicture source, map, expected, written;
+    source.LoadFromFile(in);
+    Stretch_Palette(&source);
+    Local_Contrast_Map(source, map);
+    InkTable inks;
+    Reset_Ink_Table(inks);
+    CPC_Mode1_Dither(source, expected, map, inks, 0, -50, 0);
+    written.LoadFromFile(out);
+    written.SetPixelFormat(TPixelFormat::pf24bit);
+    EXPECT_EQ(rows(written), rows(expected));
+}
+
+TEST(CliConvert, WrongSizeForAScreenFileFailsAndWritesNothing) {
+    QTemporaryDir dir;
+    for (auto [w, h] : {std::pair{320, 199}, {321, 200}}) {
+        const std::string in = writeInput(dir, w, h);
+        const std::string out = dir.filePath("out.scr").toStdString();
+        const CliRun result = run({in, out});
+        EXPECT_EQ(result.status, kCliFailed);
+        EXPECT_NE(result.err.find(kScreenSizeMessage), std::string::npos) << result.err;
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+    }
+}
+
+TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 8, 8);
+    const std::string out = dir.filePath("o.bmp").toStdString();
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* mentions;
+    };
+    const std::vector<Case> cases = {
+        {{in, out, "--brightness", "551"}, "--brightness must be from -550 to 550"},
+        {{in, out, "--contrast", "x"}, "--contrast takes a whole number from -370 to 370"},
+        {{in, out, "--local", "-20001"}, "--local must be from -20000 to 20000"},
+        {{in, out, "--inks", "0,1,2"}, "--inks takes four colour numbers"},
+        {{in, out, "--inks", "0,1,2,27"}, "ink 3"},
+        {{in, out, "--inks"}, "--inks needs a value"},
+        {{in, out, "--sharpen"}, "unknown option --sharpen"},
+        {{in}, "expected an input BMP file and an output file"},
+        {{in, dir.filePath("o.SCR").toStdString()}, "must end in \"bmp\""},
+        {{in, dir.filePath("o.dat").toStdString()}, "must end in \"bmp\""},
+    };
+    for (const Case& c : cases) {
+        const CliRun result = run(c.arguments);
+        EXPECT_EQ(result.status, kCliBadUsage) << c.mentions;
+        EXPECT_NE(result.err.find(c.mentions), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"in.bmp"}) << "nothing written";
+}
+
+TEST(CliArguments, BadInputFileExitsWith1AndWritesNothing) {
+    QTemporaryDir dir;
+    const QString bad = dir.filePath("bad.bmp");
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("BM this is not a picture");
+    file.close();
+    const std::string out = dir.filePath("out.bmp").toStdString();
+    for (const std::string& in : {bad.toStdString(), dir.filePath("missing.bmp").toStdString()}) {
+        const CliRun result = run({in, out});
+        EXPECT_EQ(result.status, kCliFailed);
+        EXPECT_NE(result.err.find(in), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+}
+
+TEST(CliProgram, RunsEndToEndAsAProcess) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200);
+    QProcess process;
+    process.start(TINTORA_CLI_PATH, {QString::fromStdString(in), dir.filePath("p.scr")});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(QFileInfo(dir.filePath("p.scr")).size(), kScreenBytes);
+
+    process.start(TINTORA_CLI_PATH, {"--help"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardOutput().contains("--inks N,N,N,N"));
+}
