@@ -13,7 +13,7 @@ using ChannelBytes = std::array<std::uint8_t, 3>;
 // per-lane minimum and maximum vectorise and fold into channels at the end.
 constexpr std::size_t kLanes = 48;
 
-void channelRange(const std::uint8_t* row, std::size_t bytes, ChannelBytes& lowest, ChannelBytes& highest) {
+void channelRange(const std::uint8_t* __restrict row, std::size_t bytes, ChannelBytes& lowest, ChannelBytes& highest) {
     std::uint8_t low[kLanes];
     std::uint8_t high[kLanes];
     std::memset(low, 255, kLanes);
@@ -21,8 +21,9 @@ void channelRange(const std::uint8_t* row, std::size_t bytes, ChannelBytes& lowe
     std::size_t j = 0;
     for (; j + kLanes <= bytes; j += kLanes)
         for (std::size_t i = 0; i < kLanes; ++i) {
-            low[i] = std::min(low[i], row[j + i]);
-            high[i] = std::max(high[i], row[j + i]);
+            const std::uint8_t v = row[j + i];
+            low[i] = v < low[i] ? v : low[i];
+            high[i] = v > high[i] ? v : high[i];
         }
     for (std::size_t i = 0; i < kLanes; ++i) {
         lowest[i % 3] = std::min(lowest[i % 3], low[i]);
@@ -34,16 +35,30 @@ void channelRange(const std::uint8_t* row, std::size_t bytes, ChannelBytes& lowe
     }
 }
 
-// v -> (v - minimum) x 255 / range for every byte value; a channel with a
-// single value (range 0) is left as it is.
-std::array<std::uint8_t, 256> stretchTable(std::uint8_t minimum, std::uint8_t maximum) {
-    std::array<std::uint8_t, 256> table{};
-    const int range = maximum - minimum;
-    for (int v = 0; v < 256; ++v)
-        table[static_cast<std::size_t>(v)] =
-            range == 0 || v < minimum ? static_cast<std::uint8_t>(v)
-                                      : static_cast<std::uint8_t>(std::min(255, (v - minimum) * 255 / range));
-    return table;
+// (v - minimum) x 255 / range computed as (v - minimum) x factor >> 16 with
+// factor = 255 x 65536 / range + 1: for v from minimum to maximum the excess
+// over the true quotient stays below 1 / range, so the truncated result is
+// exact. A channel with a single value (range 0) keeps its values.
+struct ChannelStretch {
+    std::uint32_t minimum;
+    std::uint32_t factor;
+};
+
+ChannelStretch channelStretch(std::uint8_t minimum, std::uint8_t maximum) {
+    const std::uint32_t range = static_cast<std::uint32_t>(maximum - minimum);
+    if (range == 0)
+        return {0, 1u << 16};
+    return {minimum, 255u * 65536u / range + 1u};
+}
+
+void stretchRow(std::uint8_t* __restrict row, std::size_t bytes, const std::uint32_t* __restrict minimum,
+                const std::uint32_t* __restrict factor) {
+    std::size_t j = 0;
+    for (; j + kLanes <= bytes; j += kLanes)
+        for (std::size_t i = 0; i < kLanes; ++i)
+            row[j + i] = static_cast<std::uint8_t>(((row[j + i] - minimum[i]) * factor[i]) >> 16);
+    for (std::size_t i = 0; j < bytes; ++j, ++i)
+        row[j] = static_cast<std::uint8_t>(((row[j] - minimum[i]) * factor[i]) >> 16);
 }
 
 } // namespace
@@ -67,18 +82,18 @@ unsigned Stretch_Palette(TPicture* picture) {
         channelRange(row, rowBytes, lowest, highest);
     }
 
-    const auto blue = stretchTable(lowest[0], highest[0]);
-    const auto green = stretchTable(lowest[1], highest[1]);
-    const auto red = stretchTable(lowest[2], highest[2]);
+    std::uint32_t minimum[kLanes];
+    std::uint32_t factor[kLanes];
+    for (std::size_t i = 0; i < kLanes; ++i) {
+        const ChannelStretch stretch = channelStretch(lowest[i % 3], highest[i % 3]);
+        minimum[i] = stretch.minimum;
+        factor[i] = stretch.factor;
+    }
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = picture->GetScanline(y);
         if (!row)
             return kStretchRowMissingSecondPass;
-        for (std::size_t j = 0; j < rowBytes; j += 3) {
-            row[j] = blue[row[j]];
-            row[j + 1] = green[row[j + 1]];
-            row[j + 2] = red[row[j + 2]];
-        }
+        stretchRow(row, rowBytes, minimum, factor);
     }
     return kStretchDone;
 }

@@ -148,3 +148,19 @@ TEST(CopyPicture, StretchOnThenOffRestoresTheSource) {
     Copy_Picture(source, backup);
     EXPECT_EQ(rows(source), original);
 }
+
+TEST(StretchPalette, EveryRangeGivesTheTruncatedQuotient) {
+    // Every (minimum, maximum) pair in the blue channel, every value between.
+    for (int low = 0; low < 256; ++low)
+        for (int high = low + 1; high < 256; ++high) {
+            TPicture picture;
+            picture.SetWidth(high - low + 1);
+            picture.SetHeight(1);
+            for (int v = low; v <= high; ++v)
+                setPixel(picture, v - low, 0, static_cast<std::uint8_t>(v), 0, 255);
+            ASSERT_EQ(Stretch_Palette(&picture), kStretchDone);
+            for (int v = low; v <= high; ++v)
+                ASSERT_EQ(picture.GetScanline(0)[3 * (v - low)], (v - low) * 255 / (high - low))
+                    << "range " << low << ".." << high << " value " << v;
+        }
+}

@@ -1,0 +1,111 @@
+// Engine timings beside a baseline measured in the same run: a plain copy of
+// the same rows of the same picture, source rows into result rows.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+#include "Engine.h"
+
+namespace {
+
+// Smooth gradients with a little noise: the kind of picture people convert.
+TPicture photoLike(int width, int height) {
+    TPicture picture;
+    picture.SetWidth(width);
+    picture.SetHeight(height);
+    std::mt19937 generator(7);
+    std::uniform_int_distribution<int> noise(-12, 12);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = picture.GetScanline(y);
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int base = (x * (80 + 60 * c)) / width + (y * (170 - 50 * c)) / height;
+                row[3 * x + c] = static_cast<std::uint8_t>(std::clamp(base + noise(generator), 0, 255));
+            }
+    }
+    return picture;
+}
+
+struct Pictures {
+    TPicture source, map, result;
+    InkTable inks{};
+    explicit Pictures(const benchmark::State& state) : source(photoLike(static_cast<int>(state.range(0)),
+                                                                        static_cast<int>(state.range(1)))) {
+        Reset_Ink_Table(inks);
+        Local_Contrast_Map(source, map);
+        CPC_Mode1_Dither(source, result, map, inks, 0, 0, 0);
+    }
+};
+
+void setBytes(benchmark::State& state, const TPicture& picture) {
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * picture.GetWidth() * picture.GetHeight() * 3);
+}
+
+void BM_BaselineRowCopy(benchmark::State& state) {
+    Pictures p(state);
+    const TPicture& source = p.source;
+    const std::size_t bytes = static_cast<std::size_t>(source.GetWidth()) * 3;
+    for (auto _ : state) {
+        for (int y = 0; y < source.GetHeight(); ++y)
+            std::memcpy(p.result.GetScanline(y), source.GetScanline(y), bytes);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, source);
+}
+
+void BM_Dither(benchmark::State& state) {
+    Pictures p(state);
+    const int local = static_cast<int>(state.range(2));
+    for (auto _ : state) {
+        CPC_Mode1_Dither(p.source, p.result, p.map, p.inks, 40, -30, local);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, p.source);
+}
+
+void BM_LocalContrastMap(benchmark::State& state) {
+    Pictures p(state);
+    for (auto _ : state) {
+        Local_Contrast_Map(p.source, p.map);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, p.source);
+}
+
+void BM_StretchPalette(benchmark::State& state) {
+    Pictures p(state);
+    for (auto _ : state) {
+        Stretch_Palette(&p.source);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, p.source);
+}
+
+void BM_ConvertAndLayout(benchmark::State& state) {
+    Pictures p(state);
+    for (auto _ : state) {
+        std::unique_ptr<std::uint8_t[]> packed, screen;
+        CPC_Mode1_Convert(p.result, packed, p.inks);
+        if (Fits_Screen(p.result))
+            CPC_Screen_Layout(packed.get(), screen);
+        benchmark::DoNotOptimize(packed.get());
+    }
+    setBytes(state, p.source);
+}
+
+void sizes(benchmark::internal::Benchmark* b) { b->Args({320, 200})->Args({4000, 3000})->Unit(benchmark::kMicrosecond); }
+void sizesAndLocal(benchmark::internal::Benchmark* b) {
+    b->Args({320, 200, 0})->Args({4000, 3000, 0})->Args({4000, 3000, 20000})->Unit(benchmark::kMicrosecond);
+}
+
+} // namespace
+
+BENCHMARK(BM_BaselineRowCopy)->Apply(sizes);
+BENCHMARK(BM_Dither)->Apply(sizesAndLocal);
+BENCHMARK(BM_LocalContrastMap)->Apply(sizes);
+BENCHMARK(BM_StretchPalette)->Apply(sizes);
+BENCHMARK(BM_ConvertAndLayout)->Apply(sizes);
+
+BENCHMARK_MAIN();
