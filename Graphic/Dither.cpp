@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
 #include "SysUtils.h"
 
@@ -60,55 +61,69 @@ int chooseEntry(const std::array<WorkingInk, 4>& list, int m, int threshold) {
 // Threshold matrix, by row parity then column parity.
 constexpr int kThreshold[2][2] = {{1, 4}, {3, 2}};
 
-// Everything a pixel needs, worked out once per call: the local term for each
-// map sum, and the chosen entry for each reachable level and threshold.
+// Everything a pixel needs, worked out once per call: for each map sum the
+// shift it gives a pixel's level (as an index into the level range), and for
+// each threshold and reachable level the colour chosen, packed B, G, R.
 class DitherTables {
 public:
-    DitherTables(const InkTable& inks, int a, int b, int c) : mList(sortedInks(inks, a, b)) {
+    void prepare(const InkTable& inks, int a, int b, int c) {
+        const std::array<WorkingInk, 4> list = sortedInks(inks, a, b);
+        std::array<int, kMapSumCount> term;
         int termLow = 0, termHigh = 0;
-        for (int n = 0; n < kMapSumCount; ++n) {
-            mTerm[static_cast<std::size_t>(n)] = (n - kNeutralMapSum) * c / kNeutralMapSum;
-            termLow = std::min(termLow, mTerm[static_cast<std::size_t>(n)]);
-            termHigh = std::max(termHigh, mTerm[static_cast<std::size_t>(n)]);
+        for (std::size_t n = 0; n < kMapSumCount; ++n) {
+            term[n] = (static_cast<int>(n) - kNeutralMapSum) * c / kNeutralMapSum;
+            termLow = std::min(termLow, term[n]);
+            termHigh = std::max(termHigh, term[n]);
         }
         // Levels up to lev0 choose like lev0 and levels from lev3 + 1 on like
         // lev3 + 1 (not lev3 itself: with four equal levels lev3 takes entry
         // 0), and no pixel reaches outside [-termHigh, 765 - termLow], so
         // clamping into the overlap of the two never changes a choice.
-        mLow = std::max(mList[0].level, -termHigh);
-        mHigh = std::max(mLow, std::min(mList[3].level + 1, kFullLevel - termLow));
-        if (mHigh - mLow + 1 > kMaxLevelSpan)
+        const int low = std::max(list[0].level, -termHigh);
+        const int high = std::max(low, std::min(list[3].level + 1, kFullLevel - termLow));
+        if (high - low + 1 > kMaxLevelSpan)
             throw Exception("Local contrast reinforcement " + IntToStr(c) + " is outside -20000..20000");
-        for (int m = mLow; m <= mHigh; ++m)
-            for (int threshold = 1; threshold <= 4; ++threshold)
-                mChoice[static_cast<std::size_t>(m - mLow) * 4 + static_cast<std::size_t>(threshold - 1)] =
-                    static_cast<std::uint8_t>(chooseEntry(mList, m, threshold));
+        mLast = high - low;
+        for (std::size_t n = 0; n < kMapSumCount; ++n)
+            mShift[n] = -term[n] - low;
+        for (int threshold = 1; threshold <= 4; ++threshold) {
+            std::uint32_t* colours = mColour[static_cast<std::size_t>(threshold - 1)].data();
+            for (int m = low; m <= high; ++m) {
+                const WorkingInk& ink = list[static_cast<std::size_t>(chooseEntry(list, m, threshold))];
+                colours[m - low] = ink.bgr[0] | ink.bgr[1] << 8 | static_cast<std::uint32_t>(ink.bgr[2]) << 16;
+            }
+        }
     }
 
     void row(const std::uint8_t* __restrict src, const std::uint8_t* __restrict map, std::uint8_t* __restrict out,
              int width, int y) const {
-        const int evenColumn = kThreshold[y & 1][0] - 1;
-        const int oddColumn = kThreshold[y & 1][1] - 1;
-        for (int x = 0; x < width; ++x, src += 3, map += 3, out += 3) {
-            const int s = src[0] + src[1] + src[2];
-            const int n = map[0] + map[1] + map[2];
-            const int m = std::clamp(s - mTerm[static_cast<std::size_t>(n)], mLow, mHigh);
-            const int column = (x & 1) ? oddColumn : evenColumn;
-            const WorkingInk& ink =
-                mList[mChoice[static_cast<std::size_t>(m - mLow) * 4 + static_cast<std::size_t>(column)]];
-            out[0] = ink.bgr[0];
-            out[1] = ink.bgr[1];
-            out[2] = ink.bgr[2];
+        const std::uint32_t* even = mColour[static_cast<std::size_t>(kThreshold[y & 1][0] - 1)].data();
+        const std::uint32_t* odd = mColour[static_cast<std::size_t>(kThreshold[y & 1][1] - 1)].data();
+        int x = 0;
+        for (; x + 1 < width; x += 2, src += 6, map += 6, out += 6) {
+            pixel(src, map, out, even);
+            pixel(src + 3, map + 3, out + 3, odd);
         }
+        if (x < width)
+            pixel(src, map, out, even);
     }
 
 private:
-    std::array<WorkingInk, 4> mList;
-    std::array<int, kMapSumCount> mTerm{};
-    int mLow = 0;
-    int mHigh = 0;
-    // Filled only from 0 to (mHigh - mLow + 1) x 4; no allocation per call.
-    std::array<std::uint8_t, static_cast<std::size_t>(kMaxLevelSpan) * 4> mChoice;
+    void pixel(const std::uint8_t* src, const std::uint8_t* map, std::uint8_t* out,
+               const std::uint32_t* colours) const {
+        const int s = src[0] + src[1] + src[2];
+        const int n = map[0] + map[1] + map[2];
+        const std::uint32_t colour = colours[std::clamp(s + mShift[static_cast<std::size_t>(n)], 0, mLast)];
+        out[0] = static_cast<std::uint8_t>(colour);
+        out[1] = static_cast<std::uint8_t>(colour >> 8);
+        out[2] = static_cast<std::uint8_t>(colour >> 16);
+    }
+
+    std::array<int, kMapSumCount> mShift;
+    int mLast = 0;
+    // Per threshold; filled only up to mLast. Kept out of the heap so a call
+    // allocates nothing.
+    std::array<std::array<std::uint32_t, kMaxLevelSpan>, 4> mColour;
 };
 
 } // namespace
@@ -124,8 +139,11 @@ void CPC_Mode1_Dither(TPicture& source, TPicture& result, const TPicture& map, c
     if (width == 0 || height == 0)
         return;
 
-    const DitherTables tables(inks, a, b, c);
+    // About 650 KB of tables: too much for the stack of a GUI thread, and
+    // rebuilt completely by every call, so one per thread is kept.
+    thread_local const std::unique_ptr<DitherTables> tables = std::make_unique<DitherTables>();
+    tables->prepare(inks, a, b, c);
     const TPicture& src = source;
     for (int y = 0; y < height; ++y)
-        tables.row(src.GetScanline(y), map.GetScanline(y), result.GetScanline(y), width, y);
+        tables->row(src.GetScanline(y), map.GetScanline(y), result.GetScanline(y), width, y);
 }
