@@ -86,6 +86,7 @@ public:
         mLast = high - low;
         for (std::size_t n = 0; n < kMapSumCount; ++n)
             mShift[n] = -term[n] - low;
+        mMapMatters = termLow != termHigh;
         for (int threshold = 1; threshold <= 4; ++threshold) {
             std::uint32_t* colours = mColour[static_cast<std::size_t>(threshold - 1)].data();
             for (int m = low; m <= high; ++m) {
@@ -97,28 +98,40 @@ public:
 
     void row(const std::uint8_t* __restrict src, const std::uint8_t* __restrict map, std::uint8_t* __restrict out,
              int width, int y) const {
+        if (mMapMatters)
+            rowOf<true>(src, map, out, width, y);
+        else
+            rowOf<false>(src, map, out, width, y);
+    }
+
+private:
+    // Without a local term (c = 0, or every shift equal) the map need not be read.
+    template <bool kReadMap>
+    void rowOf(const std::uint8_t* __restrict src, const std::uint8_t* __restrict map, std::uint8_t* __restrict out,
+               int width, int y) const {
         const std::uint32_t* even = mColour[static_cast<std::size_t>(kThreshold[y & 1][0] - 1)].data();
         const std::uint32_t* odd = mColour[static_cast<std::size_t>(kThreshold[y & 1][1] - 1)].data();
         int x = 0;
         for (; x + 1 < width; x += 2, src += 6, map += 6, out += 6) {
-            pixel(src, map, out, even);
-            pixel(src + 3, map + 3, out + 3, odd);
+            pixel<kReadMap>(src, map, out, even);
+            pixel<kReadMap>(src + 3, map + 3, out + 3, odd);
         }
         if (x < width)
-            pixel(src, map, out, even);
+            pixel<kReadMap>(src, map, out, even);
     }
 
-private:
+    template <bool kReadMap>
     void pixel(const std::uint8_t* src, const std::uint8_t* map, std::uint8_t* out,
                const std::uint32_t* colours) const {
         const int s = src[0] + src[1] + src[2];
-        const int n = map[0] + map[1] + map[2];
-        const std::uint32_t colour = colours[std::clamp(s + mShift[static_cast<std::size_t>(n)], 0, mLast)];
+        const int shift = kReadMap ? mShift[static_cast<std::size_t>(map[0] + map[1] + map[2])] : mShift[0];
+        const std::uint32_t colour = colours[std::clamp(s + shift, 0, mLast)];
         out[0] = static_cast<std::uint8_t>(colour);
         out[1] = static_cast<std::uint8_t>(colour >> 8);
         out[2] = static_cast<std::uint8_t>(colour >> 16);
     }
 
+    bool mMapMatters = false;
     std::array<int, kMapSumCount> mShift;
     int mLast = 0;
     // Per threshold; filled only up to mLast. Kept out of the heap so a call
