@@ -1,13 +1,17 @@
 #include "Picture.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <span>
 
+#include "BmpReader.h"
 #include "RawFile.h"
 #include "SysUtils.h"
 
@@ -19,6 +23,9 @@ QImage::Format storageFormat(TPixelFormat format, const QImage* previous) {
     return previous->format();
 }
 
+// Qt refuses images above its allocation limit; 100 megapixels at 4 bytes each must fit.
+constexpr int kQtAllocationLimitMegabytes = 1024;
+
 [[noreturn]] void outOfMemory(int width, int height) {
     throw Exception("Not enough memory for a picture of " + IntToStr(width) + " x " + IntToStr(height) +
                     " pixels");
@@ -26,6 +33,51 @@ QImage::Format storageFormat(TPixelFormat format, const QImage* previous) {
 
 [[noreturn]] void cannotLoad(const std::string& fileName, const std::string& reason) {
     throw Exception("Cannot load \"" + fileName + "\": " + reason);
+}
+
+// Hands the reader the rows of a picture sized as the file declares.
+class PictureRows final : public BmpRowTarget {
+  public:
+    explicit PictureRows(TPicture& picture) : mPicture(picture) {}
+    void bmpSize(int width, int height) override {
+        mPicture.SetWidth(width);
+        mPicture.SetHeight(height);
+    }
+    std::uint8_t* bmpRow(int y) override { return mPicture.GetScanline(y); }
+
+  private:
+    TPicture& mPicture;
+};
+
+// A PNG or JPEG stream carried inside a bitmap file, decoded by Qt's reader
+// once its declared size is known to be within the limit. Raises BmpError.
+TPicture decodeEmbedded(const QByteArray& file, const BmpEmbedded& embedded) {
+    const bool png = embedded.kind == BmpEmbeddedKind::Png;
+    const char* const format = png ? "png" : "jpeg";
+    const std::string what = png ? "PNG" : "JPEG";
+    const QByteArray stream = QByteArray::fromRawData(file.constData() + embedded.offset,
+                                                      static_cast<qsizetype>(embedded.length));
+    QBuffer buffer;
+    buffer.setData(stream);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    if (!size.isValid())
+        throw BmpError("the embedded " + what + " picture is unreadable (" +
+                       reader.errorString().toStdString() + ")");
+    if (static_cast<long long>(size.width()) * size.height() > kMaxPicturePixels)
+        throw BmpError("the embedded " + what + " picture's size " + IntToStr(size.width()) +
+                       " x " + IntToStr(size.height()) + " exceeds the 100-megapixel limit");
+    QImageReader::setAllocationLimit(kQtAllocationLimitMegabytes);
+    QImage image;
+    if (!image.loadFromData(stream, format))
+        throw BmpError("the embedded " + what + " picture cannot be decoded");
+    QImage converted = image.convertToFormat(QImage::Format_BGR888);
+    if (converted.isNull())
+        outOfMemory(image.width(), image.height());
+    TPicture picture;
+    picture.Assign(converted);
+    return picture;
 }
 
 } // namespace
@@ -112,16 +164,32 @@ void TPicture::LoadFromFile(const std::string& fileName) {
     if (!info.isReadable())
         cannotLoad(fileName, "permission to read it was denied");
 
-    QImageReader::setAllocationLimit(1024);
-    QImageReader reader(path, "bmp");
-    const QSize declared = reader.size();
-    if (declared.isValid() && static_cast<long long>(declared.width()) * declared.height() > kMaxPicturePixels)
-        cannotLoad(fileName, "declared size " + IntToStr(declared.width()) + " x " + IntToStr(declared.height()) +
-                                 " exceeds the 100-megapixel limit");
-    QImage image;
-    if (!reader.read(&image))
-        cannotLoad(fileName, "it is not a readable BMP picture (" + reader.errorString().toStdString() + ")");
-    Assign(image);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        cannotLoad(fileName, file.errorString().toStdString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        cannotLoad(fileName, file.errorString().toStdString());
+    file.close();
+
+    // Decoded into a picture of its own first, so a failure leaves this one as it was.
+    TPicture loaded;
+    try {
+        PictureRows rows(loaded);
+        const BmpLayout layout =
+            decodeBmp(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                static_cast<std::size_t>(bytes.size())),
+                      rows);
+        if (layout.embedded.kind != BmpEmbeddedKind::None)
+            loaded = decodeEmbedded(bytes, layout.embedded);
+    } catch (const BmpError& error) {
+        cannotLoad(fileName, error.what());
+    } catch (const Exception& error) {
+        cannotLoad(fileName, error.what());
+    } catch (const std::bad_alloc&) {
+        cannotLoad(fileName, "there is not enough memory to read it");
+    }
+    *this = std::move(loaded);
 }
 
 void TPicture::SaveToFile(const std::string& fileName) const {

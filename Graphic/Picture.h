@@ -7,9 +7,9 @@
 
 class QImage;
 
-// How a picture's pixels are stored. Pictures made by the program are 24-bit
-// from the start; a picture loaded from a file may keep another layout until
-// it is made 24-bit.
+// How a picture's pixels are stored. Pictures made by the program and loaded
+// from files are 24-bit; one taken over from another image (Assign) keeps
+// that image's layout until it is made 24-bit.
 enum class TPixelFormat { pfDevice, pf24bit };
 
 // A rectangular picture. Once made 24-bit, row y (0 is the top) holds width x 3

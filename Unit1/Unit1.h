@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+
+#include "Controls.h"
+#include "Dialogs.h"
+#include "Events.h"
+#include "Forms.h"
+#include "Picture.h"
+#include "ui_Unit1.h"
+
+// The main window: the tool strip (file, zoom, stretch and About buttons, the
+// four ink swatches, the three modifier sliders) above the scrolling result.
+// The working pictures live in the picture views: Image1 the source, Image7
+// its local-contrast map, Image2 the result. The hidden spin box CSpinEdit1
+// holds the zoom (its value) and whether a picture is loaded (its enabled
+// flag); Panel2's inner bevel holds whether the stretch is on (lowered).
+class TForm1 : public TForm, public Ui::TForm1 {
+    Q_OBJECT
+  public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    TOpenPictureDialog OpenPictureDialog1;
+    TSaveDialog SaveDialog1;
+
+    // The four inks of the conversion, owned by the window.
+    InkTable Inks;
+    // The unstretched source, exactly while the stretch is on.
+    std::unique_ptr<TPicture> StretchBackup;
+
+    void FormShow(TObject* Sender);
+    void SpeedButton1Click(TObject* Sender);
+    void SpeedButton5Click(TObject* Sender);
+    void Panel2Click(TObject* Sender);
+    void Image4Click(TObject* Sender);
+    void SpeedButton2Click(TObject* Sender);
+    void SpeedButton3Click(TObject* Sender);
+    void SpeedButton4Click(TObject* Sender);
+    void CSpinEdit1Change(TObject* Sender);
+    void TrackBar1Change(TObject* Sender);
+    void TrackBar3Change(TObject* Sender);
+    void Button2Click(TObject* Sender);
+    void Button3Click(TObject* Sender);
+    void Button4Click(TObject* Sender);
+    void Button5Click(TObject* Sender);
+
+  private:
+    void setUpDialogs();
+    void bindEvents();
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,441 @@
+#include "Controls.h"
+
+#include <algorithm>
+
+#include <QChildEvent>
+#include <QCoreApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QScrollBar>
+#include <QStyleFactory>
+#include <QStyleOptionSlider>
+
+QColor ToQColor(const TColor& colour) {
+    return QColor(colour.r, colour.g, colour.b);
+}
+
+TColor FromQColor(const QColor& colour) {
+    return TColor{static_cast<std::uint8_t>(colour.red()),
+                  static_cast<std::uint8_t>(colour.green()),
+                  static_cast<std::uint8_t>(colour.blue())};
+}
+
+void AlignChildren(QWidget* parent, const QRect& clientRect) {
+    QRect free = clientRect;
+    QWidget* client = nullptr;
+    for (QObject* object : parent->children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (!child || child->isWindow() || child->isHidden())
+            continue;
+        const QString align = child->property("Align").toString();
+        if (align == QLatin1String("alTop")) {
+            child->setGeometry(free.left(), free.top(), free.width(), child->height());
+            free.setTop(free.top() + child->height());
+        } else if (align == QLatin1String("alBottom")) {
+            child->setGeometry(free.left(), free.bottom() + 1 - child->height(), free.width(),
+                               child->height());
+            free.setBottom(free.bottom() - child->height());
+        } else if (align == QLatin1String("alClient")) {
+            client = child;
+        }
+    }
+    if (client)
+        client->setGeometry(free.left(), free.top(), std::max(0, free.width()),
+                            std::max(0, free.height()));
+}
+
+// ---- TLabel ----
+
+TLabel::TLabel(QWidget* parent) : QLabel(parent) {
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+std::string TLabel::GetText() const {
+    return text().toStdString();
+}
+
+void TLabel::SetText(const std::string& text) {
+    setText(QString::fromStdString(text));
+}
+
+// ---- TShape ----
+
+void TBrush::SetColor(const TColor& colour) {
+    mColor = colour;
+    if (mOwner)
+        mOwner->update();
+}
+
+TShape::TShape(QWidget* parent) : QWidget(parent), Brush(&mBrush), mBrush(this) {}
+
+void TShape::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(Qt::black);
+    painter.setBrush(ToQColor(mBrush.GetColor()));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+// ---- TPanel ----
+
+TPanel::TPanel(QWidget* parent) : QFrame(parent) {
+    setFrameShape(QFrame::NoFrame);
+}
+
+void TPanel::SetBevelOuter(TBevelCut cut) {
+    mBevelOuter = cut;
+    AlignChildren(this, ClientRect());
+    update();
+}
+
+void TPanel::SetBevelInner(TBevelCut cut) {
+    mBevelInner = cut;
+    AlignChildren(this, ClientRect());
+    update();
+}
+
+void TPanel::SetColor(const TColor& colour) {
+    setColorProperty(ToQColor(colour));
+}
+
+void TPanel::setColorProperty(const QColor& colour) {
+    mColor = colour;
+    update();
+}
+
+void TPanel::SetCaption(const std::string& caption) {
+    setCaptionProperty(QString::fromStdString(caption));
+}
+
+void TPanel::setCaptionProperty(const QString& caption) {
+    mCaption = caption;
+    update();
+}
+
+int TPanel::bevelWidth() const {
+    return (mBevelOuter != bvNone ? 1 : 0) + (mBevelInner != bvNone ? 1 : 0);
+}
+
+QRect TPanel::ClientRect() const {
+    const int inset = bevelWidth();
+    return rect().adjusted(inset, inset, -inset, -inset);
+}
+
+namespace {
+
+// One pixel of bevel around r: raised is light at the top and left, dark at
+// the bottom and right; lowered is the other way round.
+void drawBevel(QPainter& painter, const QRect& r, TPanel::TBevelCut cut, const QPalette& palette) {
+    if (cut == TPanel::bvNone)
+        return;
+    const QColor light = palette.color(QPalette::Light);
+    const QColor dark = palette.color(QPalette::Dark);
+    const QColor topLeft = cut == TPanel::bvRaised ? light : dark;
+    const QColor bottomRight = cut == TPanel::bvRaised ? dark : light;
+    painter.setPen(topLeft);
+    painter.drawLine(r.topLeft(), r.topRight());
+    painter.drawLine(r.topLeft(), r.bottomLeft());
+    painter.setPen(bottomRight);
+    painter.drawLine(r.bottomLeft(), r.bottomRight());
+    painter.drawLine(r.topRight(), r.bottomRight());
+}
+
+} // namespace
+
+void TPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), mColor.isValid() ? mColor : palette().color(QPalette::Window));
+    QRect r = rect();
+    drawBevel(painter, r, mBevelOuter, palette());
+    if (mBevelOuter != bvNone)
+        r.adjust(1, 1, -1, -1);
+    drawBevel(painter, r, mBevelInner, palette());
+    if (!mCaption.isEmpty()) {
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(ClientRect(), Qt::AlignCenter, mCaption);
+    }
+}
+
+void TPanel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        mPressed = true;
+}
+
+void TPanel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = mPressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    mPressed = false;
+    if (click)
+        emit OnClick();
+}
+
+void TPanel::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    AlignChildren(this, ClientRect());
+}
+
+// ---- TImage ----
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {}
+
+void TImage::SetStretch(bool stretch) {
+    mStretch = stretch;
+    update();
+}
+
+void TImage::SetCenter(bool center) {
+    mCenter = center;
+    update();
+}
+
+void TImage::SetAutoSize(bool autoSize) {
+    mAutoSize = autoSize;
+    applyAutoSize();
+}
+
+void TImage::applyAutoSize() {
+    if (mAutoSize && mPicture.GetWidth() > 0 && mPicture.GetHeight() > 0)
+        resize(mPicture.GetWidth(), mPicture.GetHeight());
+}
+
+void TImage::Refresh() {
+    applyAutoSize();
+    repaint();
+}
+
+void TImage::setPictureResource(const QString& path) {
+    mResource = path;
+    mPicture.Assign(QImage(path));
+    applyAutoSize();
+    update();
+}
+
+void TImage::paintEvent(QPaintEvent* event) {
+    const QImage& image = mPicture.Image();
+    if (image.isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QRect exposed = event->rect() & rect();
+    if (exposed.isEmpty())
+        return;
+    if (!mStretch) {
+        QPoint origin(0, 0);
+        if (mCenter)
+            origin = QPoint((width() - image.width()) / 2, (height() - image.height()) / 2);
+        const QRect source = exposed.translated(-origin) & image.rect();
+        if (!source.isEmpty())
+            painter.drawImage(source.topLeft() + origin, image, source);
+        return;
+    }
+    // Only the source pixels that land in the exposed part are copied and
+    // scaled, so a huge zoomed picture costs what the visible part costs.
+    const long long iw = image.width(), ih = image.height(), vw = width(), vh = height();
+    const int sx0 = static_cast<int>(exposed.left() * iw / vw);
+    const int sy0 = static_cast<int>(exposed.top() * ih / vh);
+    const int sx1 = static_cast<int>(std::min(iw, ((exposed.right() + 1) * iw + vw - 1) / vw));
+    const int sy1 = static_cast<int>(std::min(ih, ((exposed.bottom() + 1) * ih + vh - 1) / vh));
+    if (sx1 <= sx0 || sy1 <= sy0)
+        return;
+    const QRect source(sx0, sy0, sx1 - sx0, sy1 - sy0);
+    const QRectF target(static_cast<double>(sx0) * vw / iw, static_cast<double>(sy0) * vh / ih,
+                        static_cast<double>(source.width()) * vw / iw,
+                        static_cast<double>(source.height()) * vh / ih);
+    painter.drawImage(target, image.copy(source));
+}
+
+void TImage::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        mPressed = true;
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = mPressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    mPressed = false;
+    if (click)
+        emit OnClick();
+}
+
+// ---- TCSpinEdit ----
+
+TCSpinEdit::TCSpinEdit(QWidget* parent) : QSpinBox(parent) {
+    connect(this, &QSpinBox::valueChanged, this, &TCSpinEdit::OnChange);
+}
+
+// ---- TTrackBar ----
+
+namespace {
+
+// Gives one slider its own thumb extent across the groove.
+class ThumbStyle : public QProxyStyle {
+  public:
+    explicit ThumbStyle(int thumbLength) : mThumbLength(thumbLength) {}
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_SliderThickness || metric == PM_SliderControlThickness)
+            return mThumbLength;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+  private:
+    int mThumbLength;
+};
+
+} // namespace
+
+TTrackBar::TTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    setTracking(true);
+    connect(this, &QSlider::valueChanged, this, &TTrackBar::OnChange);
+}
+
+void TTrackBar::SetThumbLength(int length) {
+    mThumbLength = length;
+    auto* style = new ThumbStyle(length);
+    style->setParent(this);
+    setStyle(style);
+}
+
+// ---- TButton ----
+
+TButton::TButton(QWidget* parent) : QPushButton(parent) {
+    setAutoDefault(false);
+    connect(this, &QPushButton::clicked, this, &TButton::OnClick);
+}
+
+// ---- TSpeedButton ----
+
+namespace {
+constexpr int kGlyphSize = 16;
+}
+
+TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent) {
+    setIconSize(QSize(kGlyphSize, kGlyphSize));
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QToolButton::clicked, this, &TSpeedButton::OnClick);
+}
+
+void TSpeedButton::SetGlyph(const QImage& strip) {
+    const int half = strip.width() / 2;
+    QIcon icon;
+    icon.addPixmap(QPixmap::fromImage(strip.copy(0, 0, half, strip.height())), QIcon::Normal);
+    icon.addPixmap(QPixmap::fromImage(strip.copy(half, 0, strip.width() - half, strip.height())),
+                   QIcon::Disabled);
+    setIcon(icon);
+}
+
+void TSpeedButton::setGlyphResource(const QString& path) {
+    mGlyphResource = path;
+    SetGlyph(QImage(path));
+}
+
+// ---- TGroupBox ----
+
+namespace {
+
+// The classic style draws a group box's caption inside its frame line, as the
+// layouts expect (their first row of controls sits just under that line);
+// other styles put the caption above a lowered frame and crowd the rows.
+QStyle* captionInFrameStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = QStyleFactory::create(QStringLiteral("Windows"));
+        if (style)
+            style->setParent(QCoreApplication::instance());
+    }
+    return style;
+}
+
+} // namespace
+
+TGroupBox::TGroupBox(QWidget* parent) : QGroupBox(parent) {
+    if (QStyle* style = captionInFrameStyle())
+        setStyle(style);
+}
+
+// ---- TScrollBox ----
+
+TScrollBox::TScrollBox(QWidget* parent) : QScrollArea(parent) {
+    setWidgetResizable(false);
+    viewport()->installEventFilter(this);
+}
+
+void TScrollBox::watch(QObject* object) {
+    object->installEventFilter(this);
+    for (QObject* child : object->children())
+        if (child->isWidgetType())
+            child->installEventFilter(this);
+}
+
+bool TScrollBox::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ChildAdded: {
+        QObject* child = static_cast<QChildEvent*>(event)->child();
+        if (child->isWidgetType()) {
+            if (watched == viewport())
+                watch(child);
+            else
+                child->installEventFilter(this);
+        }
+        fitContent();
+        break;
+    }
+    case QEvent::ChildRemoved:
+    case QEvent::Resize:
+    case QEvent::Move:
+    case QEvent::Show:
+    case QEvent::Hide:
+        if (watched != widget())
+            fitContent();
+        break;
+    default:
+        break;
+    }
+    return QScrollArea::eventFilter(watched, event);
+}
+
+void TScrollBox::fitContent() {
+    QWidget* content = widget();
+    if (!content)
+        return;
+    QRect reach(0, 0, 1, 1);
+    for (QObject* object : content->children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (child && !child->isHidden())
+            reach |= child->geometry();
+    }
+    const QSize size(reach.right() + 1, reach.bottom() + 1);
+    if (content->size() != size)
+        content->resize(size);
+}
+
+// ---- TBevel ----
+
+TBevel::TBevel(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::HLine | QFrame::Sunken);
+}
+
+// ---- TTimer ----
+
+TTimer::TTimer(QObject* parent) : QObject(parent) {
+    mTimer.setInterval(1000);
+    connect(&mTimer, &QTimer::timeout, this, &TTimer::OnTimer);
+}
+
+void TTimer::SetEnabled(bool enabled) {
+    mEnabled = enabled;
+    if (enabled)
+        mTimer.start();
+    else
+        mTimer.stop();
+}
+
+void TTimer::SetInterval(int milliseconds) {
+    mTimer.setInterval(milliseconds);
+    if (mEnabled)
+        mTimer.start();
+}

@@ -1,0 +1,329 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <QColor>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QObject>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+
+#include "Picture.h"
+
+// A 24-bit colour, one byte per channel.
+struct TColor {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+    friend bool operator==(const TColor&, const TColor&) = default;
+};
+
+inline constexpr TColor clWhite{255, 255, 255};
+inline constexpr TColor clBlack{0, 0, 0};
+
+QColor ToQColor(const TColor& colour);
+TColor FromQColor(const QColor& colour);
+
+// How a control sits in its parent: at its own geometry, or stacked along the
+// top or bottom edge at full width, or filling what the others leave. Written
+// in a window's layout as the dynamic property "Align" ("alTop", "alBottom",
+// "alClient"); the parent window or panel places such children whenever it
+// is resized.
+void AlignChildren(QWidget* parent, const QRect& clientRect);
+
+// The operations every control of the layer offers, on top of its Qt widget.
+template <class Control> class TControlOps {
+  public:
+    int GetLeft() const { return self()->x(); }
+    int GetTop() const { return self()->y(); }
+    int GetWidth() const { return self()->width(); }
+    int GetHeight() const { return self()->height(); }
+    void SetWidth(int width) { self()->resize(width, self()->height()); }
+    void SetHeight(int height) { self()->resize(self()->width(), height); }
+    bool GetEnabled() const { return self()->isEnabled(); }
+    void SetEnabled(bool enabled) { self()->setEnabled(enabled); }
+    // The control's own visibility flag, whether or not its window is shown.
+    bool GetVisible() const { return !self()->isHidden(); }
+    void SetVisible(bool visible) { self()->setVisible(visible); }
+    // The number a layout gives a control (dynamic property "Tag"), 0 if none.
+    int GetTag() const { return self()->property("Tag").toInt(); }
+    void SetTag(int tag) { self()->setProperty("Tag", tag); }
+    // Repaints the control at once, before returning.
+    void Refresh() { self()->repaint(); }
+
+  private:
+    QWidget* self() { return static_cast<Control*>(this); }
+    const QWidget* self() const { return static_cast<const Control*>(this); }
+};
+
+// A text label. Texts are UTF-8.
+class TLabel : public QLabel, public TControlOps<TLabel> {
+    Q_OBJECT
+  public:
+    explicit TLabel(QWidget* parent = nullptr);
+    std::string GetText() const;
+    void SetText(const std::string& text);
+};
+
+// The fill of a shape.
+class TBrush {
+  public:
+    explicit TBrush(QWidget* owner) : mOwner(owner) {}
+    TColor GetColor() const { return mColor; }
+    // Changes the fill and has the shape repainted.
+    void SetColor(const TColor& colour);
+
+  private:
+    QWidget* mOwner;
+    TColor mColor = clWhite;
+};
+
+// A rectangle filled with its brush, outlined by a one-pixel black pen.
+class TShape : public QWidget, public TControlOps<TShape> {
+    Q_OBJECT
+    Q_PROPERTY(QColor BrushColor READ brushColor WRITE setBrushColor)
+  public:
+    explicit TShape(QWidget* parent = nullptr);
+    TBrush* const Brush;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QColor brushColor() const { return ToQColor(mBrush.GetColor()); }
+    void setBrushColor(const QColor& colour) { mBrush.SetColor(FromQColor(colour)); }
+    TBrush mBrush;
+};
+
+// A panel: a face-coloured (or filled) area with an outer and an inner bevel,
+// each none, raised or lowered, one pixel wide, and an optional centred caption.
+class TPanel : public QFrame, public TControlOps<TPanel> {
+    Q_OBJECT
+  public:
+    enum TBevelCut { bvNone, bvLowered, bvRaised };
+    Q_ENUM(TBevelCut)
+  private:
+    Q_PROPERTY(TBevelCut BevelOuter READ GetBevelOuter WRITE SetBevelOuter)
+    Q_PROPERTY(TBevelCut BevelInner READ GetBevelInner WRITE SetBevelInner)
+    Q_PROPERTY(QColor Color READ colorProperty WRITE setColorProperty)
+    Q_PROPERTY(QString Caption READ captionProperty WRITE setCaptionProperty)
+  public:
+    explicit TPanel(QWidget* parent = nullptr);
+    TBevelCut GetBevelOuter() const { return mBevelOuter; }
+    void SetBevelOuter(TBevelCut cut);
+    TBevelCut GetBevelInner() const { return mBevelInner; }
+    void SetBevelInner(TBevelCut cut);
+    // The fill; invalid (the window's face colour) unless the layout sets one.
+    TColor GetColor() const { return FromQColor(mColor); }
+    void SetColor(const TColor& colour);
+    std::string GetCaption() const { return mCaption.toStdString(); }
+    void SetCaption(const std::string& caption);
+    // The area inside the bevels, where aligned children go.
+    QRect ClientRect() const;
+
+  signals:
+    void OnClick();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QColor colorProperty() const { return mColor; }
+    void setColorProperty(const QColor& colour);
+    QString captionProperty() const { return mCaption; }
+    void setCaptionProperty(const QString& caption);
+    int bevelWidth() const;
+
+    TBevelCut mBevelOuter = bvRaised;
+    TBevelCut mBevelInner = bvNone;
+    QColor mColor;
+    QString mCaption;
+    bool mPressed = false;
+};
+
+// A picture view. It holds its picture and draws it at 1:1 in its top-left
+// corner, centred, or stretched to the view's size (nearest pixel, no
+// smoothing, so zoomed CPC pixels stay sharp). With AutoSize it takes the
+// picture's size whenever it is refreshed.
+class TImage : public QWidget, public TControlOps<TImage> {
+    Q_OBJECT
+    Q_PROPERTY(bool Stretch READ GetStretch WRITE SetStretch)
+    Q_PROPERTY(bool Center READ GetCenter WRITE SetCenter)
+    Q_PROPERTY(bool AutoSize READ GetAutoSize WRITE SetAutoSize)
+    Q_PROPERTY(QString PictureResource READ pictureResource WRITE setPictureResource)
+  public:
+    explicit TImage(QWidget* parent = nullptr);
+    TPicture& GetPicture() { return mPicture; }
+    const TPicture& GetPicture() const { return mPicture; }
+    bool GetStretch() const { return mStretch; }
+    void SetStretch(bool stretch);
+    bool GetCenter() const { return mCenter; }
+    void SetCenter(bool center);
+    bool GetAutoSize() const { return mAutoSize; }
+    void SetAutoSize(bool autoSize);
+    // Takes the picture's size if AutoSize, then repaints at once.
+    void Refresh();
+
+  signals:
+    void OnClick();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    QString pictureResource() const { return mResource; }
+    // Loads a picture from a resource path given by the layout (an icon).
+    void setPictureResource(const QString& path);
+    void applyAutoSize();
+
+    TPicture mPicture;
+    bool mStretch = false;
+    bool mCenter = false;
+    bool mAutoSize = false;
+    bool mPressed = false;
+    QString mResource;
+};
+
+// A spin box. Setting its value raises OnChange, even while it is hidden or
+// disabled.
+class TCSpinEdit : public QSpinBox, public TControlOps<TCSpinEdit> {
+    Q_OBJECT
+  public:
+    explicit TCSpinEdit(QWidget* parent = nullptr);
+    int GetValue() const { return value(); }
+    void SetValue(int v) { setValue(v); }
+    int GetMinValue() const { return minimum(); }
+    int GetMaxValue() const { return maximum(); }
+
+  signals:
+    void OnChange();
+};
+
+// A horizontal slider. Every change of position raises OnChange, while
+// dragging, from the keyboard or from the program.
+class TTrackBar : public QSlider, public TControlOps<TTrackBar> {
+    Q_OBJECT
+    Q_PROPERTY(int ThumbLength READ GetThumbLength WRITE SetThumbLength)
+  public:
+    explicit TTrackBar(QWidget* parent = nullptr);
+    int GetPosition() const { return value(); }
+    void SetPosition(int position) { setValue(position); }
+    int GetMin() const { return minimum(); }
+    int GetMax() const { return maximum(); }
+    int GetFrequency() const { return tickInterval(); }
+    // The thumb's extent across the groove, in pixels.
+    int GetThumbLength() const { return mThumbLength; }
+    void SetThumbLength(int length);
+
+  signals:
+    void OnChange();
+
+  private:
+    int mThumbLength = 20;
+};
+
+// A push button. A button with a modal result closes its window with that
+// result when clicked; the window's default button answers Enter and its
+// cancel button answers Escape.
+class TButton : public QPushButton, public TControlOps<TButton> {
+    Q_OBJECT
+    Q_PROPERTY(int ModalResult READ GetModalResult WRITE SetModalResult)
+    Q_PROPERTY(bool Cancel READ GetCancel WRITE SetCancel)
+  public:
+    explicit TButton(QWidget* parent = nullptr);
+    std::string GetCaption() const { return text().toStdString(); }
+    void SetCaption(const std::string& caption) { setText(QString::fromStdString(caption)); }
+    int GetModalResult() const { return mModalResult; }
+    void SetModalResult(int result) { mModalResult = result; }
+    bool GetCancel() const { return mCancel; }
+    void SetCancel(bool cancel) { mCancel = cancel; }
+
+  signals:
+    void OnClick();
+
+  private:
+    int mModalResult = 0;
+    bool mCancel = false;
+};
+
+// A tool button showing a glyph: a 32 x 16 strip whose left half is the
+// normal image and whose right half is the image while disabled. Its hint is
+// its tool tip.
+class TSpeedButton : public QToolButton, public TControlOps<TSpeedButton> {
+    Q_OBJECT
+    Q_PROPERTY(QString Glyph READ glyphResource WRITE setGlyphResource)
+  public:
+    explicit TSpeedButton(QWidget* parent = nullptr);
+    // Splits a glyph strip into the normal and disabled images.
+    void SetGlyph(const QImage& strip);
+
+  signals:
+    void OnClick();
+
+  private:
+    QString glyphResource() const { return mGlyphResource; }
+    void setGlyphResource(const QString& path);
+    QString mGlyphResource;
+};
+
+// A captioned frame around a group of controls.
+class TGroupBox : public QGroupBox, public TControlOps<TGroupBox> {
+    Q_OBJECT
+  public:
+    explicit TGroupBox(QWidget* parent = nullptr);
+    std::string GetCaption() const { return title().toStdString(); }
+};
+
+// A scrolling area whose content is as large as its visible children reach:
+// scroll bars appear when a child grows past the visible part.
+class TScrollBox : public QScrollArea, public TControlOps<TScrollBox> {
+    Q_OBJECT
+  public:
+    explicit TScrollBox(QWidget* parent = nullptr);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void watch(QObject* object);
+    void fitContent();
+};
+
+// A decorative sunken line.
+class TBevel : public QFrame, public TControlOps<TBevel> {
+    Q_OBJECT
+  public:
+    explicit TBevel(QWidget* parent = nullptr);
+};
+
+// A periodic timer whose ticks arrive on the user-interface thread, also
+// inside modal loops. Enabled means ticking.
+class TTimer : public QObject {
+    Q_OBJECT
+  public:
+    explicit TTimer(QObject* parent = nullptr);
+    bool GetEnabled() const { return mEnabled; }
+    void SetEnabled(bool enabled);
+    int GetInterval() const { return mTimer.interval(); }
+    void SetInterval(int milliseconds);
+
+  signals:
+    void OnTimer();
+
+  private:
+    QTimer mTimer;
+    bool mEnabled = false;
+};

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <QStringList>
+
+// A filter in the platform's form, "Description|pattern|Description|pattern",
+// as the list of Qt name filters "Description (pattern)", every entry kept in
+// order. A description that already ends with its pattern in brackets is not
+// given it twice; a last description without a pattern matches every file.
+QStringList ConvertFilter(const std::string& vclFilter);
+
+// Options of the file dialogs.
+enum TOpenOption : unsigned {
+    ofOverwritePrompt = 1u << 0, // ask before replacing an existing file
+    ofHideReadOnly = 1u << 1,    // no "open read-only" check box
+    ofEnableSizing = 1u << 2,    // the dialog can be resized
+};
+
+enum class TFileDialogKind { Open, Save };
+
+// What a file dialog asks, as a test's driver sees it.
+struct TFileDialogRequest {
+    TFileDialogKind kind = TFileDialogKind::Open;
+    std::string title;
+    std::string filter;
+    std::string defaultExt;
+    unsigned options = 0;
+};
+
+// A seam for tests: when installed, it answers every file dialog instead of
+// the user: a file name to confirm, or nothing to cancel.
+using TFileDialogDriver =
+    std::function<std::optional<std::string>(const TFileDialogRequest& request)>;
+// Installs a driver (or none) and returns the one it replaces.
+TFileDialogDriver SetFileDialogDriver(TFileDialogDriver driver);
+
+// The common part of the open and save dialogs.
+class TFileDialog {
+  public:
+    std::string GetTitle() const { return mRequest.title; }
+    void SetTitle(const std::string& title) { mRequest.title = title; }
+    std::string GetFilter() const { return mRequest.filter; }
+    void SetFilter(const std::string& filter) { mRequest.filter = filter; }
+    std::string GetDefaultExt() const { return mRequest.defaultExt; }
+    void SetDefaultExt(const std::string& extension) { mRequest.defaultExt = extension; }
+    unsigned GetOptions() const { return mRequest.options; }
+    void SetOptions(unsigned options) { mRequest.options = options; }
+    // The file chosen by the last confirmed Execute (UTF-8).
+    std::string GetFileName() const { return mFileName; }
+
+    // Runs the dialog; true when the user confirmed a file.
+    bool Execute();
+
+  protected:
+    explicit TFileDialog(TFileDialogKind kind) { mRequest.kind = kind; }
+
+  private:
+    TFileDialogRequest mRequest;
+    std::string mFileName;
+};
+
+// A file-open dialog for pictures.
+class TOpenPictureDialog : public TFileDialog {
+  public:
+    TOpenPictureDialog() : TFileDialog(TFileDialogKind::Open) {}
+};
+
+// A file-save dialog.
+class TSaveDialog : public TFileDialog {
+  public:
+    TSaveDialog() : TFileDialog(TFileDialogKind::Save) {}
+};
+
+// Makes ShowMessage show a modal message box with an OK button, titled with
+// the application's title. Without a Qt application the text goes to stderr.
+void InstallMessageBox();

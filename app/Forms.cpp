@@ -1,0 +1,225 @@
+#include "Forms.h"
+
+#include <utility>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFont>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+#include "Controls.h"
+#include "Dialogs.h"
+#include "Events.h"
+#include "SysUtils.h"
+
+namespace {
+
+TApplication theApplication;
+
+TModalDriver& modalDriver() {
+    static TModalDriver driver;
+    return driver;
+}
+
+// The layouts were drawn for an 8-point sans font, 11 pixels high. The first
+// of these families that is installed takes its place.
+QFont layoutFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+} // namespace
+
+TApplication* Application = &theApplication;
+
+void RunGuarded(const std::function<void()>& handler) noexcept {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        try {
+            Application->ShowException(error);
+        } catch (...) {
+            // Showing the error failed too (no memory left for a box): nothing
+            // more can be done without letting it reach the toolkit.
+        }
+    } catch (...) {
+        try {
+            Application->ShowException(Exception("An unknown error occurred."));
+        } catch (...) {
+        }
+    }
+}
+
+TModalDriver SetModalDriver(TModalDriver driver) {
+    return std::exchange(modalDriver(), std::move(driver));
+}
+
+// ---- TForm ----
+
+TForm::TForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setFont(layoutFont());
+}
+
+TForm::~TForm() {
+    if (mModalLoop)
+        mModalLoop->exit(mrNone);
+}
+
+std::string TForm::GetCaption() const {
+    return windowTitle().toStdString();
+}
+
+void TForm::SetCaption(const std::string& caption) {
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+void TForm::SetOuterSize(int width, int height) {
+    resize(width - kFrameExtraWidth, height - kFrameExtraHeight);
+}
+
+void TForm::SetOuterMinimumSize(int width, int height) {
+    setMinimumSize(width - kFrameExtraWidth, height - kFrameExtraHeight);
+}
+
+void TForm::Show() {
+    if (!mPlaced && mPosition == TPosition::poScreenCenter) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            move(area.center() - QPoint(width() / 2, height() / 2));
+        }
+    }
+    mPlaced = true;
+    show();
+    raise();
+    activateWindow();
+}
+
+int TForm::ShowModal() {
+    mModalResult = mrNone;
+    setWindowModality(Qt::ApplicationModal);
+    Show();
+    QEventLoop loop;
+    mModalLoop = &loop;
+    if (modalDriver()) {
+        QPointer<TForm> self(this);
+        QTimer::singleShot(0, &loop, [self] {
+            if (self && modalDriver())
+                RunGuarded([&] { modalDriver()(*self); });
+        });
+    }
+    if (isVisible())
+        loop.exec();
+    mModalLoop = nullptr;
+    setWindowModality(Qt::NonModal);
+    return mModalResult;
+}
+
+void TForm::Close() {
+    close();
+}
+
+void TForm::SetModalResult(int result) {
+    mModalResult = result;
+    if (result != mrNone)
+        Close();
+}
+
+void TForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    AlignChildren(this, rect());
+    emit OnShow();
+}
+
+void TForm::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (mModalLoop)
+        mModalLoop->exit(mModalResult);
+}
+
+void TForm::closeEvent(QCloseEvent* event) {
+    emit OnClose();
+    event->accept();
+}
+
+void TForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    AlignChildren(this, rect());
+}
+
+void TForm::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool escape = event->key() == Qt::Key_Escape;
+    if (enter || escape) {
+        for (TButton* button : findChildren<TButton*>()) {
+            if (!button->isVisible() || !button->isEnabled())
+                continue;
+            if ((enter && button->isDefault()) || (escape && button->GetCancel())) {
+                button->click();
+                return;
+            }
+        }
+        if (escape) {
+            Close();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// ---- TApplication ----
+
+TApplication::TApplication() = default;
+
+TApplication::~TApplication() {
+    DestroyForms();
+    mOwnApplication.reset();
+}
+
+void TApplication::Initialize(int& argc, char** argv) {
+    if (!QApplication::instance())
+        mOwnApplication = std::make_unique<QApplication>(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    InstallMessageBox();
+}
+
+void TApplication::SetTitle(const std::string& title) {
+    mTitle = title;
+}
+
+TForm* TApplication::adopt(std::unique_ptr<TForm> form) {
+    TForm* raw = form.get();
+    if (!mMainForm)
+        mMainForm = raw;
+    mForms.push_back(std::move(form));
+    return raw;
+}
+
+void TApplication::Run() {
+    if (mMainForm) {
+        QObject::connect(mMainForm, &TForm::OnClose, QApplication::instance(),
+                         [] { QApplication::exit(0); });
+        mMainForm->Show();
+        QApplication::exec();
+    }
+    DestroyForms();
+    mOwnApplication.reset();
+}
+
+void TApplication::ShowException(const std::exception& error) {
+    ShowMessage(ErrorText(error));
+}
+
+void TApplication::DestroyForms() {
+    while (!mForms.empty())
+        mForms.pop_back();
+    mMainForm = nullptr;
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QWidget>
+
+class QApplication;
+class QEventLoop;
+
+// Modal results of a window.
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+
+// Where a window appears when first shown.
+enum class TPosition { poDesigned, poScreenCenter };
+
+// A top-level window. Its layout is built by the derived class's constructor;
+// it raises OnCreate once (from TApplication::CreateForm), OnShow at every
+// showing and OnClose at every closing. Closing hides it: the window and its
+// controls keep their state for the next showing.
+class TForm : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TForm(QWidget* parent = nullptr);
+    ~TForm() override;
+
+    std::string GetCaption() const;
+    void SetCaption(const std::string& caption);
+
+    // Sizes given for the whole window, frame included, as the layouts state
+    // them; the client area is that minus the frame of the platform the
+    // layouts were drawn on.
+    void SetOuterSize(int width, int height);
+    void SetOuterMinimumSize(int width, int height);
+    void SetPosition(TPosition position) { mPosition = position; }
+
+    void Show();
+    // Shows the window modally and returns when it has closed, however it was
+    // closed, with its modal result (mrNone when closed without one).
+    int ShowModal();
+    // Hides the window and ends its modal showing.
+    void Close();
+    int GetModalResult() const { return mModalResult; }
+    // A result other than mrNone closes the window.
+    void SetModalResult(int result);
+
+    // Raises OnCreate; TApplication::CreateForm calls it once.
+    void DoCreate() { emit OnCreate(); }
+
+  signals:
+    void OnCreate();
+    void OnShow();
+    void OnClose();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    TPosition mPosition = TPosition::poDesigned;
+    bool mPlaced = false;
+    int mModalResult = mrNone;
+    QEventLoop* mModalLoop = nullptr;
+};
+
+// The frame of the platform the layouts were drawn on: 4-pixel borders and a
+// 19-pixel caption bar.
+inline constexpr int kFrameExtraWidth = 8;
+inline constexpr int kFrameExtraHeight = 27;
+
+// A seam for tests: when installed, it is called with each window shown
+// modally, from inside the window's modal loop once it is shown, so it can
+// work the real controls; the modal showing ends when the window closes.
+using TModalDriver = std::function<void(TForm& form)>;
+// Installs a driver (or none) and returns the one it replaces.
+TModalDriver SetModalDriver(TModalDriver driver);
+
+// The application object: the Qt application, the windows and the loop.
+class TApplication {
+  public:
+    TApplication();
+    ~TApplication();
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+
+    // Creates the Qt application from the program's arguments (Qt's own
+    // options such as -platform are understood; nothing else is read), or
+    // takes the one that already exists. Installs the message box.
+    void Initialize(int& argc, char** argv);
+    void SetTitle(const std::string& title);
+    std::string GetTitle() const { return mTitle; }
+
+    // Creates a window, runs its creation handlers and keeps it until exit.
+    // The first window created is the main window.
+    template <class Form> void CreateForm(Form*& reference) {
+        auto form = std::make_unique<Form>();
+        reference = form.get();
+        adopt(std::move(form))->DoCreate();
+    }
+    TForm* GetMainForm() const { return mMainForm; }
+
+    // Shows the main window and runs the loop until it closes; then the
+    // windows are destroyed.
+    void Run();
+    // Shows an error's text in a message box.
+    void ShowException(const std::exception& error);
+    // Destroys every window, the last created first.
+    void DestroyForms();
+
+  private:
+    TForm* adopt(std::unique_ptr<TForm> form);
+
+    std::unique_ptr<QApplication> mOwnApplication;
+    std::vector<std::unique_ptr<TForm>> mForms;
+    TForm* mMainForm = nullptr;
+    std::string mTitle;
+};
+
+extern TApplication* Application;

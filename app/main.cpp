@@ -1,0 +1,26 @@
+// Tintora: start-up. Builds every window the program will show, shows the
+// main window and runs until it closes. No command-line argument is read;
+// only Qt's own options (such as -platform) reach the Qt application.
+#include <exception>
+
+#include "Colorselect.h"
+#include "Forms.h"
+#include "SysUtils.h"
+#include "Unit1.h"
+
+int main(int argc, char** argv) {
+    try {
+        Application->Initialize(argc, argv);
+        Application->SetTitle("Tintora (CPC mode 1)");
+        Application->CreateForm(Form1);
+        // The About box is created here, between the main window and the
+        // colour dialog.
+        Application->CreateForm(F_ColorSelect);
+        Application->Run();
+    } catch (const std::exception& error) {
+        Application->ShowException(error);
+    } catch (...) {
+        Application->ShowException(Exception("An unknown error occurred."));
+    }
+    return 0;
+}

@@ -1,0 +1,127 @@
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "Colorselect.h"
+#include "SysUtils.h"
+
+namespace {
+
+// One showing of the dialog, worked by the given steps from inside its modal
+// loop, as the user would.
+void showAndDo(TF_ColorSelect& dialog, const std::function<void(TF_ColorSelect&)>& steps) {
+    const TModalDriver previous = SetModalDriver([&](TForm&) { steps(dialog); });
+    dialog.ShowModal();
+    SetModalDriver(previous);
+    ASSERT_FALSE(dialog.isVisible());
+}
+
+void clickSwatch(TF_ColorSelect& dialog, int number) {
+    QTest::mouseClick(dialog.Swatch(number), Qt::LeftButton);
+}
+void pressOk(TF_ColorSelect& dialog) {
+    QTest::mouseClick(dialog.Button2, Qt::LeftButton);
+}
+void pressCancel(TF_ColorSelect& dialog) {
+    QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+}
+
+std::string result(const TF_ColorSelect& dialog) {
+    return dialog.Label3->GetText();
+}
+TColor preview(const TF_ColorSelect& dialog) {
+    return dialog.Shape2->Brush->GetColor();
+}
+
+TEST(ColorSelect, OkWithoutASwatchOnTheFirstShowingGivesNothing) {
+    TF_ColorSelect dialog;
+    showAndDo(dialog, pressOk);
+    EXPECT_EQ(result(dialog), "");
+    EXPECT_EQ(preview(dialog), clWhite);
+}
+
+TEST(ColorSelect, ChoiceIsKeptAcrossShowings) {
+    TF_ColorSelect dialog;
+    showAndDo(dialog, [](TF_ColorSelect& d) {
+        clickSwatch(d, 5);
+        EXPECT_TRUE(d.isVisible()) << "a swatch click leaves the dialog open";
+        pressOk(d);
+    });
+    EXPECT_EQ(result(dialog), "5");
+    EXPECT_EQ(preview(dialog), (TColor{128, 0, 255}));
+
+    showAndDo(dialog, pressOk);
+    EXPECT_EQ(result(dialog), "5");
+    EXPECT_EQ(preview(dialog), (TColor{128, 0, 255}));
+}
+
+struct DismissCase {
+    const char* name;
+    std::function<void(TF_ColorSelect&)> dismiss;
+};
+
+class DismissingTheDialog : public ::testing::TestWithParam<DismissCase> {};
+
+TEST_P(DismissingTheDialog, GivesNothingWhateverWasClicked) {
+    TF_ColorSelect dialog;
+    showAndDo(dialog, [](TF_ColorSelect& d) {
+        clickSwatch(d, 5);
+        pressOk(d);
+    });
+    ASSERT_EQ(result(dialog), "5");
+
+    showAndDo(dialog, [](TF_ColorSelect& d) {
+        clickSwatch(d, 9);
+        GetParam().dismiss(d);
+    });
+    EXPECT_EQ(result(dialog), "");
+    EXPECT_EQ(preview(dialog), (TColor{0, 128, 0})) << "the preview shows the last swatch clicked";
+
+    showAndDo(dialog, pressOk);
+    EXPECT_EQ(result(dialog), "9") << "the number label kept the last swatch clicked";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ColorSelect, DismissingTheDialog,
+    ::testing::Values(DismissCase{"CancelButton", pressCancel},
+                      DismissCase{"WindowCloseButton", [](TF_ColorSelect& d) { d.close(); }},
+                      DismissCase{"EscapeKey",
+                                  [](TF_ColorSelect& d) { QTest::keyClick(&d, Qt::Key_Escape); }}),
+    [](const ::testing::TestParamInfo<DismissCase>& info) { return std::string(info.param.name); });
+
+std::uint8_t channelOf(int intensity) {
+    return intensity == 0 ? 0 : intensity == 1 ? 128 : 255;
+}
+
+TEST(ColorSelect, EverySwatchAgreesWithItsColourNumber) {
+    TF_ColorSelect dialog;
+    for (int n = 0; n < kColourCount; ++n) {
+        SCOPED_TRACE("colour " + std::to_string(n));
+        const int g = n / 9, r = (n / 3) % 3, b = n % 3;
+        TPanel* swatch = dialog.Swatch(n);
+        ASSERT_NE(swatch, nullptr);
+        EXPECT_EQ(swatch->objectName().toStdString(), "Panel" + std::to_string(n + 1));
+        EXPECT_EQ(swatch->GetTag(), n);
+        EXPECT_EQ(swatch->GetColor(), (TColor{channelOf(r), channelOf(g), channelOf(b)}));
+        EXPECT_EQ(swatch->GetLeft(), 8 + 104 * g + 32 * b);
+        EXPECT_EQ(swatch->GetTop(), 8 + 24 * r);
+        EXPECT_EQ(swatch->GetBevelOuter(), TPanel::bvLowered);
+    }
+}
+
+TEST(ColorSelect, EverySwatchClickShowsItsColourAndNumber) {
+    TF_ColorSelect dialog;
+    dialog.Show();
+    for (int n = 0; n < kColourCount; ++n) {
+        clickSwatch(dialog, n);
+        EXPECT_EQ(dialog.Label2->GetText(), IntToStr(n));
+        EXPECT_EQ(preview(dialog), dialog.Swatch(n)->GetColor());
+    }
+    dialog.Close();
+}
+
+} // namespace

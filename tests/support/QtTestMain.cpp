@@ -1,0 +1,24 @@
+// Test main for the window tests: one Qt application for the whole run, on
+// the offscreen platform unless the caller chose another.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <QApplication>
+
+#include "Forms.h"
+#include "SysUtils.h"
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    Application->Initialize(argc, argv);
+    // A message box would wait for a click that never comes: a test that
+    // expects a message records it; any other message fails the test.
+    SetMessageSink([](const std::string& text) { ADD_FAILURE() << "unexpected message: " << text; });
+    const int result = RUN_ALL_TESTS();
+    Application->DestroyForms();
+    return result;
+}
