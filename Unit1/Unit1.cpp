@@ -1,5 +1,13 @@
 #include "Unit1.h"
 
+#include <string>
+#include <utility>
+
+#include "About.h"
+#include "Colorselect.h"
+#include "Engine.h"
+#include "SysUtils.h"
+
 TForm1* Form1 = nullptr;
 
 // The glyphs and icons are compiled into this static library; a resource
@@ -13,6 +21,10 @@ constexpr int kOuterWidth = 456;
 constexpr int kOuterHeight = 472;
 constexpr int kMinimumOuterWidth = 456;
 constexpr int kMinimumOuterHeight = 192;
+
+// Shown when a BMP is asked for before any picture has been loaded: the
+// result is empty and there is nothing to write.
+constexpr const char* kNothingToSaveMessage = "There is no picture to save yet.";
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : TForm(parent) {
@@ -61,18 +73,161 @@ void TForm1::FormShow(TObject*) {
     Reset_Ink_Table(Inks);
 }
 
-// The commands of the window; their work is added with the commands.
-void TForm1::SpeedButton1Click(TObject*) {}
-void TForm1::SpeedButton5Click(TObject*) {}
-void TForm1::Panel2Click(TObject*) {}
-void TForm1::Image4Click(TObject*) {}
-void TForm1::SpeedButton2Click(TObject*) {}
-void TForm1::SpeedButton3Click(TObject*) {}
-void TForm1::SpeedButton4Click(TObject*) {}
-void TForm1::CSpinEdit1Change(TObject*) {}
-void TForm1::TrackBar1Change(TObject*) {}
-void TForm1::TrackBar3Change(TObject*) {}
-void TForm1::Button2Click(TObject*) {}
-void TForm1::Button3Click(TObject*) {}
-void TForm1::Button4Click(TObject*) {}
-void TForm1::Button5Click(TObject*) {}
+bool TForm1::loaded() const {
+    return CSpinEdit1->GetEnabled();
+}
+
+bool TForm1::stretchOn() const {
+    return Panel2->GetBevelInner() == TPanel::bvLowered;
+}
+
+void TForm1::render() {
+    CPC_Mode1_Dither(Image1->GetPicture(), Image2->GetPicture(), Image7->GetPicture(), Inks,
+                     TrackBar3->GetPosition(), TrackBar4->GetPosition(), TrackBar1->GetPosition());
+    Image2->Refresh();
+}
+
+void TForm1::mapAndRender() {
+    Local_Contrast_Map(Image1->GetPicture(), Image7->GetPicture());
+    render();
+}
+
+// Load: the new picture, its map and its result are built beside the
+// current ones and take their place only once all three exist, so a file
+// that cannot be read (or a picture too large for the memory left) leaves
+// the window exactly as it was.
+void TForm1::SpeedButton1Click(TObject* Sender) {
+    if (!OpenPictureDialog1.Execute())
+        return;
+    if (stretchOn())
+        Panel2Click(Sender);
+    TPicture source;
+    source.LoadFromFile(OpenPictureDialog1.GetFileName());
+    TPicture map;
+    TPicture result;
+    Local_Contrast_Map(source, map);
+    CPC_Mode1_Dither(source, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
+                     TrackBar1->GetPosition());
+    Image1->GetPicture() = std::move(source);
+    Image7->GetPicture() = std::move(map);
+    Image2->GetPicture() = std::move(result);
+    Image1->Refresh();
+    CSpinEdit1->SetEnabled(true);
+    CSpinEdit1Change(CSpinEdit1);
+    Image2->Refresh();
+}
+
+// Save: only the last three characters of the typed name decide, case
+// included; the selected filter entry plays no part.
+void TForm1::SpeedButton5Click(TObject*) {
+    if (!SaveDialog1.Execute())
+        return;
+    const std::string fileName = SaveDialog1.GetFileName();
+    const TPicture& result = Image2->GetPicture();
+    switch (Save_Format_Of(fileName)) {
+    case TSaveFormat::Bmp:
+        if (result.GetWidth() == 0 || result.GetHeight() == 0)
+            ShowMessage(kNothingToSaveMessage);
+        else
+            result.SaveToFile(fileName);
+        break;
+    case TSaveFormat::Screen:
+        if (Fits_Screen(result))
+            Save_Screen_File(result, Inks, fileName);
+        else
+            ShowMessage(kScreenSizeMessage);
+        break;
+    case TSaveFormat::None:
+        break;
+    }
+}
+
+// Stretch toggle. Turning it on keeps the unstretched source in
+// StretchBackup; turning it off copies that back, byte for byte. A channel
+// with one value throughout is left as it is by the stretch, and the toggle
+// still counts as on.
+void TForm1::Panel2Click(TObject*) {
+    if (!loaded())
+        return;
+    TPicture& source = Image1->GetPicture();
+    if (!stretchOn()) {
+        auto backup = std::make_unique<TPicture>();
+        Copy_Picture(*backup, source);
+        StretchBackup = std::move(backup);
+        Stretch_Palette(&source);
+        Panel2->SetBevelInner(TPanel::bvLowered);
+        Panel2->SetBevelOuter(TPanel::bvLowered);
+    } else {
+        Copy_Picture(source, *StretchBackup);
+        Panel2->SetBevelInner(TPanel::bvRaised);
+        Panel2->SetBevelOuter(TPanel::bvRaised);
+        StretchBackup.reset();
+    }
+    mapAndRender();
+}
+
+void TForm1::Image4Click(TObject* Sender) {
+    Panel2Click(Sender);
+}
+
+void TForm1::SpeedButton2Click(TObject*) {
+    if (CSpinEdit1->GetValue() < CSpinEdit1->GetMaxValue())
+        CSpinEdit1->SetValue(CSpinEdit1->GetValue() + 1);
+}
+
+void TForm1::SpeedButton3Click(TObject*) {
+    if (CSpinEdit1->GetValue() > CSpinEdit1->GetMinValue())
+        CSpinEdit1->SetValue(CSpinEdit1->GetValue() - 1);
+}
+
+void TForm1::SpeedButton4Click(TObject*) {
+    AboutBox->ShowModal();
+}
+
+// The view shows the result stretched to the source's size times the zoom;
+// the result itself keeps the source's size.
+void TForm1::CSpinEdit1Change(TObject*) {
+    const int zoom = CSpinEdit1->GetValue();
+    const TPicture& source = Image1->GetPicture();
+    Image2->SetHeight(source.GetHeight() * zoom);
+    Image2->SetWidth(source.GetWidth() * zoom);
+}
+
+void TForm1::TrackBar1Change(TObject*) {
+    if (loaded())
+        mapAndRender();
+}
+
+// Brightness and contrast share this handler; neither changes the map.
+void TForm1::TrackBar3Change(TObject*) {
+    if (loaded())
+        render();
+}
+
+void TForm1::setInk(int k, TShape* swatch, TLabel* number) {
+    F_ColorSelect->ShowModal();
+    const std::string text = F_ColorSelect->Label3->GetText();
+    if (text.empty())
+        return;
+    swatch->Brush->SetColor(F_ColorSelect->Shape2->Brush->GetColor());
+    number->SetText(text);
+    Set_Ink_From_Text(Inks, k, text);
+    if (loaded())
+        render();
+}
+
+void TForm1::Button2Click(TObject*) {
+    setInk(0, Shape1, Label6);
+}
+
+void TForm1::Button3Click(TObject*) {
+    setInk(1, Shape2, Label7);
+}
+
+void TForm1::Button4Click(TObject*) {
+    setInk(2, Shape3, Label8);
+}
+
+void TForm1::Button5Click(TObject*) {
+    setInk(3, Shape4, Label9);
+}

@@ -48,6 +48,19 @@ class TForm1 : public TForm, public Ui::TForm1 {
   private:
     void setUpDialogs();
     void bindEvents();
+
+    // True once a picture has been loaded (the spin box's enabled flag).
+    bool loaded() const;
+    // True while the stretch is on (Panel2's inner bevel lowered).
+    bool stretchOn() const;
+    // Dithers the source into the result with the inks and the three slider
+    // positions, then repaints the result view.
+    void render();
+    // Rebuilds the local-contrast map from the source, then renders.
+    void mapAndRender();
+    // Lets the user choose ink k's colour in the colour dialog; swatch and
+    // label show the choice.
+    void setInk(int k, TShape* swatch, TLabel* number);
 };
 
 extern TForm1* Form1;

@@ -133,15 +133,19 @@ void TForm::SetModalResult(int result) {
         Close();
 }
 
+// A window restored from minimised gets a spontaneous show event from the
+// window system, and a spontaneous hide when minimised: neither is a showing
+// or a closing of the window, so neither raises OnShow nor ends a modal loop.
 void TForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     AlignChildren(this, rect());
-    emit OnShow();
+    if (!event->spontaneous())
+        emit OnShow();
 }
 
 void TForm::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    if (mModalLoop)
+    if (mModalLoop && !event->spontaneous())
         mModalLoop->exit(mModalResult);
 }
 

@@ -21,8 +21,9 @@ enum class TPosition { poDesigned, poScreenCenter };
 
 // A top-level window. Its layout is built by the derived class's constructor;
 // it raises OnCreate once (from TApplication::CreateForm), OnShow at every
-// showing and OnClose at every closing. Closing hides it: the window and its
-// controls keep their state for the next showing.
+// showing by the program (not when the user restores it from minimised) and
+// OnClose at every closing. Closing hides it: the window and its controls
+// keep their state for the next showing.
 class TForm : public QWidget {
     Q_OBJECT
   public:

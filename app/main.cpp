@@ -3,6 +3,7 @@
 // only Qt's own options (such as -platform) reach the Qt application.
 #include <exception>
 
+#include "About.h"
 #include "Colorselect.h"
 #include "Forms.h"
 #include "SysUtils.h"
@@ -13,8 +14,7 @@ int main(int argc, char** argv) {
         Application->Initialize(argc, argv);
         Application->SetTitle("Tintora (CPC mode 1)");
         Application->CreateForm(Form1);
-        // The About box is created here, between the main window and the
-        // colour dialog.
+        Application->CreateForm(AboutBox);
         Application->CreateForm(F_ColorSelect);
         Application->Run();
     } catch (const std::exception& error) {

@@ -1,10 +1,27 @@
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include "Colorselect.h"
 #include "Engine.h"
+#include "LandscapePicture.h"
+#include "PictureBuilder.h"
+#include "RawFile.h"
+#include "SysUtils.h"
 #include "Unit1.h"
 
 namespace {
@@ -121,6 +138,669 @@ TEST(MainWindow, GlyphsAndIconsAreLoaded) {
         EXPECT_EQ(icon->GetPicture().GetWidth(), 16);
         EXPECT_EQ(icon->GetPicture().GetHeight(), 16);
     }
+}
+
+
+// ---- The commands, worked through the real controls ----
+
+using testing_pictures::Bytes;
+using testing_pictures::rows;
+
+// What the engine makes of a source picture with the given inks and slider
+// positions, computed here without the window.
+struct Conversion {
+    TPicture source, map, result;
+};
+
+Conversion convert(const TPicture& picture, const InkTable& inks, int a, int b, int c, bool stretched = false) {
+    Conversion out;
+    out.source.Assign(picture.Image());
+    out.source.SetPixelFormat(TPixelFormat::pf24bit);
+    if (stretched)
+        Stretch_Palette(&out.source);
+    Local_Contrast_Map(out.source, out.map);
+    CPC_Mode1_Dither(out.source, out.result, out.map, inks, a, b, c);
+    return out;
+}
+
+InkTable defaultInks() {
+    InkTable inks;
+    Reset_Ink_Table(inks);
+    return inks;
+}
+
+QByteArray fileBytes(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool fileExists(const std::string& path) {
+    return QFile::exists(QString::fromStdString(path));
+}
+
+void writeFile(const std::string& path, const QByteArray& bytes) {
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The main window with the real colour dialog, its file dialogs answered by
+// the test, its messages recorded.
+class MainWindowCommands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        previousColourDialog = std::exchange(F_ColorSelect, &colourDialog);
+        previousFileDriver = SetFileDialogDriver([this](const TFileDialogRequest& request) {
+            requests.push_back(request);
+            std::optional<std::string> answer;
+            if (answers.empty())
+                ADD_FAILURE() << "a file dialog the test did not expect: " << request.title;
+            else {
+                answer = answers.front();
+                answers.pop_front();
+            }
+            return answer;
+        });
+        previousModalDriver = SetModalDriver([this](TForm& shown) {
+            if (&shown != &colourDialog || !colourSteps)
+                ADD_FAILURE() << "a modal window the test did not expect";
+            else
+                colourSteps(colourDialog);
+        });
+        previousSink = SetMessageSink([this](const std::string& text) { messages.push_back(text); });
+        form.Show();
+    }
+
+    void TearDown() override {
+        SetFileWriteLimitForTesting(-1);
+        form.Close();
+        SetMessageSink(previousSink);
+        SetModalDriver(previousModalDriver);
+        SetFileDialogDriver(previousFileDriver);
+        F_ColorSelect = previousColourDialog;
+    }
+
+    std::string path(const std::string& name) const { return folder.filePath(QString::fromStdString(name)).toStdString(); }
+
+    // Writes the landscape test picture (or another) as a BMP file.
+    std::string writePicture(const std::string& name, const TPicture& picture) {
+        const std::string file = path(name);
+        picture.SaveToFile(file);
+        return file;
+    }
+    std::string writeLandscape(const std::string& name, int width = 320, int height = 200) {
+        return writePicture(name, testing_pictures::landscape(width, height));
+    }
+
+    void load(const std::string& file) {
+        answers.push_back(file);
+        form.SpeedButton1->click();
+        EXPECT_TRUE(answers.empty()) << "the load button runs the open dialog";
+    }
+    void save(const std::string& file) {
+        answers.push_back(file);
+        form.SpeedButton5->click();
+        EXPECT_TRUE(answers.empty()) << "the save button runs the save dialog";
+    }
+
+    // Works the colour dialog of one ink: the steps run inside its modal loop.
+    void inkDialog(TButton* setButton, std::function<void(TF_ColorSelect&)> steps) {
+        colourSteps = std::move(steps);
+        setButton->click();
+        colourSteps = nullptr;
+        EXPECT_FALSE(colourDialog.isVisible());
+    }
+    void chooseColour(TButton* setButton, int number) {
+        inkDialog(setButton, [number](TF_ColorSelect& d) {
+            QTest::mouseClick(d.Swatch(number), Qt::LeftButton);
+            QTest::mouseClick(d.Button2, Qt::LeftButton);
+        });
+    }
+
+    void clickStretch() { QTest::mouseClick(form.Image4, Qt::LeftButton); }
+    bool stretchBevelsLowered() const {
+        return form.Panel2->GetBevelInner() == TPanel::bvLowered && form.Panel2->GetBevelOuter() == TPanel::bvLowered;
+    }
+    bool stretchBevelsRaised() const {
+        return form.Panel2->GetBevelInner() == TPanel::bvRaised && form.Panel2->GetBevelOuter() == TPanel::bvRaised;
+    }
+
+    Bytes source() const { return rows(form.Image1->GetPicture()); }
+    Bytes map() const { return rows(form.Image7->GetPicture()); }
+    Bytes result() const { return rows(form.Image2->GetPicture()); }
+    QSize view() const { return form.Image2->size(); }
+
+    QTemporaryDir folder;
+    TF_ColorSelect colourDialog;
+    TForm1 form;
+    std::deque<std::optional<std::string>> answers;
+    std::vector<TFileDialogRequest> requests;
+    std::function<void(TF_ColorSelect&)> colourSteps;
+    std::vector<std::string> messages;
+
+  private:
+    TF_ColorSelect* previousColourDialog = nullptr;
+    TFileDialogDriver previousFileDriver;
+    TModalDriver previousModalDriver;
+    TMessageSink previousSink;
+};
+
+TEST_F(MainWindowCommands, LoadBuildsMapAndResultAsTheEngineDoes) {
+    const std::string file = writeLandscape("land.bmp");
+    load(file);
+    const Conversion expected = convert(testing_pictures::landscape(), defaultInks(), 0, 0, 0);
+    EXPECT_EQ(source(), rows(expected.source));
+    EXPECT_EQ(map(), rows(expected.map));
+    EXPECT_EQ(result(), rows(expected.result));
+    EXPECT_TRUE(form.CSpinEdit1->GetEnabled()) << "loaded";
+    EXPECT_EQ(view(), QSize(320, 200));
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, TFileDialogKind::Open);
+    EXPECT_EQ(requests[0].title, "Load Picture");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindowCommands, CancelledLoadChangesNothing) {
+    answers.push_back(std::nullopt);
+    form.SpeedButton1->click();
+    EXPECT_FALSE(form.CSpinEdit1->GetEnabled());
+    EXPECT_EQ(form.Image1->GetPicture().GetWidth(), 0);
+    EXPECT_EQ(view(), QSize(49, 25)) << "not even the zoom is applied";
+}
+
+TEST_F(MainWindowCommands, LoadAppliesTheCurrentZoomAndSliders) {
+    form.CSpinEdit1->SetValue(3);
+    form.TrackBar3->SetPosition(-120);
+    form.TrackBar4->SetPosition(90);
+    form.TrackBar1->SetPosition(4000);
+    load(writeLandscape("land.bmp"));
+    const Conversion expected = convert(testing_pictures::landscape(), defaultInks(), -120, 90, 4000);
+    EXPECT_EQ(result(), rows(expected.result));
+    EXPECT_EQ(view(), QSize(960, 600));
+    EXPECT_EQ(form.Image2->GetPicture().GetWidth(), 320) << "the result keeps the source's size";
+}
+
+// One slider moved after a load.
+struct SliderCase {
+    const char* name;
+    int brightness, contrast, local;
+};
+
+class MainWindowSliders : public MainWindowCommands, public ::testing::WithParamInterface<SliderCase> {};
+
+TEST_P(MainWindowSliders, RenderAsTheEngineDoes) {
+    const SliderCase& c = GetParam();
+    load(writeLandscape("land.bmp"));
+    form.TrackBar3->SetPosition(c.brightness);
+    form.TrackBar4->SetPosition(c.contrast);
+    form.TrackBar1->SetPosition(c.local);
+    const Conversion expected = convert(testing_pictures::landscape(), defaultInks(), c.brightness, c.contrast, c.local);
+    EXPECT_EQ(map(), rows(expected.map));
+    EXPECT_EQ(result(), rows(expected.result));
+    const Conversion unmoved = convert(testing_pictures::landscape(), defaultInks(), 0, 0, 0);
+    EXPECT_NE(result(), rows(unmoved.result)) << "the slider had an effect";
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowSliders,
+                         ::testing::Values(SliderCase{"Brighter", 180, 0, 0}, SliderCase{"Darkest", -550, 0, 0},
+                                           SliderCase{"MoreContrast", 0, 370, 0},
+                                           SliderCase{"LessContrast", 0, -200, 0},
+                                           SliderCase{"LocalReinforced", 0, 0, 12000},
+                                           SliderCase{"LocalSoftened", 0, 0, -20000},
+                                           SliderCase{"AllThree", 60, -90, 7000}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowCommands, OnlyTheLocalContrastSliderRebuildsTheMap) {
+    load(writeLandscape("land.bmp"));
+    form.TrackBar1->SetPosition(9000);
+    // Spoil the map: a command that rebuilds it puts it right again.
+    TPicture& mapPicture = form.Image7->GetPicture();
+    for (int y = 0; y < mapPicture.GetHeight(); ++y)
+        for (int x = 0; x < 3 * mapPicture.GetWidth(); ++x)
+            mapPicture.GetScanline(y)[x] = static_cast<std::uint8_t>(64 + (x * 7 + y) % 127);
+    const Bytes spoiled = map();
+
+    form.TrackBar3->SetPosition(40);
+    form.TrackBar4->SetPosition(-40);
+    chooseColour(form.Button3, 6);
+    EXPECT_EQ(map(), spoiled) << "brightness, contrast and inks reuse the map";
+    InkTable inks = defaultInks();
+    inks[1] = Ink_From_Colour_Number(6);
+    TPicture expectedResult;
+    CPC_Mode1_Dither(form.Image1->GetPicture(), expectedResult, mapPicture, inks, 40, -40, 9000);
+    EXPECT_EQ(result(), rows(expectedResult));
+
+    form.TrackBar1->SetPosition(9001);
+    const Conversion rebuilt = convert(testing_pictures::landscape(), inks, 40, -40, 9001);
+    EXPECT_EQ(map(), rows(rebuilt.map));
+    EXPECT_EQ(result(), rows(rebuilt.result));
+}
+
+TEST_F(MainWindowCommands, BeforeAnyLoadCommandsChangeOnlyTheirOwnState) {
+    form.TrackBar3->SetPosition(100);
+    form.TrackBar4->SetPosition(-100);
+    form.TrackBar1->SetPosition(500);
+    EXPECT_EQ(view(), QSize(49, 25));
+    clickStretch();
+    QTest::mouseClick(form.Panel2, Qt::LeftButton, {}, QPoint(0, 0));
+    EXPECT_TRUE(stretchBevelsRaised()) << "the toggle does nothing, not even the bevel";
+    EXPECT_EQ(form.StretchBackup, nullptr);
+
+    chooseColour(form.Button4, 20);
+    InkTable inks = defaultInks();
+    inks[2] = Ink_From_Colour_Number(20);
+    EXPECT_EQ(form.Inks, inks);
+    EXPECT_EQ(form.Label8->GetText(), "20");
+    EXPECT_EQ(form.Shape3->Brush->GetColor(), (TColor{0, 255, 255}));
+
+    EXPECT_FALSE(form.CSpinEdit1->GetEnabled());
+    for (TImage* picture : {form.Image1, form.Image2, form.Image7}) {
+        EXPECT_EQ(picture->GetPicture().GetWidth(), 0);
+        EXPECT_EQ(picture->GetPicture().GetHeight(), 0);
+    }
+    form.SpeedButton2->click();
+    EXPECT_EQ(form.CSpinEdit1->GetValue(), 2);
+    EXPECT_EQ(view(), QSize(0, 0)) << "the zoom applies to the empty source as well";
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindowCommands, ZoomStepsBetweenOneAndFour) {
+    load(writeLandscape("land.bmp"));
+    const QSize sizes[] = {QSize(320, 200), QSize(640, 400), QSize(960, 600), QSize(1280, 800)};
+    for (int zoom = 2; zoom <= 4; ++zoom) {
+        form.SpeedButton2->click();
+        EXPECT_EQ(form.CSpinEdit1->GetValue(), zoom);
+        EXPECT_EQ(view(), sizes[zoom - 1]);
+    }
+    form.SpeedButton2->click();
+    EXPECT_EQ(form.CSpinEdit1->GetValue(), 4) << "zoom in from 4 does nothing";
+    EXPECT_EQ(view(), QSize(1280, 800));
+    EXPECT_EQ(form.ScrollBox1->widget()->size(), QSize(1280, 800)) << "the area scrolls over the view";
+    for (int zoom = 3; zoom >= 1; --zoom) {
+        form.SpeedButton3->click();
+        EXPECT_EQ(view(), sizes[zoom - 1]);
+    }
+    form.SpeedButton3->click();
+    EXPECT_EQ(form.CSpinEdit1->GetValue(), 1) << "zoom out from 1 does nothing";
+    EXPECT_EQ(view(), QSize(320, 200));
+    EXPECT_EQ(form.Image2->GetPicture().GetWidth(), 320);
+    EXPECT_EQ(form.Image2->GetPicture().GetHeight(), 200);
+}
+
+// A landscape squeezed into the middle of the range, so the stretch widens it.
+TPicture dullLandscape() {
+    TPicture picture = testing_pictures::landscape();
+    for (int y = 0; y < picture.GetHeight(); ++y)
+        for (int x = 0; x < 3 * picture.GetWidth(); ++x) {
+            std::uint8_t& byte = picture.GetScanline(y)[x];
+            byte = static_cast<std::uint8_t>(60 + byte / 2);
+        }
+    return picture;
+}
+
+TEST_F(MainWindowCommands, StretchOnThenOffGivesTheSourceBack) {
+    const TPicture dull = dullLandscape();
+    load(writePicture("dull.bmp", dull));
+    form.TrackBar3->SetPosition(30);
+    const Bytes before = result();
+
+    clickStretch();
+    EXPECT_TRUE(stretchBevelsLowered());
+    ASSERT_NE(form.StretchBackup, nullptr);
+    EXPECT_EQ(rows(*form.StretchBackup), rows(dull));
+    const Conversion stretched = convert(dull, defaultInks(), 30, 0, 0, true);
+    EXPECT_EQ(source(), rows(stretched.source));
+    EXPECT_NE(source(), rows(dull));
+    EXPECT_EQ(map(), rows(stretched.map));
+    EXPECT_EQ(result(), rows(stretched.result));
+
+    QTest::mouseClick(form.Panel2, Qt::LeftButton, {}, QPoint(0, 0));
+    EXPECT_TRUE(stretchBevelsRaised());
+    EXPECT_EQ(form.StretchBackup, nullptr);
+    EXPECT_EQ(source(), rows(dull)) << "byte for byte";
+    EXPECT_EQ(map(), rows(convert(dull, defaultInks(), 30, 0, 0).map));
+    EXPECT_EQ(result(), before);
+}
+
+TEST_F(MainWindowCommands, StretchWithAConstantChannelCountsAsOn) {
+    TPicture picture = dullLandscape();
+    for (int y = 0; y < picture.GetHeight(); ++y)
+        for (int x = 0; x < picture.GetWidth(); ++x)
+            picture.GetScanline(y)[3 * x] = 77; // blue
+    load(writePicture("flatblue.bmp", picture));
+    clickStretch();
+    EXPECT_TRUE(stretchBevelsLowered());
+    ASSERT_NE(form.StretchBackup, nullptr);
+    const TPicture& stretched = form.Image1->GetPicture();
+    int lowestRed = 255, highestRed = 0;
+    bool blueKept = true;
+    for (int y = 0; y < stretched.GetHeight(); ++y)
+        for (int x = 0; x < stretched.GetWidth(); ++x) {
+            blueKept = blueKept && stretched.GetScanline(y)[3 * x] == 77;
+            lowestRed = std::min<int>(lowestRed, stretched.GetScanline(y)[3 * x + 2]);
+            highestRed = std::max<int>(highestRed, stretched.GetScanline(y)[3 * x + 2]);
+        }
+    EXPECT_TRUE(blueKept);
+    EXPECT_EQ(lowestRed, 0);
+    EXPECT_EQ(highestRed, 255);
+    clickStretch();
+    EXPECT_TRUE(stretchBevelsRaised());
+    EXPECT_EQ(source(), rows(picture));
+}
+
+TEST_F(MainWindowCommands, LoadWhileStretchedTurnsTheStretchOffFirst) {
+    load(writePicture("dull.bmp", dullLandscape()));
+    clickStretch();
+    ASSERT_TRUE(stretchBevelsLowered());
+    const TPicture other = testing_pictures::landscape(200, 120);
+    load(writePicture("other.bmp", other));
+    EXPECT_TRUE(stretchBevelsRaised());
+    EXPECT_EQ(form.StretchBackup, nullptr);
+    EXPECT_EQ(source(), rows(other)) << "the new picture is not stretched";
+    EXPECT_EQ(result(), rows(convert(other, defaultInks(), 0, 0, 0).result));
+    EXPECT_EQ(view(), QSize(200, 120));
+}
+
+TEST_F(MainWindowCommands, FailedLoadWhileStretchedLeavesTheStretchUndone) {
+    const TPicture dull = dullLandscape();
+    load(writePicture("dull.bmp", dull));
+    clickStretch();
+    writeFile(path("broken.bmp"), "BM not really a picture");
+    load(path("broken.bmp"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(stretchBevelsRaised());
+    EXPECT_EQ(form.StretchBackup, nullptr);
+    const Conversion unstretched = convert(dull, defaultInks(), 0, 0, 0);
+    EXPECT_EQ(source(), rows(unstretched.source));
+    EXPECT_EQ(map(), rows(unstretched.map));
+    EXPECT_EQ(result(), rows(unstretched.result));
+}
+
+TEST_F(MainWindowCommands, FailedLoadLeavesEverythingAsItWas) {
+    writeFile(path("broken.bmp"), QByteArray("BM\x10\x00\x00\x00garbage", 14));
+    load(path("broken.bmp"));
+    load(path("missing.bmp"));
+    ASSERT_EQ(messages.size(), 2u) << "each failure is shown";
+    EXPECT_NE(messages[0].find("broken.bmp"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[1].find("missing.bmp"), std::string::npos) << messages[1];
+    EXPECT_FALSE(form.CSpinEdit1->GetEnabled()) << "still not loaded";
+    EXPECT_EQ(view(), QSize(49, 25));
+
+    load(writeLandscape("land.bmp"));
+    form.SpeedButton2->click();
+    form.TrackBar1->SetPosition(3000);
+    const Bytes sourceBefore = source(), mapBefore = map(), resultBefore = result();
+    load(path("broken.bmp"));
+    EXPECT_EQ(messages.size(), 3u);
+    EXPECT_EQ(source(), sourceBefore);
+    EXPECT_EQ(map(), mapBefore);
+    EXPECT_EQ(result(), resultBefore);
+    EXPECT_TRUE(form.CSpinEdit1->GetEnabled());
+    EXPECT_EQ(form.CSpinEdit1->GetValue(), 2);
+    EXPECT_EQ(view(), QSize(640, 400));
+}
+
+// An ink set through the colour dialog.
+struct InkCase {
+    const char* name;
+    int ink;
+    int colour;
+    TColor swatch;
+};
+
+class MainWindowInks : public MainWindowCommands, public ::testing::WithParamInterface<InkCase> {
+  protected:
+    TButton* setButton(int ink) const {
+        TButton* const buttons[] = {form.Button2, form.Button3, form.Button4, form.Button5};
+        return buttons[ink];
+    }
+    TLabel* number(int ink) const {
+        TLabel* const labels[] = {form.Label6, form.Label7, form.Label8, form.Label9};
+        return labels[ink];
+    }
+    TShape* swatch(int ink) const {
+        TShape* const shapes[] = {form.Shape1, form.Shape2, form.Shape3, form.Shape4};
+        return shapes[ink];
+    }
+};
+
+TEST_P(MainWindowInks, ChosenColourSetsInkSwatchNumberAndResult) {
+    const InkCase& c = GetParam();
+    load(writeLandscape("land.bmp"));
+    chooseColour(setButton(c.ink), c.colour);
+    InkTable inks = defaultInks();
+    inks[static_cast<std::size_t>(c.ink)] = Ink_From_Colour_Number(c.colour);
+    EXPECT_EQ(form.Inks, inks);
+    EXPECT_EQ(number(c.ink)->GetText(), IntToStr(c.colour));
+    EXPECT_EQ(swatch(c.ink)->Brush->GetColor(), c.swatch);
+    EXPECT_EQ(result(), rows(convert(testing_pictures::landscape(), inks, 0, 0, 0).result));
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowInks,
+                         ::testing::Values(InkCase{"Ink0Blue", 0, 2, TColor{0, 0, 255}},
+                                           InkCase{"Ink1BrightMagenta", 1, 8, TColor{255, 0, 255}},
+                                           InkCase{"Ink2Grey", 2, 13, TColor{128, 128, 128}},
+                                           InkCase{"Ink3Lime", 3, 22, TColor{128, 255, 128}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowCommands, ColourTwentySixIsNotTheDefaultWhite) {
+    chooseColour(form.Button2, 26);
+    EXPECT_EQ(form.Inks[0], (Ink{254, 254, 254}));
+    EXPECT_EQ(form.Inks[3], (Ink{255, 255, 255})) << "the default ink 3 stays until changed";
+}
+
+TEST_F(MainWindowCommands, CancelAndTheCloseButtonChangeNothing) {
+    load(writeLandscape("land.bmp"));
+    chooseColour(form.Button3, 5);
+    const InkTable inks = form.Inks;
+    const Bytes before = result();
+    inkDialog(form.Button3, [](TF_ColorSelect& d) {
+        QTest::mouseClick(d.Swatch(9), Qt::LeftButton);
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    inkDialog(form.Button3, [](TF_ColorSelect& d) {
+        QTest::mouseClick(d.Swatch(11), Qt::LeftButton);
+        d.Close();
+    });
+    EXPECT_EQ(form.Inks, inks);
+    EXPECT_EQ(form.Label7->GetText(), "5");
+    EXPECT_EQ(form.Shape2->Brush->GetColor(), (TColor{128, 0, 255}));
+    EXPECT_EQ(result(), before);
+}
+
+TEST_F(MainWindowCommands, MinimisingTheColourDialogDoesNotEndIt) {
+    inkDialog(form.Button2, [](TF_ColorSelect& d) {
+        d.showMinimized();
+        d.showNormal();
+        // Ok comes from the loop later: only a dialog still shown modally gets it.
+        QTimer::singleShot(0, &d, [&d] {
+            QTest::mouseClick(d.Swatch(5), Qt::LeftButton);
+            QTest::mouseClick(d.Button2, Qt::LeftButton);
+        });
+    });
+    QTest::qWait(0);
+    EXPECT_EQ(form.Inks[0], Ink_From_Colour_Number(5));
+    EXPECT_EQ(form.Label6->GetText(), "5");
+}
+
+TEST_F(MainWindowCommands, RestoringFromMinimisedDoesNotResetTheInks) {
+    chooseColour(form.Button3, 24);
+    const InkTable chosen = form.Inks;
+    form.showMinimized();
+    form.showNormal();
+    QTest::qWait(0);
+    EXPECT_EQ(form.Inks, chosen);
+    form.Close();
+    form.Show();
+    EXPECT_EQ(form.Inks, defaultInks()) << "a showing by the program resets them";
+    EXPECT_EQ(form.Label7->GetText(), "24") << "the labels are not reset with them";
+}
+
+// ---- Save ----
+
+// The 16384 bytes the engine makes of a four-ink result.
+Bytes screenOf(const TPicture& result, const InkTable& inks) {
+    std::unique_ptr<std::uint8_t[]> packed, screen;
+    CPC_Mode1_Convert(result, packed, inks);
+    CPC_Screen_Layout(packed.get(), screen);
+    return Bytes(screen.get(), screen.get() + kScreenBytes);
+}
+
+enum class Written { Nothing, Screen, Bmp };
+
+struct SaveCase {
+    const char* name;
+    const char* fileName;
+    Written written;
+};
+
+class MainWindowSaveEndings : public MainWindowCommands, public ::testing::WithParamInterface<SaveCase> {};
+
+TEST_P(MainWindowSaveEndings, OnlyTheLastThreeCharactersDecide) {
+    const SaveCase& c = GetParam();
+    load(writeLandscape("land.bmp"));
+    const std::string file = path(c.fileName);
+    save(file);
+    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(fileExists(file), c.written != Written::Nothing);
+    if (c.written == Written::Screen) {
+        EXPECT_EQ(fileBytes(file).size(), kScreenBytes);
+    } else if (c.written == Written::Bmp) {
+        TPicture back;
+        back.LoadFromFile(file);
+        EXPECT_EQ(rows(back), result());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowSaveEndings,
+                         ::testing::Values(SaveCase{"ScrWithDot", "x.scr", Written::Screen},
+                                           SaveCase{"ScrWithoutDot", "xscr", Written::Screen},
+                                           SaveCase{"UpperCaseScr", "x.SCR", Written::Nothing},
+                                           SaveCase{"BmpWithDot", "x.bmp", Written::Bmp},
+                                           SaveCase{"BmpWithoutDot", "xbmp", Written::Bmp},
+                                           SaveCase{"MixedCaseBmp", "x.Bmp", Written::Nothing},
+                                           SaveCase{"NoExtension", "x", Written::Nothing},
+                                           SaveCase{"RawSprite", "x.dat", Written::Nothing}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowCommands, ScreenFileHoldsTheResultInScreenMemoryOrder) {
+    load(writeLandscape("land.bmp"));
+    chooseColour(form.Button5, 26);
+    form.TrackBar3->SetPosition(-60);
+    save(path("land.scr"));
+    const QByteArray bytes = fileBytes(path("land.scr"));
+    ASSERT_EQ(bytes.size(), kScreenBytes);
+
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), screenOf(form.Image2->GetPicture(), form.Inks));
+    InkTable inks = defaultInks();
+    inks[3] = Ink_From_Colour_Number(26);
+    EXPECT_EQ(result(), rows(convert(testing_pictures::landscape(), inks, -60, 0, 0).result));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindowCommands, BmpIsTheResultAtItsOwnSizeIn24Bits) {
+    load(writeLandscape("land.bmp", 321, 77));
+    form.SpeedButton2->click();
+    save(path("out.bmp"));
+    const QByteArray bytes = fileBytes(path("out.bmp"));
+    ASSERT_GE(bytes.size(), 54);
+    auto little = [&](int at, int count) {
+        int value = 0;
+        for (int i = count - 1; i >= 0; --i)
+            value = value * 256 + static_cast<std::uint8_t>(bytes[at + i]);
+        return value;
+    };
+    EXPECT_EQ(little(18, 4), 321) << "not the zoomed view";
+    EXPECT_EQ(little(22, 4), 77);
+    EXPECT_EQ(little(28, 2), 24);
+    TPicture back;
+    back.LoadFromFile(path("out.bmp"));
+    EXPECT_EQ(rows(back), result());
+}
+
+struct ScreenSizeCase {
+    const char* name;
+    int width, height;
+};
+
+class MainWindowScreenSize : public MainWindowCommands, public ::testing::WithParamInterface<ScreenSizeCase> {};
+
+TEST_P(MainWindowScreenSize, OnlyExactly320By200BecomesAScreenFile) {
+    const ScreenSizeCase& c = GetParam();
+    load(writeLandscape("land.bmp", c.width, c.height));
+    save(path("x.scr"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "This image hasn't the right dimensions. a .src file must be 320x200.");
+    EXPECT_FALSE(fileExists(path("x.scr")));
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowScreenSize,
+                         ::testing::Values(ScreenSizeCase{"OneRowShort", 320, 199},
+                                           ScreenSizeCase{"OneColumnLong", 321, 200},
+                                           ScreenSizeCase{"Transposed", 200, 320}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowCommands, SavingBeforeAnyLoad) {
+    save(path("x.scr"));
+    save(path("x.bmp"));
+    save(path("x.dat"));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "This image hasn't the right dimensions. a .src file must be 320x200.");
+    EXPECT_EQ(messages[1], "There is no picture to save yet.");
+    for (const char* name : {"x.scr", "x.bmp", "x.dat"})
+        EXPECT_FALSE(fileExists(path(name))) << name;
+}
+
+TEST_F(MainWindowCommands, CancelledSaveWritesNothing) {
+    load(writeLandscape("land.bmp"));
+    answers.push_back(std::nullopt);
+    form.SpeedButton5->click();
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"land.bmp"});
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].kind, TFileDialogKind::Save);
+}
+
+TEST_F(MainWindowCommands, SavingOverAnExistingFileReplacesIt) {
+    load(writeLandscape("land.bmp"));
+    writeFile(path("old.scr"), QByteArray(20000, 'x'));
+    writeFile(path("old.bmp"), "old");
+    save(path("old.scr"));
+    save(path("old.bmp"));
+    EXPECT_TRUE(messages.empty());
+    const QByteArray screen = fileBytes(path("old.scr"));
+    EXPECT_EQ(Bytes(screen.begin(), screen.end()), screenOf(form.Image2->GetPicture(), form.Inks))
+        << "the old file is replaced whole, not written over";
+    TPicture back;
+    back.LoadFromFile(path("old.bmp"));
+    EXPECT_EQ(rows(back), result());
+}
+
+TEST_F(MainWindowCommands, FailedSaveShowsTheErrorAndKeepsTheOldFile) {
+    load(writeLandscape("land.bmp"));
+    const Bytes before = result();
+    save(path("no such folder/x.scr"));
+    save(path("no such folder/x.bmp"));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[0].find("x.scr"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[1].find("x.bmp"), std::string::npos) << messages[1];
+    EXPECT_FALSE(QDir(folder.filePath("no such folder")).exists());
+
+    const QByteArray old(5000, 'o');
+    writeFile(path("full.scr"), old);
+    writeFile(path("full.bmp"), old);
+    SetFileWriteLimitForTesting(100);
+    save(path("full.scr"));
+    save(path("full.bmp"));
+    SetFileWriteLimitForTesting(-1);
+    EXPECT_EQ(messages.size(), 4u) << "a short write is an error too";
+    EXPECT_EQ(fileBytes(path("full.scr")), old);
+    EXPECT_EQ(fileBytes(path("full.bmp")), old);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 3) << "no temporary file left behind";
+    EXPECT_EQ(result(), before);
+    EXPECT_TRUE(form.CSpinEdit1->GetEnabled());
 }
 
 } // namespace
