@@ -121,63 +121,63 @@ std::ostream& operator<<(std::ostream& out, const DecodeCase& c) {
     return out << c.name;
 }
 
-BmpSpec indexedSpec(std::uint32_t headerSize, const std::vector<std::vector<int>>& rows, int bpp,
+BmpFields indexedFields(std::uint32_t headerSize, const std::vector<std::vector<int>>& rows, int bpp,
                     int entries, bool topDown = false) {
-    BmpSpec spec;
-    spec.headerSize = headerSize;
-    spec.width = static_cast<std::int32_t>(rows[0].size());
-    spec.height = static_cast<std::int32_t>(rows.size()) * (topDown ? -1 : 1);
-    spec.bitsPerPixel = static_cast<std::uint16_t>(bpp);
-    spec.palette = palette(entries);
-    spec.colorsUsed =
+    BmpFields fields;
+    fields.headerSize = headerSize;
+    fields.width = static_cast<std::int32_t>(rows[0].size());
+    fields.height = static_cast<std::int32_t>(rows.size()) * (topDown ? -1 : 1);
+    fields.bitsPerPixel = static_cast<std::uint16_t>(bpp);
+    fields.palette = palette(entries);
+    fields.colorsUsed =
         entries == 1 << bpp || headerSize < 40 ? 0 : static_cast<std::uint32_t>(entries);
-    spec.pixels = packIndices(rows, bpp, topDown);
-    return spec;
+    fields.pixels = packIndices(rows, bpp, topDown);
+    return fields;
 }
 
 DecodeCase indexedCase(std::string name, std::uint32_t headerSize,
                        const std::vector<std::vector<int>>& rows, int bpp, int entries,
                        bool topDown = false) {
-    const BmpSpec spec = indexedSpec(headerSize, rows, bpp, entries, topDown);
-    return {std::move(name), forge(spec), spec.width, static_cast<int>(rows.size()),
-            viaPalette(rows, spec.palette)};
+    const BmpFields fields = indexedFields(headerSize, rows, bpp, entries, topDown);
+    return {std::move(name), forge(fields), fields.width, static_cast<int>(rows.size()),
+            viaPalette(rows, fields.palette)};
 }
 
 // A picture of true-colour pixels stored as values of bytesPerPixel bytes.
-DecodeCase valueCase(std::string name, BmpSpec spec,
+DecodeCase valueCase(std::string name, BmpFields fields,
                      const std::vector<std::vector<std::uint64_t>>& values, int bytesPerPixel,
                      const std::vector<std::vector<Bgr>>& expected, bool topDown = false) {
-    spec.width = static_cast<std::int32_t>(values[0].size());
-    spec.height = static_cast<std::int32_t>(values.size()) * (topDown ? -1 : 1);
-    spec.bitsPerPixel = static_cast<std::uint16_t>(8 * bytesPerPixel);
-    spec.pixels = packValues(values, bytesPerPixel, topDown);
-    return {std::move(name), forge(spec), spec.width, static_cast<int>(values.size()),
+    fields.width = static_cast<std::int32_t>(values[0].size());
+    fields.height = static_cast<std::int32_t>(values.size()) * (topDown ? -1 : 1);
+    fields.bitsPerPixel = static_cast<std::uint16_t>(8 * bytesPerPixel);
+    fields.pixels = packValues(values, bytesPerPixel, topDown);
+    return {std::move(name), forge(fields), fields.width, static_cast<int>(values.size()),
             bgrRows(expected)};
 }
 
-BmpSpec header(std::uint32_t headerSize, std::uint32_t compression = 0,
+BmpFields header(std::uint32_t headerSize, std::uint32_t compression = 0,
                std::vector<std::uint32_t> masks = {}) {
-    BmpSpec spec;
-    spec.headerSize = headerSize;
-    spec.compression = compression;
-    spec.masks = std::move(masks);
-    return spec;
+    BmpFields fields;
+    fields.headerSize = headerSize;
+    fields.compression = compression;
+    fields.masks = std::move(masks);
+    return fields;
 }
 
 // An RLE picture from its stream; the stream is written by hand in the cases.
 DecodeCase rleCase(std::string name, std::uint32_t headerSize, std::uint32_t compression, int bpp,
                    int width, int height, Bytes stream, Bytes expected, int entries = 16) {
-    BmpSpec spec;
-    spec.headerSize = headerSize;
-    spec.compression = compression;
-    spec.bitsPerPixel = static_cast<std::uint16_t>(bpp);
-    spec.width = width;
-    spec.height = height;
+    BmpFields fields;
+    fields.headerSize = headerSize;
+    fields.compression = compression;
+    fields.bitsPerPixel = static_cast<std::uint16_t>(bpp);
+    fields.width = width;
+    fields.height = height;
     if (bpp <= 8)
-        spec.palette = palette(entries);
-    spec.colorsUsed = bpp <= 8 ? static_cast<std::uint32_t>(entries) : 0;
-    spec.pixels = std::move(stream);
-    return {std::move(name), forge(spec), width, height, std::move(expected)};
+        fields.palette = palette(entries);
+    fields.colorsUsed = bpp <= 8 ? static_cast<std::uint32_t>(entries) : 0;
+    fields.pixels = std::move(stream);
+    return {std::move(name), forge(fields), width, height, std::move(expected)};
 }
 
 constexpr Bgr kWhite{255, 255, 255};
@@ -396,39 +396,39 @@ Bytes cut(Bytes file, std::size_t length) {
 }
 
 Bytes valid24() {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.pixels = packValues({{1, 2}, {3, 4}}, 3);
-    return forge(spec);
+    BmpFields fields;
+    fields.width = 2;
+    fields.height = 2;
+    fields.pixels = packValues({{1, 2}, {3, 4}}, 3);
+    return forge(fields);
 }
 
-BmpSpec spec16(std::uint32_t compression, std::vector<std::uint32_t> masks) {
-    BmpSpec spec = header(40, compression, std::move(masks));
-    spec.bitsPerPixel = 16;
-    spec.pixels = packValues({{0x1234}}, 2);
-    return spec;
+BmpFields fields16(std::uint32_t compression, std::vector<std::uint32_t> masks) {
+    BmpFields fields = header(40, compression, std::move(masks));
+    fields.bitsPerPixel = 16;
+    fields.pixels = packValues({{0x1234}}, 2);
+    return fields;
 }
 
-BmpSpec specWithDepth(std::uint16_t bpp, std::uint32_t compression = 0) {
-    BmpSpec spec;
-    spec.bitsPerPixel = bpp;
-    spec.compression = compression;
-    spec.pixels = Bytes(8, 0);
-    return spec;
+BmpFields fieldsWithDepth(std::uint16_t bpp, std::uint32_t compression = 0) {
+    BmpFields fields;
+    fields.bitsPerPixel = bpp;
+    fields.compression = compression;
+    fields.pixels = Bytes(8, 0);
+    return fields;
 }
 
 // A 4 x 2 RLE8 picture of a 16-entry palette from the given stream.
 Bytes rle8(Bytes stream, std::int32_t height = 2) {
-    BmpSpec spec;
-    spec.compression = 1;
-    spec.bitsPerPixel = 8;
-    spec.width = 4;
-    spec.height = height;
-    spec.palette = palette(16);
-    spec.colorsUsed = 16;
-    spec.pixels = std::move(stream);
-    return forge(spec);
+    BmpFields fields;
+    fields.compression = 1;
+    fields.bitsPerPixel = 8;
+    fields.width = 4;
+    fields.height = height;
+    fields.palette = palette(16);
+    fields.colorsUsed = 16;
+    fields.pixels = std::move(stream);
+    return forge(fields);
 }
 
 struct RefusalCase {
@@ -444,16 +444,16 @@ std::ostream& operator<<(std::ostream& out, const RefusalCase& c) {
 
 std::vector<RefusalCase> refusalCases() {
     const Bytes good = valid24();
-    BmpSpec palette4 = indexedSpec(40, {{0, 1, 9, 3}}, 4, 4);
-    BmpSpec paletteRle = indexedSpec(40, {{0}}, 8, 4);
+    BmpFields palette4 = indexedFields(40, {{0, 1, 9, 3}}, 4, 4);
+    BmpFields paletteRle = indexedFields(40, {{0}}, 8, 4);
     paletteRle.compression = 1;
     paletteRle.pixels = {1, 4, 0, 1};
-    BmpSpec topDownRle = paletteRle;
+    BmpFields topDownRle = paletteRle;
     topDownRle.height = -1;
-    BmpSpec png = header(40, 5);
+    BmpFields png = header(40, 5);
     png.bitsPerPixel = 0;
     png.pixels = {'N', 'O', 'T', 'P', 'N', 'G', 0, 0};
-    BmpSpec tooShortPng = png;
+    BmpFields tooShortPng = png;
     tooShortPng.pixels = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     Bytes tooShortPngFile = patched32(forge(tooShortPng), kSizeImagePos, 100);
     return {
@@ -501,43 +501,43 @@ std::vector<RefusalCase> refusalCases() {
          "palette index 9 beyond the 4 entries (pixel 2 of row 0)", true},
         {"RlePaletteIndexBeyondEntries", forge(paletteRle),
          "palette index 4 beyond the 4 entries (pixel 0 of row 0)", true},
-        {"ThreeBitDepth", forge(specWithDepth(3)),
+        {"ThreeBitDepth", forge(fieldsWithDepth(3)),
          "BI_RGB compression needs 1, 2, 4, 8, 16, 24, 32 or 64 bits per pixel, not 3", false},
-        {"Rle8WithFourBits", forge(specWithDepth(4, 1)),
+        {"Rle8WithFourBits", forge(fieldsWithDepth(4, 1)),
          "BI_RLE8 compression needs 8 bits per pixel, not 4", false},
-        {"Rle4WithEightBits", forge(specWithDepth(8, 2)),
+        {"Rle4WithEightBits", forge(fieldsWithDepth(8, 2)),
          "BI_RLE4 compression needs 4 bits per pixel, not 8", false},
         {"Rle24WithEightBits",
          [] {
-             BmpSpec s = specWithDepth(8, 4);
+             BmpFields s = fieldsWithDepth(8, 4);
              s.headerSize = 64;
              return forge(s);
          }(),
          "OS/2 RLE24 compression needs 24 bits per pixel, not 8", false},
-        {"BitfieldsWith24Bits", forge(specWithDepth(24, 3)),
+        {"BitfieldsWith24Bits", forge(fieldsWithDepth(24, 3)),
          "BI_BITFIELDS compression needs 16 or 32 bits per pixel, not 24", false},
         {"Os2Huffman",
          [] {
-             BmpSpec s = specWithDepth(1, 3);
+             BmpFields s = fieldsWithDepth(1, 3);
              s.headerSize = 64;
              return forge(s);
          }(),
          "OS/2 Huffman 1D compression is not supported", false},
-        {"Cmyk", forge(specWithDepth(32, 11)), "BI_CMYK compression is not supported", false},
-        {"UnknownCompression", forge(specWithDepth(24, 9)), "unknown compression 9", false},
+        {"Cmyk", forge(fieldsWithDepth(32, 11)), "BI_CMYK compression is not supported", false},
+        {"UnknownCompression", forge(fieldsWithDepth(24, 9)), "unknown compression 9", false},
         {"TopDownRle", forge(topDownRle),
          "a top-down picture (negative height) cannot use BI_RLE8 compression", false},
-        {"EmptyRedMask", forge(spec16(3, {0, 0x03E0, 0x001F})), "the red bitfield mask is empty",
+        {"EmptyRedMask", forge(fields16(3, {0, 0x03E0, 0x001F})), "the red bitfield mask is empty",
          false},
-        {"OverlappingMasks", forge(spec16(3, {0xF800, 0x0FE0, 0x001F})),
+        {"OverlappingMasks", forge(fields16(3, {0xF800, 0x0FE0, 0x001F})),
          "the red and green bitfield masks overlap (0xF800 and 0xFE0)", false},
-        {"AlphaOverlapsBlue", forge(spec16(6, {0xF000, 0x0F00, 0x00F0, 0x00FF})),
+        {"AlphaOverlapsBlue", forge(fields16(6, {0xF000, 0x0F00, 0x00F0, 0x00FF})),
          "the blue and alpha bitfield masks overlap (0xF0 and 0xFF)", false},
-        {"SplitMask", forge(spec16(3, {0xF800, 0x07E0, 0x0015})),
+        {"SplitMask", forge(fields16(3, {0xF800, 0x07E0, 0x0015})),
          "the blue bitfield mask 0x15 is not one contiguous run of bits", false},
-        {"MaskWiderThanPixel", forge(spec16(3, {0x1F0000, 0x07E0, 0x001F})),
+        {"MaskWiderThanPixel", forge(fields16(3, {0x1F0000, 0x07E0, 0x001F})),
          "the red bitfield mask 0x1F0000 lies outside the 16 bits of a pixel", false},
-        {"MasksCut", cut(forge(spec16(3, {0xF800, 0x07E0, 0x001F})), 60),
+        {"MasksCut", cut(forge(fields16(3, {0xF800, 0x07E0, 0x001F})), 60),
          "headers truncated: the bitfield masks end at byte 66, the file is 60 bytes long", false},
         {"RleRunOverflowsRow", rle8({5, 1, 0, 0, 4, 1, 0, 1}),
          "RLE run of 5 pixels at pixel 0 of row 1 overflows the row of 4 pixels", true},
@@ -604,12 +604,12 @@ Bytes encoded(const QImage& image, const char* format, int quality = -1) {
 
 // A bitmap file carrying a PNG (5) or JPEG (4) stream.
 Bytes embedding(const Bytes& stream, std::uint32_t compression, int width, int height) {
-    BmpSpec spec = header(40, compression);
-    spec.bitsPerPixel = 0;
-    spec.width = width;
-    spec.height = height;
-    spec.pixels = stream;
-    return forge(spec);
+    BmpFields fields = header(40, compression);
+    fields.bitsPerPixel = 0;
+    fields.width = width;
+    fields.height = height;
+    fields.pixels = stream;
+    return forge(fields);
 }
 
 // A 3 x 2 picture with six distinct colours.
@@ -747,7 +747,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileCase{"OversizeDeclared",
                     patched32(patched32(valid24(), kWidthPos, 100000), kHeightPos, 100000),
                     "declared size 100000 x 100000 exceeds the 100-megapixel limit"},
-        BadFileCase{"PaletteIndexOutOfRange", forge(indexedSpec(40, {{0, 1, 9, 3}}, 4, 4)),
+        BadFileCase{"PaletteIndexOutOfRange", forge(indexedFields(40, {{0, 1, 9, 3}}, 4, 4)),
                     "palette index 9 beyond the 4 entries"},
         BadFileCase{
             "EmbeddedPngOversize", embedding(pngClaiming(20000, 20000), 5, 3, 2),

@@ -29,7 +29,7 @@ inline constexpr std::size_t kCompressionPos = 30;
 inline constexpr std::size_t kSizeImagePos = 34;
 inline constexpr std::size_t kClrUsedPos = 46;
 
-struct BmpSpec {
+struct BmpFields {
     std::uint32_t headerSize = 40;
     std::int32_t width = 1;
     std::int32_t height = 1; // negative: rows stored top-down
@@ -57,44 +57,44 @@ inline void put32(Bytes& bytes, std::size_t pos, std::uint32_t value) {
     put16(bytes, pos + 2, value >> 16);
 }
 
-inline Bytes forge(const BmpSpec& spec) {
-    Bytes file(14 + spec.headerSize, 0);
+inline Bytes forge(const BmpFields& fields) {
+    Bytes file(14 + fields.headerSize, 0);
     file[0] = 'B';
     file[1] = 'M';
-    put32(file, kHeaderSizePos, spec.headerSize);
-    if (spec.headerSize == 12) {
-        put16(file, 18, static_cast<std::uint32_t>(spec.width));
-        put16(file, 20, static_cast<std::uint32_t>(spec.height));
-        put16(file, 22, spec.planes);
-        put16(file, 24, spec.bitsPerPixel);
+    put32(file, kHeaderSizePos, fields.headerSize);
+    if (fields.headerSize == 12) {
+        put16(file, 18, static_cast<std::uint32_t>(fields.width));
+        put16(file, 20, static_cast<std::uint32_t>(fields.height));
+        put16(file, 22, fields.planes);
+        put16(file, 24, fields.bitsPerPixel);
     } else {
-        put32(file, kWidthPos, static_cast<std::uint32_t>(spec.width));
-        put32(file, kHeightPos, static_cast<std::uint32_t>(spec.height));
-        put16(file, kPlanesPos, spec.planes);
-        put16(file, kBitCountPos, spec.bitsPerPixel);
+        put32(file, kWidthPos, static_cast<std::uint32_t>(fields.width));
+        put32(file, kHeightPos, static_cast<std::uint32_t>(fields.height));
+        put16(file, kPlanesPos, fields.planes);
+        put16(file, kBitCountPos, fields.bitsPerPixel);
     }
-    if (spec.headerSize >= 40) {
-        put32(file, kCompressionPos, spec.compression);
-        if (spec.writeSizeImage)
-            put32(file, kSizeImagePos, static_cast<std::uint32_t>(spec.pixels.size()));
-        put32(file, kClrUsedPos, spec.colorsUsed);
+    if (fields.headerSize >= 40) {
+        put32(file, kCompressionPos, fields.compression);
+        if (fields.writeSizeImage)
+            put32(file, kSizeImagePos, static_cast<std::uint32_t>(fields.pixels.size()));
+        put32(file, kClrUsedPos, fields.colorsUsed);
     }
-    const bool masksInside = spec.headerSize >= 52 && spec.headerSize != 64;
-    for (std::size_t i = 0; i < spec.masks.size(); ++i) {
+    const bool masksInside = fields.headerSize >= 52 && fields.headerSize != 64;
+    for (std::size_t i = 0; i < fields.masks.size(); ++i) {
         if (masksInside)
-            put32(file, 14 + 40 + 4 * i, spec.masks[i]);
+            put32(file, 14 + 40 + 4 * i, fields.masks[i]);
         else
-            put32(file, file.size(), spec.masks[i]);
+            put32(file, file.size(), fields.masks[i]);
     }
-    for (const Bgr& entry : spec.palette) {
+    for (const Bgr& entry : fields.palette) {
         file.push_back(entry.b);
         file.push_back(entry.g);
         file.push_back(entry.r);
-        if (spec.headerSize != 12)
+        if (fields.headerSize != 12)
             file.push_back(0);
     }
     put32(file, kOffBitsPos, static_cast<std::uint32_t>(file.size()));
-    file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+    file.insert(file.end(), fields.pixels.begin(), fields.pixels.end());
     put32(file, kBfSizePos, static_cast<std::uint32_t>(file.size()));
     return file;
 }
