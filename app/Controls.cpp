@@ -80,6 +80,19 @@ void TShape::paintEvent(QPaintEvent*) {
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
+// ---- TClickTracker ----
+
+void TClickTracker::press(const QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        mPressed = true;
+}
+
+bool TClickTracker::release(const QMouseEvent* event, const QRect& area) {
+    const bool click = mPressed && event->button() == Qt::LeftButton && area.contains(event->position().toPoint());
+    mPressed = false;
+    return click;
+}
+
 // ---- TPanel ----
 
 TPanel::TPanel(QWidget* parent) : QFrame(parent) {
@@ -160,16 +173,10 @@ void TPanel::paintEvent(QPaintEvent*) {
     }
 }
 
-void TPanel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        mPressed = true;
-}
+void TPanel::mousePressEvent(QMouseEvent* event) { mClick.press(event); }
 
 void TPanel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = mPressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    mPressed = false;
-    if (click)
+    if (mClick.release(event, rect()))
         emit OnClick();
 }
 
@@ -248,16 +255,10 @@ void TImage::paintEvent(QPaintEvent* event) {
     painter.drawImage(target, image.copy(source));
 }
 
-void TImage::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        mPressed = true;
-}
+void TImage::mousePressEvent(QMouseEvent* event) { mClick.press(event); }
 
 void TImage::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = mPressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    mPressed = false;
-    if (click)
+    if (mClick.release(event, rect()))
         emit OnClick();
 }
 

@@ -103,6 +103,18 @@ class TShape : public QWidget, public TControlOps<TShape> {
     TBrush mBrush;
 };
 
+// A click as a panel or picture view sees one: the left button pressed and
+// released again over the control.
+class TClickTracker {
+  public:
+    void press(const QMouseEvent* event);
+    // True when this release completes a click inside area.
+    bool release(const QMouseEvent* event, const QRect& area);
+
+  private:
+    bool mPressed = false;
+};
+
 // A panel: a face-coloured (or filled) area with an outer and an inner bevel,
 // each none, raised or lowered, one pixel wide, and an optional centred caption.
 class TPanel : public QFrame, public TControlOps<TPanel> {
@@ -149,7 +161,7 @@ class TPanel : public QFrame, public TControlOps<TPanel> {
     TBevelCut mBevelInner = bvNone;
     QColor mColor;
     QString mCaption;
-    bool mPressed = false;
+    TClickTracker mClick;
 };
 
 // A picture view. It holds its picture and draws it at 1:1 in its top-left
@@ -193,7 +205,7 @@ class TImage : public QWidget, public TControlOps<TImage> {
     bool mStretch = false;
     bool mCenter = false;
     bool mAutoSize = false;
-    bool mPressed = false;
+    TClickTracker mClick;
     QString mResource;
 };
 
