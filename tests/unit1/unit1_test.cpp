@@ -19,6 +19,7 @@
 #include "Colorselect.h"
 #include "Engine.h"
 #include "LandscapePicture.h"
+#include "MainWindowFixture.h"
 #include "PictureBuilder.h"
 #include "RawFile.h"
 #include "SysUtils.h"
@@ -143,150 +144,7 @@ TEST(MainWindow, GlyphsAndIconsAreLoaded) {
 
 // ---- The commands, worked through the real controls ----
 
-using testing_pictures::Bytes;
-using testing_pictures::rows;
-
-// What the engine makes of a source picture with the given inks and slider
-// positions, computed here without the window.
-struct Conversion {
-    TPicture source, map, result;
-};
-
-Conversion convert(const TPicture& picture, const InkTable& inks, int a, int b, int c, bool stretched = false) {
-    Conversion out;
-    out.source.Assign(picture.Image());
-    out.source.SetPixelFormat(TPixelFormat::pf24bit);
-    if (stretched)
-        Stretch_Palette(&out.source);
-    Local_Contrast_Map(out.source, out.map);
-    CPC_Mode1_Dither(out.source, out.result, out.map, inks, a, b, c);
-    return out;
-}
-
-InkTable defaultInks() {
-    InkTable inks;
-    Reset_Ink_Table(inks);
-    return inks;
-}
-
-QByteArray fileBytes(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool fileExists(const std::string& path) {
-    return QFile::exists(QString::fromStdString(path));
-}
-
-void writeFile(const std::string& path, const QByteArray& bytes) {
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-// The main window with the real colour dialog, its file dialogs answered by
-// the test, its messages recorded.
-class MainWindowCommands : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.isValid());
-        previousColourDialog = std::exchange(F_ColorSelect, &colourDialog);
-        previousFileDriver = SetFileDialogDriver([this](const TFileDialogRequest& request) {
-            requests.push_back(request);
-            std::optional<std::string> answer;
-            if (answers.empty())
-                ADD_FAILURE() << "a file dialog the test did not expect: " << request.title;
-            else {
-                answer = answers.front();
-                answers.pop_front();
-            }
-            return answer;
-        });
-        previousModalDriver = SetModalDriver([this](TForm& shown) {
-            if (&shown != &colourDialog || !colourSteps)
-                ADD_FAILURE() << "a modal window the test did not expect";
-            else
-                colourSteps(colourDialog);
-        });
-        previousSink = SetMessageSink([this](const std::string& text) { messages.push_back(text); });
-        form.Show();
-    }
-
-    void TearDown() override {
-        SetFileWriteLimitForTesting(-1);
-        form.Close();
-        SetMessageSink(previousSink);
-        SetModalDriver(previousModalDriver);
-        SetFileDialogDriver(previousFileDriver);
-        F_ColorSelect = previousColourDialog;
-    }
-
-    std::string path(const std::string& name) const { return folder.filePath(QString::fromStdString(name)).toStdString(); }
-
-    // Writes the landscape test picture (or another) as a BMP file.
-    std::string writePicture(const std::string& name, const TPicture& picture) {
-        const std::string file = path(name);
-        picture.SaveToFile(file);
-        return file;
-    }
-    std::string writeLandscape(const std::string& name, int width = 320, int height = 200) {
-        return writePicture(name, testing_pictures::landscape(width, height));
-    }
-
-    void load(const std::string& file) {
-        answers.push_back(file);
-        form.SpeedButton1->click();
-        EXPECT_TRUE(answers.empty()) << "the load button runs the open dialog";
-    }
-    void save(const std::string& file) {
-        answers.push_back(file);
-        form.SpeedButton5->click();
-        EXPECT_TRUE(answers.empty()) << "the save button runs the save dialog";
-    }
-
-    // Works the colour dialog of one ink: the steps run inside its modal loop.
-    void inkDialog(TButton* setButton, std::function<void(TF_ColorSelect&)> steps) {
-        colourSteps = std::move(steps);
-        setButton->click();
-        colourSteps = nullptr;
-        EXPECT_FALSE(colourDialog.isVisible());
-    }
-    void chooseColour(TButton* setButton, int number) {
-        inkDialog(setButton, [number](TF_ColorSelect& d) {
-            QTest::mouseClick(d.Swatch(number), Qt::LeftButton);
-            QTest::mouseClick(d.Button2, Qt::LeftButton);
-        });
-    }
-
-    void clickStretch() { QTest::mouseClick(form.Image4, Qt::LeftButton); }
-    bool stretchBevelsLowered() const {
-        return form.Panel2->GetBevelInner() == TPanel::bvLowered && form.Panel2->GetBevelOuter() == TPanel::bvLowered;
-    }
-    bool stretchBevelsRaised() const {
-        return form.Panel2->GetBevelInner() == TPanel::bvRaised && form.Panel2->GetBevelOuter() == TPanel::bvRaised;
-    }
-
-    Bytes source() const { return rows(form.Image1->GetPicture()); }
-    Bytes map() const { return rows(form.Image7->GetPicture()); }
-    Bytes result() const { return rows(form.Image2->GetPicture()); }
-    QSize view() const { return form.Image2->size(); }
-
-    QTemporaryDir folder;
-    TF_ColorSelect colourDialog;
-    TForm1 form;
-    std::deque<std::optional<std::string>> answers;
-    std::vector<TFileDialogRequest> requests;
-    std::function<void(TF_ColorSelect&)> colourSteps;
-    std::vector<std::string> messages;
-
-  private:
-    TF_ColorSelect* previousColourDialog = nullptr;
-    TFileDialogDriver previousFileDriver;
-    TModalDriver previousModalDriver;
-    TMessageSink previousSink;
-};
+using namespace main_window_testing;
 
 TEST_F(MainWindowCommands, LoadBuildsMapAndResultAsTheEngineDoes) {
     const std::string file = writeLandscape("land.bmp");
