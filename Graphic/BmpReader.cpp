@@ -479,6 +479,16 @@ void decodeRle(std::span<const std::uint8_t> file, const Header& h, const Palett
                    num(needed) + " needed");
         end = static_cast<std::size_t>(needed);
     }
+    // Every pixel must be written by a run of at most 255 pixels (2 bytes, 4
+    // in RLE24), and every row ends with an end of line or of picture (2
+    // bytes). A stream shorter than that is refused before the picture is
+    // made, so a tiny file cannot ask for a huge one.
+    const long long runBytes = h.coding == Coding::Rle24 ? 4 : 2;
+    const long long least = h.height * ((h.width + 254) / 255 * runBytes + 2);
+    const long long available = static_cast<long long>(end) - h.offset;
+    if (available < least)
+        refuse("RLE data of " + num(available) + " bytes is too short for " + num(h.width) + " x " +
+               num(h.height) + " pixels, which need at least " + num(least));
     target.bmpSize(static_cast<int>(h.width), static_cast<int>(h.height));
     const std::uint8_t* d = file.data();
     std::size_t pos = h.offset;
