@@ -1,25 +1,20 @@
-// Fuzz harness for the bitmap reader: any input must give a picture with every
-// row written once, or a BmpError; never a crash or an out-of-bounds access.
-// Not part of the CMake build; with clang:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -IGraphic -Iapp/sysutils \
-//       tests/graphic/bmp_fuzz.cpp Graphic/BmpReader.cpp -o bmp_fuzz && ./bmp_fuzz
-//       -max_total_time=60
+// Fuzz target for the bitmap reader on its own: any input must give a picture
+// with every row written once, or a BmpError; never a crash or an
+// out-of-bounds access. Built and run by scripts/fuzz.
 #include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
 #include "BmpReader.h"
+#include "FuzzLimits.h"
 
 namespace {
 
 class FuzzTarget final : public BmpRowTarget {
   public:
-    // Larger pictures are declined here, to keep the harness fast and small.
-    static constexpr long long kPixelLimit = 1 << 22;
-
     void bmpSize(int width, int height) override {
-        if (static_cast<long long>(width) * height > kPixelLimit)
+        if (static_cast<long long>(width) * height > kFuzzPixelLimit)
             throw std::length_error("too big for the harness");
         mRows.assign(static_cast<std::size_t>(height),
                      std::vector<std::uint8_t>(3 * static_cast<std::size_t>(width)));
