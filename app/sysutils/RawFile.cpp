@@ -2,6 +2,8 @@
 
 #include <QSaveFile>
 #include <QString>
+#include <cerrno>
+#include <cstring>
 
 #include "SysUtils.h"
 
@@ -11,6 +13,15 @@ long long gWriteLimit = -1;
 
 [[noreturn]] void fail(const std::string& what, const std::string& fileName, const QString& reason) {
     throw Exception(what + " \"" + fileName + "\": " + reason.toStdString());
+}
+
+// Qt's reason for a failed write or flush, or the system's when Qt has none
+// of its own (a full disk met by an unbuffered write gives "Unknown error").
+QString reasonOf(const QSaveFile& file, int systemError) {
+    const QString reason = file.errorString();
+    if (systemError != 0 && (reason.isEmpty() || reason == QLatin1String("Unknown error")))
+        return QString::fromLocal8Bit(std::strerror(systemError));
+    return reason;
 }
 
 } // namespace
@@ -41,10 +52,14 @@ void FileWrite(TFileHandle& handle, const void* buffer, std::size_t count) {
     long long allowed = static_cast<long long>(count);
     if (gWriteLimit >= 0 && allowed > gWriteLimit)
         allowed = gWriteLimit;
+    errno = 0;
     const qint64 written = file->write(static_cast<const char*>(buffer), allowed);
+    const int systemError = errno;
     if (written != static_cast<qint64>(count)) {
-        const QString reason = written < 0 ? file->errorString()
-                                           : QString("only %1 of %2 bytes could be written").arg(written).arg(count);
+        QString reason = written < 0 ? reasonOf(*file, systemError)
+                                     : QString("only %1 of %2 bytes could be written").arg(written).arg(count);
+        if (written >= 0 && systemError != 0)
+            reason += QString(" (%1)").arg(QString::fromLocal8Bit(std::strerror(systemError)));
         file->cancelWriting();
         fail("Cannot write", handle.fileName(), reason);
     }
@@ -56,8 +71,9 @@ void FileClose(TFileHandle& handle) {
         return;
     // commit() flushes too, but a flush that fails there is easy to miss:
     // flush first and check it on its own.
+    errno = 0;
     if (!file->flush()) {
-        const QString reason = file->errorString();
+        const QString reason = reasonOf(*file, errno);
         file->cancelWriting();
         fail("Cannot write", handle.fileName(), reason);
     }

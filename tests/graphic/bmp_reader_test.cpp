@@ -23,6 +23,7 @@
 #include "Picture.h"
 #include "PictureBuilder.h"
 #include "SysUtils.h"
+#include "UnprivilegedUser.h"
 
 using namespace bmp_forge;
 using namespace bmp_corpus;
@@ -213,10 +214,11 @@ TEST_F(PictureLoad, Folder) {
 }
 
 TEST_F(PictureLoad, UnreadableFile) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "running as root: removing permissions does not stop reading";
     const std::string locked = written("locked.bmp", valid24());
+    ASSERT_EQ(chmod(mDir.path().toStdString().c_str(), 0777), 0);
     ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+    const UnprivilegedUser asUser;
+    ASSERT_TRUE(asUser.permissionsApply());
     expectRefusedKeepingPicture(locked, "permission to read it was denied");
 }
 

@@ -4,10 +4,11 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QTemporaryDir>
-#include <unistd.h>
 
 #include "RawFile.h"
+#include "SmallFileSystem.h"
 #include "SysUtils.h"
+#include "UnprivilegedUser.h"
 
 namespace {
 
@@ -68,17 +69,52 @@ TEST(RawFile, CreateFailsWithTheFileNameAndReason) {
 }
 
 TEST(RawFile, ReadOnlyFolderAndFileRefuseAndStayIntact) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes through permissions";
     QTemporaryDir dir;
     const QString path = dir.filePath("d.dat");
     writeAll(path, "keep");
-    QFile::setPermissions(path, QFileDevice::ReadOwner);
-    EXPECT_THROW(writeAll(path, "lost"), Exception);
+    // Others may pass through, so the checks can run as "nobody" when the tests run as root.
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                          QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    {
+        const UnprivilegedUser asUser;
+        ASSERT_TRUE(asUser.permissionsApply());
+        EXPECT_THROW(writeAll(path, "lost"), Exception);
+    }
     EXPECT_EQ(contentOf(path), "keep");
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    EXPECT_THROW(writeAll(path, "lost"), Exception);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther |
+                                    QFileDevice::WriteOther);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::ExeOther);
+    {
+        const UnprivilegedUser asUser;
+        EXPECT_THROW(writeAll(path, "lost"), Exception) << "the folder refuses the replacement";
+    }
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(contentOf(path), "keep");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"d.dat"});
+}
+
+// A real full file system: the system's reason reaches the message, whether
+// the write itself or the final flush meets the full disk.
+TEST(RawFile, FullFileSystemGivesTheSystemsReasonAndKeepsTheOldFile) {
+    QTemporaryDir dir;
+    const SmallFileSystem small(dir.path().toStdString(), 32);
+    if (!small.mounted())
+        GTEST_SKIP() << "this process may not mount a file system; the short-write test stands in";
+    const QString path = dir.filePath("e.dat");
+    writeAll(path, QByteArray(5000, 'o'));
+    // 32 KiB less the old file's two pages and the filler's five leave one page free.
+    writeAll(dir.filePath("filler"), QByteArray(20 * 1024, 'f'));
+    for (const qsizetype size : {qsizetype{5000}, qsizetype{16384}, qsizetype{100000}}) {
+        SCOPED_TRACE(size);
+        try {
+            writeAll(path, QByteArray(size, 'n'));
+            ADD_FAILURE() << "a write onto a full disk was reported as success";
+        } catch (const Exception& error) {
+            EXPECT_NE(std::string(error.what()).find("No space left on device"), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(contentOf(path), QByteArray(5000, 'o'));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
 }
