@@ -26,6 +26,11 @@ QImage::Format storageFormat(TPixelFormat format, const QImage* previous) {
 // Qt refuses images above its allocation limit; 100 megapixels at 4 bytes each must fit.
 constexpr int kQtAllocationLimitMegabytes = 1024;
 
+// No readable bitmap file is longer: the largest picture allowed at the
+// widest pixels (8 bytes), plus room for headers and palette. Longer files
+// are refused before they are read into memory.
+constexpr long long kMaxFileBytes = kMaxPicturePixels * 8 + (1 << 20);
+
 [[noreturn]] void outOfMemory(int width, int height) {
     throw Exception("Not enough memory for a picture of " + IntToStr(width) + " x " + IntToStr(height) +
                     " pixels");
@@ -163,6 +168,9 @@ void TPicture::LoadFromFile(const std::string& fileName) {
         cannotLoad(fileName, "it is a folder, not a file");
     if (!info.isReadable())
         cannotLoad(fileName, "permission to read it was denied");
+    if (info.size() > kMaxFileBytes)
+        cannotLoad(fileName, "it is " + std::to_string(info.size()) +
+                                 " bytes long, more than any picture of up to 100 megapixels needs");
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

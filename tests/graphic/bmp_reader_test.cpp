@@ -222,6 +222,15 @@ TEST_F(PictureLoad, UnreadableFile) {
     expectRefusedKeepingPicture(locked, "permission to read it was denied");
 }
 
+// A file far longer than any picture allowed is refused before it is read:
+// here 2 GiB that take no disk space (a sparse file) after a bitmap's headers.
+TEST_F(PictureLoad, OverlongFileIsRefusedUnread) {
+    const std::string file = written("long.bmp", valid24());
+    ASSERT_EQ(truncate(file.c_str(), 2LL << 30), 0);
+    expectRefusedKeepingPicture(file, "it is 2147483648 bytes long, more than any picture of up to 100 "
+                                      "megapixels needs");
+}
+
 // The shared corpus through the loader: what it accepts loads, and what it
 // must refuse is refused naming the file, the picture held before kept.
 TEST_F(PictureLoad, CorpusFilesLoadOrAreRefusedKeepingThePicture) {
