@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <span>
 
 #include "BmpReader.h"
@@ -84,6 +85,37 @@ TPicture decodeEmbedded(const QByteArray& file, const BmpEmbedded& embedded) {
     picture.Assign(converted);
     return picture;
 }
+
+// Qt's image writer writing straight into a raw file, each write checked:
+// the encoded file is never held whole in memory, and a write that fails or
+// comes up short fails the save (the writer itself would not notice a short
+// one). The first failure is kept and raised once the writer has returned.
+class RawFileDevice final : public QIODevice {
+  public:
+    explicit RawFileDevice(TFileHandle& file) : mFile(file) {}
+    void raiseWriteError() const {
+        if (mError)
+            throw Exception(*mError);
+    }
+
+  protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 count) override {
+        if (mError)
+            return -1;
+        try {
+            FileWrite(mFile, data, static_cast<std::size_t>(count));
+        } catch (const Exception& error) {
+            mError = error.what();
+            return -1;
+        }
+        return count;
+    }
+
+  private:
+    TFileHandle& mFile;
+    std::optional<std::string> mError;
+};
 
 } // namespace
 
@@ -203,13 +235,13 @@ void TPicture::LoadFromFile(const std::string& fileName) {
 void TPicture::SaveToFile(const std::string& fileName) const {
     if (mImage->isNull())
         throw Exception("Cannot save \"" + fileName + "\": the picture is empty");
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "bmp");
-    if (!writer.write(*mImage))
-        throw Exception("Cannot save \"" + fileName + "\": " + writer.errorString().toStdString());
     TFileHandle file = FileCreate(fileName);
-    FileWrite(file, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    RawFileDevice device(file);
+    device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    QImageWriter writer(&device, "bmp");
+    const bool written = writer.write(*mImage);
+    device.raiseWriteError();
+    if (!written)
+        throw Exception("Cannot save \"" + fileName + "\": " + writer.errorString().toStdString());
     FileClose(file);
 }
