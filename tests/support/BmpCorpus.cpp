@@ -538,6 +538,29 @@ Bytes rleDeclaring(std::int32_t width, std::int32_t height) {
     return forge(fields);
 }
 
+// A 320 x 200 RLE8 picture of coloured bands, small enough to seed the
+// fuzzers with a picture of the screen's size.
+Bytes screenSizedRle8() {
+    constexpr int kWidth = 320, kHeight = 200, kRun = 40;
+    Bytes stream;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; x += kRun)
+            stream.insert(stream.end(), {kRun, static_cast<std::uint8_t>((x / kRun + y / 25) % 16)});
+        if (y + 1 < kHeight)
+            stream.insert(stream.end(), {0, 0}); // end of line
+    }
+    stream.insert(stream.end(), {0, 1}); // end of picture
+    BmpFields fields;
+    fields.compression = 1;
+    fields.bitsPerPixel = 8;
+    fields.width = kWidth;
+    fields.height = kHeight;
+    fields.palette = palette(16);
+    fields.colorsUsed = 16;
+    fields.pixels = std::move(stream);
+    return forge(fields);
+}
+
 // Lengths that cut a file inside its file header, its info header, just
 // before its pixels, halfway and one byte short.
 std::vector<std::size_t> cutLengths(const Bytes& file) {
@@ -558,6 +581,7 @@ std::vector<CorpusFile> acceptedFiles() {
         files.push_back({c.name, std::move(c.file)});
     files.push_back({"EmbeddedPng", embedding(encoded(sixColours(), "png"), 5, 3, 2)});
     files.push_back({"EmbeddedJpeg", embedding(encoded(sixColours(), "jpeg"), 4, 3, 2)});
+    files.push_back({"ScreenSizedRle8", screenSizedRle8()});
     return files;
 }
 
