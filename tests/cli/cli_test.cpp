@@ -10,6 +10,7 @@
 #include "CliOptions.h"
 #include "Engine.h"
 #include "PictureBuilder.h"
+#include "TestFiles.h"
 
 using namespace testing_pictures;
 
@@ -37,11 +38,6 @@ std::string writeInput(const QTemporaryDir& dir, int width, int height, const ch
     return path.toStdString();
 }
 
-QByteArray contentOf(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 TEST(CliConvert, ScreenFileOf320x200MatchesTheEngine) {
@@ -50,7 +46,7 @@ TEST(CliConvert, ScreenFileOf320x200MatchesTheEngine) {
     const std::string out = dir.filePath("out.scr").toStdString();
     const CliRun result = run({in, out, "--inks", "0,6,24,26", "--brightness", "40", "--local", "3000"});
     ASSERT_EQ(result.status, kCliOk) << result.err;
-    const QByteArray written = contentOf(out);
+    const QByteArray written = fileBytes(out);
     ASSERT_EQ(written.size(), kScreenBytes);
 
     TPicture source, map, picture;

@@ -8,9 +8,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <array>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -23,6 +21,7 @@
 #include "Picture.h"
 #include "PictureBuilder.h"
 #include "SysUtils.h"
+#include "TestFiles.h"
 #include "UnprivilegedUser.h"
 
 using namespace bmp_forge;
@@ -141,17 +140,6 @@ TEST_P(BmpRefusal, GivesTheExactReason) {
 INSTANTIATE_TEST_SUITE_P(Malformed, BmpRefusal, ::testing::ValuesIn(refusalCases()),
                          [](const auto& info) { return info.param.name; });
 
-Bytes fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
 
 
 TEST(BmpEmbedded, PngIsReportedWithItsPlace) {
@@ -330,7 +318,8 @@ TEST_P(PictureSave, WritesA24BitFileThatReadsBackByteForByte) {
     const std::string name = dir.filePath("saved.bmp").toStdString();
     const TPicture original = testing_pictures::random(width, 3, static_cast<unsigned>(width));
     original.SaveToFile(name);
-    const Bytes file = fileBytes(name);
+    const QByteArray saved = fileBytes(name);
+    const Bytes file(saved.begin(), saved.end());
     ASSERT_GE(file.size(), 54u);
     EXPECT_EQ(file[kBitCountPos] | file[kBitCountPos + 1] << 8, 24);
     RecordingTarget target;

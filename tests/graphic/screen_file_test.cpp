@@ -9,6 +9,7 @@
 #include "PictureBuilder.h"
 #include "RawFile.h"
 #include "SysUtils.h"
+#include "TestFiles.h"
 
 using namespace testing_pictures;
 
@@ -132,9 +133,7 @@ TEST(RawFileWriting, WritesAndReplacesTheNamedFile) {
     const std::vector<std::uint8_t> first(kScreenBytes, 0xAB), second(kScreenBytes, 0x12);
     Write_Raw_File(first.data(), first.size(), name);
     Write_Raw_File(second.data(), second.size(), name);
-    QFile file(QString::fromStdString(name));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = fileBytes(name);
     ASSERT_EQ(bytes.size(), kScreenBytes);
     EXPECT_EQ(static_cast<std::uint8_t>(bytes[100]), 0x12);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file left behind";
@@ -157,8 +156,6 @@ TEST(RawFileWriting, FailureNamesTheFileAndKeepsTheOldOne) {
     SetFileWriteLimitForTesting(10);
     EXPECT_THROW(Write_Raw_File(data.data(), data.size(), existing), Exception);
     SetFileWriteLimitForTesting(-1);
-    QFile file(QString::fromStdString(existing));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray(100, 7));
+    EXPECT_EQ(fileBytes(existing), QByteArray(100, 7));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file left behind";
 }

@@ -8,14 +8,10 @@
 #include "RawFile.h"
 #include "SmallFileSystem.h"
 #include "SysUtils.h"
+#include "TestFiles.h"
 #include "UnprivilegedUser.h"
 
 namespace {
-
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 void writeAll(const QString& path, const QByteArray& bytes) {
     TFileHandle file = FileCreate(path.toStdString());
@@ -32,11 +28,11 @@ TEST(RawFile, ReplacesAnExistingFileOnlyWhenClosed) {
     {
         TFileHandle file = FileCreate(path.toStdString());
         FileWrite(file, "new", 3);
-        EXPECT_EQ(contentOf(path), "old content") << "replaced before close";
+        EXPECT_EQ(fileBytes(path.toStdString()), "old content") << "replaced before close";
     } // dropped without FileClose: the write is abandoned
-    EXPECT_EQ(contentOf(path), "old content");
+    EXPECT_EQ(fileBytes(path.toStdString()), "old content");
     writeAll(path, "new");
-    EXPECT_EQ(contentOf(path), "new");
+    EXPECT_EQ(fileBytes(path.toStdString()), "new");
 }
 
 TEST(RawFile, ShortWriteIsAnErrorAndKeepsTheOldFile) {
@@ -52,7 +48,7 @@ TEST(RawFile, ShortWriteIsAnErrorAndKeepsTheOldFile) {
         EXPECT_NE(std::string(error.what()).find("5 of 32"), std::string::npos) << error.what();
     }
     SetFileWriteLimitForTesting(-1);
-    EXPECT_EQ(contentOf(path), QByteArray(64, 'x'));
+    EXPECT_EQ(fileBytes(path.toStdString()), QByteArray(64, 'x'));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"b.dat"});
 }
 
@@ -81,7 +77,7 @@ TEST(RawFile, ReadOnlyFolderAndFileRefuseAndStayIntact) {
         ASSERT_TRUE(asUser.permissionsApply());
         EXPECT_THROW(writeAll(path, "lost"), Exception);
     }
-    EXPECT_EQ(contentOf(path), "keep");
+    EXPECT_EQ(fileBytes(path.toStdString()), "keep");
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther |
                                     QFileDevice::WriteOther);
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
@@ -91,7 +87,7 @@ TEST(RawFile, ReadOnlyFolderAndFileRefuseAndStayIntact) {
         EXPECT_THROW(writeAll(path, "lost"), Exception) << "the folder refuses the replacement";
     }
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(contentOf(path), "keep");
+    EXPECT_EQ(fileBytes(path.toStdString()), "keep");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"d.dat"});
 }
 
@@ -114,7 +110,7 @@ TEST(RawFile, FullFileSystemGivesTheSystemsReasonAndKeepsTheOldFile) {
         } catch (const Exception& error) {
             EXPECT_NE(std::string(error.what()).find("No space left on device"), std::string::npos) << error.what();
         }
-        EXPECT_EQ(contentOf(path), QByteArray(5000, 'o'));
+        EXPECT_EQ(fileBytes(path.toStdString()), QByteArray(5000, 'o'));
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 }

@@ -21,6 +21,7 @@
 #include "PictureBuilder.h"
 #include "RawFile.h"
 #include "SysUtils.h"
+#include "TestFiles.h"
 #include "Unit1.h"
 
 namespace main_window_testing {
@@ -51,21 +52,8 @@ inline InkTable defaultInks() {
     return inks;
 }
 
-inline QByteArray fileBytes(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
 inline bool fileExists(const std::string& path) {
     return QFile::exists(QString::fromStdString(path));
-}
-
-inline void writeFile(const std::string& path, const QByteArray& bytes) {
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 // The main window with the real colour dialog, its file dialogs answered by

@@ -22,10 +22,6 @@ namespace {
 
 using namespace main_window_testing;
 
-QByteArray asBytes(const bmp_corpus::Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-}
-
 TEST_F(MainWindowCommands, EveryMalformedFileGivesOneMessageAndKeepsThePicture) {
     load(writeLandscape("land.bmp"));
     form.SpeedButton2->click();
@@ -38,7 +34,7 @@ TEST_F(MainWindowCommands, EveryMalformedFileGivesOneMessageAndKeepsThePicture) 
     for (const bmp_corpus::CorpusFile& bad : bmp_corpus::malformedFiles()) {
         SCOPED_TRACE(bad.name);
         const std::string file = path(bad.name + ".bmp");
-        writeFile(file, asBytes(bad.bytes));
+        writeFile(file, bad.bytes);
         messages.clear();
         const auto start = std::chrono::steady_clock::now();
         load(file);

@@ -91,8 +91,7 @@ class MainWindowSoak : public MainWindowCommands {
         }
         for (const bmp_corpus::CorpusFile& file : bmp_corpus::malformedFiles()) {
             bad.push_back(path("bad_" + file.name + ".bmp"));
-            writeFile(bad.back(), QByteArray(reinterpret_cast<const char*>(file.bytes.data()),
-                                             static_cast<qsizetype>(file.bytes.size())));
+            writeFile(bad.back(), file.bytes);
         }
     }
 
