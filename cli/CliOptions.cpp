@@ -29,11 +29,9 @@ InkTable inksFrom(const std::string& text) {
     if (numbers.size() != kInkCount || (!text.empty() && text.back() == ','))
         throw Exception("--inks takes four colour numbers from 0 to 26 separated by commas, not '" + text + "'");
     InkTable inks{};
-    for (int k = 0; k < kInkCount; ++k) {
-        const std::string& number = numbers[static_cast<std::size_t>(k)];
-        integerIn("--inks (ink " + IntToStr(k) + ")", number, 0, kColourCount - 1);
-        Set_Ink_From_Text(inks, k, number);
-    }
+    for (int k = 0; k < kInkCount; ++k)
+        inks[static_cast<std::size_t>(k)] = Ink_From_Colour_Number(
+            integerIn("--inks (ink " + IntToStr(k) + ")", numbers[static_cast<std::size_t>(k)], 0, kColourCount - 1));
     return inks;
 }
 
