@@ -71,12 +71,6 @@ void TAboutBox::bindEvents() {
     Bind(this, &TForm::OnShow, this, &TAboutBox::FormShow);
     Bind(this, &TForm::OnClose, this, &TAboutBox::FormClose);
     Bind(Timer1, &TTimer::OnTimer, this, &TAboutBox::Timer1Timer);
-    Bind(OKButton, &TButton::OnClick, this, &TAboutBox::ButtonModalResult);
-}
-
-void TAboutBox::ButtonModalResult(TObject* Sender) {
-    if (const auto* button = qobject_cast<const TButton*>(Sender))
-        SetModalResult(button->GetModalResult());
 }
 
 // Builds the animation tables and gives Image4 its frame, as high as the

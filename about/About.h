@@ -36,8 +36,6 @@ class TAboutBox : public TForm {
   private:
     void loadPictures();
     void bindEvents();
-    // A button carrying a modal result closes the box with that result.
-    void ButtonModalResult(TObject* Sender);
 
     Ui::TAboutBox mUi;
 };

@@ -15,6 +15,8 @@
 #include <QStyleFactory>
 #include <QStyleOptionSlider>
 
+#include "Forms.h"
+
 QColor ToQColor(const TColor& colour) {
     return QColor(colour.r, colour.g, colour.b);
 }
@@ -305,7 +307,16 @@ void TTrackBar::SetThumbLength(int length) {
 
 TButton::TButton(QWidget* parent) : QPushButton(parent) {
     setAutoDefault(false);
-    connect(this, &QPushButton::clicked, this, &TButton::OnClick);
+    connect(this, &QPushButton::clicked, this, &TButton::applyClick);
+}
+
+// The window takes the button's modal result first (which closes it), then
+// the button's own handlers run.
+void TButton::applyClick() {
+    if (mModalResult != mrNone)
+        if (auto* form = qobject_cast<TForm*>(window()))
+            form->SetModalResult(mModalResult);
+    emit OnClick();
 }
 
 // ---- TSpeedButton ----

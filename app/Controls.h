@@ -267,6 +267,8 @@ class TButton : public QPushButton, public TControlOps<TButton> {
     void OnClick();
 
   private:
+    void applyClick();
+
     int mModalResult = 0;
     bool mCancel = false;
 };

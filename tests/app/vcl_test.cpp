@@ -267,7 +267,8 @@ TEST(FileDialog, DriverSeesTheRequestAndAnswersForTheUser) {
     EXPECT_EQ(seen[0].options, ofOverwritePrompt | ofHideReadOnly);
 }
 
-// A window with an "Ok" button (modal result) and a "Cancel" button (Escape).
+// A window with an "Ok" button, which closes it by its modal result alone,
+// and a "Cancel" button (Escape).
 class ModalForm : public TForm {
   public:
     ModalForm() {
@@ -278,11 +279,7 @@ class ModalForm : public TForm {
         cancel->SetCancel(true);
         cancel->setGeometry(70, 0, 60, 25);
         label = new TLabel(this);
-        Bind(ok, &TButton::OnClick, this, &ModalForm::OkClick);
         Bind(cancel, &TButton::OnClick, this, &ModalForm::CancelClick);
-    }
-    void OkClick(TObject*) {
-        SetModalResult(GetModalResult() == mrNone ? ok->GetModalResult() : mrOk);
     }
     void CancelClick(TObject*) { SetModalResult(mrCancel); }
     TButton* ok;
