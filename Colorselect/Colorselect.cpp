@@ -12,6 +12,7 @@ constexpr int kOuterHeight = 204;
 TF_ColorSelect::TF_ColorSelect(QWidget* parent) : TForm(parent) {
     setupUi(this);
     SetOuterSize(kOuterWidth, kOuterHeight);
+    SetBorderStyle(TBorderStyle::bsDialog);
     SetPosition(TPosition::poScreenCenter);
     bindEvents();
 }
@@ -39,6 +40,8 @@ void TF_ColorSelect::PanelClick(TObject* Sender) {
         return;
     Shape2->Brush->SetColor(swatch->GetColor());
     Label2->SetText(IntToStr(swatch->GetTag()));
+    for (int n = 0; n < kColourCount; ++n)
+        Swatch(n)->SetMarked(Swatch(n) == swatch);
 }
 
 void TF_ColorSelect::Button1Click(TObject*) {

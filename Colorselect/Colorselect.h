@@ -8,7 +8,8 @@
 // The colour selection dialog: the 27 CPC hardware colours as swatches. The
 // caller shows it modally and then reads the result text (Label3's caption:
 // empty, or the chosen colour number in decimal) and the preview colour
-// (Shape2's fill). Nothing is reset between showings.
+// (Shape2's fill). Nothing is reset between showings. The swatch clicked
+// last is marked; "Ok" is the default button, so Enter presses it.
 class TF_ColorSelect : public TForm, public Ui::TF_ColorSelect {
     Q_OBJECT
   public:

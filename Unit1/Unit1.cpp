@@ -1,11 +1,17 @@
 #include "Unit1.h"
 
+#include <cstdlib>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include <QFileInfo>
+#include <QTimer>
 
 #include "About.h"
 #include "Colorselect.h"
 #include "Engine.h"
+#include "Menus.h"
 #include "SysUtils.h"
 
 TForm1* Form1 = nullptr;
@@ -33,8 +39,12 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
     SetOuterSize(kOuterWidth, kOuterHeight);
     SetOuterMinimumSize(kMinimumOuterWidth, kMinimumOuterHeight);
     SetPosition(TPosition::poScreenCenter);
+    SetAcceptFiles(true);
+    mCaption = GetCaption();
+    ApplyAlternateShortcuts(this);
     setUpDialogs();
     bindEvents();
+    bindMenus();
 }
 
 TForm1::~TForm1() = default;
@@ -67,6 +77,25 @@ void TForm1::bindEvents() {
     Bind(Button3, &TButton::OnClick, this, &TForm1::Button3Click);
     Bind(Button4, &TButton::OnClick, this, &TForm1::Button4Click);
     Bind(Button5, &TButton::OnClick, this, &TForm1::Button5Click);
+    Bind(this, &TForm::OnDropFiles, this, &TForm1::FormDropFiles);
+    Bind(ScrollBox1, &TScrollBox::OnCtrlWheel, this, &TForm1::ScrollBox1CtrlWheel);
+}
+
+// Every menu item runs the handler of its button.
+void TForm1::bindMenus() {
+    BindCommand(actionOpen, this, &TForm1::SpeedButton1Click);
+    BindCommand(actionSave, this, &TForm1::SpeedButton5Click);
+    BindCommand(actionQuit, this, &TForm1::QuitClick);
+    BindCommand(actionZoomIn, this, &TForm1::SpeedButton2Click);
+    BindCommand(actionZoomOut, this, &TForm1::SpeedButton3Click);
+    BindCommand(actionShowOriginal, this, &TForm1::ShowOriginalClick);
+    BindCommand(actionStretchPalette, this, &TForm1::Panel2Click);
+    MirrorCheck(actionStretchPalette, [this] { return stretchOn(); });
+    BindCommand(actionSetInk0, this, &TForm1::Button2Click);
+    BindCommand(actionSetInk1, this, &TForm1::Button3Click);
+    BindCommand(actionSetInk2, this, &TForm1::Button4Click);
+    BindCommand(actionSetInk3, this, &TForm1::Button5Click);
+    BindCommand(actionAbout, this, &TForm1::SpeedButton4Click);
 }
 
 void TForm1::FormShow(TObject*) {
@@ -96,13 +125,18 @@ void TForm1::mapAndRender() {
 // current ones and take their place only once all three exist, so a file
 // that cannot be read (or a picture too large for the memory left) leaves
 // the window exactly as it was.
-void TForm1::SpeedButton1Click(TObject* Sender) {
+void TForm1::SpeedButton1Click(TObject*) {
     if (!OpenPictureDialog1.Execute())
         return;
+    loadPicture(OpenPictureDialog1.GetFileName());
+}
+
+void TForm1::loadPicture(const std::string& fileName) {
+    TBusyCursor busy(this);
     if (stretchOn())
-        Panel2Click(Sender);
+        Panel2Click(this);
     TPicture source;
-    source.LoadFromFile(OpenPictureDialog1.GetFileName());
+    source.LoadFromFile(fileName);
     TPicture map;
     TPicture result;
     Local_Contrast_Map(source, map);
@@ -114,7 +148,20 @@ void TForm1::SpeedButton1Click(TObject* Sender) {
     Image1->Refresh();
     CSpinEdit1->SetEnabled(true);
     CSpinEdit1Change(CSpinEdit1);
+    ScrollBox1->ScrollContentTo(QPoint(0, 0), QPoint(0, 0));
+    ScrollBox1->SetPlaceholderText("");
+    SetCaption(QFileInfo(QString::fromStdString(fileName)).fileName().toStdString() + " - " + mCaption);
     Image2->Refresh();
+}
+
+void TForm1::OpenWhenShown(const std::string& fileName) {
+    QTimer::singleShot(0, this, [this, fileName] { RunGuarded([&] { loadPicture(fileName); }); });
+}
+
+void TForm1::FormDropFiles(TObject*) {
+    const std::vector<std::string>& files = GetDroppedFiles();
+    if (!files.empty())
+        loadPicture(files.front());
 }
 
 // Save: only the last three characters of the typed name decide, case
@@ -122,6 +169,7 @@ void TForm1::SpeedButton1Click(TObject* Sender) {
 void TForm1::SpeedButton5Click(TObject*) {
     if (!SaveDialog1.Execute())
         return;
+    TBusyCursor busy(this);
     const std::string fileName = SaveDialog1.GetFileName();
     const TPicture& result = Image2->GetPicture();
     switch (Save_Format_Of(fileName)) {
@@ -149,6 +197,7 @@ void TForm1::SpeedButton5Click(TObject*) {
 void TForm1::Panel2Click(TObject*) {
     if (!loaded())
         return;
+    TBusyCursor busy(this);
     TPicture& source = Image1->GetPicture();
     if (!stretchOn()) {
         auto backup = std::make_unique<TPicture>();
@@ -185,12 +234,47 @@ void TForm1::SpeedButton4Click(TObject*) {
 }
 
 // The view shows the result stretched to the source's size times the zoom;
-// the result itself keeps the source's size.
+// the result itself keeps the source's size. The point of the picture under
+// the anchor (the middle of the visible part, or the pointer for a zoom by
+// the wheel) stays where it is.
 void TForm1::CSpinEdit1Change(TObject*) {
+    const QPoint anchor = mZoomAnchor.value_or(ScrollBox1->viewport()->rect().center());
+    mZoomAnchor.reset();
+    const QPoint before = ScrollBox1->ContentAt(anchor) - Image2->pos();
+    const QSize oldSize = Image2->size();
+
     const int zoom = CSpinEdit1->GetValue();
     const TPicture& source = Image1->GetPicture();
     Image2->SetHeight(source.GetHeight() * zoom);
     Image2->SetWidth(source.GetWidth() * zoom);
+
+    if (oldSize.isEmpty())
+        return;
+    const QPoint after(static_cast<int>(qint64(before.x()) * Image2->width() / oldSize.width()),
+                       static_cast<int>(qint64(before.y()) * Image2->height() / oldSize.height()));
+    ScrollBox1->ScrollContentTo(after + Image2->pos(), anchor);
+}
+
+void TForm1::ScrollBox1CtrlWheel(TObject* Sender) {
+    const int notches = ScrollBox1->GetWheelNotches();
+    for (int step = 0; step < std::abs(notches); ++step) {
+        mZoomAnchor = ScrollBox1->GetWheelPoint();
+        if (notches > 0)
+            SpeedButton2Click(Sender);
+        else
+            SpeedButton3Click(Sender);
+    }
+    mZoomAnchor.reset();
+}
+
+void TForm1::QuitClick(TObject*) {
+    Close();
+}
+
+// The source (stretched, if the stretch is on) takes the result's place in
+// the view, at the view's zoom and scroll; nothing is rendered for it.
+void TForm1::ShowOriginalClick(TObject*) {
+    Image2->ShowPictureOf(actionShowOriginal->isChecked() ? Image1 : nullptr);
 }
 
 void TForm1::TrackBar1Change(TObject*) {

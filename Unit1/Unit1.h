@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "Controls.h"
 #include "Dialogs.h"
@@ -15,6 +17,8 @@
 // its local-contrast map, Image2 the result. The hidden spin box CSpinEdit1
 // holds the zoom (its value) and whether a picture is loaded (its enabled
 // flag); Panel2's inner bevel holds whether the stretch is on (lowered).
+// The menu bar above the tool strip runs the buttons' handlers; a picture
+// also loads when dropped on the window or named on the command line.
 class TForm1 : public TForm, public Ui::TForm1 {
     Q_OBJECT
   public:
@@ -45,9 +49,25 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void Button4Click(TObject* Sender);
     void Button5Click(TObject* Sender);
 
+    // Menu commands and window events that have no button of their own.
+    void QuitClick(TObject* Sender);
+    void ShowOriginalClick(TObject* Sender);
+    void FormDropFiles(TObject* Sender);
+    void ScrollBox1CtrlWheel(TObject* Sender);
+
+    // Loads the file as Load does once the dialog has confirmed it, as soon
+    // as the message loop runs (after the window is shown); an error is
+    // shown as any handler's is.
+    void OpenWhenShown(const std::string& fileName);
+
   private:
     void setUpDialogs();
     void bindEvents();
+    void bindMenus();
+
+    // Load after the open dialog: the new picture replaces the old one only
+    // when it has been read and converted.
+    void loadPicture(const std::string& fileName);
 
     // True once a picture has been loaded (the spin box's enabled flag).
     bool loaded() const;
@@ -61,6 +81,12 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // Lets the user choose ink k's colour in the colour dialog; swatch and
     // label show the choice.
     void setInk(int k, TShape* swatch, TLabel* number);
+
+    // The caption the layout gives, before any file name is put in front.
+    std::string mCaption;
+    // Where the next zoom change keeps its point, in the scrolling area's
+    // visible part; its middle when not set.
+    std::optional<QPoint> mZoomAnchor;
 };
 
 extern TForm1* Form1;

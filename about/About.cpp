@@ -12,11 +12,6 @@ constexpr int kClientWidth = 415;
 constexpr int kClientHeight = 386;
 constexpr int kTimerInterval = 40; // milliseconds per frame, 25 frames a second
 
-// A title bar with the system menu and its close box only.
-constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowCloseButtonHint;
-
 // A label whose layout asks for "AutoSize" takes the width of its text,
 // keeping its left edge and height.
 void autoSizeLabels(QWidget* window) {
@@ -43,9 +38,8 @@ TAboutBox::TAboutBox(QWidget* parent) : TForm(parent) {
     Timer1->SetInterval(kTimerInterval);
     Timer1->SetEnabled(false);
 
-    setWindowFlags(kDialogFrame);
     resize(kClientWidth, kClientHeight);
-    setFixedSize(kClientWidth, kClientHeight);
+    SetBorderStyle(TBorderStyle::bsDialog);
     QPalette background = palette();
     background.setColor(QPalette::Window, Qt::white);
     setPalette(background);

@@ -4,7 +4,9 @@
 
 #include <QChildEvent>
 #include <QCoreApplication>
+#include <QApplication>
 #include <QImage>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -14,6 +16,8 @@
 #include <QScrollBar>
 #include <QStyleFactory>
 #include <QStyleOptionSlider>
+#include <QToolTip>
+#include <QWheelEvent>
 
 #include "Forms.h"
 
@@ -36,8 +40,12 @@ void AlignChildren(QWidget* parent, const QRect& clientRect) {
             continue;
         const QString align = child->property("Align").toString();
         if (align == QLatin1String("alTop")) {
-            child->setGeometry(free.left(), free.top(), free.width(), child->height());
-            free.setTop(free.top() + child->height());
+            // A menu bar is as high as its menus need at this width (they
+            // wrap onto a second line in a narrow window).
+            const int height = qobject_cast<QMenuBar*>(child) ? child->heightForWidth(free.width())
+                                                               : child->height();
+            child->setGeometry(free.left(), free.top(), free.width(), height);
+            free.setTop(free.top() + height);
         } else if (align == QLatin1String("alBottom")) {
             child->setGeometry(free.left(), free.bottom() + 1 - child->height(), free.width(),
                                child->height());
@@ -131,6 +139,11 @@ void TPanel::setCaptionProperty(const QString& caption) {
     update();
 }
 
+void TPanel::SetMarked(bool marked) {
+    mMarked = marked;
+    update();
+}
+
 int TPanel::bevelWidth() const {
     return (mBevelOuter != bvNone ? 1 : 0) + (mBevelInner != bvNone ? 1 : 0);
 }
@@ -172,6 +185,14 @@ void TPanel::paintEvent(QPaintEvent*) {
     if (!mCaption.isEmpty()) {
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(ClientRect(), Qt::AlignCenter, mCaption);
+    }
+    if (mMarked) {
+        const QColor fill = mColor.isValid() ? mColor : palette().color(QPalette::Window);
+        QPen pen(fill.lightness() < 128 ? Qt::white : Qt::black);
+        pen.setWidth(2);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(ClientRect().adjusted(2, 2, -3, -3));
     }
 }
 
@@ -223,8 +244,13 @@ void TImage::setPictureResource(const QString& path) {
     update();
 }
 
+void TImage::ShowPictureOf(TImage* other) {
+    mShown = other;
+    update();
+}
+
 void TImage::paintEvent(QPaintEvent* event) {
-    const QImage& image = mPicture.Image();
+    const QImage& image = mShown ? mShown->GetPicture().Image() : mPicture.Image();
     if (image.isNull())
         return;
     QPainter painter(this);
@@ -294,6 +320,38 @@ class ThumbStyle : public QProxyStyle {
 TTrackBar::TTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     setTracking(true);
     connect(this, &QSlider::valueChanged, this, &TTrackBar::OnChange);
+    // The layout sets the range after construction.
+    connect(this, &QSlider::rangeChanged, this, [this](int min, int max) {
+        setPageStep(std::max(1, (max - min) / kPagesPerRange));
+    });
+    // An action is the user moving the thumb (drag, keys, clicks on the
+    // groove); the position it leads to is shown once it is taken.
+    connect(this, &QSlider::actionTriggered, this, [this] { mUserMoving = true; });
+    connect(this, &QSlider::valueChanged, this, [this] {
+        if (mUserMoving || isSliderDown())
+            showPositionTip();
+        mUserMoving = false;
+    });
+    connect(this, &QSlider::sliderReleased, this, [] { QToolTip::hideText(); });
+}
+
+void TTrackBar::showPositionTip() {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect thumb = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    QToolTip::showText(mapToGlobal(QPoint(thumb.center().x(), thumb.top() - 24)), QString::number(value()),
+                       this, QRect(), 2000);
+}
+
+void TTrackBar::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QSlider::mouseDoubleClickEvent(event);
+        return;
+    }
+    mUserMoving = true;
+    setValue(0);
+    mUserMoving = false;
+    event->accept();
 }
 
 void TTrackBar::SetThumbLength(int length) {
@@ -327,7 +385,9 @@ constexpr int kGlyphSize = 16;
 
 TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent) {
     setIconSize(QSize(kGlyphSize, kGlyphSize));
-    setFocusPolicy(Qt::NoFocus);
+    // Tab reaches the tool buttons; Space presses the one with the focus. A
+    // click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     connect(this, &QToolButton::clicked, this, &TSpeedButton::OnClick);
 }
 
@@ -383,7 +443,59 @@ void TScrollBox::watch(QObject* object) {
             child->installEventFilter(this);
 }
 
+void TScrollBox::SetPlaceholderText(const std::string& text) {
+    setPlaceholderText(QString::fromStdString(text));
+}
+
+void TScrollBox::setPlaceholderText(const QString& text) {
+    mPlaceholder = text;
+    viewport()->update();
+}
+
+void TScrollBox::paintPlaceholder() {
+    if (mPlaceholder.isEmpty())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                     mPlaceholder);
+}
+
+// Angles come in eighths of a degree; a notch of an ordinary wheel is 15
+// degrees. Fine-grained wheels and touch pads add up until a notch is full.
+bool TScrollBox::ctrlWheel(const QWheelEvent* event) {
+    constexpr int kNotch = 120;
+    mWheelAngle += event->angleDelta().y();
+    mWheelNotches = mWheelAngle / kNotch;
+    mWheelAngle -= mWheelNotches * kNotch;
+    mWheelPoint = viewport()->mapFrom(this, mapFromGlobal(event->globalPosition().toPoint()));
+    if (mWheelNotches != 0)
+        emit OnCtrlWheel();
+    return true;
+}
+
+QPoint TScrollBox::ContentAt(QPoint visiblePoint) const {
+    const QWidget* content = widget();
+    return content ? visiblePoint - content->pos() : visiblePoint;
+}
+
+void TScrollBox::ScrollContentTo(QPoint contentPoint, QPoint visiblePoint) {
+    horizontalScrollBar()->setValue(contentPoint.x() - visiblePoint.x());
+    verticalScrollBar()->setValue(contentPoint.y() - visiblePoint.y());
+}
+
 bool TScrollBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == viewport()) {
+        if (event->type() == QEvent::Paint) {
+            paintPlaceholder();
+            return false;
+        }
+        if (event->type() == QEvent::Wheel) {
+            auto* wheel = static_cast<QWheelEvent*>(event);
+            if (wheel->modifiers() & Qt::ControlModifier)
+                return ctrlWheel(wheel);
+        }
+    }
     switch (event->type()) {
     case QEvent::ChildAdded: {
         QObject* child = static_cast<QChildEvent*>(event)->child();
@@ -423,6 +535,18 @@ void TScrollBox::fitContent() {
     const QSize size(reach.right() + 1, reach.bottom() + 1);
     if (content->size() != size)
         content->resize(size);
+}
+
+// ---- TBusyCursor ----
+
+TBusyCursor::TBusyCursor(QWidget* window) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (window && window->isVisible())
+        window->repaint();
+}
+
+TBusyCursor::~TBusyCursor() {
+    QApplication::restoreOverrideCursor();
 }
 
 // ---- TBevel ----

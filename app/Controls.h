@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QObject>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
@@ -140,6 +141,10 @@ class TPanel : public QFrame, public TControlOps<TPanel> {
     void SetCaption(const std::string& caption);
     // The area inside the bevels, where aligned children go.
     QRect ClientRect() const;
+    // A marked panel draws a frame inside its bevels in a colour that stands
+    // out from its fill (the swatch chosen last, say).
+    bool GetMarked() const { return mMarked; }
+    void SetMarked(bool marked);
 
   signals:
     void OnClick();
@@ -161,6 +166,7 @@ class TPanel : public QFrame, public TControlOps<TPanel> {
     TBevelCut mBevelInner = bvNone;
     QColor mColor;
     QString mCaption;
+    bool mMarked = false;
     TClickTracker mClick;
 };
 
@@ -186,6 +192,10 @@ class TImage : public QWidget, public TControlOps<TImage> {
     void SetAutoSize(bool autoSize);
     // Takes the picture's size if AutoSize, then repaints at once.
     void Refresh();
+    // Draws another view's picture in this view's place, the same way this
+    // view draws its own, until called with nullptr. Neither picture changes.
+    void ShowPictureOf(TImage* other);
+    bool ShowsOwnPicture() const { return mShown.isNull(); }
 
   signals:
     void OnClick();
@@ -202,6 +212,7 @@ class TImage : public QWidget, public TControlOps<TImage> {
     void applyAutoSize();
 
     TPicture mPicture;
+    QPointer<TImage> mShown;
     bool mStretch = false;
     bool mCenter = false;
     bool mAutoSize = false;
@@ -225,12 +236,16 @@ class TCSpinEdit : public QSpinBox, public TControlOps<TCSpinEdit> {
 };
 
 // A horizontal slider. Every change of position raises OnChange, while
-// dragging, from the keyboard or from the program.
+// dragging, from the keyboard or from the program. While the user moves it,
+// its position shows in a tool tip beside the thumb; Page Up and Page Down
+// move it by a twentieth of its range, Home and End to its ends, the arrow
+// keys by one; a double-click puts it back to 0.
 class TTrackBar : public QSlider, public TControlOps<TTrackBar> {
     Q_OBJECT
     Q_PROPERTY(int ThumbLength READ GetThumbLength WRITE SetThumbLength)
   public:
     explicit TTrackBar(QWidget* parent = nullptr);
+    static constexpr int kPagesPerRange = 20;
     int GetPosition() const { return value(); }
     void SetPosition(int position) { setValue(position); }
     int GetMin() const { return minimum(); }
@@ -243,8 +258,14 @@ class TTrackBar : public QSlider, public TControlOps<TTrackBar> {
   signals:
     void OnChange();
 
+  protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
   private:
+    void showPositionTip();
+
     int mThumbLength = 20;
+    bool mUserMoving = false;
 };
 
 // A push button. A button with a modal result closes its window with that
@@ -302,18 +323,58 @@ class TGroupBox : public QGroupBox, public TControlOps<TGroupBox> {
 };
 
 // A scrolling area whose content is as large as its visible children reach:
-// scroll bars appear when a child grows past the visible part.
+// scroll bars appear when a child grows past the visible part. While its
+// placeholder text (layout property "PlaceholderText") is not empty, the text
+// is drawn in the middle of the empty area. Turning the wheel with Ctrl held
+// raises OnCtrlWheel instead of scrolling.
 class TScrollBox : public QScrollArea, public TControlOps<TScrollBox> {
     Q_OBJECT
+    Q_PROPERTY(QString PlaceholderText READ placeholderText WRITE setPlaceholderText)
   public:
     explicit TScrollBox(QWidget* parent = nullptr);
+    void SetPlaceholderText(const std::string& text);
+    std::string GetPlaceholderText() const { return mPlaceholder.toStdString(); }
+
+    // The last Ctrl+wheel turn: whole notches (positive away from the user)
+    // and where the pointer was, in the visible area's coordinates.
+    int GetWheelNotches() const { return mWheelNotches; }
+    QPoint GetWheelPoint() const { return mWheelPoint; }
+
+    // The point of the scrolled content shown at a point of the visible area.
+    QPoint ContentAt(QPoint visiblePoint) const;
+    // Scrolls so that a point of the content shows at a point of the visible
+    // area, as far as the scroll ranges allow.
+    void ScrollContentTo(QPoint contentPoint, QPoint visiblePoint);
+
+  signals:
+    void OnCtrlWheel();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QString placeholderText() const { return mPlaceholder; }
+    void setPlaceholderText(const QString& text);
     void watch(QObject* object);
     void fitContent();
+    void paintPlaceholder();
+    bool ctrlWheel(const QWheelEvent* event);
+
+    QString mPlaceholder;
+    int mWheelNotches = 0;
+    int mWheelAngle = 0;
+    QPoint mWheelPoint;
+};
+
+// Shows the busy pointer from its creation to its end, and repaints the
+// given window first, so what covered it (a closed file dialog) is gone
+// before a long piece of work starts.
+class TBusyCursor {
+  public:
+    explicit TBusyCursor(QWidget* window);
+    ~TBusyCursor();
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
 };
 
 // A decorative sunken line.

@@ -4,7 +4,12 @@
 #include <utility>
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QImageReader>
+#include <QLabel>
 #include <QMessageBox>
 
 #include "Forms.h"
@@ -37,6 +42,43 @@ TFileDialogDriver& fileDialogDriver() {
     return driver;
 }
 
+constexpr int kPreviewSize = 160;
+// Pictures larger than this are not decoded for the preview (a 10000 x 10000
+// BMP takes seconds); their size is shown instead.
+constexpr qint64 kPreviewPixelLimit = 16'000'000;
+
+// A square beside the file list showing the selected picture scaled down,
+// and its size under it.
+void addPicturePreview(QFileDialog& dialog) {
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid)
+        return;
+    auto* picture = new QLabel(&dialog);
+    picture->setFixedSize(kPreviewSize, kPreviewSize);
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    auto* size = new QLabel(&dialog);
+    size->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    const int column = grid->columnCount();
+    grid->addWidget(picture, 1, column, Qt::AlignTop);
+    grid->addWidget(size, 2, column, Qt::AlignTop);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, picture, [picture, size](const QString& path) {
+        picture->clear();
+        size->clear();
+        QImageReader reader(path);
+        const QSize full = reader.size();
+        if (!full.isValid())
+            return;
+        size->setText(QStringLiteral("%1 x %2").arg(full.width()).arg(full.height()));
+        if (qint64(full.width()) * full.height() > kPreviewPixelLimit)
+            return;
+        const QImage image = reader.read();
+        if (!image.isNull())
+            picture->setPixmap(QPixmap::fromImage(
+                image.scaled(kPreviewSize - 4, kPreviewSize - 4, Qt::KeepAspectRatio, Qt::FastTransformation)));
+    });
+}
+
 } // namespace
 
 TFileDialogDriver SetFileDialogDriver(TFileDialogDriver driver) {
@@ -44,6 +86,13 @@ TFileDialogDriver SetFileDialogDriver(TFileDialogDriver driver) {
 }
 
 bool TFileDialog::Execute() {
+    if (!run())
+        return false;
+    mRequest.initialDir = QFileInfo(QString::fromStdString(mFileName)).absolutePath().toStdString();
+    return true;
+}
+
+bool TFileDialog::run() {
     if (fileDialogDriver()) {
         const std::optional<std::string> answer = fileDialogDriver()(mRequest);
         if (!answer)
@@ -61,6 +110,12 @@ bool TFileDialog::Execute() {
         dialog.setDefaultSuffix(QString::fromStdString(mRequest.defaultExt));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(mRequest.options & ofOverwritePrompt));
     dialog.setSizeGripEnabled(mRequest.options & ofEnableSizing);
+    if (!mRequest.initialDir.empty())
+        dialog.setDirectory(QString::fromStdString(mRequest.initialDir));
+    if (mRequest.preview) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        addPicturePreview(dialog);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     mFileName = dialog.selectedFiles().constFirst().toStdString();
@@ -73,9 +128,36 @@ void InstallMessageBox() {
             std::cerr << text << '\n';
             return;
         }
+        QWidget* owner = QApplication::activeWindow();
+        if (!owner)
+            owner = Application->GetMainForm();
         QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(Application->GetTitle()),
-                        QString::fromStdString(text), QMessageBox::Ok,
-                        QApplication::activeWindow());
+                        BreakLongWords(QString::fromStdString(text)), QMessageBox::Ok, owner);
+        // Stays with its window and cannot be minimised away from it.
+        box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     });
+}
+
+QString BreakLongWords(const QString& text) {
+    constexpr int kLongestRun = 40;
+    const QChar breakHere(0x200B);
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    int run = 0;
+    for (const QChar c : text) {
+        out += c;
+        if (c.isSpace()) {
+            run = 0;
+            continue;
+        }
+        ++run;
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || run >= kLongestRun) {
+            out += breakHere;
+            run = 0;
+        }
+    }
+    return out;
 }

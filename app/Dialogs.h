@@ -28,6 +28,11 @@ struct TFileDialogRequest {
     std::string filter;
     std::string defaultExt;
     unsigned options = 0;
+    // The folder the dialog opens in: the folder of the file last confirmed
+    // with this dialog, or empty (the working folder) before that.
+    std::string initialDir;
+    // An open dialog for pictures shows the selected file's picture.
+    bool preview = false;
 };
 
 // A seam for tests: when installed, it answers every file dialog instead of
@@ -48,24 +53,29 @@ class TFileDialog {
     void SetDefaultExt(const std::string& extension) { mRequest.defaultExt = extension; }
     unsigned GetOptions() const { return mRequest.options; }
     void SetOptions(unsigned options) { mRequest.options = options; }
+    std::string GetInitialDir() const { return mRequest.initialDir; }
+    void SetInitialDir(const std::string& folder) { mRequest.initialDir = folder; }
     // The file chosen by the last confirmed Execute (UTF-8).
     std::string GetFileName() const { return mFileName; }
 
-    // Runs the dialog; true when the user confirmed a file.
+    // Runs the dialog; true when the user confirmed a file. The next run
+    // starts in that file's folder.
     bool Execute();
 
   protected:
     explicit TFileDialog(TFileDialogKind kind) { mRequest.kind = kind; }
+    TFileDialogRequest mRequest;
 
   private:
-    TFileDialogRequest mRequest;
+    bool run();
+
     std::string mFileName;
 };
 
-// A file-open dialog for pictures.
+// A file-open dialog for pictures, with a preview of the selected picture.
 class TOpenPictureDialog : public TFileDialog {
   public:
-    TOpenPictureDialog() : TFileDialog(TFileDialogKind::Open) {}
+    TOpenPictureDialog() : TFileDialog(TFileDialogKind::Open) { mRequest.preview = true; }
 };
 
 // A file-save dialog.
@@ -77,3 +87,8 @@ class TSaveDialog : public TFileDialog {
 // Makes ShowMessage show a modal message box with an OK button, titled with
 // the application's title. Without a Qt application the text goes to stderr.
 void InstallMessageBox();
+
+// The text with a break opportunity (a zero-width space) after each folder
+// separator and every 40 characters of any longer run without a space, so a
+// long file name wraps in a message box instead of being cut at its edge.
+QString BreakLongWords(const QString& text);

@@ -4,12 +4,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFont>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
+#include <QWindow>
 
 #include "Controls.h"
 #include "Dialogs.h"
@@ -35,6 +40,21 @@ QFont layoutFont() {
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     return font;
+}
+
+// A title bar with the system menu and its close box only.
+constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | Qt::CustomizeWindowHint |
+                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                         Qt::WindowCloseButtonHint;
+
+std::vector<std::string> localFiles(const QMimeData* data) {
+    std::vector<std::string> files;
+    if (!data)
+        return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            files.push_back(url.toLocalFile().toStdString());
+    return files;
 }
 
 } // namespace
@@ -90,6 +110,27 @@ void TForm::SetOuterMinimumSize(int width, int height) {
     setMinimumSize(width - kFrameExtraWidth, height - kFrameExtraHeight);
 }
 
+void TForm::SetBorderStyle(TBorderStyle style) {
+    if (style == TBorderStyle::bsDialog) {
+        setWindowFlags(kDialogFrame);
+        setFixedSize(size());
+    } else {
+        setWindowFlags(Qt::Window);
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+}
+
+void TForm::keepWithMainWindow() {
+    TForm* main = Application->GetMainForm();
+    if (!main || main == this)
+        return;
+    main->winId();
+    winId();
+    if (QWindow* handle = windowHandle())
+        handle->setTransientParent(main->windowHandle());
+}
+
 void TForm::Show() {
     if (!mPlaced && mPosition == TPosition::poScreenCenter) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -106,6 +147,7 @@ void TForm::Show() {
 int TForm::ShowModal() {
     mModalResult = mrNone;
     setWindowModality(Qt::ApplicationModal);
+    keepWithMainWindow();
     Show();
     QEventLoop loop;
     mModalLoop = &loop;
@@ -177,6 +219,19 @@ void TForm::keyPressEvent(QKeyEvent* event) {
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+void TForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!localFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void TForm::dropEvent(QDropEvent* event) {
+    mDroppedFiles = localFiles(event->mimeData());
+    if (mDroppedFiles.empty())
+        return;
+    event->acceptProposedAction();
+    emit OnDropFiles();
 }
 
 // ---- TApplication ----

@@ -19,6 +19,10 @@ inline constexpr int mrCancel = 2;
 // Where a window appears when first shown.
 enum class TPosition { poDesigned, poScreenCenter };
 
+// A window's frame: resizable with every box, or a fixed dialog frame whose
+// title bar carries only the system menu and its close box.
+enum class TBorderStyle { bsSizeable, bsDialog };
+
 // A top-level window. Its layout is built by the derived class's constructor;
 // it raises OnCreate once (from TApplication::CreateForm), OnShow at every
 // showing by the program (not when the user restores it from minimised) and
@@ -39,6 +43,13 @@ class TForm : public QWidget {
     void SetOuterSize(int width, int height);
     void SetOuterMinimumSize(int width, int height);
     void SetPosition(TPosition position) { mPosition = position; }
+    // A dialog frame keeps the window at its present size.
+    void SetBorderStyle(TBorderStyle style);
+
+    // Whether files dropped on the window are taken: each drop raises
+    // OnDropFiles, and GetDroppedFiles lists the local files of that drop.
+    void SetAcceptFiles(bool accept) { setAcceptDrops(accept); }
+    const std::vector<std::string>& GetDroppedFiles() const { return mDroppedFiles; }
 
     void Show();
     // Shows the window modally and returns when it has closed, however it was
@@ -57,6 +68,7 @@ class TForm : public QWidget {
     void OnCreate();
     void OnShow();
     void OnClose();
+    void OnDropFiles();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -64,12 +76,18 @@ class TForm : public QWidget {
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
+    // A modal window stays above the main window and is minimised with it.
+    void keepWithMainWindow();
+
     TPosition mPosition = TPosition::poDesigned;
     bool mPlaced = false;
     int mModalResult = mrNone;
     QEventLoop* mModalLoop = nullptr;
+    std::vector<std::string> mDroppedFiles;
 };
 
 // The frame of the platform the layouts were drawn on: 4-pixel borders and a

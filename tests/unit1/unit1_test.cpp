@@ -107,13 +107,16 @@ TEST(MainWindow, ResultViewResizingScrollsTheArea) {
     form.Close();
 }
 
-TEST(MainWindow, LayoutFillsTheWindowTopStripThenScrollArea) {
+TEST(MainWindow, LayoutFillsTheWindowMenuThenTopStripThenScrollArea) {
     TForm1 form;
     form.Show();
     form.resize(600, 500);
     QTest::qWait(0);
-    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, 600, 97));
-    EXPECT_EQ(form.ScrollBox1->geometry(), QRect(0, 97, 600, 403));
+    const int menu = form.MainMenu->height();
+    EXPECT_GT(menu, 0);
+    EXPECT_EQ(form.MainMenu->geometry(), QRect(0, 0, 600, menu));
+    EXPECT_EQ(form.Panel1->geometry(), QRect(0, menu, 600, 97));
+    EXPECT_EQ(form.ScrollBox1->geometry(), QRect(0, menu + 97, 600, 403 - menu)) << "the area gives up the menu's height";
     form.Close();
 }
 
