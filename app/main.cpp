@@ -1,7 +1,11 @@
 // Tintora: start-up. Builds every window the program will show, shows the
-// main window and runs until it closes. No command-line argument is read;
-// only Qt's own options (such as -platform) reach the Qt application.
+// main window and runs until it closes. Qt's own options (such as -platform)
+// go to the Qt application; a file named after them is loaded once the main
+// window is shown, as the Load button loads it ("tintora FILE", and "Open
+// with" in a file manager).
 #include <exception>
+
+#include <QFile>
 
 #include "About.h"
 #include "Colorselect.h"
@@ -16,6 +20,8 @@ int main(int argc, char** argv) {
         Application->CreateForm(Form1);
         Application->CreateForm(AboutBox);
         Application->CreateForm(F_ColorSelect);
+        if (argc > 1)
+            Form1->OpenWhenShown(QFile::decodeName(argv[1]).toStdString());
         Application->Run();
     } catch (const std::exception& error) {
         Application->ShowException(error);

@@ -120,8 +120,26 @@ TEST(ColorSelect, EverySwatchClickShowsItsColourAndNumber) {
         clickSwatch(dialog, n);
         EXPECT_EQ(dialog.Label2->GetText(), IntToStr(n));
         EXPECT_EQ(preview(dialog), dialog.Swatch(n)->GetColor());
+        EXPECT_TRUE(dialog.Swatch(n)->GetMarked()) << "the swatch clicked last is marked";
+        if (n > 0) {
+            EXPECT_FALSE(dialog.Swatch(n - 1)->GetMarked());
+        }
     }
     dialog.Close();
 }
+
+class ColorSelectEnter : public ::testing::TestWithParam<Qt::Key> {};
+
+TEST_P(ColorSelectEnter, PressesOk) {
+    TF_ColorSelect dialog;
+    showAndDo(dialog, [](TF_ColorSelect& d) {
+        clickSwatch(d, 5);
+        QTest::keyClick(&d, GetParam());
+    });
+    EXPECT_EQ(result(dialog), "5");
+}
+
+INSTANTIATE_TEST_SUITE_P(, ColorSelectEnter, ::testing::Values(Qt::Key_Return, Qt::Key_Enter),
+                         [](const auto& info) { return info.param == Qt::Key_Return ? "Return" : "KeypadEnter"; });
 
 } // namespace

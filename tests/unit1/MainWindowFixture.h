@@ -11,9 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include "Colorselect.h"
 #include "Engine.h"
@@ -114,6 +118,27 @@ class MainWindowCommands : public ::testing::Test {
         answers.push_back(file);
         form.SpeedButton5->click();
         EXPECT_TRUE(answers.empty()) << "the save button runs the save dialog";
+    }
+
+    // The other ways in: a file named at start-up, a file dropped on the
+    // window, a key sequence typed into the window.
+    void openAtStartUp(const std::string& file) {
+        form.OpenWhenShown(file);
+        QTest::qWait(0);
+    }
+    void drop(const std::string& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        const QPoint middle(form.width() / 2, form.height() / 2);
+        QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &enter);
+        QDropEvent dropped(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &dropped);
+    }
+    void type(const QKeySequence& keys) {
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        QTest::keySequence(&form, keys);
     }
 
     // Works the colour dialog of one ink: the steps run inside its modal loop.

@@ -1,0 +1,129 @@
+// The main window as a desktop program is used: menu shortcuts, files given
+// at start-up or dropped, the title, sliders reset by a double-click, and the
+// original shown in the result's place.
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QKeySequence>
+#include <QTest>
+
+#include "MainWindowFixture.h"
+
+namespace {
+
+using namespace main_window_testing;
+
+// A shortcut and what its handler visibly does.
+struct ShortcutCase {
+    const char* name;
+    const char* keys;
+    int zoomAfter; // the zoom once the keys are typed after a load at zoom 2
+};
+
+class MainWindowShortcuts : public MainWindowCommands, public ::testing::WithParamInterface<ShortcutCase> {};
+
+TEST_P(MainWindowShortcuts, ReachTheButtonsHandler) {
+    load(writeLandscape("land.bmp"));
+    form.SpeedButton2->click();
+    type(QKeySequence(QString::fromLatin1(GetParam().keys)));
+    EXPECT_EQ(form.CSpinEdit1->GetValue(), GetParam().zoomAfter);
+    EXPECT_EQ(view(), QSize(320, 200) * GetParam().zoomAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowShortcuts,
+                         ::testing::Values(ShortcutCase{"CtrlPlus", "Ctrl++", 3}, ShortcutCase{"Plus", "+", 3},
+                                           ShortcutCase{"CtrlMinus", "Ctrl+-", 1}, ShortcutCase{"Minus", "-", 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowCommands, CtrlOLoadsThroughTheOpenDialog) {
+    answers.push_back(writeLandscape("land.bmp"));
+    type(QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(result(), rows(convert(testing_pictures::landscape(), defaultInks(), 0, 0, 0).result));
+}
+
+// The ways of naming the file to load.
+enum class Route { StartUp, Drop, LoadButton };
+
+std::string routeName(Route route) {
+    switch (route) {
+    case Route::StartUp: return "StartUp";
+    case Route::Drop: return "Drop";
+    case Route::LoadButton: return "LoadButton";
+    }
+    return "";
+}
+
+class MainWindowOpenRoutes : public MainWindowCommands, public ::testing::WithParamInterface<Route> {
+  protected:
+    void open(const std::string& file) {
+        switch (GetParam()) {
+        case Route::StartUp: openAtStartUp(file); break;
+        case Route::Drop: drop(file); break;
+        case Route::LoadButton: load(file); break;
+        }
+    }
+};
+
+TEST_P(MainWindowOpenRoutes, LoadAsLoadDoesAndShowTheSameError) {
+    const std::string bad = path("bad.bmp");
+    writeFile(bad, "BM not a picture");
+    load(bad);
+    ASSERT_EQ(messages.size(), 1u);
+    const std::string loadError = messages.front();
+    messages.clear();
+
+    open(writeLandscape("land.bmp"));
+    EXPECT_EQ(result(), rows(convert(testing_pictures::landscape(), defaultInks(), 0, 0, 0).result));
+    EXPECT_TRUE(form.CSpinEdit1->GetEnabled());
+    EXPECT_EQ(form.GetCaption(), "land.bmp - Tintora (CPC mode 1)");
+    EXPECT_TRUE(messages.empty());
+
+    const Bytes before = result();
+    open(bad);
+    EXPECT_EQ(messages, std::vector<std::string>{loadError});
+    EXPECT_EQ(result(), before);
+    EXPECT_EQ(form.GetCaption(), "land.bmp - Tintora (CPC mode 1)");
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowOpenRoutes,
+                         ::testing::Values(Route::StartUp, Route::Drop, Route::LoadButton),
+                         [](const auto& info) { return routeName(info.param); });
+
+class MainWindowSliderReset : public MainWindowCommands, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MainWindowSliderReset, DoubleClickGoesBackToZeroAndRenders) {
+    load(writeLandscape("land.bmp"));
+    auto* slider = form.findChild<TTrackBar*>(QString::fromLatin1(GetParam()));
+    ASSERT_NE(slider, nullptr);
+    slider->SetPosition(slider->GetMax() / 2);
+    ASSERT_NE(result(), rows(convert(testing_pictures::landscape(), defaultInks(), 0, 0, 0).result));
+    QTest::mouseDClick(slider, Qt::LeftButton);
+    EXPECT_EQ(slider->GetPosition(), 0);
+    EXPECT_EQ(result(), rows(convert(testing_pictures::landscape(), defaultInks(), 0, 0, 0).result))
+        << "the change event rendered again";
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowSliderReset, ::testing::Values("TrackBar1", "TrackBar3", "TrackBar4"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST_F(MainWindowCommands, ShowOriginalDrawsTheSourceAndLeavesTheResult) {
+    load(writeLandscape("land.bmp"));
+    form.SpeedButton2->click();
+    const Bytes before = result();
+    const QImage resultShown = form.Image2->grab().toImage();
+
+    type(QKeySequence(QStringLiteral("O")));
+    const QImage shown = form.Image2->grab().toImage().convertToFormat(QImage::Format_RGB888);
+    const QImage source = form.Image1->GetPicture().Image().convertToFormat(QImage::Format_RGB888);
+    EXPECT_EQ(shown, source.scaled(shown.size()));
+    EXPECT_EQ(result(), before);
+
+    type(QKeySequence(QStringLiteral("O")));
+    EXPECT_EQ(form.Image2->grab().toImage(), resultShown);
+}
+
+} // namespace
