@@ -193,7 +193,9 @@ void TForm::keyPressEvent(QKeyEvent* event) {
                 return;
             }
         }
-        if (escape) {
+        // A window shown modally closes on Escape, as dialogs do; the main
+        // window never does, or one key would end the program and its work.
+        if (escape && mModalLoop) {
             Close();
             return;
         }
