@@ -1,6 +1,7 @@
 // Draws every picture the program carries as a resource and writes them into
-// the source tree: the main window's tool-button glyphs and slider icons, and
-// the About box's side picture, logo and animation texture.
+// the source tree: the main window's tool-button glyphs and slider icons, the
+// About box's side picture, logo and animation texture, and the program's
+// icon for the desktop at 16, 32, 48 and 256 pixels.
 //
 // Usage: tintora_art <source-root>
 //
@@ -554,6 +555,79 @@ bool WriteAboutArt(const QString& dir)
     return ok;
 }
 
+
+// ---------------------------------------------------------------------------
+// The program's icon: a monitor whose screen shows a sunset over hills in four
+// CPC inks, dithered 2 x 2 as the program dithers, with pixels as chunky as a
+// mode 1 screen's at that size.
+
+// Ordered 2 x 2 threshold of a cell, 0..3.
+int Bayer2(int cx, int cy)
+{
+    static constexpr int kOrder[2][2] = {{0, 2}, {3, 1}};
+    return kOrder[cy & 1][cx & 1];
+}
+
+QImage ProgramIcon(int size)
+{
+    QImage icon(size, size, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    const int line = std::max(1, size / 32);       // outline width
+    const int bezel = std::max(2, size / 10);      // monitor frame around the screen
+    const int cell = std::max(1, size / 32);       // one screen pixel
+    const QRect monitor(0, size / 16, size, size - size / 8);
+    const QRect screen = monitor.adjusted(bezel, bezel, -bezel, -bezel);
+    const QRgb outline = qRgb(0, 0, 0);
+    const QRgb frame = qRgb(96, 96, 96);
+    const QRgb frameLight = qRgb(160, 160, 160);
+    // Inks: black, bright red, orange, bright yellow.
+    const QRgb inks[4] = {Cpc(0, 0, 0), Cpc(2, 0, 0), Cpc(2, 1, 0), Cpc(2, 2, 0)};
+
+    for (int y = monitor.top(); y <= monitor.bottom(); ++y)
+        for (int x = monitor.left(); x <= monitor.right(); ++x) {
+            const bool edge = x < monitor.left() + line || x > monitor.right() - line ||
+                              y < monitor.top() + line || y > monitor.bottom() - line;
+            const bool lit = x < monitor.left() + 2 * line || y < monitor.top() + 2 * line;
+            icon.setPixel(x, y, edge ? outline : (lit ? frameLight : frame));
+        }
+
+    const int w = screen.width(), h = screen.height();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int cx = x / cell, cy = y / cell;
+            // Positions in 1/256 of the screen, taken at the cell's corner so
+            // a cell is one colour.
+            const int u = cx * cell * 256 / w, v = cy * cell * 256 / h;
+            const int ridge = 176 + static_cast<int>(24 * std::sin(u * 0.035)) - u / 8;
+            QRgb colour;
+            const int du = u - 150, dv = v - 118;
+            if (v >= ridge) {
+                colour = inks[0];
+            } else if (du * du + dv * dv < 40 * 40) {
+                colour = inks[3];
+            } else {
+                // The sky runs from red at the top to orange at the hills
+                // through three dithered mixtures of the two.
+                const int part = std::clamp(v * 5 / ridge, 0, 4); // 0..4
+                colour = inks[part > Bayer2(cx, cy) ? 2 : 1];
+            }
+            icon.setPixel(screen.left() + x, screen.top() + y, colour);
+        }
+    for (int y = screen.top() - line; y <= screen.bottom() + line; ++y)
+        for (int x = screen.left() - line; x <= screen.right() + line; ++x)
+            if (!screen.contains(x, y))
+                icon.setPixel(x, y, outline);
+    return icon;
+}
+
+bool WriteProgramIcons(const QString& dir)
+{
+    bool ok = true;
+    for (const int size : {16, 32, 48, 256})
+        ok &= Save(ProgramIcon(size), dir + QStringLiteral("/tintora-%1.png").arg(size));
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -566,5 +640,6 @@ int main(int argc, char** argv)
     const QString root = QString::fromLocal8Bit(argv[1]);
     bool ok = WriteMainWindowArt(root + "/Unit1/res");
     ok &= WriteAboutArt(root + "/about/res");
+    ok &= WriteProgramIcons(root + "/app/desktop");
     return ok ? 0 : 1;
 }
