@@ -330,17 +330,39 @@ TTrackBar::TTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     connect(this, &QSlider::valueChanged, this, [this] {
         if (mUserMoving || isSliderDown())
             showPositionTip();
+        else if (mTip)
+            mTip->hide(); // the program moved it: the number shown is stale
         mUserMoving = false;
     });
-    connect(this, &QSlider::sliderReleased, this, [] { QToolTip::hideText(); });
+    mTipTimer.setSingleShot(true);
+    mTipTimer.setInterval(kTipMilliseconds);
+    connect(&mTipTimer, &QTimer::timeout, this, [this] {
+        if (mTip && !isSliderDown())
+            mTip->hide();
+    });
+    connect(this, &QSlider::sliderReleased, &mTipTimer, qOverload<>(&QTimer::start));
 }
 
 void TTrackBar::showPositionTip() {
+    if (!mTip) {
+        mTip = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
+        mTip->setPalette(QToolTip::palette());
+        mTip->setFont(QToolTip::font());
+        mTip->setFrameStyle(QFrame::Box | QFrame::Plain);
+        mTip->setMargin(2);
+        mTip->setAutoFillBackground(true);
+    }
+    mTip->setText(QString::number(value()));
+    mTip->adjustSize();
     QStyleOptionSlider option;
     initStyleOption(&option);
     const QRect thumb = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
-    QToolTip::showText(mapToGlobal(QPoint(thumb.center().x(), thumb.top() - 24)), QString::number(value()),
-                       this, QRect(), 2000);
+    // Beside the thumb, on the groove: above or below it would cover the
+    // next slider.
+    mTip->move(mapToGlobal(QPoint(thumb.right() + 3, thumb.center().y() - mTip->height() / 2)));
+    mTip->show();
+    mTip->raise();
+    mTipTimer.start();
 }
 
 void TTrackBar::mouseDoubleClickEvent(QMouseEvent* event) {

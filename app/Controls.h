@@ -246,6 +246,7 @@ class TTrackBar : public QSlider, public TControlOps<TTrackBar> {
   public:
     explicit TTrackBar(QWidget* parent = nullptr);
     static constexpr int kPagesPerRange = 20;
+    static constexpr int kTipMilliseconds = 1500; // how long the position stays after a move
     int GetPosition() const { return value(); }
     void SetPosition(int position) { setValue(position); }
     int GetMin() const { return minimum(); }
@@ -266,6 +267,10 @@ class TTrackBar : public QSlider, public TControlOps<TTrackBar> {
 
     int mThumbLength = 20;
     bool mUserMoving = false;
+    // The position beside the thumb. Not a QToolTip: that one hides at the
+    // release of the key that moved the slider.
+    QLabel* mTip = nullptr;
+    QTimer mTipTimer;
 };
 
 // A push button. A button with a modal result closes its window with that

@@ -134,8 +134,7 @@ void InstallMessageBox() {
         QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(Application->GetTitle()),
                         BreakLongWords(QString::fromStdString(text)), QMessageBox::Ok, owner);
         // Stays with its window and cannot be minimised away from it.
-        box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        box.setWindowFlags(kDialogFrame);
         box.setTextFormat(Qt::PlainText);
         box.exec();
     });

@@ -65,11 +65,6 @@ QFont InterfaceFont() {
 
 namespace {
 
-// A title bar with the system menu and its close box only.
-constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowCloseButtonHint;
-
 std::vector<std::string> localFiles(const QMimeData* data) {
     std::vector<std::string> files;
     if (!data)

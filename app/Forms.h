@@ -28,6 +28,13 @@ enum class TPosition { poDesigned, poScreenCenter };
 // title bar carries only the system menu and its close box.
 enum class TBorderStyle { bsSizeable, bsDialog };
 
+// The dialog frame's window flags. (Some window managers, openbox among
+// them, draw every box on every window whatever it asks for; a modal window
+// is at least minimised together with the main window it belongs to.)
+inline constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | Qt::CustomizeWindowHint |
+                                                Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                Qt::WindowCloseButtonHint;
+
 // A top-level window. Its layout is built by the derived class's constructor;
 // it raises OnCreate once (from TApplication::CreateForm), OnShow at every
 // showing by the program (not when the user restores it from minimised) and

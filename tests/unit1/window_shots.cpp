@@ -5,12 +5,24 @@
 // (work_zoom1.png, work_zoom3.png, work_stretch.png, work_inks.png; the
 // picture itself is landscape.bmp). The file and colour dialogs are answered
 // through the toolkit's seams, the buttons are clicked as the user would.
+//
+// Then pictures of the screen around a window, with the window manager's
+// frame and whatever pops up over it: desk_menu.png (the View menu open),
+// desk_slider.png (a slider's value beside its thumb after Page Up),
+// desk_colorselect.png (the colour dialog with a swatch's tool tip),
+// desk_original.png (the original shown in the result's place). With a BMP
+// named as the second argument, desk_photo.png shows it converted.
 #include <optional>
 #include <string>
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
+#include <QTimer>
+#include <QMenu>
+#include <QScreen>
 #include <QTest>
+#include <QToolTip>
 
 #include "Colorselect.h"
 #include "Dialogs.h"
@@ -35,6 +47,86 @@ void chooseInk(TButton* setButton, int number) {
     SetModalDriver(previous);
 }
 
+// The screen around a window's frame (and anything that pops up beside it),
+// as the user sees it.
+void grabScreenAround(const QWidget* window, const QRect& extra, const QDir& folder, const char* name) {
+    QTest::qWait(400);
+    const QRect area = (window->frameGeometry() | extra).adjusted(-8, -8, 8, 8);
+    QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+        .save(folder.filePath(QString::fromLatin1(name)));
+}
+
+// The tool tip the pointer would raise resting on the control.
+void showToolTipOf(QWidget* control) {
+    QToolTip::showText(control->mapToGlobal(control->rect().bottomLeft() + QPoint(8, 4)), control->toolTip(),
+                       control);
+}
+
+void loadThroughDialog(const std::string& picture) {
+    SetFileDialogDriver([&](const TFileDialogRequest&) { return std::optional<std::string>(picture); });
+    Form1->SpeedButton1->click();
+    SetFileDialogDriver(nullptr);
+}
+
+void takeDesktopShots(const QDir& folder, const char* photo) {
+    Form1->activateWindow();
+    Form1->MainMenu->setActiveAction(Form1->menuView->menuAction());
+    QTest::qWait(300);
+    grabScreenAround(Form1, Form1->menuView->geometry(), folder, "desk_menu.png");
+    Form1->menuView->close();
+    Form1->MainMenu->setActiveAction(nullptr);
+
+    Form1->TrackBar3->setFocus();
+    QTest::keyClick(Form1->TrackBar3, Qt::Key_PageUp);
+    QTest::keyClick(Form1->TrackBar3, Qt::Key_PageUp);
+    QTest::qWait(100);
+    grabScreenAround(Form1, QRect(), folder, "desk_slider.png");
+    Form1->TrackBar3->SetPosition(0);
+    QToolTip::hideText();
+
+    const TModalDriver previous = SetModalDriver([&](TForm&) {
+        QTest::mouseClick(F_ColorSelect->Swatch(14), Qt::LeftButton);
+        if (!QTest::qWaitForWindowActive(F_ColorSelect))
+            qWarning("the colour dialog did not become active");
+        QTest::qWait(400);
+        showToolTipOf(F_ColorSelect->Swatch(14));
+        grabScreenAround(F_ColorSelect, QRect(), folder, "desk_colorselect.png");
+        QToolTip::hideText();
+        F_ColorSelect->Button1->click();
+    });
+    Form1->Button5->click();
+    SetModalDriver(previous);
+
+    Form1->SpeedButton2->click();
+    Form1->actionShowOriginal->trigger();
+    grabScreenAround(Form1, QRect(), folder, "desk_original.png");
+    Form1->actionShowOriginal->trigger();
+    Form1->SpeedButton3->click();
+
+    // A message naming a file deep in folders, as the real message box shows it.
+    InstallMessageBox();
+    QTimer::singleShot(600, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            grabScreenAround(box, QRect(), folder, "desk_message.png");
+            box->accept();
+        }
+    });
+    loadThroughDialog(folder.filePath(QStringLiteral("a folder with a long name/another folder inside it/"
+                                                      "and_a_picture_file_with_an_unusually_long_name.bmp"))
+                          .toStdString());
+    SetMessageSink([](const std::string& text) { qWarning("message: %s", text.c_str()); });
+
+    if (photo) {
+        // Inks for a warm photograph: black, dark red, orange, pastel yellow.
+        chooseInk(Form1->Button2, 0);
+        chooseInk(Form1->Button3, 3);
+        chooseInk(Form1->Button4, 15);
+        chooseInk(Form1->Button5, 25);
+        loadThroughDialog(photo);
+        grabScreenAround(Form1, QRect(), folder, "desk_photo.png");
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -43,6 +135,7 @@ int main(int argc, char** argv) {
         return 1;
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     Application->Initialize(argc, argv);
+    Application->SetTitle("Tintora (CPC mode 1)");
     Application->CreateForm(Form1);
     Application->CreateForm(F_ColorSelect);
     // A message box here would wait for a click: print it instead.
@@ -84,6 +177,7 @@ int main(int argc, char** argv) {
     settleAndSave(Form1, folder, "work_inks.png");
 
     SetFileDialogDriver(nullptr);
+    takeDesktopShots(folder, argc > 2 ? argv[2] : nullptr);
     Application->DestroyForms();
     return 0;
 }
