@@ -10,6 +10,8 @@
 #include <QGridLayout>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QMessageBox>
 
 #include "Forms.h"
@@ -53,19 +55,26 @@ void addPicturePreview(QFileDialog& dialog) {
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
     if (!grid)
         return;
-    auto* picture = new QLabel(&dialog);
+    auto* panel = new QWidget(&dialog);
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* picture = new QLabel(panel);
     picture->setFixedSize(kPreviewSize, kPreviewSize);
     picture->setAlignment(Qt::AlignCenter);
     picture->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    auto* size = new QLabel(&dialog);
+    auto* size = new QLabel(panel);
     size->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    const int column = grid->columnCount();
-    grid->addWidget(picture, 1, column, Qt::AlignTop);
-    grid->addWidget(size, 2, column, Qt::AlignTop);
-    QObject::connect(&dialog, &QFileDialog::currentChanged, picture, [picture, size](const QString& path) {
+    column->addWidget(picture);
+    column->addWidget(size);
+    column->addStretch();
+    grid->addWidget(panel, 1, grid->columnCount());
+    auto show = [&dialog, picture, size] {
         picture->clear();
         size->clear();
-        QImageReader reader(path);
+        const QStringList files = dialog.selectedFiles();
+        if (files.isEmpty())
+            return;
+        QImageReader reader(files.constFirst());
         const QSize full = reader.size();
         if (!full.isValid())
             return;
@@ -76,7 +85,12 @@ void addPicturePreview(QFileDialog& dialog) {
         if (!image.isNull())
             picture->setPixmap(QPixmap::fromImage(
                 image.scaled(kPreviewSize - 4, kPreviewSize - 4, Qt::KeepAspectRatio, Qt::FastTransformation)));
-    });
+    };
+    // The name box follows every choice: a click in the list, a name typed
+    // or completed.
+    QObject::connect(&dialog, &QFileDialog::currentChanged, picture, show);
+    if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        QObject::connect(name, &QLineEdit::textChanged, picture, show);
 }
 
 } // namespace

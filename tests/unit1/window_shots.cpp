@@ -10,13 +10,18 @@
 // frame and whatever pops up over it: desk_menu.png (the View menu open),
 // desk_slider.png (a slider's value beside its thumb after Page Up),
 // desk_colorselect.png (the colour dialog with a swatch's tool tip),
-// desk_original.png (the original shown in the result's place). With a BMP
-// named as the second argument, desk_photo.png shows it converted.
+// desk_original.png (the original shown in the result's place),
+// desk_message.png (an error naming a long path). With a BMP named as the
+// second argument, desk_open.png shows it selected in the open dialog and
+// desk_photo.png shows it converted.
 #include <optional>
 #include <string>
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <QMenu>
@@ -117,6 +122,21 @@ void takeDesktopShots(const QDir& folder, const char* photo) {
     SetMessageSink([](const std::string& text) { qWarning("message: %s", text.c_str()); });
 
     if (photo) {
+        // The real open dialog, the photograph selected in it.
+        QTimer::singleShot(1500, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                // Typed, as the file name box has the focus and a selection
+                // made by the program would not reach it.
+                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    QTest::keyClicks(name, QFileInfo(QString::fromLocal8Bit(photo)).fileName());
+                QTest::qWait(300);
+                grabScreenAround(dialog, QRect(), folder, "desk_open.png");
+                dialog->reject();
+            }
+        });
+        Form1->OpenPictureDialog1.SetInitialDir(QFileInfo(QString::fromLocal8Bit(photo)).absolutePath().toStdString());
+        Form1->OpenPictureDialog1.Execute();
+
         // Inks for a warm photograph: black, dark red, orange, pastel yellow.
         chooseInk(Form1->Button2, 0);
         chooseInk(Form1->Button3, 3);
