@@ -478,7 +478,7 @@ void TScrollBox::paintPlaceholder() {
     if (mPlaceholder.isEmpty())
         return;
     QPainter painter(viewport());
-    painter.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
+    painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
                      mPlaceholder);
 }

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDir>
 #include <QImage>
+#include <QWheelEvent>
 #include <QKeySequence>
 #include <QTest>
 
@@ -124,6 +127,54 @@ TEST_F(MainWindowCommands, ShowOriginalDrawsTheSourceAndLeavesTheResult) {
 
     type(QKeySequence(QStringLiteral("O")));
     EXPECT_EQ(form.Image2->grab().toImage(), resultShown);
+}
+
+} // namespace
+
+namespace {
+
+// A zoom step and the point of the view it keeps in place.
+struct ZoomCase {
+    const char* name;
+    bool byWheel; // Ctrl+wheel at the point, or the zoom-in button (the view's middle)
+};
+
+class MainWindowZoomPoint : public MainWindowCommands, public ::testing::WithParamInterface<ZoomCase> {};
+
+TEST_P(MainWindowZoomPoint, StaysUnderTheSamePartOfThePicture) {
+    load(writeLandscape("land.bmp", 640, 480));
+    form.ScrollBox1->ScrollContentTo(QPoint(150, 100), QPoint(0, 0));
+    QWidget* viewport = form.ScrollBox1->viewport();
+    const QPoint point = GetParam().byWheel ? QPoint(60, 50) : viewport->rect().center();
+    const QPoint before = form.ScrollBox1->ContentAt(point);
+
+    if (GetParam().byWheel) {
+        QWheelEvent wheel(point, viewport->mapToGlobal(point), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+    } else {
+        form.SpeedButton2->click();
+    }
+    EXPECT_EQ(form.CSpinEdit1->GetValue(), 2);
+    const QPoint after = form.ScrollBox1->ContentAt(point);
+    EXPECT_LE((after - before * 2).manhattanLength(), 2) << "the part of the picture under the point stays there";
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowZoomPoint,
+                         ::testing::Values(ZoomCase{"ButtonKeepsTheMiddle", false},
+                                           ZoomCase{"CtrlWheelKeepsThePointer", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowCommands, EachFileDialogStartsInTheFolderLastUsedWithIt) {
+    ASSERT_TRUE(QDir(folder.path()).mkpath("in") && QDir(folder.path()).mkpath("out"));
+    load(writeLandscape("in/land.bmp"));
+    save(path("out/land.bmp"));
+    load(path("in/land.bmp"));
+    save(path("out/again.bmp"));
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0].initialDir, "") << "the working folder at first";
+    EXPECT_EQ(requests[2].initialDir, path("in"));
+    EXPECT_EQ(requests[3].initialDir, path("out"));
 }
 
 } // namespace
