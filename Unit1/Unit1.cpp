@@ -306,8 +306,10 @@ void TForm1::setInk(int k, TShape* swatch, TLabel* number) {
     swatch->Brush->SetColor(F_ColorSelect->Shape2->Brush->GetColor());
     number->SetText(text);
     Set_Ink_From_Text(Inks, k, text);
-    if (loaded())
+    if (loaded()) {
+        TBusyCursor busy(this);
         render();
+    }
 }
 
 void TForm1::Button2Click(TObject*) {

@@ -13,7 +13,8 @@
 // desk_original.png (the original shown in the result's place),
 // desk_message.png (an error naming a long path). With a BMP named as the
 // second argument, desk_open.png shows it selected in the open dialog and
-// desk_photo.png shows it converted.
+// desk_photo.png shows it converted. It also prints what the window manager
+// does to the main window when the modal colour dialog is minimised.
 #include <optional>
 #include <string>
 
@@ -97,6 +98,14 @@ void takeDesktopShots(const QDir& folder, const char* photo) {
         showToolTipOf(F_ColorSelect->Swatch(14));
         grabScreenAround(F_ColorSelect, QRect(), folder, "desk_colorselect.png");
         QToolTip::hideText();
+        // What the window manager does with a modal window minimised.
+        F_ColorSelect->showMinimized();
+        QTest::qWait(500);
+        qWarning("minimising the colour dialog: the main window is %s",
+                 Form1->isMinimized() ? "minimised with it" : "left shown");
+        Form1->showNormal();
+        F_ColorSelect->showNormal();
+        QTest::qWait(300);
         F_ColorSelect->Button1->click();
     });
     Form1->Button5->click();
