@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QChildEvent>
 #include <QCoreApplication>
-#include <QApplication>
 #include <QImage>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -490,7 +490,7 @@ bool TScrollBox::ctrlWheel(const QWheelEvent* event) {
     mWheelAngle += event->angleDelta().y();
     mWheelNotches = mWheelAngle / kNotch;
     mWheelAngle -= mWheelNotches * kNotch;
-    mWheelPoint = viewport()->mapFrom(this, mapFromGlobal(event->globalPosition().toPoint()));
+    mWheelPoint = event->position().toPoint(); // the filter sees the visible area's events
     if (mWheelNotches != 0)
         emit OnCtrlWheel();
     return true;

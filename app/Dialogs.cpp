@@ -4,7 +4,6 @@
 #include <utility>
 
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -14,6 +13,7 @@
 #include <QVBoxLayout>
 #include <QMessageBox>
 
+#include "FileKind.h"
 #include "Forms.h"
 #include "SysUtils.h"
 
@@ -45,8 +45,8 @@ TFileDialogDriver& fileDialogDriver() {
 }
 
 constexpr int kPreviewSize = 160;
-// Pictures larger than this are not decoded for the preview (a 10000 x 10000
-// BMP takes seconds); their size is shown instead.
+// Pictures larger than this are not decoded for the preview, which would
+// hold the dialog up while the user browses; their size is shown instead.
 constexpr qint64 kPreviewPixelLimit = 16'000'000;
 
 // A square beside the file list showing the selected picture scaled down,
@@ -72,7 +72,8 @@ void addPicturePreview(QFileDialog& dialog) {
         picture->clear();
         size->clear();
         const QStringList files = dialog.selectedFiles();
-        if (files.isEmpty())
+        // Only regular files: reading a pipe or a device would never end.
+        if (files.isEmpty() || FileKindOf(files.constFirst().toStdString()) != TFileKind::Regular)
             return;
         QImageReader reader(files.constFirst());
         const QSize full = reader.size();
