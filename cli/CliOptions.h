@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "Engine.h"
 #include "Picture.h"
+#include "RawSprite.h"
 
 // What one run of the command-line converter is asked to do.
 struct CliOptions {
@@ -17,12 +19,21 @@ struct CliOptions {
     int local = 0;
     bool stretch = false;
     bool help = false;
+    // What the output ending asks for.
+    TSaveFormat format = TSaveFormat::None;
+    // An AMSDOS header for "scr", "dat" and "pal".
+    bool amsdos = false;
+    // Where a "dat" with a header loads.
+    int loadAddress = kRawSpriteLoadAddress;
+    // The name on the CPC (disc files and headers), from --name or the output's name.
+    std::string cpcName;
 };
 
 // Exit statuses of the converter.
 inline constexpr int kCliOk = 0;
 inline constexpr int kCliFailed = 1;   // a file could not be read or written
 inline constexpr int kCliBadUsage = 2; // an argument is malformed or out of range
+inline constexpr int kCliUnsuitablePicture = 3; // the picture does not suit the output
 
 // Parses the arguments after the program name. Raises an Exception whose text
 // names the argument and its range when one is malformed.
