@@ -73,7 +73,8 @@ bool Amsdos_Fits(int loadAddress, std::size_t length) {
 }
 
 std::array<std::uint8_t, kAmsdosHeaderBytes> Amsdos_Header(const AmsdosFile& file, std::size_t length) {
-    if (!takesName(file.name, kAmsdosNameLength) || !takesName(file.extension, kAmsdosExtensionLength))
+    const bool extensionTaken = file.extension.empty() || takesName(file.extension, kAmsdosExtensionLength);
+    if (!takesName(file.name, kAmsdosNameLength) || !extensionTaken)
         throw Exception("\"" + file.name + "." + file.extension + "\" is not a CPC file name");
     const long load = file.loadAddress;
     if (!Amsdos_Fits(file.loadAddress, length))

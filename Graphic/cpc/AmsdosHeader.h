@@ -16,8 +16,8 @@ inline constexpr std::size_t kAmsdosExtensionLength = 3;
 // The CPC's memory: no file may reach past its last byte.
 inline constexpr long kCpcMemoryBytes = 0x10000;
 
-// A binary file as AMSDOS sees it: its name and extension on the disc (upper
-// case letters and digits) and the address it loads at.
+// A binary file as AMSDOS sees it: its name (1 to 8) and extension (0 to 3
+// upper case letters and digits) on the disc and the address it loads at.
 struct AmsdosFile {
     std::string name;
     std::string extension;
