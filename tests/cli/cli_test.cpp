@@ -5,10 +5,16 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <sstream>
 
+#include "AmsdosHeader.h"
 #include "CliOptions.h"
+#include "CpcExport.h"
+#include "CpmDisc.h"
 #include "Engine.h"
+#include "OcpPalette.h"
+#include "RawSprite.h"
 #include "PictureBuilder.h"
 #include "TestFiles.h"
 
@@ -81,14 +87,116 @@ TEST(CliConvert, BmpOutputIsTheDitheredResultAtTheInputSize) {
 
 TEST(CliConvert, WrongSizeForAScreenFileFailsAndWritesNothing) {
     QTemporaryDir dir;
-    for (auto [w, h] : {std::pair{320, 199}, {321, 200}}) {
-        const std::string in = writeInput(dir, w, h);
-        const std::string out = dir.filePath("out.scr").toStdString();
-        const CliRun result = run({in, out});
-        EXPECT_EQ(result.status, kCliFailed);
-        EXPECT_NE(result.err.find(kScreenSizeMessage), std::string::npos) << result.err;
-        EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
-    }
+    for (auto [w, h] : {std::pair{320, 199}, {321, 200}})
+        for (const char* name : {"out.scr", "out.dsk"}) {
+            const std::string in = writeInput(dir, w, h);
+            const std::string out = dir.filePath(name).toStdString();
+            const CliRun result = run({in, out});
+            EXPECT_EQ(result.status, kCliUnsuitablePicture) << name;
+            EXPECT_NE(result.err.find(kScreenSizeMessage), std::string::npos) << result.err;
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+        }
+    const std::string in = writeInput(dir, 320, 200);
+    const std::string out = dir.filePath("out.dat").toStdString();
+    const CliRun result = run({in, out, "--amsdos", "--load", "&C181"});
+    EXPECT_EQ(result.status, kCliUnsuitablePicture) << "16000 bytes from &C181 pass the end of memory";
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+}
+
+// What the engine makes of the input with the inks and the sliders at 0.
+TPicture engineResult(const std::string& in, const InkTable& inks) {
+    TPicture source, map, result;
+    source.LoadFromFile(in);
+    Local_Contrast_Map(source, map);
+    CPC_Mode1_Dither(source, result, map, inks, 0, 0, 0);
+    return result;
+}
+
+QByteArray bytesOf(const std::vector<std::uint8_t>& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+struct OutputCase {
+    const char* name;
+    const char* output;
+    std::vector<std::string> options;
+    std::function<QByteArray(const TPicture& result, const InkTable& inks)> expected;
+};
+
+class CliOutputs : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(CliOutputs, WriteWhatTheEngineMakes) {
+    const OutputCase& c = GetParam();
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200);
+    const std::string out = dir.filePath(c.output).toStdString();
+    std::vector<std::string> arguments = {in, out};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const CliRun result = run(arguments);
+    ASSERT_EQ(result.status, kCliOk) << result.err;
+    InkTable inks;
+    Reset_Ink_Table(inks);
+    EXPECT_EQ(fileBytes(out), c.expected(engineResult(in, inks), inks));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , CliOutputs,
+    ::testing::Values(
+        OutputCase{"RawSprite", "out.dat", {},
+                   [](const TPicture& r, const InkTable& inks) { return bytesOf(Raw_Sprite(r, inks)); }},
+        OutputCase{"SpriteLoadingAt4000", "out.dat", {"--amsdos"},
+                   [](const TPicture& r, const InkTable& inks) {
+                       return bytesOf(Sprite_File_With_Header(r, inks, "OUT", 0x4000));
+                   }},
+        OutputCase{"SpriteUpToTheLastByte", "out.dat", {"--amsdos", "--load", "&c180", "--name", "s"},
+                   [](const TPicture& r, const InkTable& inks) {
+                       return bytesOf(Sprite_File_With_Header(r, inks, "S", 0xC180));
+                   }},
+        OutputCase{"SpriteAtHexAddress", "out.dat", {"--amsdos", "--load", "0x8000"},
+                   [](const TPicture& r, const InkTable& inks) {
+                       return bytesOf(Sprite_File_With_Header(r, inks, "OUT", 0x8000));
+                   }},
+        OutputCase{"SpriteAtDecimalAddress", "out.dat", {"--amsdos", "--load", "32768"},
+                   [](const TPicture& r, const InkTable& inks) {
+                       return bytesOf(Sprite_File_With_Header(r, inks, "OUT", 0x8000));
+                   }},
+        OutputCase{"Palette", "out.pal", {},
+                   [](const TPicture&, const InkTable& inks) {
+                       const auto palette = Ocp_Palette(inks);
+                       return bytesOf({palette.begin(), palette.end()});
+                   }},
+        OutputCase{"PaletteNamedAfterTheFile", "My pal-2.pal", {"--amsdos"},
+                   [](const TPicture&, const InkTable& inks) { return bytesOf(Palette_File_With_Header(inks, "MYPAL2")); }},
+        OutputCase{"ScreenWithHeader", "out.scr", {"--amsdos", "--name", "Title"},
+                   [](const TPicture& r, const InkTable& inks) {
+                       return bytesOf(Screen_File_With_Header(r, inks, "TITLE"));
+                   }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliConvert, PngIsTheResultAtTheInputSize) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 33, 17);
+    const std::string out = dir.filePath("out.png").toStdString();
+    ASSERT_EQ(run({in, out}).status, kCliOk);
+    TPicture back;
+    back.Assign(QImage(QString::fromStdString(out), "PNG").convertToFormat(QImage::Format_BGR888));
+    InkTable inks;
+    Reset_Ink_Table(inks);
+    EXPECT_EQ(rows(back), rows(engineResult(in, inks)));
+}
+
+TEST(CliConvert, DiscHoldsTheNamedScreenPaletteAndLoader) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200);
+    const std::string out = dir.filePath("out.dsk").toStdString();
+    ASSERT_EQ(run({in, out, "--name", "Pic 1", "--inks", "0,6,24,26"}).status, kCliOk);
+    const auto files = cpmFiles(out);
+    ASSERT_EQ(files.size(), 3u);
+    const InkTable inks = {Ink_From_Colour_Number(0), Ink_From_Colour_Number(6), Ink_From_Colour_Number(24),
+                           Ink_From_Colour_Number(26)};
+    EXPECT_EQ(files.at("pic1.scr"), bytesOf(Screen_File_With_Header(engineResult(in, inks), inks, "PIC1")));
+    EXPECT_EQ(files.at("pic1.pal").left(367), bytesOf(Palette_File_With_Header(inks, "PIC1")));
+    EXPECT_TRUE(files.at("disc.bas").contains("INK 0,0:INK 1,6:INK 2,24:INK 3,26\r\n30 LOAD\"PIC1.SCR\",&C000"));
 }
 
 TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
@@ -109,7 +217,15 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, out, "--sharpen"}, "unknown option --sharpen"},
         {{in}, "expected an input BMP file and an output file"},
         {{in, dir.filePath("o.SCR").toStdString()}, "must end in \"bmp\""},
-        {{in, dir.filePath("o.dat").toStdString()}, "must end in \"bmp\""},
+        {{in, dir.filePath("o.txt").toStdString()}, "must end in \"bmp\""},
+        {{in, out, "--amsdos"}, "--amsdos adds a header"},
+        {{in, dir.filePath("o.dat").toStdString(), "--load", "&4000"}, "--load sets where"},
+        {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "&10000"}, "--load takes an address"},
+        {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "0x"}, "--load takes an address"},
+        {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "4OOO"}, "--load takes an address"},
+        {{in, out, "--name", "PIC"}, "--name names the file"},
+        {{in, dir.filePath("o.dsk").toStdString(), "--name", "_-_"}, "no letters or digits"},
+        {{in, dir.filePath("_.dsk").toStdString()}, "no letters or digits"},
     };
     for (const Case& c : cases) {
         const CliRun result = run(c.arguments);
