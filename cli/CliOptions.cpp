@@ -234,8 +234,8 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
             if (options.amsdos)
                 bytes = Sprite_File_With_Header(result, options.inks, options.cpcName, options.loadAddress);
             break;
-        case TSaveFormat::None:
-            break;
+        case TSaveFormat::None: // refused with the arguments
+            return kCliBadUsage;
         }
         Write_Raw_File(bytes.data(), bytes.size(), options.output);
     } catch (const std::exception& error) {

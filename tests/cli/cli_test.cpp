@@ -5,15 +5,12 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <functional>
 #include <sstream>
 
-#include "AmsdosHeader.h"
 #include "CliOptions.h"
 #include "CpcExport.h"
 #include "CpmDisc.h"
 #include "Engine.h"
-#include "OcpPalette.h"
 #include "RawSprite.h"
 #include "PictureBuilder.h"
 #include "TestFiles.h"
@@ -116,87 +113,40 @@ QByteArray bytesOf(const std::vector<std::uint8_t>& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
-struct OutputCase {
-    const char* name;
-    const char* output;
-    std::vector<std::string> options;
-    std::function<QByteArray(const TPicture& result, const InkTable& inks)> expected;
-};
-
-class CliOutputs : public ::testing::TestWithParam<OutputCase> {};
-
-TEST_P(CliOutputs, WriteWhatTheEngineMakes) {
-    const OutputCase& c = GetParam();
+TEST(CliConvert, EachEndingWritesWhatTheEngineMakes) {
     QTemporaryDir dir;
     const std::string in = writeInput(dir, 320, 200);
-    const std::string out = dir.filePath(c.output).toStdString();
-    std::vector<std::string> arguments = {in, out};
-    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
-    const CliRun result = run(arguments);
-    ASSERT_EQ(result.status, kCliOk) << result.err;
     InkTable inks;
     Reset_Ink_Table(inks);
-    EXPECT_EQ(fileBytes(out), c.expected(engineResult(in, inks), inks));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    , CliOutputs,
-    ::testing::Values(
-        OutputCase{"RawSprite", "out.dat", {},
-                   [](const TPicture& r, const InkTable& inks) { return bytesOf(Raw_Sprite(r, inks)); }},
-        OutputCase{"SpriteLoadingAt4000", "out.dat", {"--amsdos"},
-                   [](const TPicture& r, const InkTable& inks) {
-                       return bytesOf(Sprite_File_With_Header(r, inks, "OUT", 0x4000));
-                   }},
-        OutputCase{"SpriteUpToTheLastByte", "out.dat", {"--amsdos", "--load", "&c180", "--name", "s"},
-                   [](const TPicture& r, const InkTable& inks) {
-                       return bytesOf(Sprite_File_With_Header(r, inks, "S", 0xC180));
-                   }},
-        OutputCase{"SpriteAtHexAddress", "out.dat", {"--amsdos", "--load", "0x8000"},
-                   [](const TPicture& r, const InkTable& inks) {
-                       return bytesOf(Sprite_File_With_Header(r, inks, "OUT", 0x8000));
-                   }},
-        OutputCase{"SpriteAtDecimalAddress", "out.dat", {"--amsdos", "--load", "32768"},
-                   [](const TPicture& r, const InkTable& inks) {
-                       return bytesOf(Sprite_File_With_Header(r, inks, "OUT", 0x8000));
-                   }},
-        OutputCase{"Palette", "out.pal", {},
-                   [](const TPicture&, const InkTable& inks) {
-                       const auto palette = Ocp_Palette(inks);
-                       return bytesOf({palette.begin(), palette.end()});
-                   }},
-        OutputCase{"PaletteNamedAfterTheFile", "My pal-2.pal", {"--amsdos"},
-                   [](const TPicture&, const InkTable& inks) { return bytesOf(Palette_File_With_Header(inks, "MYPAL2")); }},
-        OutputCase{"ScreenWithHeader", "out.scr", {"--amsdos", "--name", "Title"},
-                   [](const TPicture& r, const InkTable& inks) {
-                       return bytesOf(Screen_File_With_Header(r, inks, "TITLE"));
-                   }}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(CliConvert, PngIsTheResultAtTheInputSize) {
-    QTemporaryDir dir;
-    const std::string in = writeInput(dir, 33, 17);
-    const std::string out = dir.filePath("out.png").toStdString();
-    ASSERT_EQ(run({in, out}).status, kCliOk);
+    const TPicture r = engineResult(in, inks);
+    const struct {
+        const char* output;
+        std::vector<std::string> options;
+        std::vector<std::uint8_t> bytes;
+    } cases[] = {
+        {"out.dat", {}, Raw_Sprite(r, inks)},
+        {"out.dat", {"--amsdos", "--load", "&c180", "--name", "s"}, Sprite_File_With_Header(r, inks, "S", 0xC180)},
+        {"My pal-2.pal", {"--amsdos"}, Palette_File_With_Header(inks, "MYPAL2")},
+        {"out.scr", {"--amsdos", "--name", "Title"}, Screen_File_With_Header(r, inks, "TITLE")},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = {in, dir.filePath(c.output).toStdString()};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        ASSERT_EQ(run(arguments).status, kCliOk) << c.output;
+        EXPECT_EQ(fileBytes(arguments[1]), bytesOf(c.bytes)) << c.output << " with " << c.options.size() << " options";
+    }
+    const std::string png = dir.filePath("out.png").toStdString(), disc = dir.filePath("out.dsk").toStdString();
+    ASSERT_EQ(run({in, png}).status, kCliOk);
+    ASSERT_EQ(run({in, disc, "--name", "Pic 1"}).status, kCliOk);
     TPicture back;
-    back.Assign(QImage(QString::fromStdString(out), "PNG").convertToFormat(QImage::Format_BGR888));
-    InkTable inks;
-    Reset_Ink_Table(inks);
-    EXPECT_EQ(rows(back), rows(engineResult(in, inks)));
+    back.Assign(QImage(QString::fromStdString(png), "PNG").convertToFormat(QImage::Format_BGR888));
+    EXPECT_EQ(rows(back), rows(r));
+    EXPECT_EQ(cpmFiles(disc).at("pic1.scr"), bytesOf(Screen_File_With_Header(r, inks, "PIC1")));
 }
 
-TEST(CliConvert, DiscHoldsTheNamedScreenPaletteAndLoader) {
-    QTemporaryDir dir;
-    const std::string in = writeInput(dir, 320, 200);
-    const std::string out = dir.filePath("out.dsk").toStdString();
-    ASSERT_EQ(run({in, out, "--name", "Pic 1", "--inks", "0,6,24,26"}).status, kCliOk);
-    const auto files = cpmFiles(out);
-    ASSERT_EQ(files.size(), 3u);
-    const InkTable inks = {Ink_From_Colour_Number(0), Ink_From_Colour_Number(6), Ink_From_Colour_Number(24),
-                           Ink_From_Colour_Number(26)};
-    EXPECT_EQ(files.at("pic1.scr"), bytesOf(Screen_File_With_Header(engineResult(in, inks), inks, "PIC1")));
-    EXPECT_EQ(files.at("pic1.pal").left(367), bytesOf(Palette_File_With_Header(inks, "PIC1")));
-    EXPECT_TRUE(files.at("disc.bas").contains("INK 0,0:INK 1,6:INK 2,24:INK 3,26\r\n30 LOAD\"PIC1.SCR\",&C000"));
+TEST(CliArguments, LoadAddressIsHexadecimalOrDecimal) {
+    for (const auto& [text, address] : {std::pair{"&C180", 0xC180}, {"&c180", 0xC180}, {"0x8000", 0x8000}, {"32768", 0x8000}})
+        EXPECT_EQ(Parse_Cli_Options({"in.bmp", "o.dat", "--amsdos", "--load", text}).loadAddress, address) << text;
 }
 
 TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {

@@ -38,13 +38,3 @@ TEST(InkTable, RejectsTextThatIsNoColourNumber) {
     EXPECT_THROW(Set_Ink_From_Text(inks, 4, "1"), Exception);
     EXPECT_EQ(inks[0], (Ink{0, 0, 0}));
 }
-
-TEST(InkTable, ColourNumberOfAnInkTakesBothChannelScales) {
-    for (int n = 0; n < kColourCount; ++n)
-        EXPECT_EQ(Colour_Number_Of_Ink(Ink_From_Colour_Number(n)), n);
-    InkTable defaults;
-    Reset_Ink_Table(defaults);
-    const int numbers[] = {0, 3, 15, 26};
-    for (int k = 0; k < kInkCount; ++k)
-        EXPECT_EQ(Colour_Number_Of_Ink(defaults[static_cast<std::size_t>(k)]), numbers[k]) << "ink " << k;
-}
