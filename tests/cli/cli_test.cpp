@@ -174,7 +174,6 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, out, "--amsdos"}, "--amsdos adds a header"},
         {{in, dir.filePath("o.dat").toStdString(), "--load", "&4000"}, "--load sets where"},
         {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "&10000"}, "--load takes an address"},
-        {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "0x"}, "--load takes an address"},
         {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "4OOO"}, "--load takes an address"},
         {{in, out, "--name", "PIC"}, "--name names the file"},
         {{in, dir.filePath("o.dsk").toStdString(), "--name", "_-_"}, "no letters or digits"},

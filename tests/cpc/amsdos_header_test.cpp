@@ -21,7 +21,6 @@ TEST_P(AmsdosHeaderFields, HoldTheFileAndTheSumOfBytes0To66) {
     const HeaderCase& c = GetParam();
     const std::vector<std::uint8_t> data(c.length, 0xA5);
     const auto bytes = With_Amsdos_Header(c.file, data);
-    ASSERT_EQ(bytes.size(), 128 + c.length);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 128, bytes.end()), data) << "the data follows the header";
     const std::vector<std::uint8_t> header(bytes.begin(), bytes.begin() + 128);
     const auto little = [&](std::size_t at, int count) {

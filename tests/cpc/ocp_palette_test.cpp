@@ -30,8 +30,7 @@ INSTANTIATE_TEST_SUITE_P(
     , OcpPaletteBytes,
     ::testing::Values(PaletteCase{"DefaultInks", {{{0, 0, 0}, {128, 0, 0}, {255, 128, 0}, {255, 255, 255}}},
                                   {0x54, 0x5C, 0x4E, 0x4B}},
-                      PaletteCase{"ChosenInks", fromNumbers(13, 1, 18, 24), {0x40, 0x44, 0x52, 0x4A}},
-                      PaletteCase{"EqualInks", fromNumbers(9, 9, 9, 9), {0x56, 0x56, 0x56, 0x56}}),
+                      PaletteCase{"ChosenInks", fromNumbers(13, 1, 18, 24), {0x40, 0x44, 0x52, 0x4A}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
