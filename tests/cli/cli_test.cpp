@@ -9,6 +9,7 @@
 
 #include "CliOptions.h"
 #include "Engine.h"
+#include "InkChoice.h"
 #include "PictureBuilder.h"
 #include "TestFiles.h"
 
@@ -88,6 +89,32 @@ TEST(CliConvert, WrongSizeForAScreenFileFailsAndWritesNothing) {
         EXPECT_EQ(result.status, kCliFailed);
         EXPECT_NE(result.err.find(kScreenSizeMessage), std::string::npos) << result.err;
         EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+    }
+}
+
+TEST(CliConvert, AutoInksPrintTheChoiceThenConvertWithIt) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 40, 30);
+    const std::string out = dir.filePath("auto.bmp").toStdString();
+    constexpr int A = kChooseInk;
+    struct Case {
+        const char* inks;
+        InkNumbers kept;
+    };
+    for (const Case& c : {Case{"auto", {A, A, A, A}}, Case{"0,auto,auto,26", {0, A, A, 26}}}) {
+        const CliRun result = run({in, out, "--inks", c.inks, "--brightness", "30"});
+        ASSERT_EQ(result.status, kCliOk) << result.err;
+        TPicture source, map, expected, written;
+        source.LoadFromFile(in);
+        Local_Contrast_Map(source, map);
+        const InkNumbers chosen = Choose_Inks(Ink_Search_Cells_Of(source, map, 30, 0, 0), c.kept, {}).numbers;
+        std::ostringstream line;
+        line << "inks " << chosen[0] << ',' << chosen[1] << ',' << chosen[2] << ',' << chosen[3] << '\n';
+        EXPECT_EQ(result.out, line.str()) << c.inks;
+        CPC_Mode1_Dither(source, expected, map, Inks_Of_Numbers(chosen), 30, 0, 0);
+        written.LoadFromFile(out);
+        written.SetPixelFormat(TPixelFormat::pf24bit);
+        EXPECT_EQ(rows(written), rows(expected)) << c.inks;
     }
 }
 
