@@ -31,7 +31,8 @@ inline std::array<int, 4> Dither_Entry_Order(const std::array<int, 4>& levels) {
     std::array<int, 4> order = {0, 1, 2, 3};
     for (int pass = 0; pass < 4; ++pass)
         for (std::size_t k = 0; k + 1 < 4; ++k)
-            if (levels[static_cast<std::size_t>(order[k])] > levels[static_cast<std::size_t>(order[k + 1])])
+            if (levels[static_cast<std::size_t>(order[k])] >
+                levels[static_cast<std::size_t>(order[k + 1])])
                 std::swap(order[k], order[k + 1]);
     return order;
 }

@@ -22,7 +22,7 @@
 // entry covers, one of 35 mixes. The cells of one mix are summed into a
 // CellGroup once. A set's error is then the sum, over its key's 35 mixes, of
 // the group's distance to that mix's colour in the set's inks: 35 steps per
-// set instead of one per cell.
+// set instead of one per cell. Every set is judged this way, none skipped.
 
 namespace {
 
@@ -80,10 +80,12 @@ Groups groupCells(const Ink_Search_Cells& cells, const std::array<int, 4>& level
     for (std::size_t p = 0; p < 4; ++p) {
         entry[p].resize(span);
         for (std::size_t i = 0; i < span; ++i)
-            entry[p][i] = static_cast<std::uint8_t>(
-                kEntryWeight[static_cast<std::size_t>(Dither_Entry(levels, low + static_cast<int>(i), kCellThreshold[p]))]);
+            entry[p][i] = static_cast<std::uint8_t>(kEntryWeight[static_cast<std::size_t>(
+                Dither_Entry(levels, low + static_cast<int>(i), kCellThreshold[p]))]);
     }
-    const auto at = [&](std::size_t p, int m) { return entry[p][static_cast<std::size_t>(std::clamp(m, low, high) - low)]; };
+    const auto at = [&](std::size_t p, int m) {
+        return entry[p][static_cast<std::size_t>(std::clamp(m, low, high) - low)];
+    };
     Groups groups{};
     const Mixes& mix = mixes();
     for (std::size_t c = 0; c < cells.m.size(); ++c) {
@@ -115,12 +117,14 @@ double setError(const Candidate& set, const Groups& groups, std::size_t cellCoun
 
 // Every set to judge, in the order that breaks ties: the chosen colours as an
 // ascending combination, in lexicographic order.
-std::vector<Candidate> candidates(const InkNumbers& kept, int a, int b, std::vector<std::array<int, 4>>& keys) {
+std::vector<Candidate> candidates(const InkNumbers& kept, int a, int b,
+                                  std::vector<std::array<int, 4>>& keys) {
     std::vector<int> free;
     for (int n = 0; n < kColourCount; ++n)
         if (std::find(kept.begin(), kept.end(), n) == kept.end())
             free.push_back(n);
-    const auto toChoose = static_cast<std::size_t>(std::count(kept.begin(), kept.end(), kChooseInk));
+    const auto toChoose =
+        static_cast<std::size_t>(std::count(kept.begin(), kept.end(), kChooseInk));
     std::map<std::array<int, 4>, int> keyIndex;
     std::vector<Candidate> sets;
     std::vector<std::size_t> pick(toChoose);
@@ -162,8 +166,8 @@ std::vector<Candidate> candidates(const InkNumbers& kept, int a, int b, std::vec
 // (weight units per index) is reported from the caller's thread only. An
 // error on any thread stops the others and is raised here. Returns false
 // when the cancel flag was set.
-bool runParallel(int count, int weight, const Ink_Search_Control& control, std::atomic<int>& done, int total,
-                 const std::function<void(int)>& work) {
+bool runParallel(int count, int weight, const Ink_Search_Control& control, std::atomic<int>& done,
+                 int total, const std::function<void(int)>& work) {
     constexpr int kChunk = 32;
     std::atomic<int> next{0};
     std::atomic<bool> failed{false};
@@ -224,7 +228,8 @@ InkTable Inks_Of_Numbers(const InkNumbers& numbers) {
 
 InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen) {
     const auto darker = [](int x, int y) {
-        const int lx = Ink_Level(Ink_From_Colour_Number(x)), ly = Ink_Level(Ink_From_Colour_Number(y));
+        const int lx = Ink_Level(Ink_From_Colour_Number(x)),
+                  ly = Ink_Level(Ink_From_Colour_Number(y));
         return lx != ly ? lx < ly : x < y;
     };
     std::sort(chosen.begin(), chosen.end(), darker);
@@ -236,7 +241,8 @@ InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen) {
     return numbers;
 }
 
-Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map, int a, int b, int c) {
+Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map, int a, int b,
+                                     int c) {
     Ink_Search_Cells cells;
     cells.brightness = a;
     cells.contrast = b;
@@ -247,11 +253,17 @@ Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map
     int columns = across, rows = down;
     const long long all = static_cast<long long>(across) * down;
     if (all > kMaxJudgedCells) {
-        const double scale = std::sqrt(static_cast<double>(kMaxJudgedCells) / static_cast<double>(all));
+        const double scale =
+            std::sqrt(static_cast<double>(kMaxJudgedCells) / static_cast<double>(all));
         columns = std::clamp(static_cast<int>(across * scale), 1, across);
         rows = std::clamp(static_cast<int>(down * scale), 1, down);
-        while (static_cast<long long>(columns) * rows > kMaxJudgedCells)
-            (columns >= rows && columns > 1 ? columns : rows) -= 1;
+        // Rounding can leave one row or column too many.
+        while (static_cast<long long>(columns) * rows > kMaxJudgedCells) {
+            if (columns >= rows && columns > 1)
+                --columns;
+            else
+                --rows;
+        }
     }
     const std::size_t count = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
     cells.x.reserve(count);
@@ -268,9 +280,10 @@ Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map
         const std::uint8_t* mapBottom = map.GetScanline(y + 1);
         for (int i = 0; i < columns; ++i) {
             const int x = 2 * spread(i, columns, across);
-            const std::uint8_t* pixels[4] = {top + 3 * x, top + 3 * x + 3, bottom + 3 * x, bottom + 3 * x + 3};
-            const std::uint8_t* mapPixels[4] = {mapTop + 3 * x, mapTop + 3 * x + 3, mapBottom + 3 * x,
-                                                mapBottom + 3 * x + 3};
+            const std::uint8_t* pixels[4] = {top + 3 * x, top + 3 * x + 3, bottom + 3 * x,
+                                             bottom + 3 * x + 3};
+            const std::uint8_t* mapPixels[4] = {mapTop + 3 * x, mapTop + 3 * x + 3,
+                                                mapBottom + 3 * x, mapBottom + 3 * x + 3};
             std::array<int, 4> m;
             for (std::size_t p = 0; p < 4; ++p) {
                 const int s = pixels[p][0] + pixels[p][1] + pixels[p][2];
@@ -288,10 +301,12 @@ Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map
     return cells;
 }
 
-Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept, const Ink_Search_Control& control) {
+Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
+                       const Ink_Search_Control& control) {
     for (int number : kept)
         if (number != kChooseInk && (number < 0 || number >= kColourCount))
-            throw Exception("Colour number " + IntToStr(number) + " is not one of the CPC colours 0 to 26");
+            throw Exception("Colour number " + IntToStr(number) +
+                            " is not one of the CPC colours 0 to 26");
     std::vector<std::array<int, 4>> keys;
     const std::vector<Candidate> sets = candidates(kept, cells.brightness, cells.contrast, keys);
 
@@ -303,7 +318,8 @@ Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept, co
     Ink_Choice choice;
     std::vector<Groups> groups(keys.size());
     if (!runParallel(keyCount, keyWeight, control, done, total, [&](int k) {
-            groups[static_cast<std::size_t>(k)] = groupCells(cells, keys[static_cast<std::size_t>(k)]);
+            groups[static_cast<std::size_t>(k)] =
+                groupCells(cells, keys[static_cast<std::size_t>(k)]);
         })) {
         choice.cancelled = true;
         return choice;
@@ -311,18 +327,21 @@ Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept, co
     std::vector<double> errors(sets.size());
     if (!runParallel(setCount, 1, control, done, total, [&](int s) {
             const Candidate& set = sets[static_cast<std::size_t>(s)];
-            errors[static_cast<std::size_t>(s)] = setError(set, groups[static_cast<std::size_t>(set.key)], cells.m.size());
+            errors[static_cast<std::size_t>(s)] =
+                setError(set, groups[static_cast<std::size_t>(set.key)], cells.m.size());
         })) {
         choice.cancelled = true;
         return choice;
     }
-    const std::size_t best = static_cast<std::size_t>(std::min_element(errors.begin(), errors.end()) - errors.begin());
+    const std::size_t best =
+        static_cast<std::size_t>(std::min_element(errors.begin(), errors.end()) - errors.begin());
     choice.numbers = sets[best].numbers;
     choice.error = errors[best];
     return choice;
 }
 
-double Ink_Table_Error(TPicture& source, const TPicture& map, const InkTable& inks, const Ink_Search_Cells& cells) {
+double Ink_Table_Error(TPicture& source, const TPicture& map, const InkTable& inks,
+                       const Ink_Search_Cells& cells) {
     if (cells.colour.empty())
         return 0;
     TPicture result;

@@ -41,7 +41,8 @@ struct Ink_Search_Cells {
 // brightness a (-550..550), contrast b (-370..370) and local c
 // (-20000..20000) as CPC_Mode1_Dither would get them. Past kMaxJudgedCells
 // cells, an evenly spaced grid of cells of about the picture's proportions.
-Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map, int a, int b, int c);
+Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map, int a, int b,
+                                     int c);
 
 // How the search runs: on how many threads (the caller's counts as one), with
 // progress reported on the caller's thread as units done out of a total, and a
@@ -72,10 +73,12 @@ InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen);
 // ones. Of sets with equal error, the one whose chosen colours come first in
 // ascending order wins, so the result is the same on any number of threads.
 // Raises an Exception when a kept number is not a colour.
-Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept, const Ink_Search_Control& control);
+Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
+                       const Ink_Search_Control& control);
 
 // The measure of an actual result: dithers source with inks and sums the
 // distance of every judged cell directly. The plain check of the search, and
 // the error of ink tables that are not at 0/127/254 (the start inks). source
 // and map are the ones the cells were read from.
-double Ink_Table_Error(TPicture& source, const TPicture& map, const InkTable& inks, const Ink_Search_Cells& cells);
+double Ink_Table_Error(TPicture& source, const TPicture& map, const InkTable& inks,
+                       const Ink_Search_Cells& cells);

@@ -37,7 +37,8 @@ OkLab OkLab_From_Linear(double red, double green, double blue) {
             0.0259040371 * l + 0.7827717662 * m - 0.8086757660 * s};
 }
 
-OkLab Cell_Colour(const std::uint8_t* p0, const std::uint8_t* p1, const std::uint8_t* p2, const std::uint8_t* p3) {
+OkLab Cell_Colour(const std::uint8_t* p0, const std::uint8_t* p1, const std::uint8_t* p2,
+                  const std::uint8_t* p3) {
     const auto& lin = linearTable().value;
     const auto channel = [&](int c) {
         const auto i = static_cast<std::size_t>(c);

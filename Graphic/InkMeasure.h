@@ -27,7 +27,8 @@ OkLab OkLab_From_Linear(double red, double green, double blue);
 
 // The source cell's colour: its four pixels (each B, G, R bytes) averaged in
 // linear light.
-OkLab Cell_Colour(const std::uint8_t* p0, const std::uint8_t* p1, const std::uint8_t* p2, const std::uint8_t* p3);
+OkLab Cell_Colour(const std::uint8_t* p0, const std::uint8_t* p1, const std::uint8_t* p2,
+                  const std::uint8_t* p3);
 
 // The colour of a result cell in which ink i of inks covers counts[i] of the
 // four pixels (the counts add up to 4), averaged in linear light.

@@ -9,7 +9,8 @@ constexpr int kOuterHeight = 119;
 constexpr int kPollInterval = 30;
 } // namespace
 
-TInkSearchProgress::TInkSearchProgress(std::function<int()> percent, std::function<bool()> done, QWidget* parent)
+TInkSearchProgress::TInkSearchProgress(std::function<int()> percent, std::function<bool()> done,
+                                       QWidget* parent)
     : TForm(parent), mPercent(std::move(percent)), mDone(std::move(done)) {
     setupUi(this);
     SetOuterSize(kOuterWidth, kOuterHeight);

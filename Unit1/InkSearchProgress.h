@@ -15,7 +15,8 @@ class TInkSearchProgress : public TForm, public Ui::TInkSearchProgress {
   public:
     // percent() gives the search's progress 0..100, done() whether it is over;
     // both are read on the user-interface thread while the window shows.
-    TInkSearchProgress(std::function<int()> percent, std::function<bool()> done, QWidget* parent = nullptr);
+    TInkSearchProgress(std::function<int()> percent, std::function<bool()> done,
+                       QWidget* parent = nullptr);
 
     void FormShow(TObject* Sender);
     void FormClose(TObject* Sender);

@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <string>
@@ -247,7 +248,8 @@ namespace {
 // pictures beforehand, so the window's pictures may change meanwhile.
 class InkSearchJob {
   public:
-    InkSearchJob(Ink_Search_Cells cells, const InkNumbers& kept) : mCells(std::move(cells)), mKept(kept) {
+    InkSearchJob(Ink_Search_Cells cells, const InkNumbers& kept)
+        : mCells(std::move(cells)), mKept(kept) {
         mThread = std::thread([this] { run(); });
     }
     ~InkSearchJob() {
@@ -274,7 +276,9 @@ class InkSearchJob {
         try {
             Ink_Search_Control control;
             control.threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-            control.progress = [this](int done, int total) { mPercent = total > 0 ? done * 100 / total : 100; };
+            control.progress = [this](int done, int total) {
+                mPercent = total > 0 ? done * 100 / total : 100;
+            };
             control.cancel = &mCancel;
             mChoice = Choose_Inks(mCells, mKept, control);
         } catch (...) {
@@ -318,12 +322,14 @@ void TForm1::ChooseInksClick(TObject*) {
     InkNumbers kept;
     for (std::size_t k = 0; k < kInkCount; ++k)
         kept[k] = mKeepInk[k] ? StrToInt(numbers[k]->GetText()) : kChooseInk;
-    InkSearchJob job(Ink_Search_Cells_Of(Image1->GetPicture(), Image7->GetPicture(), TrackBar3->GetPosition(),
-                                         TrackBar4->GetPosition(), TrackBar1->GetPosition()),
+    InkSearchJob job(Ink_Search_Cells_Of(Image1->GetPicture(), Image7->GetPicture(),
+                                         TrackBar3->GetPosition(), TrackBar4->GetPosition(),
+                                         TrackBar1->GetPosition()),
                      kept);
     waitFor(job, InkSearchProgressDelay);
     if (!job.done()) {
-        TInkSearchProgress progress([&job] { return job.percent(); }, [&job] { return job.done(); });
+        TInkSearchProgress progress([&job] { return job.percent(); },
+                                    [&job] { return job.done(); });
         if (progress.ShowModal() != mrOk) {
             job.cancel();
             return;

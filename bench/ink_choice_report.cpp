@@ -18,7 +18,8 @@
 namespace {
 
 std::string numbersText(const InkNumbers& numbers) {
-    return IntToStr(numbers[0]) + "," + IntToStr(numbers[1]) + "," + IntToStr(numbers[2]) + "," + IntToStr(numbers[3]);
+    return IntToStr(numbers[0]) + "," + IntToStr(numbers[1]) + "," + IntToStr(numbers[2]) + "," +
+           IntToStr(numbers[3]);
 }
 
 void report(const std::string& file, int runs, int threads) {
@@ -33,16 +34,18 @@ void report(const std::string& file, int runs, int threads) {
         const auto start = std::chrono::steady_clock::now();
         const Ink_Search_Cells cells = Ink_Search_Cells_Of(source, map, 0, 0, 0);
         choice = Choose_Inks(cells, {kChooseInk, kChooseInk, kChooseInk, kChooseInk}, control);
-        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        const std::chrono::duration<double, std::milli> took =
+            std::chrono::steady_clock::now() - start;
         best = std::min(best, took.count());
     }
     const Ink_Search_Cells cells = Ink_Search_Cells_Of(source, map, 0, 0, 0);
     InkTable start;
     Reset_Ink_Table(start);
     const double startError = Ink_Table_Error(source, map, start, cells);
-    std::printf("%s (%d x %d, %zu cells judged)\n", file.c_str(), source.GetWidth(), source.GetHeight(),
-                cells.colour.size());
-    std::printf("  chosen inks  %-12s error %.6f\n", numbersText(choice.numbers).c_str(), choice.error);
+    std::printf("%s (%d x %d, %zu cells judged)\n", file.c_str(), source.GetWidth(),
+                source.GetHeight(), cells.colour.size());
+    std::printf("  chosen inks  %-12s error %.6f\n", numbersText(choice.numbers).c_str(),
+                choice.error);
     std::printf("  start inks   %-12s error %.6f (%.2f x the chosen)\n", "0,3,15,26", startError,
                 startError / choice.error);
     std::printf("  time per choice %.1f ms (best of %d, %d threads)\n", best, runs, threads);

@@ -16,7 +16,8 @@ constexpr int A = kChooseInk;
 
 // The truth the search is held to: every set in tie-breaking order, dithered
 // by the real dither and measured cell by cell.
-Ink_Choice bruteForce(TPicture& source, const TPicture& map, const Ink_Search_Cells& cells, const InkNumbers& kept) {
+Ink_Choice bruteForce(TPicture& source, const TPicture& map, const Ink_Search_Cells& cells,
+                      const InkNumbers& kept) {
     Ink_Choice best;
     best.error = std::numeric_limits<double>::infinity();
     const auto toChoose = static_cast<std::size_t>(std::count(kept.begin(), kept.end(), A));
@@ -64,11 +65,12 @@ TEST_P(InkChoiceAgreement, FindsWhatBruteForceFinds) {
 
 INSTANTIATE_TEST_SUITE_P(
     SmallRandomPictures, InkChoiceAgreement,
-    ::testing::Values(AgreementCase{"AllFour", 10, 8, 1, 0, 0, 0, {A, A, A, A}},
-                      AgreementCase{"AllFourWithSlidersAndLocal", 12, 10, 2, 60, -40, 3000, {A, A, A, A}},
-                      AgreementCase{"AllFourAtFullContrast", 8, 8, 5, 0, 370, 0, {A, A, A, A}},
-                      AgreementCase{"KeepingBlackAndWhite", 10, 8, 3, 0, 0, 0, {0, A, A, 26}},
-                      AgreementCase{"KeepingOneMiddleInkOddSize", 9, 7, 4, -80, 0, -5000, {A, A, 13, A}}),
+    ::testing::Values(
+        AgreementCase{"AllFour", 10, 8, 1, 0, 0, 0, {A, A, A, A}},
+        AgreementCase{"AllFourWithSlidersAndLocal", 12, 10, 2, 60, -40, 3000, {A, A, A, A}},
+        AgreementCase{"AllFourAtFullContrast", 8, 8, 5, 0, 370, 0, {A, A, A, A}},
+        AgreementCase{"KeepingBlackAndWhite", 10, 8, 3, 0, 0, 0, {0, A, A, 26}},
+        AgreementCase{"KeepingOneMiddleInkOddSize", 9, 7, 4, -80, 0, -5000, {A, A, 13, A}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(InkChoice, IsTheSameOnAnyNumberOfThreads) {
@@ -89,7 +91,8 @@ TEST(InkChoice, StopsWhenCancelledFromTheProgressReport) {
     std::atomic<bool> cancel{false};
     int reports = 0;
     const Ink_Search_Control control{2, [&](int, int) { ++reports, cancel = true; }, &cancel};
-    EXPECT_TRUE(Choose_Inks(Ink_Search_Cells_Of(source, map, 0, 0, 0), {A, A, A, A}, control).cancelled);
+    EXPECT_TRUE(
+        Choose_Inks(Ink_Search_Cells_Of(source, map, 0, 0, 0), {A, A, A, A}, control).cancelled);
     EXPECT_EQ(reports, 1);
 }
 
