@@ -96,21 +96,83 @@ Groups groupCells(const Ink_Search_Cells& cells, const std::array<int, 4>& level
     return groups;
 }
 
+// The colour of every mix that colour numbers can make. A colour number's
+// channel is 0, 127 or 254 (intensity 0..2), so what a cell's four pixels
+// give in one channel is fixed by how many have intensity 1 and how many 2:
+// 15 cases per channel, 3,375 mix colours in all, each worked out once by
+// Mix_Colour itself (which sums a channel by value, so the bits are the same
+// as for the same pixels in any other order).
+class MixColours {
+  public:
+    static constexpr int kIntensityStep = 127;
+    static std::size_t channel(int ones, int twos) {
+        return static_cast<std::size_t>(5 * ones + twos);
+    }
+
+    MixColours() : mColour(25 * 25 * 25) {
+        const auto split = [](int ones, int twos, int pixel) {
+            return static_cast<std::uint8_t>(kIntensityStep * (pixel < ones          ? 1
+                                                               : pixel < ones + twos ? 2
+                                                                                     : 0));
+        };
+        for (int r1 = 0; r1 <= 4; ++r1)
+            for (int r2 = 0; r1 + r2 <= 4; ++r2)
+                for (int g1 = 0; g1 <= 4; ++g1)
+                    for (int g2 = 0; g1 + g2 <= 4; ++g2)
+                        for (int b1 = 0; b1 <= 4; ++b1)
+                            for (int b2 = 0; b1 + b2 <= 4; ++b2) {
+                                InkTable pixels;
+                                for (int p = 0; p < 4; ++p)
+                                    pixels[static_cast<std::size_t>(p)] = {
+                                        split(r1, r2, p), split(g1, g2, p), split(b1, b2, p)};
+                                mColour[index(channel(r1, r2), channel(g1, g2), channel(b1, b2))] =
+                                    Mix_Colour(pixels, {1, 1, 1, 1});
+                            }
+    }
+    const OkLab& at(std::size_t red, std::size_t green, std::size_t blue) const {
+        return mColour[index(red, green, blue)];
+    }
+
+  private:
+    static std::size_t index(std::size_t red, std::size_t green, std::size_t blue) {
+        return (red * 25 + green) * 25 + blue;
+    }
+    std::vector<OkLab> mColour;
+};
+
+const MixColours& mixColours() {
+    static const MixColours table;
+    return table;
+}
+
 // The measure of one set from its key's groups: each mix's colour in the
 // set's inks against the cells that show it.
 double setError(const Candidate& set, const Groups& groups, std::size_t cellCount) {
     if (cellCount == 0)
         return 0;
-    const InkTable inks = Inks_Of_Numbers(set.numbers);
+    // Intensity 0..2 of each channel (red, green, blue) of the ink at each entry.
+    std::array<std::array<int, 3>, 4> intensity;
+    for (std::size_t k = 0; k < 4; ++k) {
+        const Ink ink = Ink_From_Colour_Number(set.numbers[static_cast<std::size_t>(set.order[k])]);
+        intensity[k] = {ink.r / MixColours::kIntensityStep, ink.g / MixColours::kIntensityStep,
+                        ink.b / MixColours::kIntensityStep};
+    }
     const Mixes& mix = mixes();
+    const MixColours& colours = mixColours();
     double total = 0;
     for (std::size_t j = 0; j < kMixCount; ++j) {
         if (groups[j].count == 0)
             continue;
-        std::array<int, 4> counts{};
+        std::array<int, 3> ones{}, twos{};
         for (std::size_t k = 0; k < 4; ++k)
-            counts[static_cast<std::size_t>(set.order[k])] = mix.counts[j][k];
-        total += Group_Distance(groups[j], Mix_Colour(inks, counts));
+            for (std::size_t c = 0; c < 3; ++c) {
+                ones[c] += intensity[k][c] == 1 ? mix.counts[j][k] : 0;
+                twos[c] += intensity[k][c] == 2 ? mix.counts[j][k] : 0;
+            }
+        const OkLab& colour =
+            colours.at(MixColours::channel(ones[0], twos[0]), MixColours::channel(ones[1], twos[1]),
+                       MixColours::channel(ones[2], twos[2]));
+        total += Group_Distance(groups[j], colour);
     }
     return total / static_cast<double>(cellCount);
 }

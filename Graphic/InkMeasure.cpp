@@ -47,15 +47,39 @@ OkLab Cell_Colour(const std::uint8_t* p0, const std::uint8_t* p1, const std::uin
     return OkLab_From_Linear(channel(2), channel(1), channel(0));
 }
 
+// Each channel is summed over its distinct values in ascending order, so the
+// same four pixels give the same bits however the inks are ordered or split.
 OkLab Mix_Colour(const InkTable& inks, const std::array<int, 4>& counts) {
     const auto& lin = linearTable().value;
-    double red = 0, green = 0, blue = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        red += counts[i] * lin[inks[i].r];
-        green += counts[i] * lin[inks[i].g];
-        blue += counts[i] * lin[inks[i].b];
-    }
-    return OkLab_From_Linear(red / 4, green / 4, blue / 4);
+    const auto channel = [&](std::uint8_t Ink::*byte) {
+        // Up to four distinct values with their counts, kept in ascending order.
+        std::array<std::uint8_t, 4> value{};
+        std::array<int, 4> count{};
+        std::size_t distinct = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            if (counts[i] == 0)
+                continue;
+            const std::uint8_t v = inks[i].*byte;
+            std::size_t at = 0;
+            while (at < distinct && value[at] < v)
+                ++at;
+            if (at == distinct || value[at] != v) {
+                for (std::size_t j = distinct; j > at; --j) {
+                    value[j] = value[j - 1];
+                    count[j] = count[j - 1];
+                }
+                value[at] = v;
+                count[at] = 0;
+                ++distinct;
+            }
+            count[at] += counts[i];
+        }
+        double sum = 0;
+        for (std::size_t j = 0; j < distinct; ++j)
+            sum += count[j] * lin[value[j]];
+        return sum / 4;
+    };
+    return OkLab_From_Linear(channel(&Ink::r), channel(&Ink::g), channel(&Ink::b));
 }
 
 double Cell_Distance(const OkLab& source, const OkLab& result) {
