@@ -71,13 +71,13 @@ InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen);
 // The best set for the cells, keeping every ink of kept that is not
 // kChooseInk. The chosen colours differ from each other and from the kept
 // ones. Of sets with equal error, the one whose chosen colours come first in
-// ascending order wins, so the result is the same on any number of threads.
-// Raises an Exception when a kept number is not a colour.
+// ascending order wins, so the result is the same on any number of threads
+// (a picture under 2 x 2 has no cell to judge: every set scores 0). Raises an Exception when a kept number is not a colour.
 Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
                        const Ink_Search_Control& control);
 
-// The measure of an actual result: dithers source with inks and sums the
-// distance of every judged cell directly. The plain check of the search, and
+// The measure of an actual result: dithers source with inks and averages the
+// distance of every judged cell, taken one by one. The plain check of the search, and
 // the error of ink tables that are not at 0/127/254 (the start inks). source
 // and map are the ones the cells were read from.
 double Ink_Table_Error(TPicture& source, const TPicture& map, const InkTable& inks,
