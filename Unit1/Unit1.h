@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <memory>
 
 #include "Controls.h"
 #include "Dialogs.h"
 #include "Events.h"
 #include "Forms.h"
+#include "InkChoice.h"
 #include "Picture.h"
 #include "ui_Unit1.h"
 
@@ -81,6 +83,23 @@ class TForm1 : public TForm, public Ui::TForm1 {
                                 const std::string& ending);
     // The dimension message when the result cannot become a screen; true when it can.
     bool resultFitsScreen() const;
+
+    // ---- Automatic inks ----
+  public:
+    // Chooses the inks that are not kept, on threads of their own, and
+    // applies them as the colour dialog would: swatch, number label, ink,
+    // render. A progress window with "Cancel" shows once the search has run
+    // for InkSearchProgressDelay milliseconds; a cancelled search changes
+    // nothing. Does nothing before a picture is loaded.
+    void ChooseInksClick(TObject* Sender);
+    // Whether ink k (0..3) keeps its colour when inks are chosen automatically.
+    void SetKeepInk(int k, bool keep);
+    bool GetKeepInk(int k) const;
+    int InkSearchProgressDelay = 200;
+
+  private:
+    std::array<bool, kInkCount> mKeepInk{};
+    void applyInkNumbers(const InkNumbers& numbers);
 };
 
 extern TForm1* Form1;

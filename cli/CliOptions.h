@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "InkChoice.h"
 #include "Picture.h"
 #include "RawSprite.h"
 
@@ -14,6 +15,10 @@ struct CliOptions {
     std::string input;
     std::string output;
     InkTable inks{};
+    // With any ink given as "auto": the kept colour numbers, kChooseInk for
+    // the inks to choose before the conversion.
+    bool chooseInks = false;
+    InkNumbers keptInks{};
     int brightness = 0;
     int contrast = 0;
     int local = 0;
@@ -42,6 +47,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments);
 // The --help text.
 std::string Cli_Usage();
 
-// Runs the converter: load, stretch if asked, map, dither, save by the output
+// Runs the converter: load, stretch if asked, map, choose inks if asked (the
+// choice printed on out as "inks N,N,N,N"), dither, save by the output
 // name's ending. Messages go to err; returns the exit status.
 int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
