@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -8,6 +9,7 @@
 #include "Dialogs.h"
 #include "Events.h"
 #include "Forms.h"
+#include "InkChoice.h"
 #include "Picture.h"
 #include "ui_Unit1.h"
 
@@ -87,6 +89,43 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // Where the next zoom change keeps its point, in the scrolling area's
     // visible part; its middle when not set.
     std::optional<QPoint> mZoomAnchor;
+
+    // File > Export for CPC: a disc image, a screen file with its AMSDOS
+    // header, the inks as a palette with its header. The CPC name of the
+    // files comes from the chosen file's name.
+  public:
+    TSaveDialog ExportDiscDialog;
+    TSaveDialog ExportScreenDialog;
+    TSaveDialog ExportPaletteDialog;
+
+    void ExportDiscClick(TObject* Sender);
+    void ExportScreenClick(TObject* Sender);
+    void ExportPaletteClick(TObject* Sender);
+
+  private:
+    // Runs an export dialog with its title, filter and ending; true when the
+    // user chose a file.
+    static bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
+                                const std::string& ending);
+    // The dimension message when the result cannot become a screen; true when it can.
+    bool resultFitsScreen() const;
+
+    // ---- Automatic inks ----
+  public:
+    // Chooses the inks that are not kept, on threads of their own, and
+    // applies them as the colour dialog would: swatch, number label, ink,
+    // render. A progress window with "Cancel" shows once the search has run
+    // for InkSearchProgressDelay milliseconds; a cancelled search changes
+    // nothing. Does nothing before a picture is loaded.
+    void ChooseInksClick(TObject* Sender);
+    // Whether ink k (0..3) keeps its colour when inks are chosen automatically.
+    void SetKeepInk(int k, bool keep);
+    bool GetKeepInk(int k) const;
+    int InkSearchProgressDelay = 200;
+
+  private:
+    std::array<bool, kInkCount> mKeepInk{};
+    void applyInkNumbers(const InkNumbers& numbers);
 };
 
 extern TForm1* Form1;

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "Engine.h"
+#include "InkChoice.h"
 
 namespace {
 
@@ -95,6 +96,30 @@ void BM_ConvertAndLayout(benchmark::State& state) {
     setBytes(state, p.source);
 }
 
+// One plain conversion, as after a load: the map, then the dither.
+void BM_PlainConversion(benchmark::State& state) {
+    Pictures p(state);
+    for (auto _ : state) {
+        Local_Contrast_Map(p.source, p.map);
+        CPC_Mode1_Dither(p.source, p.result, p.map, p.inks, 0, 0, 0);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, p.source);
+}
+
+// The automatic choice of all four inks, from reading the cells to the
+// best set, on range(2) threads.
+void BM_ChooseInks(benchmark::State& state) {
+    Pictures p(state);
+    Ink_Search_Control control;
+    control.threads = static_cast<int>(state.range(2));
+    for (auto _ : state) {
+        const Ink_Search_Cells cells = Ink_Search_Cells_Of(p.source, p.map, 0, 0, 0);
+        benchmark::DoNotOptimize(Choose_Inks(cells, {kChooseInk, kChooseInk, kChooseInk, kChooseInk}, control));
+    }
+    setBytes(state, p.source);
+}
+
 void sizes(benchmark::internal::Benchmark* b) { b->Args({320, 200})->Args({4000, 3000})->Unit(benchmark::kMicrosecond); }
 void sizesAndLocal(benchmark::internal::Benchmark* b) {
     b->Args({320, 200, 0})->Args({4000, 3000, 0})->Args({4000, 3000, 20000})->Unit(benchmark::kMicrosecond);
@@ -107,5 +132,12 @@ BENCHMARK(BM_Dither)->Apply(sizesAndLocal);
 BENCHMARK(BM_LocalContrastMap)->Apply(sizes);
 BENCHMARK(BM_StretchPalette)->Apply(sizes);
 BENCHMARK(BM_ConvertAndLayout)->Apply(sizes);
+BENCHMARK(BM_PlainConversion)->Apply(sizes);
+BENCHMARK(BM_ChooseInks)
+    ->Args({320, 200, 1})
+    ->Args({320, 200, 2})
+    ->Args({4000, 3000, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

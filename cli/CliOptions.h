@@ -5,18 +5,33 @@
 #include <string>
 #include <vector>
 
+#include "Engine.h"
+#include "InkChoice.h"
 #include "Picture.h"
+#include "RawSprite.h"
 
 // What one run of the command-line converter is asked to do.
 struct CliOptions {
     std::string input;
     std::string output;
     InkTable inks{};
+    // With any ink given as "auto": the kept colour numbers, kChooseInk for
+    // the inks to choose before the conversion.
+    bool chooseInks = false;
+    InkNumbers keptInks{};
     int brightness = 0;
     int contrast = 0;
     int local = 0;
     bool stretch = false;
     bool help = false;
+    // What the output ending asks for.
+    TSaveFormat format = TSaveFormat::None;
+    // An AMSDOS header for "scr", "dat" and "pal".
+    bool amsdos = false;
+    // Where a "dat" with a header loads.
+    int loadAddress = kRawSpriteLoadAddress;
+    // The name on the CPC (disc files and headers), from --name or the output's name.
+    std::string cpcName;
 };
 
 // Exit statuses of the converter.
@@ -32,6 +47,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments);
 // The --help text.
 std::string Cli_Usage();
 
-// Runs the converter: load, stretch if asked, map, dither, save by the output
+// Runs the converter: load, stretch if asked, map, choose inks if asked (the
+// choice printed on out as "inks N,N,N,N"), dither, save by the output
 // name's ending. Messages go to err; returns the exit status.
 int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

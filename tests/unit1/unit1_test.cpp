@@ -17,10 +17,15 @@
 #include <QTimer>
 
 #include "Colorselect.h"
+#include "CpcExport.h"
+#include "CpmDisc.h"
 #include "Engine.h"
+#include "InkChoice.h"
+#include "InkSearchProgress.h"
 #include "LandscapePicture.h"
 #include "MainWindowFixture.h"
 #include "PictureBuilder.h"
+#include "RawSprite.h"
 #include "RawFile.h"
 #include "SysUtils.h"
 #include "Unit1.h"
@@ -510,7 +515,7 @@ Bytes screenOf(const TPicture& result, const InkTable& inks) {
     return Bytes(screen.get(), screen.get() + kScreenBytes);
 }
 
-enum class Written { Nothing, Screen, Bmp };
+enum class Written { Nothing, Screen, Bmp, Sprite };
 
 struct SaveCase {
     const char* name;
@@ -539,6 +544,9 @@ TEST_P(MainWindowSaveEndings, OnlyTheLastThreeCharactersDecide) {
         TPicture back;
         back.LoadFromFile(file);
         EXPECT_EQ(rows(back), result());
+    } else if (c.written == Written::Sprite) {
+        const QByteArray bytes = fileBytes(file);
+        EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), Raw_Sprite(form.Image2->GetPicture(), form.Inks));
     }
 }
 
@@ -550,7 +558,8 @@ INSTANTIATE_TEST_SUITE_P(, MainWindowSaveEndings,
                                            SaveCase{"BmpWithoutDot", "xbmp", Written::Bmp},
                                            SaveCase{"MixedCaseBmp", "x.Bmp", Written::Nothing},
                                            SaveCase{"NoExtension", "x", Written::Nothing},
-                                           SaveCase{"RawSprite", "x.dat", Written::Nothing}),
+                                           SaveCase{"RawSprite", "x.dat", Written::Sprite},
+                                           SaveCase{"UpperCaseDat", "x.DAT", Written::Nothing}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowCommands, ScreenFileHoldsTheResultInScreenMemoryOrder) {
@@ -617,9 +626,32 @@ TEST_F(MainWindowCommands, SavingBeforeAnyLoad) {
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0], "This image hasn't the right dimensions. a .src file must be 320x200.");
     EXPECT_EQ(messages[1], "There is no picture to save yet.");
-    EXPECT_NE(messages[2].find("Nothing was written"), std::string::npos) << messages[2];
+    EXPECT_EQ(messages[2], "There is no picture to save yet.");
     for (const char* name : {"x.scr", "x.bmp", "x.dat"})
         EXPECT_FALSE(fileExists(path(name))) << name;
+}
+
+TEST_F(MainWindowCommands, ExportCommandsWriteTheCpcFiles) {
+    form.ExportDiscClick(nullptr);
+    form.ExportScreenClick(nullptr);
+    EXPECT_TRUE(requests.empty()) << "no name is asked for a file that cannot be made";
+    EXPECT_EQ(messages, std::vector<std::string>(2, kScreenSizeMessage));
+
+    answers = {path("My inks.pal")};
+    form.ExportPaletteClick(nullptr);
+    load(writeLandscape("land.bmp"));
+    answers = {path("shot.scr"), path("land.dsk"), std::nullopt};
+    form.ExportScreenClick(nullptr);
+    form.ExportDiscClick(nullptr);
+    form.ExportDiscClick(nullptr);
+    const TPicture& shown = form.Image2->GetPicture();
+    const auto asBytes = [](const QByteArray& bytes) { return Bytes(bytes.begin(), bytes.end()); };
+    EXPECT_EQ(asBytes(fileBytes(path("My inks.pal"))), Palette_File_With_Header(form.Inks, "MYINKS"));
+    EXPECT_EQ(asBytes(fileBytes(path("shot.scr"))), Screen_File_With_Header(shown, form.Inks, "SHOT"));
+    EXPECT_EQ(asBytes(cpmFiles(path("land.dsk")).at("land.scr")), Screen_File_With_Header(shown, form.Inks, "LAND"));
+    EXPECT_EQ(messages.size(), 2u);
+    ASSERT_EQ(requests.size(), 5u) << "the last export was cancelled";
+    EXPECT_EQ(requests[3].filter, "Disc image (*.dsk)|*.dsk");
 }
 
 TEST_F(MainWindowCommands, CancelledSaveWritesNothing) {
@@ -679,5 +711,89 @@ TEST_F(MainWindowCommands, EscapeNeverClosesTheMainWindow) {
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(result(), before);
 }
+
+// ---- Automatic inks ----
+
+struct KeepCase {
+    const char* name;
+    std::array<bool, kInkCount> keep;
+    friend void PrintTo(const KeepCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class MainWindowChoosesInks : public MainWindowCommands, public ::testing::WithParamInterface<KeepCase> {};
+
+TEST_P(MainWindowChoosesInks, AppliesTheChoiceAsTheColourDialogWould) {
+    load(writeLandscape("land.bmp"));
+    chooseColour(form.Button3, 6);
+    InkNumbers kept;
+    for (int k = 0; k < kInkCount; ++k) {
+        form.SetKeepInk(k, GetParam().keep[static_cast<std::size_t>(k)]);
+        kept[static_cast<std::size_t>(k)] = GetParam().keep[static_cast<std::size_t>(k)]
+                                                ? std::vector<int>{0, 6, 15, 26}[static_cast<std::size_t>(k)]
+                                                : kChooseInk;
+    }
+    form.InkSearchProgressDelay = 600000; // long enough for no progress window to show
+    form.ChooseInksClick(nullptr);
+
+    const Conversion picture = convert(form.Image1->GetPicture(), form.Inks, 0, 0, 0);
+    const InkNumbers chosen = Choose_Inks(Ink_Search_Cells_Of(picture.source, picture.map, 0, 0, 0), kept, {}).numbers;
+    const TShape* swatches[] = {form.Shape1, form.Shape2, form.Shape3, form.Shape4};
+    const TLabel* labels[] = {form.Label6, form.Label7, form.Label8, form.Label9};
+    for (std::size_t k = 0; k < kInkCount; ++k) {
+        EXPECT_EQ(labels[k]->GetText(), std::to_string(chosen[k])) << "ink " << k;
+        EXPECT_EQ(swatches[k]->Brush->GetColor(), colourDialog.Swatch(chosen[k])->GetColor()) << "ink " << k;
+    }
+    EXPECT_EQ(form.Inks, Inks_Of_Numbers(chosen));
+    EXPECT_EQ(result(), rows(convert(form.Image1->GetPicture(), form.Inks, 0, 0, 0).result));
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowChoosesInks,
+                         ::testing::Values(KeepCase{"AllFour", {false, false, false, false}},
+                                           KeepCase{"KeepingInks1And3", {false, true, false, true}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct NoChoiceCase {
+    const char* name;
+    bool loaded;
+    std::function<void(TForm&)> answer; // how the progress window is closed
+    friend void PrintTo(const NoChoiceCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class MainWindowInkSearchChangesNothing : public MainWindowCommands,
+                                          public ::testing::WithParamInterface<NoChoiceCase> {};
+
+TEST_P(MainWindowInkSearchChangesNothing, LeavesInksSwatchesLabelsAndResult) {
+    if (GetParam().loaded)
+        load(writeLandscape("land.bmp"));
+    int progressShown = 0;
+    const TModalDriver fixtureDriver = SetModalDriver([&](TForm& shown) {
+        ++progressShown;
+        EXPECT_NE(dynamic_cast<TInkSearchProgress*>(&shown), nullptr);
+        GetParam().answer(shown);
+    });
+    const InkTable inks = form.Inks;
+    const Bytes before = result();
+    form.InkSearchProgressDelay = 0; // the progress window at once
+    form.ChooseInksClick(nullptr);
+    SetModalDriver(fixtureDriver);
+
+    EXPECT_EQ(progressShown, GetParam().loaded ? 1 : 0);
+    EXPECT_EQ(form.Inks, inks);
+    EXPECT_EQ(result(), before);
+    EXPECT_EQ(form.Label6->GetText() + form.Label7->GetText() + form.Label8->GetText() + form.Label9->GetText(),
+              "031526");
+    EXPECT_EQ(form.Shape2->Brush->GetColor(), (TColor{128, 0, 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , MainWindowInkSearchChangesNothing,
+    ::testing::Values(NoChoiceCase{"BeforeAnyPicture", false, [](TForm&) {}},
+                      NoChoiceCase{"CancelButton", true,
+                                   [](TForm& shown) {
+                                       QTest::mouseClick(static_cast<TInkSearchProgress&>(shown).Button1,
+                                                         Qt::LeftButton);
+                                   }},
+                      NoChoiceCase{"Escape", true, [](TForm& shown) { QTest::keyClick(&shown, Qt::Key_Escape); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
