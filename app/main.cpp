@@ -5,7 +5,9 @@
 // with" in a file manager).
 #include <exception>
 
+#include <QApplication>
 #include <QFile>
+#include <QIcon>
 
 #include "About.h"
 #include "Colorselect.h"
@@ -17,6 +19,11 @@ int main(int argc, char** argv) {
     try {
         Application->Initialize(argc, argv);
         Application->SetTitle("Tintora (CPC mode 1)");
+        // The program's icon, for the windows' title bars and the task bar.
+        QIcon icon;
+        for (const int size : {16, 32, 48, 256})
+            icon.addFile(QStringLiteral(":/desktop/tintora-%1.png").arg(size));
+        QApplication::setWindowIcon(icon);
         Application->CreateForm(Form1);
         Application->CreateForm(AboutBox);
         Application->CreateForm(F_ColorSelect);
