@@ -365,6 +365,13 @@ void TTrackBar::showPositionTip() {
     mTipTimer.start();
 }
 
+// The position window is a window of its own: it goes when the slider does.
+void TTrackBar::hideEvent(QHideEvent* event) {
+    QSlider::hideEvent(event);
+    if (mTip)
+        mTip->hide();
+}
+
 void TTrackBar::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QSlider::mouseDoubleClickEvent(event);

@@ -261,6 +261,7 @@ class TTrackBar : public QSlider, public TControlOps<TTrackBar> {
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     void showPositionTip();
