@@ -1,11 +1,13 @@
 #include "Unit1.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
 #include "About.h"
 #include "Colorselect.h"
 #include "Engine.h"
+#include "QtPictureReader.h"
 #include "SysUtils.h"
 
 TForm1* Form1 = nullptr;
@@ -41,7 +43,13 @@ TForm1::~TForm1() = default;
 
 void TForm1::setUpDialogs() {
     OpenPictureDialog1.SetTitle("Load Picture");
-    OpenPictureDialog1.SetFilter("Bitmaps (*.bmp)|*.bmp");
+    // Every format the loader reads here, then anything: the loader goes by
+    // a file's contents, not its name.
+    const std::string patterns = Readable_Picture_Patterns();
+    std::string separated = patterns;
+    std::replace(separated.begin(), separated.end(), ' ', ';');
+    OpenPictureDialog1.SetFilter("Bitmaps (*.bmp)|*.bmp|All pictures (" + patterns + ")|" + separated +
+                                 "|All files (*)|*");
     OpenPictureDialog1.SetDefaultExt("bmp");
 
     SaveDialog1.SetTitle("Save picture");
@@ -103,12 +111,14 @@ void TForm1::SpeedButton1Click(TObject* Sender) {
         Panel2Click(Sender);
     TPicture source;
     source.LoadFromFile(OpenPictureDialog1.GetFileName());
+    std::unique_ptr<TPicture> asLoaded = fitLoaded(source);
     TPicture map;
     TPicture result;
     Local_Contrast_Map(source, map);
     CPC_Mode1_Dither(source, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
                      TrackBar1->GetPosition());
     Image1->GetPicture() = std::move(source);
+    LoadedPicture = std::move(asLoaded);
     Image7->GetPicture() = std::move(map);
     Image2->GetPicture() = std::move(result);
     Image1->Refresh();
@@ -230,4 +240,50 @@ void TForm1::Button4Click(TObject*) {
 
 void TForm1::Button5Click(TObject*) {
     setInk(3, Shape4, Label9);
+}
+
+std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source) const {
+    if (FitMode == TFitMode::Off)
+        return nullptr;
+    TPicture fitted;
+    Fit_To_Screen(source, fitted, FitMode);
+    auto asLoaded = std::make_unique<TPicture>(std::move(source));
+    source = std::move(fitted);
+    return asLoaded;
+}
+
+// The new source, its map and its result are built beside the current ones
+// and take their place only once all three exist, as in Load.
+void TForm1::SetFitMode(TFitMode mode) {
+    if (!loaded()) {
+        FitMode = mode;
+        return;
+    }
+    if (stretchOn())
+        Panel2Click(nullptr);
+    TPicture& asLoaded = LoadedPicture ? *LoadedPicture : Image1->GetPicture();
+    TPicture fitted;
+    if (mode != TFitMode::Off)
+        Fit_To_Screen(asLoaded, fitted, mode);
+    TPicture& source = mode == TFitMode::Off ? asLoaded : fitted;
+    TPicture map;
+    TPicture result;
+    Local_Contrast_Map(source, map);
+    CPC_Mode1_Dither(source, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
+                     TrackBar1->GetPosition());
+    if (mode == TFitMode::Off) {
+        if (LoadedPicture)
+            Image1->GetPicture() = std::move(*LoadedPicture);
+        LoadedPicture.reset();
+    } else {
+        if (!LoadedPicture)
+            LoadedPicture = std::make_unique<TPicture>(std::move(Image1->GetPicture()));
+        Image1->GetPicture() = std::move(fitted);
+    }
+    FitMode = mode;
+    Image7->GetPicture() = std::move(map);
+    Image2->GetPicture() = std::move(result);
+    Image1->Refresh();
+    CSpinEdit1Change(CSpinEdit1);
+    Image2->Refresh();
 }

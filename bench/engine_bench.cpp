@@ -7,6 +7,7 @@
 #include <random>
 
 #include "Engine.h"
+#include "FitToScreen.h"
 
 namespace {
 
@@ -95,6 +96,17 @@ void BM_ConvertAndLayout(benchmark::State& state) {
     setBytes(state, p.source);
 }
 
+// Arguments: width, height, the fit mode (1 crop, 2 pad, 3 stretch).
+void BM_FitToScreen(benchmark::State& state) {
+    Pictures p(state);
+    const auto mode = static_cast<TFitMode>(state.range(2));
+    for (auto _ : state) {
+        Fit_To_Screen(p.source, p.result, mode);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, p.source);
+}
+
 void sizes(benchmark::internal::Benchmark* b) { b->Args({320, 200})->Args({4000, 3000})->Unit(benchmark::kMicrosecond); }
 void sizesAndLocal(benchmark::internal::Benchmark* b) {
     b->Args({320, 200, 0})->Args({4000, 3000, 0})->Args({4000, 3000, 20000})->Unit(benchmark::kMicrosecond);
@@ -107,5 +119,11 @@ BENCHMARK(BM_Dither)->Apply(sizesAndLocal);
 BENCHMARK(BM_LocalContrastMap)->Apply(sizes);
 BENCHMARK(BM_StretchPalette)->Apply(sizes);
 BENCHMARK(BM_ConvertAndLayout)->Apply(sizes);
+BENCHMARK(BM_FitToScreen)
+    ->Args({4000, 3000, static_cast<int>(TFitMode::Crop)})
+    ->Args({4000, 3000, static_cast<int>(TFitMode::Pad)})
+    ->Args({4000, 3000, static_cast<int>(TFitMode::Stretch)})
+    ->Args({320, 200, static_cast<int>(TFitMode::Stretch)})
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

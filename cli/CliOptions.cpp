@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include <sstream>
+#include <utility>
 
 #include "Engine.h"
 #include "SysUtils.h"
@@ -35,6 +36,16 @@ InkTable inksFrom(const std::string& text) {
     return inks;
 }
 
+TFitMode fitModeFrom(const std::string& text) {
+    if (text == "crop")
+        return TFitMode::Crop;
+    if (text == "pad")
+        return TFitMode::Pad;
+    if (text == "stretch")
+        return TFitMode::Stretch;
+    throw Exception("--fit takes crop, pad or stretch, not '" + text + "'");
+}
+
 } // namespace
 
 CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
@@ -52,6 +63,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             options.help = true;
         else if (argument == "--stretch")
             options.stretch = true;
+        else if (argument == "--fit")
+            options.fit = fitModeFrom(value());
         else if (argument == "--inks")
             options.inks = inksFrom(value());
         else if (argument == "--brightness")
@@ -68,7 +81,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     if (options.help)
         return options;
     if (files.size() != 2)
-        throw Exception("expected an input BMP file and an output file, got " + IntToStr(static_cast<int>(files.size())) +
+        throw Exception("expected an input picture file and an output file, got " + IntToStr(static_cast<int>(files.size())) +
                         " file names (see --help)");
     options.input = files[0];
     options.output = files[1];
@@ -80,14 +93,16 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
 
 std::string Cli_Usage() {
     return "Usage: tintora-cli IN OUT [--inks N,N,N,N] [--brightness A] [--contrast B] [--local C] [--stretch]\n"
+           "                   [--fit crop|pad|stretch]\n"
            "\n"
-           "Converts the BMP picture IN to the four inks of the Amstrad CPC's mode 1 with a 2x2\n"
-           "ordered dither, exactly as the Tintora window does, and saves the result as OUT.\n"
+           "Converts the picture IN (BMP, PNG, JPEG, GIF; WebP and TIFF where Qt's image\n"
+           "format plugins are installed) to the four inks of the Amstrad CPC's mode 1 with\n"
+           "a 2x2 ordered dither, exactly as the Tintora window does, and saves the result as OUT.\n"
            "\n"
            "OUT is written by its last three characters (case-sensitive):\n"
            "  ...bmp   the result as a 24-bit BMP picture, at the input's size\n"
            "  ...scr   a 16384-byte mode 1 screen file (OCP Art Studio layout, no header);\n"
-           "           the input must be exactly 320 x 200 pixels\n"
+           "           the input must be exactly 320 x 200 pixels (or use --fit)\n"
            "\n"
            "Options:\n"
            "  --inks N,N,N,N   CPC colour numbers 0..26 of inks 0 to 3 (n = 9 green + 3 red + blue,\n"
@@ -96,6 +111,10 @@ std::string Cli_Usage() {
            "  --brightness A   -550..550, default 0; higher is lighter\n"
            "  --contrast B     -370..370, default 0; higher is more contrast\n"
            "  --local C        local contrast reinforcement, -20000..20000, default 0\n"
+           "  --fit MODE       first bring the picture to the 320 x 200 screen: crop fills it,\n"
+           "                   cutting the excess evenly; pad shows it whole between black bars;\n"
+           "                   stretch ignores proportions. Crop and pad keep the proportions\n"
+           "                   the CPC's screen shows (its pixels are 0.92 times as wide as high)\n"
            "  --stretch        first stretch each colour channel to the full range 0..255\n"
            "  --help           show this text\n"
            "\n"
@@ -118,6 +137,11 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
     try {
         TPicture source, map, result;
         source.LoadFromFile(options.input);
+        if (options.fit != TFitMode::Off) {
+            TPicture fitted;
+            Fit_To_Screen(source, fitted, options.fit);
+            source = std::move(fitted);
+        }
         if (options.stretch)
             Stretch_Palette(&source);
         Local_Contrast_Map(source, map);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FitToScreen.h"
 #include "Picture.h"
 
 // What one run of the command-line converter is asked to do.
@@ -16,6 +17,7 @@ struct CliOptions {
     int contrast = 0;
     int local = 0;
     bool stretch = false;
+    TFitMode fit = TFitMode::Off;
     bool help = false;
 };
 
@@ -31,6 +33,6 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments);
 // The --help text.
 std::string Cli_Usage();
 
-// Runs the converter: load, stretch if asked, map, dither, save by the output
+// Runs the converter: load, fit to the screen if asked, stretch if asked, map, dither, save by the output
 // name's ending. Messages go to err; returns the exit status.
 int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
