@@ -12,40 +12,32 @@ struct Rect {
     int left, top, right, bottom; // right and bottom excluded
 };
 
+// A black picture, white inside the rectangle.
+TPicture whiteIn(int width, int height, Rect white) {
+    TPicture picture = filled(width, height, 0, 0, 0);
+    for (int y = white.top; y < white.bottom; ++y)
+        for (int x = white.left; x < white.right; ++x)
+            setPixel(picture, x, y, 255, 255, 255);
+    return picture;
+}
+
 struct FitCase {
     const char* name;
     int width, height;
     TFitMode mode;
-    Rect white;    // the white part of a black source
-    Rect onScreen; // where it must land, exactly white, all else exactly black
+    Rect white, onScreen; // the source's white part, and where it lands
 };
-
-std::ostream& operator<<(std::ostream& out, const FitCase& c) {
-    return out << c.name;
-}
 
 class FitGeometry : public ::testing::TestWithParam<FitCase> {};
 
 TEST_P(FitGeometry, KeepsTheProportionsTheScreenShows) {
     const FitCase& c = GetParam();
-    TPicture source = filled(c.width, c.height, 0, 0, 0);
-    for (int y = c.white.top; y < c.white.bottom; ++y)
-        for (int x = c.white.left; x < c.white.right; ++x)
-            setPixel(source, x, y, 255, 255, 255);
+    TPicture source = whiteIn(c.width, c.height, c.white);
     TPicture result = filled(5, 5, 9, 9, 9);
     Fit_To_Screen(source, result, c.mode);
     ASSERT_EQ(result.GetWidth(), kScreenWidth);
     ASSERT_EQ(result.GetHeight(), kScreenHeight);
-    int wrong = 0;
-    for (int y = 0; y < kScreenHeight; ++y)
-        for (int x = 0; x < kScreenWidth; ++x) {
-            const bool inside = x >= c.onScreen.left && x < c.onScreen.right && y >= c.onScreen.top &&
-                                y < c.onScreen.bottom;
-            const std::uint8_t v = inside ? 255 : 0;
-            if (pixel(result, x, y) != Bytes{v, v, v} && ++wrong <= 3)
-                ADD_FAILURE() << "pixel " << x << ", " << y << " is " << int(pixel(result, x, y)[0]);
-        }
-    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(rows(result), rows(whiteIn(kScreenWidth, kScreenHeight, c.onScreen)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -80,14 +72,6 @@ TEST(FitToScreen, ShrinkingAveragesInLinearLight) {
     TPicture result;
     Fit_To_Screen(source, result, TFitMode::Stretch);
     EXPECT_EQ(rows(result), rows(filled(kScreenWidth, kScreenHeight, 188, 188, 188)));
-}
-
-TEST(FitToScreen, OffCopiesThePicture) {
-    TPicture source = random(7, 5, 3);
-    TPicture result;
-    Fit_To_Screen(source, result, TFitMode::Off);
-    EXPECT_EQ(result.GetWidth(), 7);
-    EXPECT_EQ(rows(result), rows(source));
 }
 
 } // namespace
