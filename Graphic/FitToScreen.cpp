@@ -11,20 +11,20 @@
 
 namespace {
 
-// Linear light is stored as floats 0..1 while averaging, and looked up back
-// to sRGB bytes through this many steps; at 65536 every byte value comes
-// back exactly as it went in.
+// Linear light is held in 16 bits (0..65535) per channel for summing, as
+// floats 0..1 while weighing, and looked up back to sRGB bytes in 65536
+// steps: every byte value comes back exactly as it went in.
 constexpr int kLinearSteps = 65535;
 
 struct LightTables {
-    std::array<float, 256> linear{};                   // sRGB byte -> linear light 0..1
+    std::array<std::uint16_t, 256> linear{};                                      // sRGB byte -> linear step
     std::vector<std::uint8_t> srgb = std::vector<std::uint8_t>(kLinearSteps + 1); // linear step -> sRGB byte
 
     LightTables() {
         for (int v = 0; v < 256; ++v) {
             const double c = v / 255.0;
-            linear[static_cast<std::size_t>(v)] =
-                static_cast<float>(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+            const double l = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+            linear[static_cast<std::size_t>(v)] = static_cast<std::uint16_t>(std::lround(l * kLinearSteps));
         }
         for (int q = 0; q <= kLinearSteps; ++q) {
             const double l = static_cast<double>(q) / kLinearSteps;
@@ -74,51 +74,50 @@ Placement placementFor(int width, int height, TFitMode mode) {
     return p;
 }
 
-// For each output pixel along one axis, the source pixels it is made of and
-// their weights (summing to 1). Shrinking averages the covered area, partly
-// covered pixels by the part covered; enlarging interpolates between the
-// two nearest pixel centres, the picture's edge pixels repeated beyond it.
-struct AxisWeights {
-    std::vector<int> first, count, offset;
-    std::vector<float> weights;
+// The source pixels one output pixel is made of along one axis: count
+// neighbours from first, weighted firstWeight, innerWeight each for those
+// between, and lastWeight for the last one (weights summing to 1).
+struct Taps {
+    int first = 0, count = 1;
+    float firstWeight = 1, innerWeight = 0, lastWeight = 0;
+    float weight(int t) const { return t == 0 ? firstWeight : t == count - 1 ? lastWeight : innerWeight; }
+};
 
-    AxisWeights(int sourceLength, double start, double length, int outLength) {
-        const double scale = length / outLength;
-        std::vector<std::pair<int, double>> taps;
-        for (int i = 0; i < outLength; ++i) {
-            taps.clear();
-            if (scale > 1) {
-                const double lo = start + i * scale, hi = lo + scale;
-                const int kEnd = std::min(sourceLength, static_cast<int>(std::ceil(hi)));
-                for (int k = std::max(0, static_cast<int>(std::floor(lo))); k < kEnd; ++k) {
-                    const double covered = std::min(hi, k + 1.0) - std::max(lo, static_cast<double>(k));
-                    if (covered > 0)
-                        taps.emplace_back(k, covered);
-                }
-            } else {
-                const double centre = start + (i + 0.5) * scale - 0.5;
-                const double below = std::floor(centre);
-                const double fraction = centre - below;
-                const auto clampIndex = [&](double k) { return std::clamp(static_cast<int>(k), 0, sourceLength - 1); };
-                taps.emplace_back(clampIndex(below), 1 - fraction);
-                if (fraction > 0) {
-                    if (clampIndex(below + 1) == taps.back().first)
-                        taps.back().second = 1;
-                    else
-                        taps.emplace_back(clampIndex(below + 1), fraction);
-                }
+// The taps of every output pixel along one axis. Shrinking averages the
+// covered area, partly covered pixels by the part covered, so every pixel
+// strictly inside weighs the same; enlarging interpolates between the two
+// nearest pixel centres, the picture's edge pixels repeated beyond it.
+std::vector<Taps> axisTaps(int sourceLength, double start, double length, int outLength) {
+    const double scale = length / outLength;
+    std::vector<Taps> axis(static_cast<std::size_t>(outLength));
+    for (int i = 0; i < outLength; ++i) {
+        Taps& taps = axis[static_cast<std::size_t>(i)];
+        if (scale > 1) {
+            const double lo = start + i * scale, hi = lo + scale;
+            const int begin = std::max(0, static_cast<int>(std::floor(lo)));
+            const int end = std::max(begin + 1, std::min(sourceLength, static_cast<int>(std::ceil(hi))));
+            const auto covered = [&](int k) { return std::min(hi, k + 1.0) - std::max(lo, static_cast<double>(k)); };
+            taps.first = begin;
+            taps.count = end - begin;
+            const double firstPart = covered(begin), lastPart = taps.count > 1 ? covered(end - 1) : 0;
+            const double sum = firstPart + lastPart + std::max(0, taps.count - 2);
+            taps.firstWeight = static_cast<float>(firstPart / sum);
+            taps.innerWeight = static_cast<float>(1 / sum);
+            taps.lastWeight = static_cast<float>(lastPart / sum);
+        } else {
+            const double centre = start + (i + 0.5) * scale - 0.5;
+            const double below = std::floor(centre), fraction = centre - below;
+            const auto clampIndex = [&](double k) { return std::clamp(static_cast<int>(k), 0, sourceLength - 1); };
+            taps.first = clampIndex(below);
+            if (fraction > 0 && clampIndex(below + 1) != taps.first) {
+                taps.count = 2;
+                taps.firstWeight = static_cast<float>(1 - fraction);
+                taps.lastWeight = static_cast<float>(fraction);
             }
-            double sum = 0;
-            for (const auto& tap : taps)
-                sum += tap.second;
-            first.push_back(taps.front().first);
-            count.push_back(static_cast<int>(taps.size()));
-            offset.push_back(static_cast<int>(weights.size()));
-            for (const auto& tap : taps)
-                weights.push_back(static_cast<float>(tap.second / sum));
         }
     }
-};
+    return axis;
+}
 
 // Resamples the source span onto the placement, row by row of the output:
 // each source row is taken to linear light and resampled across once, and
@@ -127,8 +126,8 @@ struct AxisWeights {
 class Resampler {
   public:
     Resampler(const TPicture& source, const Placement& p)
-        : mSource(source), mAcross(source.GetWidth(), p.sourceX, p.sourceWidth, p.width),
-          mDown(source.GetHeight(), p.sourceY, p.sourceHeight, p.height), mWidth(p.width),
+        : mSource(source), mAcross(axisTaps(source.GetWidth(), p.sourceX, p.sourceWidth, p.width)),
+          mDown(axisTaps(source.GetHeight(), p.sourceY, p.sourceHeight, p.height)),
           mSum(3 * static_cast<std::size_t>(p.width)) {
         for (Cached& slot : mCache)
             slot.values.resize(mSum.size());
@@ -136,10 +135,10 @@ class Resampler {
 
     void row(int j, std::uint8_t* out) {
         std::fill(mSum.begin(), mSum.end(), 0.0f);
-        const int offset = mDown.offset[static_cast<std::size_t>(j)];
-        for (int t = 0; t < mDown.count[static_cast<std::size_t>(j)]; ++t) {
-            const float w = mDown.weights[static_cast<std::size_t>(offset + t)];
-            const float* across = resampledRow(mDown.first[static_cast<std::size_t>(j)] + t);
+        const Taps& down = mDown[static_cast<std::size_t>(j)];
+        for (int t = 0; t < down.count; ++t) {
+            const float w = down.weight(t);
+            const float* across = resampledRow(down.first + t);
             for (std::size_t i = 0; i < mSum.size(); ++i)
                 mSum[i] += w * across[i];
         }
@@ -164,26 +163,36 @@ class Resampler {
         return slot.values.data();
     }
 
+    // The inner pixels, which weigh the same, are summed as integers, which
+    // keeps the additions from waiting on one another as float ones would.
     void resampleAcross(const std::uint8_t* row, float* out) const {
-        const std::array<float, 256>& linear = lightTables().linear;
-        for (int i = 0; i < mWidth; ++i, out += 3) {
-            const std::uint8_t* pixel = row + 3 * static_cast<std::ptrdiff_t>(mAcross.first[static_cast<std::size_t>(i)]);
-            const float* w = mAcross.weights.data() + mAcross.offset[static_cast<std::size_t>(i)];
-            float b = 0, g = 0, r = 0;
-            for (int t = 0; t < mAcross.count[static_cast<std::size_t>(i)]; ++t, pixel += 3) {
-                b += w[t] * linear[pixel[0]];
-                g += w[t] * linear[pixel[1]];
-                r += w[t] * linear[pixel[2]];
+        const std::array<std::uint16_t, 256>& linear = lightTables().linear;
+        constexpr float kUnit = 1.0f / kLinearSteps;
+        for (const Taps& taps : mAcross) {
+            const std::uint8_t* p = row + 3 * static_cast<std::ptrdiff_t>(taps.first);
+            float b = taps.firstWeight * linear[p[0]], g = taps.firstWeight * linear[p[1]],
+                  r = taps.firstWeight * linear[p[2]];
+            if (taps.count > 1) {
+                std::uint64_t innerB = 0, innerG = 0, innerR = 0;
+                const std::uint8_t* const last = p + 3 * static_cast<std::ptrdiff_t>(taps.count - 1);
+                for (p += 3; p < last; p += 3) {
+                    innerB += linear[p[0]];
+                    innerG += linear[p[1]];
+                    innerR += linear[p[2]];
+                }
+                b += taps.innerWeight * static_cast<float>(innerB) + taps.lastWeight * linear[last[0]];
+                g += taps.innerWeight * static_cast<float>(innerG) + taps.lastWeight * linear[last[1]];
+                r += taps.innerWeight * static_cast<float>(innerR) + taps.lastWeight * linear[last[2]];
             }
-            out[0] = b;
-            out[1] = g;
-            out[2] = r;
+            out[0] = b * kUnit;
+            out[1] = g * kUnit;
+            out[2] = r * kUnit;
+            out += 3;
         }
     }
 
     const TPicture& mSource;
-    AxisWeights mAcross, mDown;
-    int mWidth;
+    std::vector<Taps> mAcross, mDown;
     std::vector<float> mSum;
     std::array<Cached, 2> mCache;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <new>
+#include <utility>
 
 #include "SysUtils.h"
 
@@ -39,20 +40,21 @@ long long pixelsOf(const QSize& size) {
 }
 
 // The picture's colours laid over black, 24-bit. Premultiplied channels are
-// exactly a colour laid over black.
-QImage overBlack(const QImage& image) {
+// exactly a colour laid over black. Converted in place where Qt can, so a
+// big picture is not held three times.
+QImage overBlack(QImage image) {
     if (!image.hasAlphaChannel())
-        return image.convertToFormat(QImage::Format_BGR888);
-    const QImage premultiplied = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        return std::move(image).convertToFormat(QImage::Format_BGR888);
+    const QImage premultiplied = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (premultiplied.isNull())
         return premultiplied;
-    QImage opaque(image.size(), QImage::Format_BGR888);
+    QImage opaque(premultiplied.size(), QImage::Format_BGR888);
     if (opaque.isNull())
         return opaque;
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = 0; y < opaque.height(); ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(premultiplied.constScanLine(y));
         std::uint8_t* out = opaque.scanLine(y);
-        for (int x = 0; x < image.width(); ++x, out += 3) {
+        for (int x = 0; x < opaque.width(); ++x, out += 3) {
             out[0] = static_cast<std::uint8_t>(qBlue(in[x]));
             out[1] = static_cast<std::uint8_t>(qGreen(in[x]));
             out[2] = static_cast<std::uint8_t>(qRed(in[x]));
@@ -101,7 +103,7 @@ TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format, c
     if (pixelsOf(image.size()) > kMaxPicturePixels)
         throw Exception("the " + what + " picture decodes to " + IntToStr(image.width()) + " x " +
                         IntToStr(image.height()) + " pixels, more than the 100-megapixel limit");
-    const QImage converted = overBlack(image);
+    const QImage converted = overBlack(std::move(image));
     if (converted.isNull())
         throw std::bad_alloc();
     TPicture picture;
