@@ -11,6 +11,7 @@
 #include <span>
 
 #include "BmpReader.h"
+#include "FileKind.h"
 #include "QtPictureReader.h"
 #include "RawFile.h"
 #include "SysUtils.h"
@@ -102,6 +103,31 @@ class RawFileDevice final : public QIODevice {
     std::optional<std::string> mError;
 };
 
+// Reads a whole file, but never more than kMaxFileBytes: a file that grows
+// while it is read, or one whose size the system gives wrongly, is cut off
+// and refused rather than read until memory runs out.
+QByteArray readBounded(const std::string& fileName) {
+    const QString path = QString::fromStdString(fileName);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        cannotLoad(fileName, file.errorString().toStdString());
+    constexpr qint64 kChunkBytes = 1 << 20;
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(std::min(file.size(), kMaxFileBytes)));
+    while (true) {
+        const qint64 room = kMaxFileBytes + 1 - bytes.size();
+        const QByteArray chunk = file.read(std::min(kChunkBytes, room));
+        if (file.error() != QFileDevice::NoError)
+            cannotLoad(fileName, file.errorString().toStdString());
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+        if (bytes.size() > kMaxFileBytes)
+            cannotLoad(fileName, "it is longer than any picture of up to 100 megapixels needs");
+    }
+    return bytes;
+}
+
 } // namespace
 
 TPicture::TPicture() : mImage(std::make_unique<QImage>()) {}
@@ -183,19 +209,17 @@ void TPicture::LoadFromFile(const std::string& fileName) {
         cannotLoad(fileName, "the file does not exist");
     if (info.isDir())
         cannotLoad(fileName, "it is a folder, not a file");
+    // A pipe or device has no size to check, and may never end.
+    const TFileKind kind = FileKindOf(fileName);
+    if (kind != TFileKind::Regular)
+        cannotLoad(fileName, "it is " + FileKindText(kind) + ", not a regular file");
     if (!info.isReadable())
         cannotLoad(fileName, "permission to read it was denied");
     if (info.size() > kMaxFileBytes)
         cannotLoad(fileName, "it is " + std::to_string(info.size()) +
                                  " bytes long, more than any picture of up to 100 megapixels needs");
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        cannotLoad(fileName, file.errorString().toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        cannotLoad(fileName, file.errorString().toStdString());
-    file.close();
+    const QByteArray bytes = readBounded(fileName);
 
     // Decoded into a picture of its own first, so a failure leaves this one as it was.
     TPicture loaded;

@@ -27,6 +27,14 @@ constexpr int kMinimumOuterHeight = 192;
 // Shown when a BMP is asked for before any picture has been loaded: the
 // result is empty and there is nothing to write.
 constexpr const char* kNothingToSaveMessage = "There is no picture to save yet.";
+
+// Shown for a name whose ending Save does not write: saying nothing would
+// look like a save that worked.
+std::string unwrittenEndingMessage(const std::string& fileName) {
+    return "Nothing was written to \"" + fileName +
+           "\": Save writes names ending in \"bmp\" (BMP picture) or \"scr\" (screen file), "
+           "in lower case.";
+}
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : TForm(parent) {
@@ -128,7 +136,8 @@ void TForm1::SpeedButton1Click(TObject* Sender) {
 }
 
 // Save: only the last three characters of the typed name decide, case
-// included; the selected filter entry plays no part.
+// included; the selected filter entry plays no part. Any other ending
+// writes nothing and says so.
 void TForm1::SpeedButton5Click(TObject*) {
     if (!SaveDialog1.Execute())
         return;
@@ -148,6 +157,7 @@ void TForm1::SpeedButton5Click(TObject*) {
             ShowMessage(kScreenSizeMessage);
         break;
     case TSaveFormat::None:
+        ShowMessage(unwrittenEndingMessage(fileName));
         break;
     }
 }

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFont>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QScreen>
@@ -16,6 +17,12 @@
 #include "Events.h"
 #include "SysUtils.h"
 
+// The font is compiled into this static library; a resource file in a
+// static library is registered only when asked for.
+static void initFontResources() {
+    Q_INIT_RESOURCE(fonts);
+}
+
 namespace {
 
 TApplication theApplication;
@@ -25,18 +32,33 @@ TModalDriver& modalDriver() {
     return driver;
 }
 
-// The layouts were drawn for an 8-point sans font, 11 pixels high. The first
-// of these families that is installed takes its place.
-QFont layoutFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("DejaVu Sans")});
+// The layouts were drawn for an 8-point sans font, 11 pixels high. The
+// program brings its own, Liberation Sans, so that texts measure the same on
+// every machine whatever fonts it has installed.
+constexpr const char* kInterfaceFontResource = ":/fonts/LiberationSans-Regular.ttf";
+constexpr int kInterfaceFontPixels = 11;
+
+QString registerInterfaceFont() {
+    initFontResources();
+    const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(kInterfaceFontResource));
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    if (families.isEmpty())
+        throw Exception(std::string("The interface font ") + kInterfaceFontResource + " cannot be loaded");
+    return families.constFirst();
+}
+
+} // namespace
+
+// Registered once, the first time a window asks for it.
+QFont InterfaceFont() {
+    static const QString family = registerInterfaceFont();
+    QFont font(family);
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
+    font.setPixelSize(kInterfaceFontPixels);
     return font;
 }
 
+namespace {
 } // namespace
 
 TApplication* Application = &theApplication;
@@ -66,7 +88,7 @@ TModalDriver SetModalDriver(TModalDriver driver) {
 // ---- TForm ----
 
 TForm::TForm(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setFont(layoutFont());
+    setFont(InterfaceFont());
 }
 
 TForm::~TForm() {
@@ -171,7 +193,9 @@ void TForm::keyPressEvent(QKeyEvent* event) {
                 return;
             }
         }
-        if (escape) {
+        // A window shown modally closes on Escape, as dialogs do; the main
+        // window never does, or one key would end the program and its work.
+        if (escape && mModalLoop) {
             Close();
             return;
         }
@@ -192,6 +216,7 @@ void TApplication::Initialize(int& argc, char** argv) {
     if (!QApplication::instance())
         mOwnApplication = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setFont(InterfaceFont());
     InstallMessageBox();
 }
 

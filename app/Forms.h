@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <QFont>
 #include <QWidget>
 
 class QApplication;
@@ -15,6 +16,10 @@ class QEventLoop;
 inline constexpr int mrNone = 0;
 inline constexpr int mrOk = 1;
 inline constexpr int mrCancel = 2;
+
+// The font of every window, message box and tool tip: the program's own
+// 11-pixel sans font, registered from the resources on first use.
+QFont InterfaceFont();
 
 // Where a window appears when first shown.
 enum class TPosition { poDesigned, poScreenCenter };

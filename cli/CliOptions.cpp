@@ -118,7 +118,8 @@ std::string Cli_Usage() {
            "  --stretch        first stretch each colour channel to the full range 0..255\n"
            "  --help           show this text\n"
            "\n"
-           "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.\n"
+           "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments,\n"
+           "3 the picture does not suit the output (not 320 x 200 for a screen file).\n"
            "Nothing is written when the conversion fails.\n";
 }
 
@@ -152,7 +153,7 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
             Save_Screen_File(result, options.inks, options.output);
         } else {
             err << kScreenSizeMessage << '\n';
-            return kCliFailed;
+            return kCliUnsuitablePicture;
         }
     } catch (const std::exception& error) {
         err << "tintora-cli: " << ErrorText(error) << '\n';

@@ -25,6 +25,7 @@ struct CliOptions {
 inline constexpr int kCliOk = 0;
 inline constexpr int kCliFailed = 1;   // a file could not be read or written
 inline constexpr int kCliBadUsage = 2; // an argument is malformed or out of range
+inline constexpr int kCliUnsuitablePicture = 3; // the picture does not suit the output
 
 // Parses the arguments after the program name. Raises an Exception whose text
 // names the argument and its range when one is malformed.

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "FileKind.h"
 #include "SysUtils.h"
 
 namespace {
@@ -39,6 +40,12 @@ TFileHandle::~TFileHandle() {
 }
 
 TFileHandle FileCreate(const std::string& fileName) {
+    // The new file replaces the old one by a rename, which is right for a
+    // regular file only: a pipe or device renamed over would be destroyed.
+    const TFileKind kind = FileKindOf(fileName);
+    if (kind != TFileKind::Missing && kind != TFileKind::Regular)
+        fail("Cannot create", fileName,
+             QString::fromStdString("it is " + FileKindText(kind) + ", and only regular files are written"));
     auto file = std::make_unique<QSaveFile>(QString::fromStdString(fileName));
     if (fileName.empty() || !file->open(QIODevice::WriteOnly))
         fail("Cannot create", fileName, fileName.empty() ? QString("no file name given") : file->errorString());

@@ -27,7 +27,9 @@ private:
     std::string mFileName;
 };
 
-// Create or replace a file, write bytes to it, close it. Each raises an
+// Create or replace a file, write bytes to it, close it. Only a regular file
+// (or a link to one) is replaced; a folder, pipe, device or socket of that
+// name is refused and left alone. Each raises an
 // Exception naming the file and the reason when the file system refuses,
 // a write comes up short, or the final flush and replacement fail.
 TFileHandle FileCreate(const std::string& fileName);

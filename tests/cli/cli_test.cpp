@@ -6,6 +6,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "CliOptions.h"
 #include "Engine.h"
@@ -106,13 +109,13 @@ TEST(CliConvert, FitBringsThePictureToTheScreenBeforeConverting) {
     }
 }
 
-TEST(CliConvert, WrongSizeForAScreenFileFailsAndWritesNothing) {
+TEST(CliConvert, WrongSizeForAScreenFileExitsWith3AndWritesNothing) {
     QTemporaryDir dir;
     for (auto [w, h] : {std::pair{320, 199}, {321, 200}}) {
         const std::string in = writeInput(dir, w, h);
         const std::string out = dir.filePath("out.scr").toStdString();
         const CliRun result = run({in, out});
-        EXPECT_EQ(result.status, kCliFailed);
+        EXPECT_EQ(result.status, kCliUnsuitablePicture);
         EXPECT_NE(result.err.find(kScreenSizeMessage), std::string::npos) << result.err;
         EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
     }
@@ -176,4 +179,48 @@ TEST(CliProgram, RunsEndToEndAsAProcess) {
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_TRUE(process.readAllStandardOutput().contains("--inks N,N,N,N"));
+}
+
+// Pipes and devices, directly or behind a link, are neither read nor
+// replaced: the node is still there afterwards, and the message names it.
+TEST(CliFiles, PipesAndDevicesAreRefusedAndLeftInPlace) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200);
+    const std::string pipe = dir.filePath("pipe.bmp").toStdString();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // A device node of our own (the null device's numbers), so a fault
+    // could never touch the system's /dev; making one needs root.
+    const std::string device = dir.filePath("device.scr").toStdString();
+    const bool haveDevice = ::mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    const std::string deviceLink = dir.filePath("link.bmp").toStdString();
+    ASSERT_EQ(::symlink(haveDevice ? device.c_str() : "/dev/zero", deviceLink.c_str()), 0);
+    struct Case {
+        const char* name;
+        std::vector<std::string> arguments;
+        const std::string& node;
+        bool device;
+        const char* kind;
+    };
+    std::vector<Case> cases = {
+        {"pipe as output", {in, pipe}, pipe, false, "a named pipe"},
+        {"pipe as input", {pipe, dir.filePath("out1.bmp").toStdString()}, pipe, false, "a named pipe"},
+        {"link to a device as input", {deviceLink, dir.filePath("out2.bmp").toStdString()}, deviceLink, true,
+         "a character device"},
+    };
+    if (haveDevice) {
+        cases.push_back({"device as output", {in, device}, device, true, "a character device"});
+        cases.push_back({"link to a device as output", {in, deviceLink}, deviceLink, true, "a character device"});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun result = run(c.arguments);
+        EXPECT_EQ(result.status, kCliFailed);
+        EXPECT_NE(result.err.find(c.node), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.kind), std::string::npos) << result.err;
+        struct stat status {};
+        ASSERT_EQ(::stat(c.node.c_str(), &status), 0);
+        EXPECT_TRUE(c.device ? S_ISCHR(status.st_mode) : S_ISFIFO(status.st_mode)) << "the node is still there";
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), haveDevice ? 4 : 3)
+        << "nothing else written";
 }

@@ -554,8 +554,14 @@ TEST_P(MainWindowSaveEndings, OnlyTheLastThreeCharactersDecide) {
     load(writeLandscape("land.bmp"));
     const std::string file = path(c.fileName);
     save(file);
-    EXPECT_TRUE(messages.empty());
     ASSERT_EQ(fileExists(file), c.written != Written::Nothing);
+    if (c.written == Written::Nothing) {
+        ASSERT_EQ(messages.size(), 1u) << "an ending Save does not write is reported";
+        EXPECT_NE(messages[0].find(file), std::string::npos);
+        EXPECT_NE(messages[0].find("Nothing was written"), std::string::npos);
+    } else {
+        EXPECT_TRUE(messages.empty());
+    }
     if (c.written == Written::Screen) {
         EXPECT_EQ(fileBytes(file).size(), kScreenBytes);
     } else if (c.written == Written::Bmp) {
@@ -637,9 +643,10 @@ TEST_F(MainWindowCommands, SavingBeforeAnyLoad) {
     save(path("x.scr"));
     save(path("x.bmp"));
     save(path("x.dat"));
-    ASSERT_EQ(messages.size(), 2u);
+    ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0], "This image hasn't the right dimensions. a .src file must be 320x200.");
     EXPECT_EQ(messages[1], "There is no picture to save yet.");
+    EXPECT_NE(messages[2].find("Nothing was written"), std::string::npos) << messages[2];
     for (const char* name : {"x.scr", "x.bmp", "x.dat"})
         EXPECT_FALSE(fileExists(path(name))) << name;
 }
@@ -691,6 +698,15 @@ TEST_F(MainWindowCommands, FailedSaveShowsTheErrorAndKeepsTheOldFile) {
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 3) << "no temporary file left behind";
     EXPECT_EQ(result(), before);
     EXPECT_TRUE(form.CSpinEdit1->GetEnabled());
+}
+
+TEST_F(MainWindowCommands, EscapeNeverClosesTheMainWindow) {
+    load(writeLandscape("land.bmp"));
+    const Bytes before = result();
+    QTest::keyClick(&form, Qt::Key_Escape);
+    QTest::keyClick(form.TrackBar3, Qt::Key_Escape);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(result(), before);
 }
 
 } // namespace
