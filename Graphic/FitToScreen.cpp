@@ -17,19 +17,22 @@ namespace {
 constexpr int kLinearSteps = 65535;
 
 struct LightTables {
-    std::array<std::uint16_t, 256> linear{};                                      // sRGB byte -> linear step
-    std::vector<std::uint8_t> srgb = std::vector<std::uint8_t>(kLinearSteps + 1); // linear step -> sRGB byte
+    std::array<std::uint16_t, 256> linear{}; // sRGB byte -> linear step
+    std::vector<std::uint8_t> srgb =
+        std::vector<std::uint8_t>(kLinearSteps + 1); // linear step -> sRGB byte
 
     LightTables() {
         for (int v = 0; v < 256; ++v) {
             const double c = v / 255.0;
             const double l = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-            linear[static_cast<std::size_t>(v)] = static_cast<std::uint16_t>(std::lround(l * kLinearSteps));
+            linear[static_cast<std::size_t>(v)] =
+                static_cast<std::uint16_t>(std::lround(l * kLinearSteps));
         }
         for (int q = 0; q <= kLinearSteps; ++q) {
             const double l = static_cast<double>(q) / kLinearSteps;
             const double c = l <= 0.0031308 ? 12.92 * l : 1.055 * std::pow(l, 1 / 2.4) - 0.055;
-            srgb[static_cast<std::size_t>(q)] = static_cast<std::uint8_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255));
+            srgb[static_cast<std::size_t>(q)] =
+                static_cast<std::uint8_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255));
         }
     }
     std::uint8_t encode(float l) const {
@@ -52,7 +55,14 @@ struct Placement {
 
 Placement placementFor(int width, int height, TFitMode mode) {
     const double sourceAspect = static_cast<double>(width) / height;
-    Placement p{0, 0, static_cast<double>(width), static_cast<double>(height), 0, 0, kScreenWidth, kScreenHeight};
+    Placement p{0,
+                0,
+                static_cast<double>(width),
+                static_cast<double>(height),
+                0,
+                0,
+                kScreenWidth,
+                kScreenHeight};
     if (mode == TFitMode::Crop) {
         if (sourceAspect > kScreenAspect) {
             p.sourceWidth = height * kScreenAspect;
@@ -63,11 +73,13 @@ Placement placementFor(int width, int height, TFitMode mode) {
         }
     } else if (mode == TFitMode::Pad) {
         if (sourceAspect >= kScreenAspect)
-            p.height = std::clamp(static_cast<int>(std::lround(kScreenWidth * kMode1PixelAspect * height / width)), 1,
-                                  kScreenHeight);
+            p.height = std::clamp(
+                static_cast<int>(std::lround(kScreenWidth * kMode1PixelAspect * height / width)), 1,
+                kScreenHeight);
         else
-            p.width = std::clamp(static_cast<int>(std::lround(kScreenHeight * sourceAspect / kMode1PixelAspect)), 1,
-                                 kScreenWidth);
+            p.width = std::clamp(
+                static_cast<int>(std::lround(kScreenHeight * sourceAspect / kMode1PixelAspect)), 1,
+                kScreenWidth);
         p.left = (kScreenWidth - p.width) / 2;
         p.top = (kScreenHeight - p.height) / 2;
     }
@@ -80,7 +92,9 @@ Placement placementFor(int width, int height, TFitMode mode) {
 struct Taps {
     int first = 0, count = 1;
     float firstWeight = 1, innerWeight = 0, lastWeight = 0;
-    float weight(int t) const { return t == 0 ? firstWeight : t == count - 1 ? lastWeight : innerWeight; }
+    float weight(int t) const {
+        return t == 0 ? firstWeight : t == count - 1 ? lastWeight : innerWeight;
+    }
 };
 
 // The taps of every output pixel along one axis. Shrinking averages the
@@ -95,11 +109,15 @@ std::vector<Taps> axisTaps(int sourceLength, double start, double length, int ou
         if (scale > 1) {
             const double lo = start + i * scale, hi = lo + scale;
             const int begin = std::max(0, static_cast<int>(std::floor(lo)));
-            const int end = std::max(begin + 1, std::min(sourceLength, static_cast<int>(std::ceil(hi))));
-            const auto covered = [&](int k) { return std::min(hi, k + 1.0) - std::max(lo, static_cast<double>(k)); };
+            const int end =
+                std::max(begin + 1, std::min(sourceLength, static_cast<int>(std::ceil(hi))));
+            const auto covered = [&](int k) {
+                return std::min(hi, k + 1.0) - std::max(lo, static_cast<double>(k));
+            };
             taps.first = begin;
             taps.count = end - begin;
-            const double firstPart = covered(begin), lastPart = taps.count > 1 ? covered(end - 1) : 0;
+            const double firstPart = covered(begin),
+                         lastPart = taps.count > 1 ? covered(end - 1) : 0;
             const double sum = firstPart + lastPart + std::max(0, taps.count - 2);
             taps.firstWeight = static_cast<float>(firstPart / sum);
             taps.innerWeight = static_cast<float>(1 / sum);
@@ -107,7 +125,9 @@ std::vector<Taps> axisTaps(int sourceLength, double start, double length, int ou
         } else {
             const double centre = start + (i + 0.5) * scale - 0.5;
             const double below = std::floor(centre), fraction = centre - below;
-            const auto clampIndex = [&](double k) { return std::clamp(static_cast<int>(k), 0, sourceLength - 1); };
+            const auto clampIndex = [&](double k) {
+                return std::clamp(static_cast<int>(k), 0, sourceLength - 1);
+            };
             taps.first = clampIndex(below);
             if (fraction > 0 && clampIndex(below + 1) != taps.first) {
                 taps.count = 2;
@@ -174,15 +194,19 @@ class Resampler {
                   r = taps.firstWeight * linear[p[2]];
             if (taps.count > 1) {
                 std::uint64_t innerB = 0, innerG = 0, innerR = 0;
-                const std::uint8_t* const last = p + 3 * static_cast<std::ptrdiff_t>(taps.count - 1);
+                const std::uint8_t* const last =
+                    p + 3 * static_cast<std::ptrdiff_t>(taps.count - 1);
                 for (p += 3; p < last; p += 3) {
                     innerB += linear[p[0]];
                     innerG += linear[p[1]];
                     innerR += linear[p[2]];
                 }
-                b += taps.innerWeight * static_cast<float>(innerB) + taps.lastWeight * linear[last[0]];
-                g += taps.innerWeight * static_cast<float>(innerG) + taps.lastWeight * linear[last[1]];
-                r += taps.innerWeight * static_cast<float>(innerR) + taps.lastWeight * linear[last[2]];
+                b += taps.innerWeight * static_cast<float>(innerB) +
+                     taps.lastWeight * linear[last[0]];
+                g += taps.innerWeight * static_cast<float>(innerG) +
+                     taps.lastWeight * linear[last[1]];
+                r += taps.innerWeight * static_cast<float>(innerR) +
+                     taps.lastWeight * linear[last[2]];
             }
             out[0] = b * kUnit;
             out[1] = g * kUnit;

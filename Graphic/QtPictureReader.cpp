@@ -19,8 +19,8 @@ const QtPictureFormat kGifFormat{"gif", "GIF", "*.gif"};
 const QtPictureFormat kWebPFormat{"webp", "WebP", "*.webp"};
 const QtPictureFormat kTiffFormat{"tiff", "TIFF", "*.tif *.tiff"};
 
-const std::array<const QtPictureFormat*, 5> kQtFormats{&kPngFormat, &kJpegFormat, &kGifFormat, &kWebPFormat,
-                                                       &kTiffFormat};
+const std::array<const QtPictureFormat*, 5> kQtFormats{&kPngFormat, &kJpegFormat, &kGifFormat,
+                                                       &kWebPFormat, &kTiffFormat};
 
 // Qt refuses images above its allocation limit; 100 megapixels at 4 bytes each must fit.
 constexpr int kQtAllocationLimitMegabytes = 1024;
@@ -45,7 +45,8 @@ long long pixelsOf(const QSize& size) {
 QImage overBlack(QImage image) {
     if (!image.hasAlphaChannel())
         return std::move(image).convertToFormat(QImage::Format_BGR888);
-    const QImage premultiplied = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage premultiplied =
+        std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (premultiplied.isNull())
         return premultiplied;
     QImage opaque(premultiplied.size(), QImage::Format_BGR888);
@@ -74,15 +75,17 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
         return &kGifFormat;
     if (startsWith(bytes, 0, "RIFF") && startsWith(bytes, 8, "WEBP"))
         return &kWebPFormat;
-    if (startsWith(bytes, 0, std::string_view("II*\0", 4)) || startsWith(bytes, 0, std::string_view("MM\0*", 4)))
+    if (startsWith(bytes, 0, std::string_view("II*\0", 4)) ||
+        startsWith(bytes, 0, std::string_view("MM\0*", 4)))
         return &kTiffFormat;
     return nullptr;
 }
 
-TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format, const std::string& what) {
+TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
+                      const std::string& what) {
     if (!installed(format))
-        throw Exception(std::string(format.title) + " pictures cannot be read here: Qt's " + format.title +
-                        " image reader is not installed");
+        throw Exception(std::string(format.title) + " pictures cannot be read here: Qt's " +
+                        format.title + " image reader is not installed");
     QBuffer buffer;
     buffer.setData(stream);
     buffer.open(QIODevice::ReadOnly);
@@ -92,14 +95,16 @@ TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format, c
     reader.setAutoTransform(true);
     const QSize size = reader.size();
     if (!size.isValid())
-        throw Exception("the " + what + " picture is unreadable (" + reader.errorString().toStdString() + ")");
+        throw Exception("the " + what + " picture is unreadable (" +
+                        reader.errorString().toStdString() + ")");
     if (pixelsOf(size) > kMaxPicturePixels)
         throw Exception("the " + what + " picture's size " + IntToStr(size.width()) + " x " +
                         IntToStr(size.height()) + " exceeds the 100-megapixel limit");
     QImageReader::setAllocationLimit(kQtAllocationLimitMegabytes);
     QImage image;
     if (!reader.read(&image))
-        throw Exception("the " + what + " picture cannot be decoded (" + reader.errorString().toStdString() + ")");
+        throw Exception("the " + what + " picture cannot be decoded (" +
+                        reader.errorString().toStdString() + ")");
     if (pixelsOf(image.size()) > kMaxPicturePixels)
         throw Exception("the " + what + " picture decodes to " + IntToStr(image.width()) + " x " +
                         IntToStr(image.height()) + " pixels, more than the 100-megapixel limit");

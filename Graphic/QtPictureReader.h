@@ -28,7 +28,8 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes);
 // decoded. Transparent pixels are laid over black; the picture is 24-bit.
 // Raises an Exception whose text is the reason, with `what` naming the
 // stream ("PNG", "embedded JPEG", ...).
-TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format, const std::string& what);
+TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
+                      const std::string& what);
 
 // The patterns of every picture file this program can read here, BMP
 // first, separated by spaces: "*.bmp *.png *.jpg ...".

@@ -40,20 +40,22 @@ TEST_P(FitGeometry, KeepsTheProportionsTheScreenShows) {
     EXPECT_EQ(rows(result), rows(whiteIn(kScreenWidth, kScreenHeight, c.onScreen)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pictures, FitGeometry,
-    ::testing::Values(
-        // 2950 x 1000 is twice as wide as the screen shows: crop keeps the middle half.
-        FitCase{"CropWideCutsTheSides", 2950, 1000, TFitMode::Crop, {885, 0, 2065, 1000}, {32, 0, 288, 200}},
-        FitCase{"CropTallCutsTopAndBottom", 1475, 2000, TFitMode::Crop, {0, 800, 1475, 1200}, {0, 60, 320, 140}},
-        FitCase{"CropTinyFillsTheScreen", 1, 1, TFitMode::Crop, {0, 0, 1, 1}, {0, 0, 320, 200}},
-        FitCase{"PadWideBarsAboveAndBelow", 2950, 1000, TFitMode::Pad, {0, 0, 2950, 1000}, {0, 50, 320, 150}},
-        FitCase{"PadTallBarsLeftAndRight", 1475, 2000, TFitMode::Pad, {0, 0, 1475, 2000}, {80, 0, 240, 200}},
-        FitCase{"PadSquareIsWiderInScreenPixels", 1, 1, TFitMode::Pad, {0, 0, 1, 1}, {51, 0, 268, 200}},
-        FitCase{"PadOneRowKeepsOneScreenRow", 4000, 1, TFitMode::Pad, {0, 0, 4000, 1}, {0, 99, 320, 100}},
-        FitCase{"StretchIgnoresProportions", 1000, 1000, TFitMode::Stretch, {0, 250, 1000, 750}, {0, 50, 320, 150}},
-        FitCase{"EmptyGivesABlackScreen", 0, 0, TFitMode::Pad, {0, 0, 0, 0}, {0, 0, 0, 0}}),
-    [](const auto& info) { return std::string(info.param.name); });
+using enum TFitMode;
+// 2950 x 1000 shows twice as wide as the screen, 1475 x 2000 half as wide.
+const std::vector<FitCase> kFitCases = {
+    {"CropWideCutsTheSides", 2950, 1000, Crop, {885, 0, 2065, 1000}, {32, 0, 288, 200}},
+    {"CropTallCutsTopAndBottom", 1475, 2000, Crop, {0, 800, 1475, 1200}, {0, 60, 320, 140}},
+    {"CropTinyFillsTheScreen", 1, 1, Crop, {0, 0, 1, 1}, {0, 0, 320, 200}},
+    {"PadWideBarsAboveAndBelow", 2950, 1000, Pad, {0, 0, 2950, 1000}, {0, 50, 320, 150}},
+    {"PadTallBarsLeftAndRight", 1475, 2000, Pad, {0, 0, 1475, 2000}, {80, 0, 240, 200}},
+    {"PadSquareIsWiderInScreenPixels", 1, 1, Pad, {0, 0, 1, 1}, {51, 0, 268, 200}},
+    {"PadOneRowKeepsOneScreenRow", 4000, 1, Pad, {0, 0, 4000, 1}, {0, 99, 320, 100}},
+    {"StretchIgnoresProportions", 1000, 1000, Stretch, {0, 250, 1000, 750}, {0, 50, 320, 150}},
+    {"EmptyGivesABlackScreen", 0, 0, Pad, {0, 0, 0, 0}, {0, 0, 0, 0}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Pictures, FitGeometry, ::testing::ValuesIn(kFitCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FitToScreen, StretchPassesAScreenSizedPictureUnchanged) {
     TPicture source = random(kScreenWidth, kScreenHeight, 13);
