@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Picture.h"
 
@@ -80,8 +81,9 @@ void CPC_Screen_Layout(const std::uint8_t* packed, std::unique_ptr<std::uint8_t[
 void Write_Raw_File(const std::uint8_t* data, std::size_t count, const std::string& fileName);
 
 // What a file name asks to be saved as: its last three characters, compared
-// case-sensitively, "bmp" for a BMP picture and "scr" for a screen file.
-enum class TSaveFormat { Bmp, Screen, None };
+// case-sensitively: "bmp" a BMP picture, "scr" a screen file, "png" a PNG
+// picture, "dat" a raw sprite, "pal" an OCP palette, "dsk" a disc image.
+enum class TSaveFormat { Bmp, Screen, Png, Sprite, Palette, Disc, None };
 TSaveFormat Save_Format_Of(const std::string& fileName);
 
 inline constexpr const char* kScreenSizeMessage =
@@ -90,6 +92,9 @@ inline constexpr const char* kScreenSizeMessage =
 // True when result can become a screen file: exactly 320 x 200.
 bool Fits_Screen(const TPicture& result);
 
-// Packs a 320 x 200 four-ink result, lays it out as screen memory and writes
-// the 16384 bytes to fileName. The buffers live only for the call.
+// The 16384 bytes of screen memory of a 320 x 200 four-ink result: packed,
+// then laid out. The packed buffer lives only for the call.
+std::vector<std::uint8_t> Screen_File_Bytes(const TPicture& result, const InkTable& inks);
+
+// Writes the screen memory of a 320 x 200 four-ink result to fileName.
 void Save_Screen_File(const TPicture& result, const InkTable& inks, const std::string& fileName);

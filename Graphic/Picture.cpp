@@ -235,13 +235,13 @@ void TPicture::LoadFromFile(const std::string& fileName) {
     *this = std::move(loaded);
 }
 
-void TPicture::SaveToFile(const std::string& fileName) const {
+void TPicture::SaveToFile(const std::string& fileName, TPictureFileFormat format) const {
     if (mImage->isNull())
         throw Exception("Cannot save \"" + fileName + "\": the picture is empty");
     TFileHandle file = FileCreate(fileName);
     RawFileDevice device(file);
     device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    QImageWriter writer(&device, "bmp");
+    QImageWriter writer(&device, format == TPictureFileFormat::Png ? "png" : "bmp");
     const bool written = writer.write(*mImage);
     device.raiseWriteError();
     if (!written)

@@ -12,6 +12,9 @@ class QImage;
 // that image's layout until it is made 24-bit.
 enum class TPixelFormat { pfDevice, pf24bit };
 
+// The picture file formats a picture can be saved as.
+enum class TPictureFileFormat { Bmp, Png };
+
 // A rectangular picture. Once made 24-bit, row y (0 is the top) holds width x 3
 // bytes, blue, green, red per pixel. Rows are fetched one at a time; nothing
 // may assume they follow one another in memory.
@@ -44,10 +47,11 @@ public:
     // raises an Exception naming the file and the reason, and leaves the
     // picture exactly as it was.
     void LoadFromFile(const std::string& fileName);
-    // Writes the picture as a BMP file, 24 bits per pixel once it is 24-bit.
-    // Raises an Exception naming the file and the reason when it cannot be
-    // written; an existing file of that name is then left as it was.
-    void SaveToFile(const std::string& fileName) const;
+    // Writes the picture as a BMP file (24 bits per pixel once it is 24-bit)
+    // or as a PNG file. Raises an Exception naming the file and the reason
+    // when it cannot be written; an existing file of that name is then left
+    // as it was.
+    void SaveToFile(const std::string& fileName, TPictureFileFormat format = TPictureFileFormat::Bmp) const;
 
     // The pixels as an image, for drawing; a null image when the picture is empty.
     const QImage& Image() const;
@@ -91,6 +95,15 @@ void Reset_Ink_Table(InkTable& inks);
 // The ink of CPC colour number n (0..26) = 9 green + 3 red + blue, each
 // intensity 0..2 stored as 0, 127 or 254.
 Ink Ink_From_Colour_Number(int number);
+
+// The CPC colour number (0..26) of an ink: each channel 0, 127 or 128, 254 or
+// 255 is intensity 0, 1 or 2 (any other value counts as the nearest of them),
+// and the number is 9 green + 3 red + blue. BASIC's INK takes this number.
+int Colour_Number_Of_Ink(const Ink& ink);
+
+// The gate array byte (&40 + hardware colour code) that shows colour number n,
+// indexed by n (0..26).
+extern const std::uint8_t Hardware_Colour_Byte[kColourCount];
 
 // Sets ink k (0..3) from a colour number given as decimal text. Raises an
 // Exception when the text is not a number from 0 to 26 or k is not an ink.

@@ -1,13 +1,23 @@
 #include "Engine.h"
 
+#include <array>
+#include <utility>
+
 TSaveFormat Save_Format_Of(const std::string& fileName) {
+    static constexpr std::array<std::pair<const char*, TSaveFormat>, 6> kEndings = {{
+        {"bmp", TSaveFormat::Bmp},
+        {"scr", TSaveFormat::Screen},
+        {"png", TSaveFormat::Png},
+        {"dat", TSaveFormat::Sprite},
+        {"pal", TSaveFormat::Palette},
+        {"dsk", TSaveFormat::Disc},
+    }};
     if (fileName.size() < 3)
         return TSaveFormat::None;
     const std::string ending = fileName.substr(fileName.size() - 3);
-    if (ending == "bmp")
-        return TSaveFormat::Bmp;
-    if (ending == "scr")
-        return TSaveFormat::Screen;
+    for (const auto& [text, format] : kEndings)
+        if (ending == text)
+            return format;
     return TSaveFormat::None;
 }
 
@@ -15,11 +25,15 @@ bool Fits_Screen(const TPicture& result) {
     return result.GetHeight() == kScreenHeight && result.GetWidth() == kScreenWidth;
 }
 
-void Save_Screen_File(const TPicture& result, const InkTable& inks, const std::string& fileName) {
+std::vector<std::uint8_t> Screen_File_Bytes(const TPicture& result, const InkTable& inks) {
     std::unique_ptr<std::uint8_t[]> packed;
     CPC_Mode1_Convert(result, packed, inks);
     std::unique_ptr<std::uint8_t[]> screen;
     CPC_Screen_Layout(packed.get(), screen);
-    packed.reset();
-    Write_Raw_File(screen.get(), kScreenBytes, fileName);
+    return {screen.get(), screen.get() + kScreenBytes};
+}
+
+void Save_Screen_File(const TPicture& result, const InkTable& inks, const std::string& fileName) {
+    const std::vector<std::uint8_t> screen = Screen_File_Bytes(result, inks);
+    Write_Raw_File(screen.data(), screen.size(), fileName);
 }

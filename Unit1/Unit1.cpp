@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "About.h"
+#include "AmsdosHeader.h"
 #include "Colorselect.h"
+#include "CpcExport.h"
 #include "Engine.h"
 #include "QtPictureReader.h"
+#include "RawSprite.h"
 #include "SysUtils.h"
 
 TForm1* Form1 = nullptr;
@@ -32,8 +36,8 @@ constexpr const char* kNothingToSaveMessage = "There is no picture to save yet."
 // look like a save that worked.
 std::string unwrittenEndingMessage(const std::string& fileName) {
     return "Nothing was written to \"" + fileName +
-           "\": Save writes names ending in \"bmp\" (BMP picture) or \"scr\" (screen file), "
-           "in lower case.";
+           "\": Save writes names ending in \"bmp\" (BMP picture), \"scr\" (screen file) or "
+           "\"dat\" (raw sprite), in lower case.";
 }
 } // namespace
 
@@ -156,6 +160,18 @@ void TForm1::SpeedButton5Click(TObject*) {
         else
             ShowMessage(kScreenSizeMessage);
         break;
+    case TSaveFormat::Sprite:
+        if (result.GetWidth() == 0 || result.GetHeight() == 0)
+            ShowMessage(kNothingToSaveMessage);
+        else {
+            const std::vector<std::uint8_t> sprite = Raw_Sprite(result, Inks);
+            Write_Raw_File(sprite.data(), sprite.size(), fileName);
+        }
+        break;
+    // The CPC exports have commands of their own; PNG is the command line's.
+    case TSaveFormat::Png:
+    case TSaveFormat::Palette:
+    case TSaveFormat::Disc:
     case TSaveFormat::None:
         ShowMessage(unwrittenEndingMessage(fileName));
         break;
@@ -250,6 +266,51 @@ void TForm1::Button4Click(TObject*) {
 
 void TForm1::Button5Click(TObject*) {
     setInk(3, Shape4, Label9);
+}
+
+bool TForm1::runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
+                             const std::string& ending) {
+    dialog.SetTitle(title);
+    dialog.SetFilter(filter);
+    dialog.SetDefaultExt(ending);
+    dialog.SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing);
+    return dialog.Execute();
+}
+
+bool TForm1::resultFitsScreen() const {
+    if (Fits_Screen(Image2->GetPicture()))
+        return true;
+    ShowMessage(kScreenSizeMessage);
+    return false;
+}
+
+// The size is checked before the dialog: no name is asked for a file that
+// cannot be made.
+void TForm1::ExportDiscClick(TObject*) {
+    if (!resultFitsScreen() ||
+        !runExportDialog(ExportDiscDialog, "Export disc image", "Disc image (*.dsk)|*.dsk", "dsk"))
+        return;
+    const std::string fileName = ExportDiscDialog.GetFileName();
+    Save_Picture_Disc(Image2->GetPicture(), Inks, Amsdos_Name_Of_Path(fileName), fileName);
+}
+
+void TForm1::ExportScreenClick(TObject*) {
+    if (!resultFitsScreen() || !runExportDialog(ExportScreenDialog, "Export screen with AMSDOS header",
+                                                "Screen with AMSDOS header (*.scr)|*.scr", "scr"))
+        return;
+    const std::string fileName = ExportScreenDialog.GetFileName();
+    const std::vector<std::uint8_t> bytes =
+        Screen_File_With_Header(Image2->GetPicture(), Inks, Amsdos_Name_Of_Path(fileName));
+    Write_Raw_File(bytes.data(), bytes.size(), fileName);
+}
+
+// The palette holds only the inks: it needs no picture.
+void TForm1::ExportPaletteClick(TObject*) {
+    if (!runExportDialog(ExportPaletteDialog, "Export palette", "OCP Art Studio palette (*.pal)|*.pal", "pal"))
+        return;
+    const std::string fileName = ExportPaletteDialog.GetFileName();
+    const std::vector<std::uint8_t> bytes = Palette_File_With_Header(Inks, Amsdos_Name_Of_Path(fileName));
+    Write_Raw_File(bytes.data(), bytes.size(), fileName);
 }
 
 std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source) const {

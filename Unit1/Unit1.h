@@ -63,6 +63,26 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // label show the choice.
     void setInk(int k, TShape* swatch, TLabel* number);
 
+    // File > Export for CPC: a disc image, a screen file with its AMSDOS
+    // header, the inks as a palette with its header. The CPC name of the
+    // files comes from the chosen file's name.
+  public:
+    TSaveDialog ExportDiscDialog;
+    TSaveDialog ExportScreenDialog;
+    TSaveDialog ExportPaletteDialog;
+
+    void ExportDiscClick(TObject* Sender);
+    void ExportScreenClick(TObject* Sender);
+    void ExportPaletteClick(TObject* Sender);
+
+  private:
+    // Runs an export dialog with its title, filter and ending; true when the
+    // user chose a file.
+    static bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
+                                const std::string& ending);
+    // The dimension message when the result cannot become a screen; true when it can.
+    bool resultFitsScreen() const;
+
   public:
     // How loaded pictures are brought to the 320 x 200 screen; Off at start.
     TFitMode FitMode = TFitMode::Off;

@@ -1,9 +1,14 @@
 #include "CliOptions.h"
 
+#include <optional>
 #include <sstream>
 #include <utility>
 
+#include "AmsdosHeader.h"
+#include "CpcExport.h"
 #include "Engine.h"
+#include "OcpPalette.h"
+#include "RawSprite.h"
 #include "SysUtils.h"
 
 namespace {
@@ -36,6 +41,52 @@ InkTable inksFrom(const std::string& text) {
     return inks;
 }
 
+// A memory address 0..65535: "&4000" or "0x4000" in hexadecimal, "16384" in decimal.
+int addressFrom(const std::string& text) {
+    const bool ampersand = text.size() > 1 && text[0] == '&';
+    const bool prefixed = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string digits = ampersand ? text.substr(1) : prefixed ? text.substr(2) : text;
+    const int base = ampersand || prefixed ? 16 : 10;
+    long value = 0;
+    bool valid = !digits.empty() && digits.size() <= 5;
+    for (const char c : digits) {
+        const int digit = (c >= '0' && c <= '9')                 ? c - '0'
+                          : (base == 16 && c >= 'a' && c <= 'f') ? c - 'a' + 10
+                          : (base == 16 && c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                                                 : -1;
+        valid = valid && digit >= 0;
+        value = value * base + (digit >= 0 ? digit : 0);
+    }
+    if (!valid || value >= kCpcMemoryBytes)
+        throw Exception("--load takes an address from 0 to 65535, written &4000, 0x4000 or 16384, not '" + text +
+                        "'");
+    return static_cast<int>(value);
+}
+
+// The output endings that can carry an AMSDOS header.
+bool takesHeader(TSaveFormat format) {
+    return format == TSaveFormat::Screen || format == TSaveFormat::Sprite || format == TSaveFormat::Palette;
+}
+
+// Checks what the output ending and the CPC options ask for together, and
+// settles the CPC name.
+void checkOutput(CliOptions& options, const std::optional<std::string>& name, bool loadGiven) {
+    options.format = Save_Format_Of(options.output);
+    if (options.format == TSaveFormat::None)
+        throw Exception("the output name \"" + options.output +
+                        "\" must end in \"bmp\", \"png\", \"scr\", \"dat\", \"pal\" or \"dsk\"; the ending is "
+                        "case-sensitive");
+    if (options.amsdos && !takesHeader(options.format))
+        throw Exception("--amsdos adds a header to \"scr\", \"dat\" and \"pal\" outputs only");
+    if (loadGiven && !(options.amsdos && options.format == TSaveFormat::Sprite))
+        throw Exception("--load sets where a \"dat\" output with --amsdos loads; it needs both");
+    const bool named = options.amsdos || options.format == TSaveFormat::Disc;
+    if (name && !named)
+        throw Exception("--name names the file on the CPC: it needs a \"dsk\" output or --amsdos");
+    if (named)
+        options.cpcName = name ? Amsdos_Name(*name) : Amsdos_Name_Of_Path(options.output);
+}
+
 TFitMode fitModeFrom(const std::string& text) {
     if (text == "crop")
         return TFitMode::Crop;
@@ -52,6 +103,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     CliOptions options;
     Reset_Ink_Table(options.inks);
     std::vector<std::string> files;
+    std::optional<std::string> name;
+    bool loadGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&]() -> const std::string& {
@@ -63,6 +116,13 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             options.help = true;
         else if (argument == "--stretch")
             options.stretch = true;
+        else if (argument == "--amsdos")
+            options.amsdos = true;
+        else if (argument == "--load") {
+            options.loadAddress = addressFrom(value());
+            loadGiven = true;
+        } else if (argument == "--name")
+            name = value();
         else if (argument == "--fit")
             options.fit = fitModeFrom(value());
         else if (argument == "--inks")
@@ -85,15 +145,14 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
                         " file names (see --help)");
     options.input = files[0];
     options.output = files[1];
-    if (Save_Format_Of(options.output) == TSaveFormat::None)
-        throw Exception("the output name \"" + options.output +
-                        "\" must end in \"bmp\" (24-bit BMP) or \"scr\" (screen file); the ending is case-sensitive");
+    checkOutput(options, name, loadGiven);
     return options;
 }
 
 std::string Cli_Usage() {
     return "Usage: tintora-cli IN OUT [--inks N,N,N,N] [--brightness A] [--contrast B] [--local C] [--stretch]\n"
-           "                   [--fit crop|pad|stretch]\n"
+           "                          [--amsdos] [--load ADDRESS] [--name NAME]\n"
+           "                          [--fit crop|pad|stretch]\n"
            "\n"
            "Converts the picture IN (BMP, PNG, JPEG, GIF; WebP and TIFF where Qt's image\n"
            "format plugins are installed) to the four inks of the Amstrad CPC's mode 1 with\n"
@@ -101,7 +160,14 @@ std::string Cli_Usage() {
            "\n"
            "OUT is written by its last three characters (case-sensitive):\n"
            "  ...bmp   the result as a 24-bit BMP picture, at the input's size\n"
+           "  ...png   the result as a PNG picture, at the input's size\n"
            "  ...scr   a 16384-byte mode 1 screen file (OCP Art Studio layout, no header);\n"
+           "           the input must be exactly 320 x 200 pixels (or use --fit)\n"
+           "  ...dat   a raw sprite: the mode 1 bytes of each row, (width + 3) / 4 a row,\n"
+           "           top row first, for a picture of any size\n"
+           "  ...pal   the inks as an OCP Art Studio palette (239 bytes)\n"
+           "  ...dsk   a CPC data disc image (extended DSK) holding NAME.SCR and NAME.PAL\n"
+           "           with headers and the loader DISC.BAS: RUN\"DISC\" shows the picture;\n"
            "           the input must be exactly 320 x 200 pixels (or use --fit)\n"
            "\n"
            "Options:\n"
@@ -116,10 +182,17 @@ std::string Cli_Usage() {
            "                   stretch ignores proportions. Crop and pad keep the proportions\n"
            "                   the CPC's screen shows (its pixels are 0.92 times as wide as high)\n"
            "  --stretch        first stretch each colour channel to the full range 0..255\n"
+           "  --amsdos         put an AMSDOS header in front of a scr (loads at &C000),\n"
+           "                   dat (loads at &4000) or pal (loads at &8809) file, so that\n"
+           "                   LOAD\"NAME.EXT\" on a CPC loads it\n"
+           "  --load ADDRESS   where a dat file with --amsdos loads: &4000 or 0x4000\n"
+           "                   (hexadecimal) or 16384 (decimal), 0 to 65535\n"
+           "  --name NAME      the file name on the CPC, for dsk and --amsdos; default: OUT's\n"
+           "                   name. Upper case letters and digits only, at most 8 are kept\n"
            "  --help           show this text\n"
            "\n"
            "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments,\n"
-           "3 the picture does not suit the output (not 320 x 200 for a screen file).\n"
+           "3 the picture does not suit the output (scr and dsk need 320 x 200).\n"
            "Nothing is written when the conversion fails.\n";
 }
 
@@ -147,14 +220,48 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
             Stretch_Palette(&source);
         Local_Contrast_Map(source, map);
         CPC_Mode1_Dither(source, result, map, options.inks, options.brightness, options.contrast, options.local);
-        if (Save_Format_Of(options.output) == TSaveFormat::Bmp) {
-            result.SaveToFile(options.output);
-        } else if (Fits_Screen(result)) {
-            Save_Screen_File(result, options.inks, options.output);
-        } else {
+        const bool needsScreen = options.format == TSaveFormat::Screen || options.format == TSaveFormat::Disc;
+        if (needsScreen && !Fits_Screen(result)) {
             err << kScreenSizeMessage << '\n';
             return kCliUnsuitablePicture;
         }
+        std::vector<std::uint8_t> bytes;
+        switch (options.format) {
+        case TSaveFormat::Bmp:
+        case TSaveFormat::Png:
+            result.SaveToFile(options.output,
+                              options.format == TSaveFormat::Png ? TPictureFileFormat::Png : TPictureFileFormat::Bmp);
+            return kCliOk;
+        case TSaveFormat::Disc:
+            Save_Picture_Disc(result, options.inks, options.cpcName, options.output);
+            return kCliOk;
+        case TSaveFormat::Screen:
+            bytes = options.amsdos ? Screen_File_With_Header(result, options.inks, options.cpcName)
+                                   : Screen_File_Bytes(result, options.inks);
+            break;
+        case TSaveFormat::Palette:
+            if (options.amsdos)
+                bytes = Palette_File_With_Header(options.inks, options.cpcName);
+            else {
+                const auto palette = Ocp_Palette(options.inks);
+                bytes.assign(palette.begin(), palette.end());
+            }
+            break;
+        case TSaveFormat::Sprite:
+            bytes = Raw_Sprite(result, options.inks);
+            if (options.amsdos && !Amsdos_Fits(options.loadAddress, bytes.size())) {
+                err << "tintora-cli: the raw sprite of " << result.GetWidth() << " x " << result.GetHeight()
+                    << " pixels takes " << bytes.size() << " bytes, more than the CPC's memory holds from &" << std::hex
+                    << std::uppercase << options.loadAddress << '\n';
+                return kCliUnsuitablePicture;
+            }
+            if (options.amsdos)
+                bytes = Sprite_File_With_Header(result, options.inks, options.cpcName, options.loadAddress);
+            break;
+        case TSaveFormat::None: // refused with the arguments
+            return kCliBadUsage;
+        }
+        Write_Raw_File(bytes.data(), bytes.size(), options.output);
     } catch (const std::exception& error) {
         err << "tintora-cli: " << ErrorText(error) << '\n';
         return kCliFailed;

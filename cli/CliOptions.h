@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "Engine.h"
 #include "FitToScreen.h"
 #include "Picture.h"
+#include "RawSprite.h"
 
 // What one run of the command-line converter is asked to do.
 struct CliOptions {
@@ -19,6 +21,14 @@ struct CliOptions {
     bool stretch = false;
     TFitMode fit = TFitMode::Off;
     bool help = false;
+    // What the output ending asks for.
+    TSaveFormat format = TSaveFormat::None;
+    // An AMSDOS header for "scr", "dat" and "pal".
+    bool amsdos = false;
+    // Where a "dat" with a header loads.
+    int loadAddress = kRawSpriteLoadAddress;
+    // The name on the CPC (disc files and headers), from --name or the output's name.
+    std::string cpcName;
 };
 
 // Exit statuses of the converter.

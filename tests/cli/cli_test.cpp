@@ -11,9 +11,12 @@
 #include <unistd.h>
 
 #include "CliOptions.h"
+#include "CpcExport.h"
+#include "CpmDisc.h"
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "PictureBuilder.h"
+#include "RawSprite.h"
 #include "TestFiles.h"
 
 using namespace testing_pictures;
@@ -111,14 +114,69 @@ TEST(CliConvert, FitBringsThePictureToTheScreenBeforeConverting) {
 
 TEST(CliConvert, WrongSizeForAScreenFileExitsWith3AndWritesNothing) {
     QTemporaryDir dir;
-    for (auto [w, h] : {std::pair{320, 199}, {321, 200}}) {
-        const std::string in = writeInput(dir, w, h);
-        const std::string out = dir.filePath("out.scr").toStdString();
-        const CliRun result = run({in, out});
-        EXPECT_EQ(result.status, kCliUnsuitablePicture);
-        EXPECT_NE(result.err.find(kScreenSizeMessage), std::string::npos) << result.err;
-        EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+    for (auto [w, h] : {std::pair{320, 199}, {321, 200}})
+        for (const char* name : {"out.scr", "out.dsk"}) {
+            const std::string in = writeInput(dir, w, h);
+            const std::string out = dir.filePath(name).toStdString();
+            const CliRun result = run({in, out});
+            EXPECT_EQ(result.status, kCliUnsuitablePicture) << name;
+            EXPECT_NE(result.err.find(kScreenSizeMessage), std::string::npos) << result.err;
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+        }
+    const std::string in = writeInput(dir, 320, 200);
+    const std::string out = dir.filePath("out.dat").toStdString();
+    const CliRun result = run({in, out, "--amsdos", "--load", "&C181"});
+    EXPECT_EQ(result.status, kCliUnsuitablePicture) << "16000 bytes from &C181 pass the end of memory";
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+}
+
+// What the engine makes of the input with the inks and the sliders at 0.
+TPicture engineResult(const std::string& in, const InkTable& inks) {
+    TPicture source, map, result;
+    source.LoadFromFile(in);
+    Local_Contrast_Map(source, map);
+    CPC_Mode1_Dither(source, result, map, inks, 0, 0, 0);
+    return result;
+}
+
+QByteArray bytesOf(const std::vector<std::uint8_t>& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+TEST(CliConvert, EachEndingWritesWhatTheEngineMakes) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200);
+    InkTable inks;
+    Reset_Ink_Table(inks);
+    const TPicture r = engineResult(in, inks);
+    const struct {
+        const char* output;
+        std::vector<std::string> options;
+        std::vector<std::uint8_t> bytes;
+    } cases[] = {
+        {"out.dat", {}, Raw_Sprite(r, inks)},
+        {"out.dat", {"--amsdos", "--load", "&c180", "--name", "s"}, Sprite_File_With_Header(r, inks, "S", 0xC180)},
+        {"My pal-2.pal", {"--amsdos"}, Palette_File_With_Header(inks, "MYPAL2")},
+        {"out.scr", {"--amsdos", "--name", "Title"}, Screen_File_With_Header(r, inks, "TITLE")},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = {in, dir.filePath(c.output).toStdString()};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        ASSERT_EQ(run(arguments).status, kCliOk) << c.output;
+        EXPECT_EQ(fileBytes(arguments[1]), bytesOf(c.bytes)) << c.output << " with " << c.options.size() << " options";
     }
+    const std::string png = dir.filePath("out.png").toStdString(), disc = dir.filePath("out.dsk").toStdString();
+    ASSERT_EQ(run({in, png}).status, kCliOk);
+    ASSERT_EQ(run({in, disc, "--name", "Pic 1"}).status, kCliOk);
+    TPicture back;
+    back.Assign(QImage(QString::fromStdString(png), "PNG").convertToFormat(QImage::Format_BGR888));
+    EXPECT_EQ(rows(back), rows(r));
+    EXPECT_EQ(cpmFiles(disc).at("pic1.scr"), bytesOf(Screen_File_With_Header(r, inks, "PIC1")));
+}
+
+TEST(CliArguments, LoadAddressIsHexadecimalOrDecimal) {
+    for (const auto& [text, address] : {std::pair{"&C180", 0xC180}, {"&c180", 0xC180}, {"0x8000", 0x8000}, {"32768", 0x8000}})
+        EXPECT_EQ(Parse_Cli_Options({"in.bmp", "o.dat", "--amsdos", "--load", text}).loadAddress, address) << text;
 }
 
 TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
@@ -140,7 +198,14 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in}, "expected an input picture file and an output file"},
         {{in, out, "--fit", "wide"}, "--fit takes crop, pad or stretch, not 'wide'"},
         {{in, dir.filePath("o.SCR").toStdString()}, "must end in \"bmp\""},
-        {{in, dir.filePath("o.dat").toStdString()}, "must end in \"bmp\""},
+        {{in, dir.filePath("o.txt").toStdString()}, "must end in \"bmp\""},
+        {{in, out, "--amsdos"}, "--amsdos adds a header"},
+        {{in, dir.filePath("o.dat").toStdString(), "--load", "&4000"}, "--load sets where"},
+        {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "&10000"}, "--load takes an address"},
+        {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "4OOO"}, "--load takes an address"},
+        {{in, out, "--name", "PIC"}, "--name names the file"},
+        {{in, dir.filePath("o.dsk").toStdString(), "--name", "_-_"}, "no letters or digits"},
+        {{in, dir.filePath("_.dsk").toStdString()}, "no letters or digits"},
     };
     for (const Case& c : cases) {
         const CliRun result = run(c.arguments);

@@ -17,10 +17,13 @@
 #include <QTimer>
 
 #include "Colorselect.h"
+#include "CpcExport.h"
+#include "CpmDisc.h"
 #include "Engine.h"
 #include "LandscapePicture.h"
 #include "MainWindowFixture.h"
 #include "PictureBuilder.h"
+#include "RawSprite.h"
 #include "RawFile.h"
 #include "SysUtils.h"
 #include "Unit1.h"
@@ -539,7 +542,7 @@ Bytes screenOf(const TPicture& result, const InkTable& inks) {
     return Bytes(screen.get(), screen.get() + kScreenBytes);
 }
 
-enum class Written { Nothing, Screen, Bmp };
+enum class Written { Nothing, Screen, Bmp, Sprite };
 
 struct SaveCase {
     const char* name;
@@ -568,6 +571,9 @@ TEST_P(MainWindowSaveEndings, OnlyTheLastThreeCharactersDecide) {
         TPicture back;
         back.LoadFromFile(file);
         EXPECT_EQ(rows(back), result());
+    } else if (c.written == Written::Sprite) {
+        const QByteArray bytes = fileBytes(file);
+        EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), Raw_Sprite(form.Image2->GetPicture(), form.Inks));
     }
 }
 
@@ -579,7 +585,8 @@ INSTANTIATE_TEST_SUITE_P(, MainWindowSaveEndings,
                                            SaveCase{"BmpWithoutDot", "xbmp", Written::Bmp},
                                            SaveCase{"MixedCaseBmp", "x.Bmp", Written::Nothing},
                                            SaveCase{"NoExtension", "x", Written::Nothing},
-                                           SaveCase{"RawSprite", "x.dat", Written::Nothing}),
+                                           SaveCase{"RawSprite", "x.dat", Written::Sprite},
+                                           SaveCase{"UpperCaseDat", "x.DAT", Written::Nothing}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowCommands, ScreenFileHoldsTheResultInScreenMemoryOrder) {
@@ -646,9 +653,32 @@ TEST_F(MainWindowCommands, SavingBeforeAnyLoad) {
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0], "This image hasn't the right dimensions. a .src file must be 320x200.");
     EXPECT_EQ(messages[1], "There is no picture to save yet.");
-    EXPECT_NE(messages[2].find("Nothing was written"), std::string::npos) << messages[2];
+    EXPECT_EQ(messages[2], "There is no picture to save yet.");
     for (const char* name : {"x.scr", "x.bmp", "x.dat"})
         EXPECT_FALSE(fileExists(path(name))) << name;
+}
+
+TEST_F(MainWindowCommands, ExportCommandsWriteTheCpcFiles) {
+    form.ExportDiscClick(nullptr);
+    form.ExportScreenClick(nullptr);
+    EXPECT_TRUE(requests.empty()) << "no name is asked for a file that cannot be made";
+    EXPECT_EQ(messages, std::vector<std::string>(2, kScreenSizeMessage));
+
+    answers = {path("My inks.pal")};
+    form.ExportPaletteClick(nullptr);
+    load(writeLandscape("land.bmp"));
+    answers = {path("shot.scr"), path("land.dsk"), std::nullopt};
+    form.ExportScreenClick(nullptr);
+    form.ExportDiscClick(nullptr);
+    form.ExportDiscClick(nullptr);
+    const TPicture& shown = form.Image2->GetPicture();
+    const auto asBytes = [](const QByteArray& bytes) { return Bytes(bytes.begin(), bytes.end()); };
+    EXPECT_EQ(asBytes(fileBytes(path("My inks.pal"))), Palette_File_With_Header(form.Inks, "MYINKS"));
+    EXPECT_EQ(asBytes(fileBytes(path("shot.scr"))), Screen_File_With_Header(shown, form.Inks, "SHOT"));
+    EXPECT_EQ(asBytes(cpmFiles(path("land.dsk")).at("land.scr")), Screen_File_With_Header(shown, form.Inks, "LAND"));
+    EXPECT_EQ(messages.size(), 2u);
+    ASSERT_EQ(requests.size(), 5u) << "the last export was cancelled";
+    EXPECT_EQ(requests[3].filter, "Disc image (*.dsk)|*.dsk");
 }
 
 TEST_F(MainWindowCommands, CancelledSaveWritesNothing) {

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Picture.h"
+
+// The size of a CP/M record; ASCII files end in whole records.
+inline constexpr std::size_t kRecordBytes = 128;
+// CP/M's end-of-file mark, which fills a text file's last record.
+inline constexpr std::uint8_t kEndOfFileMark = 0x1A;
+
+// The BASIC loader DISC.BAS as plain ASCII text with no header: sets mode 1,
+// the border and the four inks (colour numbers), loads screenFile (such as
+// "PIC.SCR") into screen memory and waits for a key. Lines end in CR LF; the
+// last record is filled with the end-of-file mark.
+std::vector<std::uint8_t> Basic_Loader(const std::string& screenFile, const InkTable& inks);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Picture.h"
+
+// The CPC files of a result, each with an AMSDOS header naming it name (an
+// Amsdos_Name) and its format's extension, ready for Write_Raw_File.
+
+// Where a screen file loads: screen memory.
+inline constexpr int kScreenLoadAddress = 0xC000;
+
+// The screen memory of a 320 x 200 result behind its header: 16512 bytes,
+// loading at &C000.
+std::vector<std::uint8_t> Screen_File_With_Header(const TPicture& result, const InkTable& inks,
+                                                  const std::string& name);
+
+// The OCP palette of the inks behind its header: 367 bytes, loading at &8809.
+std::vector<std::uint8_t> Palette_File_With_Header(const InkTable& inks, const std::string& name);
+
+// The raw sprite of a result of any size behind its header, loading at
+// loadAddress. Raises an Exception when it does not fit in memory there.
+std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const InkTable& inks,
+                                                  const std::string& name, int loadAddress);
+
+// Writes a DATA disc image holding NAME.SCR and NAME.PAL, both with headers,
+// and the loader DISC.BAS, so that RUN"DISC" shows the 320 x 200 result in
+// its inks.
+void Save_Picture_Disc(const TPicture& result, const InkTable& inks, const std::string& name,
+                       const std::string& fileName);
