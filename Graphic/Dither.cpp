@@ -4,14 +4,13 @@
 #include <array>
 #include <memory>
 
+#include "DitherRules.h"
 #include "SysUtils.h"
 
 namespace {
 
-constexpr int kFullLevel = 765;
+constexpr int kFullLevel = kDitherFullLevel;
 constexpr int kMapSumCount = 766;
-// Steps between two neighbouring ink levels that the 2x2 threshold splits.
-constexpr int kSteps = 8;
 // Widest span of pixel levels the local term can open: 0..765 shifted by
 // -20000..20157 (map sums 0..765 at the slider's end).
 constexpr int kMaxLevelSpan = kFullLevel + 20000 + 20158 + 1;
@@ -21,45 +20,24 @@ struct WorkingInk {
     int level;
 };
 
-// Brightness stretches a..765 onto 0..765 (a > 0) or squeezes 0..765 (a <= 0);
-// contrast maps -b..765+b onto b..765-b. Multiply first, divide once.
-int adjustedLevel(int level, int a, int b) {
-    const int l1 = a > 0 ? (level - a) * kFullLevel / (kFullLevel - a) : level * kFullLevel / (kFullLevel + a);
-    return b + (l1 + b) * (kFullLevel - 2 * b) / (kFullLevel + 2 * b);
-}
-
-// Four passes of neighbour swaps on strictly greater levels, so inks of equal
-// level keep their table order.
+// The working ink list: the inks in the dither's order, with adjusted levels.
 std::array<WorkingInk, 4> sortedInks(const InkTable& inks, int a, int b) {
+    std::array<int, 4> levels;
+    for (std::size_t i = 0; i < 4; ++i)
+        levels[i] = Adjusted_Ink_Level(Ink_Level(inks[i]), a, b);
+    const std::array<int, 4> order = Dither_Entry_Order(levels);
     std::array<WorkingInk, 4> list;
-    for (std::size_t i = 0; i < 4; ++i) {
-        list[i] = {{inks[i].b, inks[i].g, inks[i].r}, adjustedLevel(Ink_Level(inks[i]), a, b)};
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::size_t i = static_cast<std::size_t>(order[k]);
+        list[k] = {{inks[i].b, inks[i].g, inks[i].r}, levels[i]};
     }
-    for (int pass = 0; pass < 4; ++pass)
-        for (std::size_t k = 0; k + 1 < 4; ++k)
-            if (list[k].level > list[k + 1].level)
-                std::swap(list[k], list[k + 1]);
     return list;
 }
 
 // The sorted entry a pixel of level m takes where the threshold is T (1..4).
 int chooseEntry(const std::array<WorkingInk, 4>& list, int m, int threshold) {
-    if (m <= list[0].level)
-        return 0;
-    if (m >= list[3].level)
-        return 3;
-    int k = 1;
-    while (list[static_cast<std::size_t>(k)].level < m)
-        ++k;
-    const int lo = list[static_cast<std::size_t>(k - 1)].level;
-    const int hi = list[static_cast<std::size_t>(k)].level;
-    const int t = kSteps * (m - lo) / (hi - lo);
-    const int q = (t + 1) / 2;
-    return q < threshold ? k - 1 : k;
+    return Dither_Entry({list[0].level, list[1].level, list[2].level, list[3].level}, m, threshold);
 }
-
-// Threshold matrix, by row parity then column parity.
-constexpr int kThreshold[2][2] = {{1, 4}, {3, 2}};
 
 // Everything a pixel needs, worked out once per call: for each map sum the
 // shift it gives a pixel's level (as an index into the level range), and for
@@ -109,8 +87,8 @@ private:
     template <bool kReadMap>
     void rowOf(const std::uint8_t* __restrict src, const std::uint8_t* __restrict map, std::uint8_t* __restrict out,
                int width, int y) const {
-        const std::uint32_t* even = mColour[static_cast<std::size_t>(kThreshold[y & 1][0] - 1)].data();
-        const std::uint32_t* odd = mColour[static_cast<std::size_t>(kThreshold[y & 1][1] - 1)].data();
+        const std::uint32_t* even = mColour[static_cast<std::size_t>(kDitherThreshold[y & 1][0] - 1)].data();
+        const std::uint32_t* odd = mColour[static_cast<std::size_t>(kDitherThreshold[y & 1][1] - 1)].data();
         int x = 0;
         for (; x + 1 < width; x += 2, src += 6, map += 6, out += 6) {
             pixel<kReadMap>(src, map, out, even);

@@ -1,15 +1,22 @@
 #include "Unit1.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
+
+#include <QEventLoop>
+#include <QTimer>
 
 #include "About.h"
 #include "AmsdosHeader.h"
 #include "Colorselect.h"
 #include "CpcExport.h"
 #include "Engine.h"
+#include "InkSearchProgress.h"
 #include "QtPictureReader.h"
 #include "RawSprite.h"
 #include "SysUtils.h"
@@ -312,6 +319,132 @@ void TForm1::ExportPaletteClick(TObject*) {
     const std::vector<std::uint8_t> bytes = Palette_File_With_Header(Inks, Amsdos_Name_Of_Path(fileName));
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
 }
+
+// ---- Automatic inks ----
+
+namespace {
+
+// One automatic ink search on a thread of its own, over cells read from the
+// pictures beforehand, so the window's pictures may change meanwhile.
+class InkSearchJob {
+  public:
+    InkSearchJob(Ink_Search_Cells cells, const InkNumbers& kept)
+        : mCells(std::move(cells)), mKept(kept) {
+        mThread = std::thread([this] { run(); });
+    }
+    ~InkSearchJob() {
+        mCancel = true;
+        if (mThread.joinable())
+            mThread.join();
+    }
+    InkSearchJob(const InkSearchJob&) = delete;
+    InkSearchJob& operator=(const InkSearchJob&) = delete;
+
+    bool done() const { return mDone.load(); }
+    int percent() const { return mPercent.load(); }
+    void cancel() { mCancel = true; }
+    // Waits for the search; raises the error it ended with, if any.
+    Ink_Choice finish() {
+        mThread.join();
+        if (mError)
+            std::rethrow_exception(mError);
+        return mChoice;
+    }
+
+  private:
+    void run() {
+        try {
+            Ink_Search_Control control;
+            control.threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+            control.progress = [this](int done, int total) {
+                mPercent = total > 0 ? done * 100 / total : 100;
+            };
+            control.cancel = &mCancel;
+            mChoice = Choose_Inks(mCells, mKept, control);
+        } catch (...) {
+            mError = std::current_exception();
+        }
+        mDone = true;
+    }
+
+    const Ink_Search_Cells mCells;
+    const InkNumbers mKept;
+    std::atomic<bool> mCancel{false};
+    std::atomic<bool> mDone{false};
+    std::atomic<int> mPercent{0};
+    Ink_Choice mChoice;
+    std::exception_ptr mError;
+    std::thread mThread;
+};
+
+// Lets the window repaint, but takes no input, until the job is done or the
+// time is up.
+void waitFor(const InkSearchJob& job, int milliseconds) {
+    if (milliseconds <= 0 || job.done())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (job.done())
+            loop.quit();
+    });
+    poll.start(5);
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+void TForm1::ChooseInksClick(TObject*) {
+    if (!loaded())
+        return;
+    TLabel* const numbers[kInkCount] = {Label6, Label7, Label8, Label9};
+    InkNumbers kept;
+    for (std::size_t k = 0; k < kInkCount; ++k)
+        kept[k] = mKeepInk[k] ? StrToInt(numbers[k]->GetText()) : kChooseInk;
+    InkSearchJob job(Ink_Search_Cells_Of(Image1->GetPicture(), Image7->GetPicture(),
+                                         TrackBar3->GetPosition(), TrackBar4->GetPosition(),
+                                         TrackBar1->GetPosition()),
+                     kept);
+    waitFor(job, InkSearchProgressDelay);
+    if (!job.done()) {
+        TInkSearchProgress progress([&job] { return job.percent(); },
+                                    [&job] { return job.done(); });
+        if (progress.ShowModal() != mrOk) {
+            job.cancel();
+            return;
+        }
+    }
+    const Ink_Choice choice = job.finish();
+    if (!choice.cancelled)
+        applyInkNumbers(choice.numbers);
+}
+
+// As if each colour had been chosen in the colour dialog: its swatch as the
+// dialog's preview, its number, its ink; then the result again.
+void TForm1::applyInkNumbers(const InkNumbers& numbers) {
+    TShape* const swatches[kInkCount] = {Shape1, Shape2, Shape3, Shape4};
+    TLabel* const labels[kInkCount] = {Label6, Label7, Label8, Label9};
+    for (std::size_t k = 0; k < kInkCount; ++k) {
+        const std::string text = IntToStr(numbers[k]);
+        swatches[k]->Brush->SetColor(F_ColorSelect->Swatch(numbers[k])->GetColor());
+        labels[k]->SetText(text);
+        Set_Ink_From_Text(Inks, static_cast<int>(k), text);
+    }
+    render();
+}
+
+void TForm1::SetKeepInk(int k, bool keep) {
+    if (k < 0 || k >= kInkCount)
+        throw Exception("Ink " + IntToStr(k) + " does not exist: mode 1 has inks 0 to 3");
+    mKeepInk[static_cast<std::size_t>(k)] = keep;
+}
+
+bool TForm1::GetKeepInk(int k) const {
+    return k >= 0 && k < kInkCount && mKeepInk[static_cast<std::size_t>(k)];
+}
+
+// ---- Fit to the screen ----
 
 std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source) const {
     if (FitMode == TFitMode::Off)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 
 #include "Controls.h"
@@ -7,6 +8,7 @@
 #include "Events.h"
 #include "FitToScreen.h"
 #include "Forms.h"
+#include "InkChoice.h"
 #include "Picture.h"
 #include "ui_Unit1.h"
 
@@ -83,6 +85,24 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // The dimension message when the result cannot become a screen; true when it can.
     bool resultFitsScreen() const;
 
+    // ---- Automatic inks ----
+  public:
+    // Chooses the inks that are not kept, on threads of their own, and
+    // applies them as the colour dialog would: swatch, number label, ink,
+    // render. A progress window with "Cancel" shows once the search has run
+    // for InkSearchProgressDelay milliseconds; a cancelled search changes
+    // nothing. Does nothing before a picture is loaded.
+    void ChooseInksClick(TObject* Sender);
+    // Whether ink k (0..3) keeps its colour when inks are chosen automatically.
+    void SetKeepInk(int k, bool keep);
+    bool GetKeepInk(int k) const;
+    int InkSearchProgressDelay = 200;
+
+  private:
+    std::array<bool, kInkCount> mKeepInk{};
+    void applyInkNumbers(const InkNumbers& numbers);
+
+    // ---- Fit to the screen ----
   public:
     // How loaded pictures are brought to the 320 x 200 screen; Off at start.
     TFitMode FitMode = TFitMode::Off;

@@ -8,6 +8,7 @@
 
 #include "Engine.h"
 #include "FitToScreen.h"
+#include "InkChoice.h"
 
 namespace {
 
@@ -96,6 +97,17 @@ void BM_ConvertAndLayout(benchmark::State& state) {
     setBytes(state, p.source);
 }
 
+// One plain conversion, as after a load: the map, then the dither.
+void BM_PlainConversion(benchmark::State& state) {
+    Pictures p(state);
+    for (auto _ : state) {
+        Local_Contrast_Map(p.source, p.map);
+        CPC_Mode1_Dither(p.source, p.result, p.map, p.inks, 0, 0, 0);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, p.source);
+}
+
 // Arguments: width, height, the fit mode (1 crop, 2 pad, 3 stretch).
 void BM_FitToScreen(benchmark::State& state) {
     Pictures p(state);
@@ -103,6 +115,19 @@ void BM_FitToScreen(benchmark::State& state) {
     for (auto _ : state) {
         Fit_To_Screen(p.source, p.result, mode);
         benchmark::ClobberMemory();
+    }
+    setBytes(state, p.source);
+}
+
+// The automatic choice of all four inks, from reading the cells to the
+// best set, on range(2) threads.
+void BM_ChooseInks(benchmark::State& state) {
+    Pictures p(state);
+    Ink_Search_Control control;
+    control.threads = static_cast<int>(state.range(2));
+    for (auto _ : state) {
+        const Ink_Search_Cells cells = Ink_Search_Cells_Of(p.source, p.map, 0, 0, 0);
+        benchmark::DoNotOptimize(Choose_Inks(cells, {kChooseInk, kChooseInk, kChooseInk, kChooseInk}, control));
     }
     setBytes(state, p.source);
 }
@@ -119,6 +144,13 @@ BENCHMARK(BM_Dither)->Apply(sizesAndLocal);
 BENCHMARK(BM_LocalContrastMap)->Apply(sizes);
 BENCHMARK(BM_StretchPalette)->Apply(sizes);
 BENCHMARK(BM_ConvertAndLayout)->Apply(sizes);
+BENCHMARK(BM_PlainConversion)->Apply(sizes);
+BENCHMARK(BM_ChooseInks)
+    ->Args({320, 200, 1})
+    ->Args({320, 200, 2})
+    ->Args({4000, 3000, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_FitToScreen)
     ->Args({4000, 3000, static_cast<int>(TFitMode::Crop)})
     ->Args({4000, 3000, static_cast<int>(TFitMode::Pad)})

@@ -1,7 +1,9 @@
 #include "CliOptions.h"
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "AmsdosHeader.h"
@@ -27,17 +29,22 @@ int integerIn(const std::string& option, const std::string& text, int minimum, i
     return value;
 }
 
-InkTable inksFrom(const std::string& text) {
+// Four colour numbers, each of which may be "auto", or "auto" alone for all four.
+InkNumbers inksFrom(const std::string& text) {
+    if (text == "auto")
+        return {kChooseInk, kChooseInk, kChooseInk, kChooseInk};
     std::vector<std::string> numbers;
     std::stringstream stream(text);
     for (std::string part; std::getline(stream, part, ',');)
         numbers.push_back(part);
     if (numbers.size() != kInkCount || (!text.empty() && text.back() == ','))
-        throw Exception("--inks takes four colour numbers from 0 to 26 separated by commas, not '" + text + "'");
-    InkTable inks{};
-    for (int k = 0; k < kInkCount; ++k)
-        inks[static_cast<std::size_t>(k)] = Ink_From_Colour_Number(
-            integerIn("--inks (ink " + IntToStr(k) + ")", numbers[static_cast<std::size_t>(k)], 0, kColourCount - 1));
+        throw Exception("--inks takes four colour numbers from 0 to 26 (or auto) separated by commas, not '" +
+                        text + "'");
+    InkNumbers inks{};
+    for (std::size_t k = 0; k < kInkCount; ++k)
+        inks[k] = numbers[k] == "auto"
+                      ? kChooseInk
+                      : integerIn("--inks (ink " + IntToStr(static_cast<int>(k)) + ")", numbers[k], 0, kColourCount - 1);
     return inks;
 }
 
@@ -87,6 +94,17 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
         options.cpcName = name ? Amsdos_Name(*name) : Amsdos_Name_Of_Path(options.output);
 }
 
+// Chooses the inks marked "auto" on every core and prints the four numbers.
+InkTable chosenInks(const TPicture& source, const TPicture& map, const CliOptions& options, std::ostream& out) {
+    Ink_Search_Control control;
+    control.threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const Ink_Search_Cells cells =
+        Ink_Search_Cells_Of(source, map, options.brightness, options.contrast, options.local);
+    const InkNumbers numbers = Choose_Inks(cells, options.keptInks, control).numbers;
+    out << "inks " << numbers[0] << ',' << numbers[1] << ',' << numbers[2] << ',' << numbers[3] << '\n';
+    return Inks_Of_Numbers(numbers);
+}
+
 TFitMode fitModeFrom(const std::string& text) {
     if (text == "crop")
         return TFitMode::Crop;
@@ -125,8 +143,13 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             name = value();
         else if (argument == "--fit")
             options.fit = fitModeFrom(value());
-        else if (argument == "--inks")
-            options.inks = inksFrom(value());
+        else if (argument == "--inks") {
+            options.keptInks = inksFrom(value());
+            options.chooseInks =
+                std::find(options.keptInks.begin(), options.keptInks.end(), kChooseInk) != options.keptInks.end();
+            if (!options.chooseInks)
+                options.inks = Inks_Of_Numbers(options.keptInks);
+        }
         else if (argument == "--brightness")
             options.brightness = integerIn(argument, value(), kBrightnessMin, kBrightnessMax);
         else if (argument == "--contrast")
@@ -150,8 +173,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
 }
 
 std::string Cli_Usage() {
-    return "Usage: tintora-cli IN OUT [--inks N,N,N,N] [--brightness A] [--contrast B] [--local C] [--stretch]\n"
-           "                          [--amsdos] [--load ADDRESS] [--name NAME]\n"
+    return "Usage: tintora-cli IN OUT [--inks N,N,N,N | --inks auto] [--brightness A] [--contrast B] [--local C]\n"
+           "                          [--stretch] [--amsdos] [--load ADDRESS] [--name NAME]\n"
            "                          [--fit crop|pad|stretch]\n"
            "\n"
            "Converts the picture IN (BMP, PNG, JPEG, GIF; WebP and TIFF where Qt's image\n"
@@ -173,7 +196,10 @@ std::string Cli_Usage() {
            "Options:\n"
            "  --inks N,N,N,N   CPC colour numbers 0..26 of inks 0 to 3 (n = 9 green + 3 red + blue,\n"
            "                   each intensity 0..2); default: the window's start inks\n"
-           "                   black, dark red, orange, white\n"
+           "                   black, dark red, orange, white. \"auto\" for an ink lets the\n"
+           "                   converter choose it (--inks auto: all four; 0,auto,auto,26 keeps\n"
+           "                   inks 0 and 3): the four different colours whose result looks\n"
+           "                   closest to IN; it prints \"inks N,N,N,N\" before converting\n"
            "  --brightness A   -550..550, default 0; higher is lighter\n"
            "  --contrast B     -370..370, default 0; higher is more contrast\n"
            "  --local C        local contrast reinforcement, -20000..20000, default 0\n"
@@ -218,13 +244,17 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         }
         if (options.stretch)
             Stretch_Palette(&source);
-        Local_Contrast_Map(source, map);
-        CPC_Mode1_Dither(source, result, map, options.inks, options.brightness, options.contrast, options.local);
+        // The result takes the source's size: a picture unfit for a screen
+        // is refused before any work, the ink choice included.
         const bool needsScreen = options.format == TSaveFormat::Screen || options.format == TSaveFormat::Disc;
-        if (needsScreen && !Fits_Screen(result)) {
+        if (needsScreen && !Fits_Screen(source)) {
             err << kScreenSizeMessage << '\n';
             return kCliUnsuitablePicture;
         }
+        Local_Contrast_Map(source, map);
+        if (options.chooseInks)
+            options.inks = chosenInks(source, map, options, out);
+        CPC_Mode1_Dither(source, result, map, options.inks, options.brightness, options.contrast, options.local);
         std::vector<std::uint8_t> bytes;
         switch (options.format) {
         case TSaveFormat::Bmp:

@@ -7,6 +7,7 @@
 
 #include "Engine.h"
 #include "FitToScreen.h"
+#include "InkChoice.h"
 #include "Picture.h"
 #include "RawSprite.h"
 
@@ -15,6 +16,10 @@ struct CliOptions {
     std::string input;
     std::string output;
     InkTable inks{};
+    // With any ink given as "auto": the kept colour numbers, kChooseInk for
+    // the inks to choose before the conversion.
+    bool chooseInks = false;
+    InkNumbers keptInks{};
     int brightness = 0;
     int contrast = 0;
     int local = 0;
@@ -44,6 +49,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments);
 // The --help text.
 std::string Cli_Usage();
 
-// Runs the converter: load, fit to the screen if asked, stretch if asked, map, dither, save by the output
-// name's ending. Messages go to err; returns the exit status.
+// Runs the converter: load, fit to the screen if asked, stretch if asked,
+// map, choose inks if asked (the choice printed on out as "inks N,N,N,N"),
+// dither, save by the output name's ending. Messages go to err; returns the exit status.
 int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

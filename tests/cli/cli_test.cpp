@@ -15,6 +15,7 @@
 #include "CpmDisc.h"
 #include "Engine.h"
 #include "FitToScreen.h"
+#include "InkChoice.h"
 #include "PictureBuilder.h"
 #include "RawSprite.h"
 #include "TestFiles.h"
@@ -177,6 +178,32 @@ TEST(CliConvert, EachEndingWritesWhatTheEngineMakes) {
 TEST(CliArguments, LoadAddressIsHexadecimalOrDecimal) {
     for (const auto& [text, address] : {std::pair{"&C180", 0xC180}, {"&c180", 0xC180}, {"0x8000", 0x8000}, {"32768", 0x8000}})
         EXPECT_EQ(Parse_Cli_Options({"in.bmp", "o.dat", "--amsdos", "--load", text}).loadAddress, address) << text;
+}
+
+TEST(CliConvert, AutoInksPrintTheChoiceThenConvertWithIt) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 40, 30);
+    const std::string out = dir.filePath("auto.bmp").toStdString();
+    constexpr int A = kChooseInk;
+    struct Case {
+        const char* inks;
+        InkNumbers kept;
+    };
+    for (const Case& c : {Case{"auto", {A, A, A, A}}, Case{"0,auto,auto,26", {0, A, A, 26}}}) {
+        const CliRun result = run({in, out, "--inks", c.inks, "--brightness", "30"});
+        ASSERT_EQ(result.status, kCliOk) << result.err;
+        TPicture source, map, expected, written;
+        source.LoadFromFile(in);
+        Local_Contrast_Map(source, map);
+        const InkNumbers chosen = Choose_Inks(Ink_Search_Cells_Of(source, map, 30, 0, 0), c.kept, {}).numbers;
+        std::ostringstream line;
+        line << "inks " << chosen[0] << ',' << chosen[1] << ',' << chosen[2] << ',' << chosen[3] << '\n';
+        EXPECT_EQ(result.out, line.str()) << c.inks;
+        CPC_Mode1_Dither(source, expected, map, Inks_Of_Numbers(chosen), 30, 0, 0);
+        written.LoadFromFile(out);
+        written.SetPixelFormat(TPixelFormat::pf24bit);
+        EXPECT_EQ(rows(written), rows(expected)) << c.inks;
+    }
 }
 
 TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {

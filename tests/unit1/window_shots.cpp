@@ -2,8 +2,9 @@
 // for looking at the layouts and the working cycle: main.png (the main window
 // as the program shows it), colorselect.png (the colour dialog after a swatch
 // click), then the main window after loading a landscape test picture
-// (work_zoom1.png, work_zoom3.png, work_stretch.png, work_inks.png; the
-// picture itself is landscape.bmp). The file and colour dialogs are answered
+// (work_zoom1.png, work_zoom3.png, work_stretch.png, work_inks.png, and
+// work_auto.png with inks chosen automatically, whose progress window is
+// inksearch.png; the picture itself is landscape.bmp). The file and colour dialogs are answered
 // through the toolkit's seams, the buttons are clicked as the user would.
 #include <optional>
 #include <string>
@@ -82,6 +83,13 @@ int main(int argc, char** argv) {
     chooseInk(Form1->Button4, 15);
     chooseInk(Form1->Button5, 25);
     settleAndSave(Form1, folder, "work_inks.png");
+
+    // The automatic choice: its progress window shown at once, then the result.
+    Form1->InkSearchProgressDelay = 0;
+    SetModalDriver([&](TForm& shown) { shown.grab().save(folder.filePath(QStringLiteral("inksearch.png"))); });
+    Form1->ChooseInksClick(Form1);
+    SetModalDriver(nullptr);
+    settleAndSave(Form1, folder, "work_auto.png");
 
     SetFileDialogDriver(nullptr);
     Application->DestroyForms();

@@ -1,0 +1,429 @@
+#include "InkChoice.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "DitherRules.h"
+#include "Engine.h"
+#include "SysUtils.h"
+
+// How the search is made fast. The dither gives a pixel its entry (0..3, the
+// inks sorted by adjusted level) from nothing but its level m, its threshold
+// and the four sorted levels; which colours sit at the entries plays no part.
+// The 27 colours have only 7 raw levels (0, 127, ..., 762), so the 17,550
+// sets share at most 210 sorted level lists ("keys"). For each key, one pass
+// over the cells sorts them by mix: how many of the cell's four pixels each
+// entry covers, one of 35 mixes. The cells of one mix are summed into a
+// CellGroup once. A set's error is then the sum, over its key's 35 mixes, of
+// the group's distance to that mix's colour in the set's inks: 35 steps per
+// set instead of one per cell. Every set is judged this way, none skipped.
+
+namespace {
+
+// Threshold of each pixel of a cell, in the cells' pixel order.
+constexpr std::array<int, 4> kCellThreshold = {kDitherThreshold[0][0], kDitherThreshold[0][1],
+                                               kDitherThreshold[1][0], kDitherThreshold[1][1]};
+
+// The 35 ways to share a cell's four pixels among four entries. A mix's code
+// writes its counts in base 5, so a cell's code is the sum of its pixels'
+// entry weights.
+constexpr int kMixCount = 35;
+constexpr int kMixCodes = 5 * 5 * 5 * 5;
+constexpr std::array<int, 4> kEntryWeight = {1, 5, 25, 125};
+
+struct Mixes {
+    std::array<std::array<int, 4>, kMixCount> counts{};
+    std::array<std::uint8_t, kMixCodes> indexOfCode{};
+    Mixes() {
+        std::size_t index = 0;
+        for (int e0 = 0; e0 <= 4; ++e0)
+            for (int e1 = 0; e0 + e1 <= 4; ++e1)
+                for (int e2 = 0; e0 + e1 + e2 <= 4; ++e2) {
+                    const int e3 = 4 - e0 - e1 - e2;
+                    counts[index] = {e0, e1, e2, e3};
+                    indexOfCode[static_cast<std::size_t>(e0 + 5 * e1 + 25 * e2 + 125 * e3)] =
+                        static_cast<std::uint8_t>(index);
+                    ++index;
+                }
+    }
+};
+
+const Mixes& mixes() {
+    static const Mixes table;
+    return table;
+}
+
+using Groups = std::array<CellGroup, kMixCount>;
+
+// One set as the dither sees it: the colour numbers in table order, the
+// table index at each sorted entry, and its key.
+struct Candidate {
+    InkNumbers numbers;
+    std::array<int, 4> order;
+    int key;
+};
+
+// The cells of one key sorted into their mixes. Each threshold gets a table
+// of entries over the cells' levels, clamped as the dither's own tables are:
+// levels up to lev0 choose like lev0, levels past lev3 like lev3 + 1.
+Groups groupCells(const Ink_Search_Cells& cells, const std::array<int, 4>& levels) {
+    const int low = std::max(cells.lowest, levels[0]);
+    const int high = std::max(low, std::min(cells.highest, levels[3] + 1));
+    const std::size_t span = static_cast<std::size_t>(high - low + 1);
+    std::array<std::vector<std::uint8_t>, 4> entry;
+    for (std::size_t p = 0; p < 4; ++p) {
+        entry[p].resize(span);
+        for (std::size_t i = 0; i < span; ++i)
+            entry[p][i] = static_cast<std::uint8_t>(kEntryWeight[static_cast<std::size_t>(
+                Dither_Entry(levels, low + static_cast<int>(i), kCellThreshold[p]))]);
+    }
+    const auto at = [&](std::size_t p, int m) {
+        return entry[p][static_cast<std::size_t>(std::clamp(m, low, high) - low)];
+    };
+    Groups groups{};
+    const Mixes& mix = mixes();
+    for (std::size_t c = 0; c < cells.m.size(); ++c) {
+        const std::array<int, 4>& m = cells.m[c];
+        const int code = at(0, m[0]) + at(1, m[1]) + at(2, m[2]) + at(3, m[3]);
+        Add_To_Group(groups[mix.indexOfCode[static_cast<std::size_t>(code)]], cells.colour[c]);
+    }
+    return groups;
+}
+
+// The colour of every mix that colour numbers can make. A colour number's
+// channel is 0, 127 or 254 (intensity 0..2), so what a cell's four pixels
+// give in one channel is fixed by how many have intensity 1 and how many 2:
+// 15 cases per channel, 3,375 mix colours in all, each worked out once by
+// Mix_Colour itself (which sums a channel by value, so the bits are the same
+// as for the same pixels in any other order).
+class MixColours {
+  public:
+    static constexpr int kIntensityStep = 127;
+    static std::size_t channel(int ones, int twos) {
+        return static_cast<std::size_t>(5 * ones + twos);
+    }
+
+    MixColours() : mColour(25 * 25 * 25) {
+        const auto split = [](int ones, int twos, int pixel) {
+            return static_cast<std::uint8_t>(kIntensityStep * (pixel < ones          ? 1
+                                                               : pixel < ones + twos ? 2
+                                                                                     : 0));
+        };
+        for (int r1 = 0; r1 <= 4; ++r1)
+            for (int r2 = 0; r1 + r2 <= 4; ++r2)
+                for (int g1 = 0; g1 <= 4; ++g1)
+                    for (int g2 = 0; g1 + g2 <= 4; ++g2)
+                        for (int b1 = 0; b1 <= 4; ++b1)
+                            for (int b2 = 0; b1 + b2 <= 4; ++b2) {
+                                InkTable pixels;
+                                for (int p = 0; p < 4; ++p)
+                                    pixels[static_cast<std::size_t>(p)] = {
+                                        split(r1, r2, p), split(g1, g2, p), split(b1, b2, p)};
+                                mColour[index(channel(r1, r2), channel(g1, g2), channel(b1, b2))] =
+                                    Mix_Colour(pixels, {1, 1, 1, 1});
+                            }
+    }
+    const OkLab& at(std::size_t red, std::size_t green, std::size_t blue) const {
+        return mColour[index(red, green, blue)];
+    }
+
+  private:
+    static std::size_t index(std::size_t red, std::size_t green, std::size_t blue) {
+        return (red * 25 + green) * 25 + blue;
+    }
+    std::vector<OkLab> mColour;
+};
+
+const MixColours& mixColours() {
+    static const MixColours table;
+    return table;
+}
+
+// The measure of one set from its key's groups: each mix's colour in the
+// set's inks against the cells that show it.
+double setError(const Candidate& set, const Groups& groups, std::size_t cellCount) {
+    if (cellCount == 0)
+        return 0;
+    // Intensity 0..2 of each channel (red, green, blue) of the ink at each entry.
+    std::array<std::array<int, 3>, 4> intensity;
+    for (std::size_t k = 0; k < 4; ++k) {
+        const Ink ink = Ink_From_Colour_Number(set.numbers[static_cast<std::size_t>(set.order[k])]);
+        intensity[k] = {ink.r / MixColours::kIntensityStep, ink.g / MixColours::kIntensityStep,
+                        ink.b / MixColours::kIntensityStep};
+    }
+    const Mixes& mix = mixes();
+    const MixColours& colours = mixColours();
+    double total = 0;
+    for (std::size_t j = 0; j < kMixCount; ++j) {
+        if (groups[j].count == 0)
+            continue;
+        std::array<int, 3> ones{}, twos{};
+        for (std::size_t k = 0; k < 4; ++k)
+            for (std::size_t c = 0; c < 3; ++c) {
+                ones[c] += intensity[k][c] == 1 ? mix.counts[j][k] : 0;
+                twos[c] += intensity[k][c] == 2 ? mix.counts[j][k] : 0;
+            }
+        const OkLab& colour =
+            colours.at(MixColours::channel(ones[0], twos[0]), MixColours::channel(ones[1], twos[1]),
+                       MixColours::channel(ones[2], twos[2]));
+        total += Group_Distance(groups[j], colour);
+    }
+    return total / static_cast<double>(cellCount);
+}
+
+// Every set to judge, in the order that breaks ties: the chosen colours as an
+// ascending combination, in lexicographic order.
+std::vector<Candidate> candidates(const InkNumbers& kept, int a, int b,
+                                  std::vector<std::array<int, 4>>& keys) {
+    std::vector<int> free;
+    for (int n = 0; n < kColourCount; ++n)
+        if (std::find(kept.begin(), kept.end(), n) == kept.end())
+            free.push_back(n);
+    const auto toChoose =
+        static_cast<std::size_t>(std::count(kept.begin(), kept.end(), kChooseInk));
+    std::map<std::array<int, 4>, int> keyIndex;
+    std::vector<Candidate> sets;
+    std::vector<std::size_t> pick(toChoose);
+    for (std::size_t i = 0; i < toChoose; ++i)
+        pick[i] = i;
+    for (;;) {
+        std::vector<int> chosen;
+        for (std::size_t i : pick)
+            chosen.push_back(free[i]);
+        Candidate set{Place_Chosen_Inks(kept, chosen), {}, 0};
+        std::array<int, 4> levels;
+        for (std::size_t i = 0; i < 4; ++i)
+            levels[i] = Adjusted_Ink_Level(Ink_Level(Ink_From_Colour_Number(set.numbers[i])), a, b);
+        set.order = Dither_Entry_Order(levels);
+        std::array<int, 4> sorted;
+        for (std::size_t k = 0; k < 4; ++k)
+            sorted[k] = levels[static_cast<std::size_t>(set.order[k])];
+        const auto [place, added] = keyIndex.emplace(sorted, static_cast<int>(keys.size()));
+        if (added)
+            keys.push_back(sorted);
+        set.key = place->second;
+        sets.push_back(set);
+        // Next combination of toChoose indices into free.
+        std::size_t i = toChoose;
+        while (i > 0 && pick[i - 1] == free.size() - toChoose + (i - 1))
+            --i;
+        if (i == 0)
+            break;
+        ++pick[i - 1];
+        for (std::size_t j = i; j < toChoose; ++j)
+            pick[j] = pick[j - 1] + 1;
+    }
+    return sets;
+}
+
+// Runs work(i) for every i below count on control.threads threads, the
+// caller's among them, handing out indices in chunks; each result goes to
+// its own place, so the thread count changes nothing but the speed. Progress
+// (weight units per index) is reported from the caller's thread only. An
+// error on any thread stops the others and is raised here. Returns false
+// when the cancel flag was set.
+bool runParallel(int count, int weight, const Ink_Search_Control& control, std::atomic<int>& done,
+                 int total, const std::function<void(int)>& work) {
+    constexpr int kChunk = 32;
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr error;
+    std::mutex errorLock;
+    const auto cancelled = [&] { return control.cancel && control.cancel->load(); };
+    const auto loop = [&](bool reports) {
+        try {
+            while (!failed.load() && !cancelled()) {
+                const int first = next.fetch_add(kChunk);
+                if (first >= count)
+                    return;
+                const int last = std::min(count, first + kChunk);
+                for (int i = first; i < last; ++i)
+                    work(i);
+                done += (last - first) * weight;
+                if (reports && control.progress)
+                    control.progress(done.load(), total);
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(errorLock);
+            if (!error)
+                error = std::current_exception();
+            failed = true;
+        }
+    };
+    std::vector<std::thread> helpers;
+    const int chunks = (count + kChunk - 1) / kChunk;
+    for (int t = 1; t < std::min(control.threads, chunks); ++t) {
+        try {
+            helpers.emplace_back(loop, false);
+        } catch (const std::system_error&) {
+            break; // no more threads to be had: the others share the work
+        }
+    }
+    loop(true);
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (error)
+        std::rethrow_exception(error);
+    return !cancelled();
+}
+
+// Cell index i of count spread evenly over extent cells (all of them when
+// count == extent).
+int spread(int i, int count, int extent) {
+    return static_cast<int>((2LL * i + 1) * extent / (2LL * count));
+}
+
+} // namespace
+
+InkTable Inks_Of_Numbers(const InkNumbers& numbers) {
+    InkTable inks;
+    for (std::size_t k = 0; k < 4; ++k)
+        inks[k] = Ink_From_Colour_Number(numbers[k]);
+    return inks;
+}
+
+InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen) {
+    const auto darker = [](int x, int y) {
+        const int lx = Ink_Level(Ink_From_Colour_Number(x)),
+                  ly = Ink_Level(Ink_From_Colour_Number(y));
+        return lx != ly ? lx < ly : x < y;
+    };
+    std::sort(chosen.begin(), chosen.end(), darker);
+    InkNumbers numbers = kept;
+    std::size_t next = 0;
+    for (int& number : numbers)
+        if (number == kChooseInk && next < chosen.size())
+            number = chosen[next++];
+    return numbers;
+}
+
+Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map, int a, int b,
+                                     int c) {
+    Ink_Search_Cells cells;
+    cells.brightness = a;
+    cells.contrast = b;
+    cells.local = c;
+    const int across = source.GetWidth() / 2, down = source.GetHeight() / 2;
+    if (across == 0 || down == 0)
+        return cells;
+    int columns = across, rows = down;
+    const long long all = static_cast<long long>(across) * down;
+    if (all > kMaxJudgedCells) {
+        const double scale =
+            std::sqrt(static_cast<double>(kMaxJudgedCells) / static_cast<double>(all));
+        columns = std::clamp(static_cast<int>(across * scale), 1, across);
+        rows = std::clamp(static_cast<int>(down * scale), 1, down);
+        // Rounding can leave one row or column too many.
+        while (static_cast<long long>(columns) * rows > kMaxJudgedCells) {
+            if (columns >= rows && columns > 1)
+                --columns;
+            else
+                --rows;
+        }
+    }
+    const std::size_t count = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
+    cells.x.reserve(count);
+    cells.y.reserve(count);
+    cells.m.reserve(count);
+    cells.colour.reserve(count);
+    cells.lowest = std::numeric_limits<int>::max();
+    cells.highest = std::numeric_limits<int>::min();
+    for (int j = 0; j < rows; ++j) {
+        const int y = 2 * spread(j, rows, down);
+        const std::uint8_t* top = source.GetScanline(y);
+        const std::uint8_t* bottom = source.GetScanline(y + 1);
+        const std::uint8_t* mapTop = map.GetScanline(y);
+        const std::uint8_t* mapBottom = map.GetScanline(y + 1);
+        for (int i = 0; i < columns; ++i) {
+            const int x = 2 * spread(i, columns, across);
+            const std::uint8_t* pixels[4] = {top + 3 * x, top + 3 * x + 3, bottom + 3 * x,
+                                             bottom + 3 * x + 3};
+            const std::uint8_t* mapPixels[4] = {mapTop + 3 * x, mapTop + 3 * x + 3,
+                                                mapBottom + 3 * x, mapBottom + 3 * x + 3};
+            std::array<int, 4> m;
+            for (std::size_t p = 0; p < 4; ++p) {
+                const int s = pixels[p][0] + pixels[p][1] + pixels[p][2];
+                const int n = mapPixels[p][0] + mapPixels[p][1] + mapPixels[p][2];
+                m[p] = s - (n - kNeutralMapSum) * c / kNeutralMapSum;
+                cells.lowest = std::min(cells.lowest, m[p]);
+                cells.highest = std::max(cells.highest, m[p]);
+            }
+            cells.x.push_back(x);
+            cells.y.push_back(y);
+            cells.m.push_back(m);
+            cells.colour.push_back(Cell_Colour(pixels[0], pixels[1], pixels[2], pixels[3]));
+        }
+    }
+    return cells;
+}
+
+Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
+                       const Ink_Search_Control& control) {
+    for (int number : kept)
+        if (number != kChooseInk && (number < 0 || number >= kColourCount))
+            throw Exception("Colour number " + IntToStr(number) +
+                            " is not one of the CPC colours 0 to 26");
+    std::vector<std::array<int, 4>> keys;
+    const std::vector<Candidate> sets = candidates(kept, cells.brightness, cells.contrast, keys);
+
+    // A key's pass over the cells costs about as much as this many sets.
+    const int keyWeight = 1 + static_cast<int>(cells.m.size() / 256);
+    const int keyCount = static_cast<int>(keys.size()), setCount = static_cast<int>(sets.size());
+    const int total = keyCount * keyWeight + setCount;
+    std::atomic<int> done{0};
+    Ink_Choice choice;
+    std::vector<Groups> groups(keys.size());
+    if (!runParallel(keyCount, keyWeight, control, done, total, [&](int k) {
+            groups[static_cast<std::size_t>(k)] =
+                groupCells(cells, keys[static_cast<std::size_t>(k)]);
+        })) {
+        choice.cancelled = true;
+        return choice;
+    }
+    std::vector<double> errors(sets.size());
+    if (!runParallel(setCount, 1, control, done, total, [&](int s) {
+            const Candidate& set = sets[static_cast<std::size_t>(s)];
+            errors[static_cast<std::size_t>(s)] =
+                setError(set, groups[static_cast<std::size_t>(set.key)], cells.m.size());
+        })) {
+        choice.cancelled = true;
+        return choice;
+    }
+    const std::size_t best =
+        static_cast<std::size_t>(std::min_element(errors.begin(), errors.end()) - errors.begin());
+    choice.numbers = sets[best].numbers;
+    choice.error = errors[best];
+    return choice;
+}
+
+double Ink_Table_Error(TPicture& source, const TPicture& map, const InkTable& inks,
+                       const Ink_Search_Cells& cells) {
+    if (cells.colour.empty())
+        return 0;
+    TPicture result;
+    CPC_Mode1_Dither(source, result, map, inks, cells.brightness, cells.contrast, cells.local);
+    const auto inkAt = [&](int x, int y) {
+        const std::uint8_t* p = result.GetScanline(y) + 3 * x;
+        for (std::size_t i = 0; i < 4; ++i)
+            if (p[0] == inks[i].b && p[1] == inks[i].g && p[2] == inks[i].r)
+                return i;
+        throw Exception("A dithered pixel matches none of the inks");
+    };
+    double total = 0;
+    for (std::size_t c = 0; c < cells.colour.size(); ++c) {
+        const int x = cells.x[c], y = cells.y[c];
+        std::array<int, 4> counts{};
+        ++counts[inkAt(x, y)];
+        ++counts[inkAt(x + 1, y)];
+        ++counts[inkAt(x, y + 1)];
+        ++counts[inkAt(x + 1, y + 1)];
+        total += Cell_Distance(cells.colour[c], Mix_Colour(inks, counts));
+    }
+    return total / static_cast<double>(cells.colour.size());
+}

@@ -1,0 +1,105 @@
+#include "InkMeasure.h"
+
+#include <cmath>
+
+namespace {
+
+// The sRGB transfer curve, once per byte value.
+struct LinearTable {
+    std::array<double, 256> value;
+    LinearTable() {
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            const double c = static_cast<double>(i) / 255.0;
+            value[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+    }
+};
+
+const LinearTable& linearTable() {
+    static const LinearTable table;
+    return table;
+}
+
+} // namespace
+
+double Linear_From_Byte(std::uint8_t value) {
+    return linearTable().value[value];
+}
+
+// Björn Ottosson's OKLab: linear sRGB to an LMS cone response, a cube root,
+// then to lightness and two opponent axes.
+OkLab OkLab_From_Linear(double red, double green, double blue) {
+    const double l = std::cbrt(0.4122214708 * red + 0.5363325363 * green + 0.0514459929 * blue);
+    const double m = std::cbrt(0.2119034982 * red + 0.6806995451 * green + 0.1073969566 * blue);
+    const double s = std::cbrt(0.0883024619 * red + 0.2817188376 * green + 0.6299787005 * blue);
+    return {0.2104542553 * l + 0.7936177850 * m - 0.0040720468 * s,
+            1.9779984951 * l - 2.4285922050 * m + 0.4505937099 * s,
+            0.0259040371 * l + 0.7827717662 * m - 0.8086757660 * s};
+}
+
+OkLab Cell_Colour(const std::uint8_t* p0, const std::uint8_t* p1, const std::uint8_t* p2,
+                  const std::uint8_t* p3) {
+    const auto& lin = linearTable().value;
+    const auto channel = [&](int c) {
+        const auto i = static_cast<std::size_t>(c);
+        return (lin[p0[i]] + lin[p1[i]] + lin[p2[i]] + lin[p3[i]]) / 4;
+    };
+    return OkLab_From_Linear(channel(2), channel(1), channel(0));
+}
+
+// Each channel is summed over its distinct values in ascending order, so the
+// same four pixels give the same bits however the inks are ordered or split.
+OkLab Mix_Colour(const InkTable& inks, const std::array<int, 4>& counts) {
+    const auto& lin = linearTable().value;
+    const auto channel = [&](std::uint8_t Ink::*byte) {
+        // Up to four distinct values with their counts, kept in ascending order.
+        std::array<std::uint8_t, 4> value{};
+        std::array<int, 4> count{};
+        std::size_t distinct = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            if (counts[i] == 0)
+                continue;
+            const std::uint8_t v = inks[i].*byte;
+            std::size_t at = 0;
+            while (at < distinct && value[at] < v)
+                ++at;
+            if (at == distinct || value[at] != v) {
+                for (std::size_t j = distinct; j > at; --j) {
+                    value[j] = value[j - 1];
+                    count[j] = count[j - 1];
+                }
+                value[at] = v;
+                count[at] = 0;
+                ++distinct;
+            }
+            count[at] += counts[i];
+        }
+        double sum = 0;
+        for (std::size_t j = 0; j < distinct; ++j)
+            sum += count[j] * lin[value[j]];
+        return sum / 4;
+    };
+    return OkLab_From_Linear(channel(&Ink::r), channel(&Ink::g), channel(&Ink::b));
+}
+
+double Cell_Distance(const OkLab& source, const OkLab& result) {
+    const double dL = source.L - result.L, da = source.a - result.a, db = source.b - result.b;
+    return dL * dL + da * da + db * db;
+}
+
+void Add_To_Group(CellGroup& group, const OkLab& source) {
+    ++group.count;
+    group.sumL += source.L;
+    group.sumA += source.a;
+    group.sumB += source.b;
+    group.sumSquares += source.L * source.L + source.a * source.a + source.b * source.b;
+}
+
+// Sum of |s - r|^2 = sum |s|^2 - 2 r . sum s + n |r|^2.
+double Group_Distance(const CellGroup& group, const OkLab& result) {
+    if (group.count == 0)
+        return 0;
+    const double dot = result.L * group.sumL + result.a * group.sumA + result.b * group.sumB;
+    const double length = result.L * result.L + result.a * result.a + result.b * result.b;
+    return group.sumSquares - 2 * dot + group.count * length;
+}

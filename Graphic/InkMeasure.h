@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "Picture.h"
+
+// How far a dithered result is from its source as a person sees it. The
+// result is judged per 2x2 dither cell, the area the eye blends: source and
+// result are each averaged over the cell in linear light and compared in
+// OKLab, a space made so that equal distances look about equally different.
+// The error of a whole result is the mean, over its cells, of the squared
+// OKLab distance (Cell_Distance). Nothing here knows about the search.
+
+// A colour in OKLab: L lightness 0..1, a green-red, b blue-yellow.
+struct OkLab {
+    double L = 0;
+    double a = 0;
+    double b = 0;
+};
+
+// Linear light 0..1 of an sRGB channel byte.
+double Linear_From_Byte(std::uint8_t value);
+
+// OKLab of a colour given in linear sRGB, each channel 0..1.
+OkLab OkLab_From_Linear(double red, double green, double blue);
+
+// The source cell's colour: its four pixels (each B, G, R bytes) averaged in
+// linear light.
+OkLab Cell_Colour(const std::uint8_t* p0, const std::uint8_t* p1, const std::uint8_t* p2,
+                  const std::uint8_t* p3);
+
+// The colour of a result cell in which ink i of inks covers counts[i] of the
+// four pixels (the counts add up to 4), averaged in linear light.
+OkLab Mix_Colour(const InkTable& inks, const std::array<int, 4>& counts);
+
+// The squared OKLab distance between a source cell and a result cell.
+double Cell_Distance(const OkLab& source, const OkLab& result);
+
+// Source cells that all get the same result colour, summed so that their
+// total distance to any colour costs one step (the squared distance expands
+// into sums of the cells' colours and of their squared lengths).
+struct CellGroup {
+    int count = 0;
+    double sumL = 0, sumA = 0, sumB = 0;
+    double sumSquares = 0;
+};
+
+void Add_To_Group(CellGroup& group, const OkLab& source);
+
+// The sum of Cell_Distance(cell, result) over the group's cells.
+double Group_Distance(const CellGroup& group, const OkLab& result);
