@@ -1,10 +1,8 @@
 #include "Picture.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <QImageWriter>
 #include <algorithm>
 #include <cstring>
@@ -14,6 +12,7 @@
 
 #include "BmpReader.h"
 #include "FileKind.h"
+#include "QtPictureReader.h"
 #include "RawFile.h"
 #include "SysUtils.h"
 
@@ -24,9 +23,6 @@ QImage::Format storageFormat(TPixelFormat format, const QImage* previous) {
         return QImage::Format_BGR888;
     return previous->format();
 }
-
-// Qt refuses images above its allocation limit; 100 megapixels at 4 bytes each must fit.
-constexpr int kQtAllocationLimitMegabytes = 1024;
 
 // No readable bitmap file is longer: the largest picture allowed at the
 // widest pixels (8 bytes), plus room for headers and palette. Longer files
@@ -56,35 +52,24 @@ class PictureRows final : public BmpRowTarget {
     TPicture& mPicture;
 };
 
-// A PNG or JPEG stream carried inside a bitmap file, decoded by Qt's reader
-// once its declared size is known to be within the limit. Raises BmpError.
-TPicture decodeEmbedded(const QByteArray& file, const BmpEmbedded& embedded) {
-    const bool png = embedded.kind == BmpEmbeddedKind::Png;
-    const char* const format = png ? "png" : "jpeg";
-    const std::string what = png ? "PNG" : "JPEG";
-    const QByteArray stream = QByteArray::fromRawData(file.constData() + embedded.offset,
-                                                      static_cast<qsizetype>(embedded.length));
-    QBuffer buffer;
-    buffer.setData(stream);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    const QSize size = reader.size();
-    if (!size.isValid())
-        throw BmpError("the embedded " + what + " picture is unreadable (" +
-                       reader.errorString().toStdString() + ")");
-    if (static_cast<long long>(size.width()) * size.height() > kMaxPicturePixels)
-        throw BmpError("the embedded " + what + " picture's size " + IntToStr(size.width()) +
-                       " x " + IntToStr(size.height()) + " exceeds the 100-megapixel limit");
-    QImageReader::setAllocationLimit(kQtAllocationLimitMegabytes);
-    QImage image;
-    if (!image.loadFromData(stream, format))
-        throw BmpError("the embedded " + what + " picture cannot be decoded");
-    QImage converted = image.convertToFormat(QImage::Format_BGR888);
-    if (converted.isNull())
-        outOfMemory(image.width(), image.height());
-    TPicture picture;
-    picture.Assign(converted);
-    return picture;
+// The picture held by a file's bytes: a PNG, JPEG, GIF, WebP or TIFF file
+// through Qt's readers, anything else through our bitmap reader (which
+// explains what it finds when that is not a bitmap either). Raises BmpError
+// or Exception with the reason.
+TPicture decodePictureBytes(const QByteArray& bytes) {
+    const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                             static_cast<std::size_t>(bytes.size()));
+    if (const QtPictureFormat* format = qtPictureFormatOf(view))
+        return decodeWithQt(bytes, *format, format->title);
+    TPicture loaded;
+    PictureRows rows(loaded);
+    const BmpLayout layout = decodeBmp(view, rows);
+    if (layout.embedded.kind == BmpEmbeddedKind::None)
+        return loaded;
+    const QtPictureFormat& format = layout.embedded.kind == BmpEmbeddedKind::Png ? kPngFormat : kJpegFormat;
+    const QByteArray stream = QByteArray::fromRawData(bytes.constData() + layout.embedded.offset,
+                                                      static_cast<qsizetype>(layout.embedded.length));
+    return decodeWithQt(stream, format, std::string("embedded ") + format.title);
 }
 
 // Qt's image writer writing straight into a raw file, each write checked:
@@ -239,13 +224,7 @@ void TPicture::LoadFromFile(const std::string& fileName) {
     // Decoded into a picture of its own first, so a failure leaves this one as it was.
     TPicture loaded;
     try {
-        PictureRows rows(loaded);
-        const BmpLayout layout =
-            decodeBmp(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                static_cast<std::size_t>(bytes.size())),
-                      rows);
-        if (layout.embedded.kind != BmpEmbeddedKind::None)
-            loaded = decodeEmbedded(bytes, layout.embedded);
+        loaded = decodePictureBytes(bytes);
     } catch (const BmpError& error) {
         cannotLoad(fileName, error.what());
     } catch (const Exception& error) {

@@ -41,7 +41,9 @@ public:
     std::uint8_t* GetScanline(int y);
     const std::uint8_t* GetScanline(int y) const;
 
-    // Replaces the picture by a BMP file's picture. A file that cannot be read
+    // Replaces the picture by a picture file's: BMP, PNG, JPEG, GIF (its first
+    // frame), and WebP and TIFF where Qt reads them. Transparent pixels are
+    // laid over black. A file that cannot be read
     // raises an Exception naming the file and the reason, and leaves the
     // picture exactly as it was.
     void LoadFromFile(const std::string& fileName);

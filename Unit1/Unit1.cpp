@@ -20,6 +20,7 @@
 #include "Engine.h"
 #include "InkSearchProgress.h"
 #include "Menus.h"
+#include "QtPictureReader.h"
 #include "RawSprite.h"
 #include "SysUtils.h"
 
@@ -68,7 +69,13 @@ TForm1::~TForm1() = default;
 
 void TForm1::setUpDialogs() {
     OpenPictureDialog1.SetTitle("Load Picture");
-    OpenPictureDialog1.SetFilter("Bitmaps (*.bmp)|*.bmp");
+    // Every format the loader reads here, then anything: the loader goes by
+    // a file's contents, not its name.
+    const std::string patterns = Readable_Picture_Patterns();
+    std::string separated = patterns;
+    std::replace(separated.begin(), separated.end(), ' ', ';');
+    OpenPictureDialog1.SetFilter("Bitmaps (*.bmp)|*.bmp|All pictures (" + patterns + ")|" + separated +
+                                 "|All files (*)|*");
     OpenPictureDialog1.SetDefaultExt("bmp");
 
     SaveDialog1.SetTitle("Save picture");
@@ -154,12 +161,14 @@ void TForm1::loadPicture(const std::string& fileName) {
         Panel2Click(this);
     TPicture source;
     source.LoadFromFile(fileName);
+    std::unique_ptr<TPicture> asLoaded = fitLoaded(source);
     TPicture map;
     TPicture result;
     Local_Contrast_Map(source, map);
     CPC_Mode1_Dither(source, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
                      TrackBar1->GetPosition());
     Image1->GetPicture() = std::move(source);
+    LoadedPicture = std::move(asLoaded);
     Image7->GetPicture() = std::move(map);
     Image2->GetPicture() = std::move(result);
     Image1->Refresh();
@@ -516,4 +525,52 @@ void TForm1::SetKeepInk(int k, bool keep) {
 
 bool TForm1::GetKeepInk(int k) const {
     return k >= 0 && k < kInkCount && mKeepInk[static_cast<std::size_t>(k)];
+}
+
+// ---- Fit to the screen ----
+
+std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source) const {
+    if (FitMode == TFitMode::Off)
+        return nullptr;
+    TPicture fitted;
+    Fit_To_Screen(source, fitted, FitMode);
+    auto asLoaded = std::make_unique<TPicture>(std::move(source));
+    source = std::move(fitted);
+    return asLoaded;
+}
+
+// The new source, its map and its result are built beside the current ones
+// and take their place only once all three exist, as in Load.
+void TForm1::SetFitMode(TFitMode mode) {
+    if (!loaded()) {
+        FitMode = mode;
+        return;
+    }
+    if (stretchOn())
+        Panel2Click(nullptr);
+    TPicture& asLoaded = LoadedPicture ? *LoadedPicture : Image1->GetPicture();
+    TPicture fitted;
+    if (mode != TFitMode::Off)
+        Fit_To_Screen(asLoaded, fitted, mode);
+    TPicture& source = mode == TFitMode::Off ? asLoaded : fitted;
+    TPicture map;
+    TPicture result;
+    Local_Contrast_Map(source, map);
+    CPC_Mode1_Dither(source, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
+                     TrackBar1->GetPosition());
+    if (mode == TFitMode::Off) {
+        if (LoadedPicture)
+            Image1->GetPicture() = std::move(*LoadedPicture);
+        LoadedPicture.reset();
+    } else {
+        if (!LoadedPicture)
+            LoadedPicture = std::make_unique<TPicture>(std::move(Image1->GetPicture()));
+        Image1->GetPicture() = std::move(fitted);
+    }
+    FitMode = mode;
+    Image7->GetPicture() = std::move(map);
+    Image2->GetPicture() = std::move(result);
+    Image1->Refresh();
+    CSpinEdit1Change(CSpinEdit1);
+    Image2->Refresh();
 }

@@ -8,6 +8,7 @@
 #include "Controls.h"
 #include "Dialogs.h"
 #include "Events.h"
+#include "FitToScreen.h"
 #include "Forms.h"
 #include "InkChoice.h"
 #include "Picture.h"
@@ -126,6 +127,25 @@ class TForm1 : public TForm, public Ui::TForm1 {
   private:
     std::array<bool, kInkCount> mKeepInk{};
     void applyInkNumbers(const InkNumbers& numbers);
+
+    // ---- Fit to the screen ----
+  public:
+    // How loaded pictures are brought to the 320 x 200 screen; Off at start.
+    TFitMode FitMode = TFitMode::Off;
+    // The picture as loaded, exactly while the fit mode is not Off; while it
+    // is Off the source is the picture as loaded (StretchBackup while the
+    // stretch is on), so a big picture is not held twice.
+    std::unique_ptr<TPicture> LoadedPicture;
+
+    // Sets the fit mode. Once a picture is loaded: turns the stretch off
+    // first, as Load does, then fits the picture as loaded into the source,
+    // maps and renders.
+    void SetFitMode(TFitMode mode);
+
+  private:
+    // Fits a newly loaded picture in place by the fit mode; returns the
+    // picture as loaded, or nothing when the mode is Off.
+    std::unique_ptr<TPicture> fitLoaded(TPicture& source) const;
 };
 
 extern TForm1* Form1;

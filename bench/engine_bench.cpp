@@ -7,6 +7,7 @@
 #include <random>
 
 #include "Engine.h"
+#include "FitToScreen.h"
 #include "InkChoice.h"
 
 namespace {
@@ -107,6 +108,17 @@ void BM_PlainConversion(benchmark::State& state) {
     setBytes(state, p.source);
 }
 
+// Arguments: width, height, the fit mode (1 crop, 2 pad, 3 stretch).
+void BM_FitToScreen(benchmark::State& state) {
+    Pictures p(state);
+    const auto mode = static_cast<TFitMode>(state.range(2));
+    for (auto _ : state) {
+        Fit_To_Screen(p.source, p.result, mode);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, p.source);
+}
+
 // The automatic choice of all four inks, from reading the cells to the
 // best set, on range(2) threads.
 void BM_ChooseInks(benchmark::State& state) {
@@ -139,5 +151,11 @@ BENCHMARK(BM_ChooseInks)
     ->Args({4000, 3000, 2})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_FitToScreen)
+    ->Args({4000, 3000, static_cast<int>(TFitMode::Crop)})
+    ->Args({4000, 3000, static_cast<int>(TFitMode::Pad)})
+    ->Args({4000, 3000, static_cast<int>(TFitMode::Stretch)})
+    ->Args({320, 200, static_cast<int>(TFitMode::Stretch)})
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

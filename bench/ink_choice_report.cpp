@@ -1,9 +1,10 @@
-// Reports the automatic ink choice for pictures: for each BMP file given, the
-// inks chosen (all four, sliders at 0), their error under the measure, the
-// error of the window's start inks, and the time one choice takes (the best
-// of several runs, from reading the cells to the chosen set).
+// Reports the automatic ink choice for pictures: for each picture file given,
+// fitted to the screen by cropping when --crop is given, the inks chosen (all
+// four, sliders at 0), their error under the measure, the error of the
+// window's start inks, and the time one choice takes (the best of several
+// runs, from reading the cells to the chosen set).
 //
-//   ink_choice_report [--runs N] [--threads N] FILE.bmp...
+//   ink_choice_report [--runs N] [--threads N] [--crop] FILE...
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "FitToScreen.h"
 #include "InkChoice.h"
 #include "SysUtils.h"
 
@@ -22,9 +24,14 @@ std::string numbersText(const InkNumbers& numbers) {
            IntToStr(numbers[3]);
 }
 
-void report(const std::string& file, int runs, int threads) {
+void report(const std::string& file, int runs, int threads, bool crop) {
     TPicture source, map;
     source.LoadFromFile(file);
+    if (crop) {
+        TPicture fitted;
+        Fit_To_Screen(source, fitted, TFitMode::Crop);
+        source = std::move(fitted);
+    }
     Local_Contrast_Map(source, map);
     Ink_Search_Control control;
     control.threads = threads;
@@ -55,22 +62,25 @@ void report(const std::string& file, int runs, int threads) {
 
 int main(int argc, char** argv) {
     int runs = 5;
+    bool crop = false;
     int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if ((argument == "--runs" || argument == "--threads") && i + 1 < argc)
+        if (argument == "--crop")
+            crop = true;
+        else if ((argument == "--runs" || argument == "--threads") && i + 1 < argc)
             (argument == "--runs" ? runs : threads) = std::max(1, StrToInt(argv[++i]));
         else
             files.push_back(argument);
     }
     if (files.empty()) {
-        std::fprintf(stderr, "usage: ink_choice_report [--runs N] [--threads N] FILE.bmp...\n");
+        std::fprintf(stderr, "usage: ink_choice_report [--runs N] [--threads N] [--crop] FILE...\n");
         return 2;
     }
     try {
         for (const std::string& file : files)
-            report(file, runs, threads);
+            report(file, runs, threads, crop);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "ink_choice_report: %s\n", ErrorText(error).c_str());
         return 1;

@@ -2,11 +2,11 @@
 //   memory_peak WIDTH HEIGHT
 // Writes a WIDTH x HEIGHT 24-bit BMP, then works the real window (offscreen
 // unless told otherwise): load, one brightness step, one local-contrast step,
-// stretch on, stretch off, zoom to 4 and paint, save as BMP, load again. Before each step
-// the peak resident size is reset (Linux /proc/self/clear_refs); after it the
-// peak and the current resident size are printed, in MiB and in pictures of
-// WIDTH x HEIGHT x 3 bytes, beside the floor of four working pictures
-// (source, map, result, stretch backup).
+// stretch on, stretch off, zoom to 4 and paint, save as BMP, load again, fit
+// (crop) on and off. Before each step the peak resident size is reset (Linux
+// /proc/self/clear_refs); after it the peak and the current resident size are
+// printed, in MiB and in pictures of WIDTH x HEIGHT x 3 bytes, beside the
+// floor of four working pictures (source, map, result, stretch backup).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -157,6 +157,9 @@ int main(int argc, char** argv) {
             answer = input;
             form.SpeedButton1->click();
         });
+        // The picture as loaded is kept while fitted, and given back when the fit is off.
+        step("fit crop", [&] { form.SetFitMode(TFitMode::Crop); });
+        step("fit off", [&] { form.SetFitMode(TFitMode::Off); });
         if (form.Image1->GetPicture().GetWidth() != width || !QFile::exists(QString::fromStdString(output)) ||
             form.StretchBackup) {
             std::printf("the commands did not all take effect\n");

@@ -4,6 +4,7 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "AmsdosHeader.h"
 #include "CpcExport.h"
@@ -104,6 +105,16 @@ InkTable chosenInks(const TPicture& source, const TPicture& map, const CliOption
     return Inks_Of_Numbers(numbers);
 }
 
+TFitMode fitModeFrom(const std::string& text) {
+    if (text == "crop")
+        return TFitMode::Crop;
+    if (text == "pad")
+        return TFitMode::Pad;
+    if (text == "stretch")
+        return TFitMode::Stretch;
+    throw Exception("--fit takes crop, pad or stretch, not '" + text + "'");
+}
+
 } // namespace
 
 CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
@@ -130,6 +141,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             loadGiven = true;
         } else if (argument == "--name")
             name = value();
+        else if (argument == "--fit")
+            options.fit = fitModeFrom(value());
         else if (argument == "--inks") {
             options.keptInks = inksFrom(value());
             options.chooseInks =
@@ -151,7 +164,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     if (options.help)
         return options;
     if (files.size() != 2)
-        throw Exception("expected an input BMP file and an output file, got " + IntToStr(static_cast<int>(files.size())) +
+        throw Exception("expected an input picture file and an output file, got " + IntToStr(static_cast<int>(files.size())) +
                         " file names (see --help)");
     options.input = files[0];
     options.output = files[1];
@@ -162,21 +175,23 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
 std::string Cli_Usage() {
     return "Usage: tintora-cli IN OUT [--inks N,N,N,N | --inks auto] [--brightness A] [--contrast B] [--local C]\n"
            "                          [--stretch] [--amsdos] [--load ADDRESS] [--name NAME]\n"
+           "                          [--fit crop|pad|stretch]\n"
            "\n"
-           "Converts the BMP picture IN to the four inks of the Amstrad CPC's mode 1 with a 2x2\n"
-           "ordered dither, exactly as the Tintora window does, and saves the result as OUT.\n"
+           "Converts the picture IN (BMP, PNG, JPEG, GIF; WebP and TIFF where Qt's image\n"
+           "format plugins are installed) to the four inks of the Amstrad CPC's mode 1 with\n"
+           "a 2x2 ordered dither, exactly as the Tintora window does, and saves the result as OUT.\n"
            "\n"
            "OUT is written by its last three characters (case-sensitive):\n"
            "  ...bmp   the result as a 24-bit BMP picture, at the input's size\n"
            "  ...png   the result as a PNG picture, at the input's size\n"
            "  ...scr   a 16384-byte mode 1 screen file (OCP Art Studio layout, no header);\n"
-           "           the input must be exactly 320 x 200 pixels\n"
+           "           the input must be exactly 320 x 200 pixels (or use --fit)\n"
            "  ...dat   a raw sprite: the mode 1 bytes of each row, (width + 3) / 4 a row,\n"
            "           top row first, for a picture of any size\n"
            "  ...pal   the inks as an OCP Art Studio palette (239 bytes)\n"
            "  ...dsk   a CPC data disc image (extended DSK) holding NAME.SCR and NAME.PAL\n"
            "           with headers and the loader DISC.BAS: RUN\"DISC\" shows the picture;\n"
-           "           the input must be exactly 320 x 200 pixels\n"
+           "           the input must be exactly 320 x 200 pixels (or use --fit)\n"
            "\n"
            "Options:\n"
            "  --inks N,N,N,N   CPC colour numbers 0..26 of inks 0 to 3 (n = 9 green + 3 red + blue,\n"
@@ -188,6 +203,10 @@ std::string Cli_Usage() {
            "  --brightness A   -550..550, default 0; higher is lighter\n"
            "  --contrast B     -370..370, default 0; higher is more contrast\n"
            "  --local C        local contrast reinforcement, -20000..20000, default 0\n"
+           "  --fit MODE       first bring the picture to the 320 x 200 screen: crop fills it,\n"
+           "                   cutting the excess evenly; pad shows it whole between black bars;\n"
+           "                   stretch ignores proportions. Crop and pad keep the proportions\n"
+           "                   the CPC's screen shows (its pixels are 0.92 times as wide as high)\n"
            "  --stretch        first stretch each colour channel to the full range 0..255\n"
            "  --amsdos         put an AMSDOS header in front of a scr (loads at &C000),\n"
            "                   dat (loads at &4000) or pal (loads at &8809) file, so that\n"
@@ -218,6 +237,11 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
     try {
         TPicture source, map, result;
         source.LoadFromFile(options.input);
+        if (options.fit != TFitMode::Off) {
+            TPicture fitted;
+            Fit_To_Screen(source, fitted, options.fit);
+            source = std::move(fitted);
+        }
         if (options.stretch)
             Stretch_Palette(&source);
         // The result takes the source's size: a picture unfit for a screen

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "FitToScreen.h"
 #include "InkChoice.h"
 #include "Picture.h"
 #include "RawSprite.h"
@@ -23,6 +24,7 @@ struct CliOptions {
     int contrast = 0;
     int local = 0;
     bool stretch = false;
+    TFitMode fit = TFitMode::Off;
     bool help = false;
     // What the output ending asks for.
     TSaveFormat format = TSaveFormat::None;
@@ -47,7 +49,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments);
 // The --help text.
 std::string Cli_Usage();
 
-// Runs the converter: load, stretch if asked, map, choose inks if asked (the
-// choice printed on out as "inks N,N,N,N"), dither, save by the output
-// name's ending. Messages go to err; returns the exit status.
+// Runs the converter: load, fit to the screen if asked, stretch if asked,
+// map, choose inks if asked (the choice printed on out as "inks N,N,N,N"),
+// dither, save by the output name's ending. Messages go to err; returns the exit status.
 int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

@@ -14,6 +14,7 @@
 #include "CpcExport.h"
 #include "CpmDisc.h"
 #include "Engine.h"
+#include "FitToScreen.h"
 #include "InkChoice.h"
 #include "PictureBuilder.h"
 #include "RawSprite.h"
@@ -84,6 +85,32 @@ TEST(CliConvert, BmpOutputIsTheDitheredResultAtTheInputSize) {
     written.LoadFromFile(out);
     written.SetPixelFormat(TPixelFormat::pf24bit);
     EXPECT_EQ(rows(written), rows(expected));
+}
+
+// A PNG of another size, fitted first: the screen file is what the engine
+// makes of the fitted picture, in every mode.
+TEST(CliConvert, FitBringsThePictureToTheScreenBeforeConverting) {
+    QTemporaryDir dir;
+    const std::string bmp = writeInput(dir, 500, 130);
+    const QString png = dir.filePath("in.png");
+    ASSERT_TRUE(QImage(QString::fromStdString(bmp)).save(png, "PNG"));
+    InkTable inks;
+    Reset_Ink_Table(inks);
+    for (auto [name, mode] : {std::pair{"crop", TFitMode::Crop}, {"pad", TFitMode::Pad}, {"stretch", TFitMode::Stretch}}) {
+        SCOPED_TRACE(name);
+        const std::string out = dir.filePath(QString("out-%1.scr").arg(name)).toStdString();
+        const CliRun result = run({png.toStdString(), out, "--fit", name});
+        ASSERT_EQ(result.status, kCliOk) << result.err;
+        TPicture loaded, source, map, picture;
+        loaded.LoadFromFile(bmp);
+        Fit_To_Screen(loaded, source, mode);
+        Local_Contrast_Map(source, map);
+        CPC_Mode1_Dither(source, picture, map, inks, 0, 0, 0);
+        std::unique_ptr<std::uint8_t[]> packed, screen;
+        CPC_Mode1_Convert(picture, packed, inks);
+        CPC_Screen_Layout(packed.get(), screen);
+        EXPECT_EQ(fileBytes(out), QByteArray(reinterpret_cast<const char*>(screen.get()), kScreenBytes));
+    }
 }
 
 TEST(CliConvert, WrongSizeForAScreenFileExitsWith3AndWritesNothing) {
@@ -195,7 +222,8 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, out, "--inks", "0,1,2,27"}, "ink 3"},
         {{in, out, "--inks"}, "--inks needs a value"},
         {{in, out, "--sharpen"}, "unknown option --sharpen"},
-        {{in}, "expected an input BMP file and an output file"},
+        {{in}, "expected an input picture file and an output file"},
+        {{in, out, "--fit", "wide"}, "--fit takes crop, pad or stretch, not 'wide'"},
         {{in, dir.filePath("o.SCR").toStdString()}, "must end in \"bmp\""},
         {{in, dir.filePath("o.txt").toStdString()}, "must end in \"bmp\""},
         {{in, out, "--amsdos"}, "--amsdos adds a header"},

@@ -5,6 +5,7 @@
 #include <QImageReader>
 
 #include "BmpReader.h"
+#include "QtPictureReader.h"
 
 namespace {
 
@@ -21,13 +22,12 @@ class SizeProbe final : public BmpRowTarget {
     long long pixels = 0;
 };
 
-long long embeddedPixels(std::span<const std::uint8_t> file, const BmpEmbedded& embedded) {
-    const QByteArray stream = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()) + embedded.offset,
-                                                      static_cast<qsizetype>(embedded.length));
+long long declaredPixels(const char* data, std::size_t length, const QtPictureFormat& format) {
+    const QByteArray stream = QByteArray::fromRawData(data, static_cast<qsizetype>(length));
     QBuffer buffer;
     buffer.setData(stream);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, embedded.kind == BmpEmbeddedKind::Png ? "png" : "jpeg");
+    QImageReader reader(&buffer, format.qtName);
     const QSize size = reader.size();
     return size.isValid() ? static_cast<long long>(size.width()) * size.height() : 0;
 }
@@ -35,11 +35,16 @@ long long embeddedPixels(std::span<const std::uint8_t> file, const BmpEmbedded& 
 } // namespace
 
 bool FuzzSizeAllowed(std::span<const std::uint8_t> file) {
+    const char* const data = reinterpret_cast<const char*>(file.data());
+    if (const QtPictureFormat* format = qtPictureFormatOf(file))
+        return declaredPixels(data, file.size(), *format) <= kFuzzPixelLimit;
     SizeProbe probe;
     try {
         const BmpLayout layout = decodeBmp(file, probe);
         if (layout.embedded.kind != BmpEmbeddedKind::None)
-            return embeddedPixels(file, layout.embedded) <= kFuzzPixelLimit;
+            return declaredPixels(data + layout.embedded.offset, layout.embedded.length,
+                                  layout.embedded.kind == BmpEmbeddedKind::Png ? kPngFormat : kJpegFormat) <=
+                   kFuzzPixelLimit;
     } catch (const ProbeStop&) {
         return probe.pixels <= kFuzzPixelLimit;
     } catch (const BmpError&) {

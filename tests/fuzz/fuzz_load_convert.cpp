@@ -1,6 +1,7 @@
 // Fuzz target for the whole path a user's file takes: the bytes are written
-// as a file and loaded as the window loads it, then converted as the window
-// converts it: local-contrast map, dither at slider positions and inks drawn
+// as a file and loaded as the window loads it (a bitmap or a picture of any
+// other format the loader reads), fitted to the screen in a mode drawn from
+// the input (or not), then converted as the window converts it: local-contrast map, dither at slider positions and inks drawn
 // from the input, stretch, and the screen encoding when the picture is
 // 320 x 200. Besides crashes and sanitizer reports it checks what must hold
 // for any picture: the map stays in its range, the result holds only the
@@ -16,8 +17,10 @@
 #include <span>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 #include "Engine.h"
+#include "FitToScreen.h"
 #include "FuzzLimits.h"
 #include "Picture.h"
 #include "SysUtils.h"
@@ -169,6 +172,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (source.GetWidth() <= 0 || source.GetHeight() <= 0 || source.GetPixelFormat() != TPixelFormat::pf24bit)
         broken("a loaded picture that is empty or not 24-bit");
     Choices choose(file);
+    const auto fit = static_cast<TFitMode>(choose.between(0, 3));
+    if (fit != TFitMode::Off) {
+        TPicture fitted;
+        Fit_To_Screen(source, fitted, fit);
+        if (!Fits_Screen(fitted))
+            broken("a fitted picture that is not 320 x 200");
+        source = std::move(fitted);
+    }
     convert(source, choose);
     return 0;
 }

@@ -1,4 +1,4 @@
-// Writes the fuzzers' seed corpus: every bitmap layout the loader accepts and
+// Writes the fuzzers' seed corpus: every picture the loader accepts and
 // the malformed files it must refuse, one file each, into the folder given.
 #include <cstdio>
 #include <filesystem>

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
+#include <QImageWriter>
 #include <algorithm>
 #include <ostream>
 #include <random>
@@ -514,6 +515,53 @@ Bytes pngClaiming(std::uint32_t width, std::uint32_t height) {
     return png;
 }
 
+QImage sixColoursHalfSeen() {
+    QImage image = sixColours().convertToFormat(QImage::Format_ARGB32);
+    image.setPixel(0, 0, qRgba(255, 0, 0, 0));
+    image.setPixel(1, 0, qRgba(0, 255, 0, 128));
+    return image;
+}
+
+Bytes gifOfSixColours(bool firstTransparent) {
+    const QImage image = sixColours();
+    Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 3, 0, 2, 0, // signature, width, height
+                 0xF2, 0, 0};                              // 8-entry colour table, background, aspect
+    for (int i = 0; i < 8; ++i) {
+        const QRgb c = i < 6 ? image.pixel(i % 3, i / 3) : 0;
+        gif.insert(gif.end(), {static_cast<std::uint8_t>(qRed(c)), static_cast<std::uint8_t>(qGreen(c)),
+                               static_cast<std::uint8_t>(qBlue(c))});
+    }
+    if (firstTransparent) // graphic control: transparent colour index 0
+        gif.insert(gif.end(), {0x21, 0xF9, 4, 1, 0, 0, 0, 0});
+    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0, // image at 0, 0, 3 x 2, no local table
+                           3});                            // LZW minimum code size
+    // Clear (8), the six indices, end (9), each code 4 bits, packed low bits first.
+    const int codes[8] = {8, 0, 1, 2, 3, 4, 5, 9};
+    gif.push_back(4);
+    for (int i = 0; i < 8; i += 2)
+        gif.push_back(static_cast<std::uint8_t>(codes[i] | codes[i + 1] << 4));
+    gif.insert(gif.end(), {0, 0x3B}); // end of data, trailer
+    return gif;
+}
+
+std::vector<FormatCase> otherFormatCases() {
+    std::vector<FormatCase> cases = {
+        {"Png", encoded(sixColours(), "png"), encoded(sixColoursHalfSeen(), "png"), true},
+        {"Jpeg", encoded(sixColours(), "jpeg", 100), {}, false},
+        {"Gif", gifOfSixColours(false), gifOfSixColours(true), true},
+    };
+    // Lossless WebP at quality 100.
+    if (QImageWriter::supportedImageFormats().contains("webp"))
+        cases.push_back({"WebP", encoded(sixColours(), "webp", 100), encoded(sixColoursHalfSeen(), "webp", 100), true});
+    if (QImageWriter::supportedImageFormats().contains("tiff"))
+        cases.push_back({"Tiff", encoded(sixColours(), "tiff"), encoded(sixColoursHalfSeen(), "tiff"), true});
+    return cases;
+}
+
+std::ostream& operator<<(std::ostream& out, const FormatCase& c) {
+    return out << c.name;
+}
+
 namespace {
 
 // Random bytes, reproducible from the seed, after an optional start.
@@ -570,6 +618,10 @@ std::vector<std::size_t> cutLengths(const Bytes& file) {
     std::sort(lengths.begin(), lengths.end());
     lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
     std::erase_if(lengths, [&](std::size_t n) { return n == 0 || n >= file.size(); });
+    // Without its last byte a PNG lacks only its closing checksum, a JPEG its
+    // end marker, a GIF its trailer: their readers rightly show the picture.
+    if (file.size() >= 2 && (file[0] != 'B' || file[1] != 'M'))
+        std::erase(lengths, file.size() - 1);
     return lengths;
 }
 
@@ -582,6 +634,11 @@ std::vector<CorpusFile> acceptedFiles() {
     files.push_back({"EmbeddedPng", embedding(encoded(sixColours(), "png"), 5, 3, 2)});
     files.push_back({"EmbeddedJpeg", embedding(encoded(sixColours(), "jpeg"), 4, 3, 2)});
     files.push_back({"ScreenSizedRle8", screenSizedRle8()});
+    for (FormatCase& c : otherFormatCases()) {
+        files.push_back({c.name, std::move(c.file)});
+        if (!c.halfSeen.empty())
+            files.push_back({c.name + "HalfSeen", std::move(c.halfSeen)});
+    }
     return files;
 }
 
@@ -606,6 +663,7 @@ std::vector<CorpusFile> malformedFiles() {
     files.push_back({"GarbagePaletteIndices", forge(garbageIndices)});
     files.push_back({"RleDeclaring10000By10000", rleDeclaring(10000, 10000)});
     files.push_back({"RleDeclaringOneRowOf100000", rleDeclaring(100000, 1)});
+    files.push_back({"PngOversize", pngClaiming(20000, 20000)});
     files.push_back({"EmbeddedPngOversize", embedding(pngClaiming(20000, 20000), 5, 3, 2)});
     files.push_back({"EmbeddedPngBroken",
                      embedding({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 1, 2, 3, 4, 5, 6, 7, 8}, 5, 3, 2)});

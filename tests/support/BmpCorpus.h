@@ -47,8 +47,8 @@ struct CorpusFile {
     Bytes bytes;
 };
 
-// Files the picture loader reads: every decoded layout, plus a PNG and a
-// JPEG stream carried inside a bitmap file.
+// Files the picture loader reads: every decoded layout, a PNG and a JPEG
+// stream carried inside a bitmap file, and the files of otherFormatCases.
 std::vector<CorpusFile> acceptedFiles();
 // Files it must refuse: every refusal case, every accepted file cut short at
 // a few lengths, zero-length and garbage files, sizes declared beyond what the
@@ -73,5 +73,21 @@ QImage sixColours();
 Bytes sixColoursBgr();
 // A small PNG whose header claims another size, with the header's checksum redone.
 Bytes pngClaiming(std::uint32_t width, std::uint32_t height);
+
+// sixColours with pixel (0, 0) fully transparent and pixel (1, 0) half.
+QImage sixColoursHalfSeen();
+// sixColours as a GIF (Qt reads GIF but does not write it), the first
+// colour transparent when asked.
+Bytes gifOfSixColours(bool firstTransparent);
+
+// sixColours in each other format the loader reads and Qt can write here.
+struct FormatCase {
+    std::string name;
+    Bytes file;
+    Bytes halfSeen; // sixColoursHalfSeen in the same format; empty when it has no transparency
+    bool exact;     // false for lossy formats
+};
+std::ostream& operator<<(std::ostream& out, const FormatCase& c);
+std::vector<FormatCase> otherFormatCases();
 
 } // namespace bmp_corpus

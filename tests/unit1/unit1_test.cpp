@@ -130,6 +130,11 @@ TEST(MainWindow, FileDialogsAskForWhatTheCommandsNeed) {
     EXPECT_EQ(form.OpenPictureDialog1.GetTitle(), "Load Picture");
     EXPECT_EQ(form.SaveDialog1.GetTitle(), "Save picture");
     EXPECT_EQ(ConvertFilter(form.SaveDialog1.GetFilter()).size(), 3);
+    const QStringList open = ConvertFilter(form.OpenPictureDialog1.GetFilter());
+    EXPECT_EQ(open.size(), 3);
+    EXPECT_EQ(open.first(), "Bitmaps (*.bmp)");
+    EXPECT_TRUE(open.value(1).startsWith("All pictures (*.bmp *.png *.jpg *.jpeg *.gif")) << open.join('|').toStdString();
+    EXPECT_EQ(open.last(), "All files (*)");
     EXPECT_EQ(form.SaveDialog1.GetDefaultExt(), "") << "only the typed ending decides the format";
     EXPECT_TRUE(form.SaveDialog1.GetOptions() & ofOverwritePrompt);
 }
@@ -329,6 +334,33 @@ TEST_F(MainWindowCommands, StretchOnThenOffGivesTheSourceBack) {
     EXPECT_EQ(source(), rows(dull)) << "byte for byte";
     EXPECT_EQ(map(), rows(convert(dull, defaultInks(), 30, 0, 0).map));
     EXPECT_EQ(result(), before);
+}
+
+// The window keeps the picture as loaded: every fit starts from it, Off
+// gives it back, and a new load is fitted by the mode in force.
+TEST_F(MainWindowCommands, FitModeRefitsThePictureAsLoadedWithTheStretchOffFirst) {
+    load(writeLandscape("wide.bmp", 400, 120));
+    form.TrackBar3->SetPosition(25);
+    clickStretch();
+    for (TFitMode mode : {TFitMode::Pad, TFitMode::Crop, TFitMode::Off}) {
+        form.SetFitMode(mode);
+        EXPECT_TRUE(stretchBevelsRaised());
+        EXPECT_EQ(form.StretchBackup, nullptr);
+        TPicture loaded = testing_pictures::landscape(400, 120), fitted;
+        Fit_To_Screen(loaded, fitted, mode);
+        const Conversion expected = convert(fitted, defaultInks(), 25, 0, 0);
+        EXPECT_EQ(source(), rows(expected.source));
+        EXPECT_EQ(map(), rows(expected.map));
+        EXPECT_EQ(result(), rows(expected.result));
+        EXPECT_EQ(view(), QSize(fitted.GetWidth(), fitted.GetHeight()));
+    }
+    form.SetFitMode(TFitMode::Stretch);
+    load(writeLandscape("tall.bmp", 90, 300));
+    TPicture tall = testing_pictures::landscape(90, 300), fitted;
+    Fit_To_Screen(tall, fitted, TFitMode::Stretch);
+    EXPECT_EQ(source(), rows(fitted));
+    ASSERT_NE(form.LoadedPicture, nullptr);
+    EXPECT_EQ(rows(*form.LoadedPicture), rows(tall));
 }
 
 TEST_F(MainWindowCommands, StretchWithAConstantChannelCountsAsOn) {

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "Picture.h"
+
+// Picture formats read through Qt's image readers: PNG, JPEG and GIF always,
+// WebP and TIFF where Qt's extra image format plugins are installed. BMP
+// keeps its own reader.
+struct QtPictureFormat {
+    const char* qtName;   // the format's name for QImageReader
+    const char* title;    // its name in messages
+    const char* patterns; // file name patterns for the open dialog
+};
+
+extern const QtPictureFormat kPngFormat;
+extern const QtPictureFormat kJpegFormat;
+
+// The format a file's first bytes announce, or nullptr when they announce
+// none of these formats (a BMP file, or a file of no format we read).
+const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes);
+
+// Decodes the first picture (first frame) of stream. The size the stream's
+// header declares is checked against kMaxPicturePixels before any pixel is
+// decoded. Transparent pixels are laid over black; the picture is 24-bit.
+// Raises an Exception whose text is the reason, with `what` naming the
+// stream ("PNG", "embedded JPEG", ...).
+TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
+                      const std::string& what);
+
+// The patterns of every picture file this program can read here, BMP
+// first, separated by spaces: "*.bmp *.png *.jpg ...".
+std::string Readable_Picture_Patterns();
