@@ -120,6 +120,36 @@ void TForm1::bindMenus() {
     BindCommand(actionSetInk2, this, &TForm1::Button4Click);
     BindCommand(actionSetInk3, this, &TForm1::Button5Click);
     BindCommand(actionAbout, this, &TForm1::SpeedButton4Click);
+
+    BindCommand(actionExportDisc, this, &TForm1::ExportDiscClick);
+    BindCommand(actionExportScreen, this, &TForm1::ExportScreenClick);
+    BindCommand(actionExportPalette, this, &TForm1::ExportPaletteClick);
+    const struct {
+        QAction* item;
+        void (TForm1::*handler)(TObject*);
+        TFitMode mode;
+    } fitItems[] = {
+        {actionFitOff, &TForm1::FitOffClick, TFitMode::Off},
+        {actionFitCrop, &TForm1::FitCropClick, TFitMode::Crop},
+        {actionFitPad, &TForm1::FitPadClick, TFitMode::Pad},
+        {actionFitStretch, &TForm1::FitStretchClick, TFitMode::Stretch},
+    };
+    for (const auto& fit : fitItems) {
+        BindCommand(fit.item, this, fit.handler);
+        MirrorCheck(fit.item, [this, mode = fit.mode] { return FitMode == mode; });
+    }
+    BindCommand(actionChooseInks, this, &TForm1::ChooseInksClick);
+    const std::pair<QAction*, void (TForm1::*)(TObject*)> keepItems[] = {
+        {actionKeepInk0, &TForm1::KeepInk0Click},
+        {actionKeepInk1, &TForm1::KeepInk1Click},
+        {actionKeepInk2, &TForm1::KeepInk2Click},
+        {actionKeepInk3, &TForm1::KeepInk3Click},
+    };
+    for (int k = 0; k < kInkCount; ++k) {
+        const auto& [item, handler] = keepItems[k];
+        BindCommand(item, this, handler);
+        MirrorCheck(item, [this, k] { return GetKeepInk(k); });
+    }
 }
 
 void TForm1::FormShow(TObject*) {
@@ -573,4 +603,36 @@ void TForm1::SetFitMode(TFitMode mode) {
     Image1->Refresh();
     CSpinEdit1Change(CSpinEdit1);
     Image2->Refresh();
+}
+
+void TForm1::KeepInk0Click(TObject*) {
+    SetKeepInk(0, !GetKeepInk(0));
+}
+
+void TForm1::KeepInk1Click(TObject*) {
+    SetKeepInk(1, !GetKeepInk(1));
+}
+
+void TForm1::KeepInk2Click(TObject*) {
+    SetKeepInk(2, !GetKeepInk(2));
+}
+
+void TForm1::KeepInk3Click(TObject*) {
+    SetKeepInk(3, !GetKeepInk(3));
+}
+
+void TForm1::FitOffClick(TObject*) {
+    SetFitMode(TFitMode::Off);
+}
+
+void TForm1::FitCropClick(TObject*) {
+    SetFitMode(TFitMode::Crop);
+}
+
+void TForm1::FitPadClick(TObject*) {
+    SetFitMode(TFitMode::Pad);
+}
+
+void TForm1::FitStretchClick(TObject*) {
+    SetFitMode(TFitMode::Stretch);
 }

@@ -122,6 +122,11 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // Whether ink k (0..3) keeps its colour when inks are chosen automatically.
     void SetKeepInk(int k, bool keep);
     bool GetKeepInk(int k) const;
+    // Inks > Keep ink #k: each item turns its ink's keeping on or off.
+    void KeepInk0Click(TObject* Sender);
+    void KeepInk1Click(TObject* Sender);
+    void KeepInk2Click(TObject* Sender);
+    void KeepInk3Click(TObject* Sender);
     int InkSearchProgressDelay = 200;
 
   private:
@@ -141,6 +146,11 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // first, as Load does, then fits the picture as loaded into the source,
     // maps and renders.
     void SetFitMode(TFitMode mode);
+    // Picture > Fit to CPC screen: one item a mode.
+    void FitOffClick(TObject* Sender);
+    void FitCropClick(TObject* Sender);
+    void FitPadClick(TObject* Sender);
+    void FitStretchClick(TObject* Sender);
 
   private:
     // Fits a newly loaded picture in place by the fit mode; returns the

@@ -177,4 +177,29 @@ TEST_F(MainWindowCommands, EachFileDialogStartsInTheFolderLastUsedWithIt) {
     EXPECT_EQ(requests[3].initialDir, path("out"));
 }
 
+// The commands the converter adds to the menus: each item reaches its
+// handler, and a check item shows the state it stands for.
+TEST_F(MainWindowCommands, CpcMenuItemsReachTheirHandlers) {
+    load(writeLandscape("land.bmp", 400, 300));
+    form.actionFitCrop->trigger();
+    EXPECT_EQ(QSize(form.Image1->GetPicture().GetWidth(), form.Image1->GetPicture().GetHeight()), QSize(320, 200));
+    EXPECT_TRUE(form.actionFitCrop->isChecked());
+    EXPECT_FALSE(form.actionFitOff->isChecked());
+
+    form.actionKeepInk2->trigger();
+    EXPECT_TRUE(form.GetKeepInk(2));
+    EXPECT_TRUE(form.actionKeepInk2->isChecked());
+    const std::string keptNumber = form.Label8->GetText();
+    type(QKeySequence(QStringLiteral("Ctrl+I")));
+    EXPECT_EQ(form.Label8->GetText(), keptNumber);
+    EXPECT_NE(form.Inks, defaultInks()) << "the other inks are chosen";
+
+    const std::string palette = path("inks.pal");
+    answers.push_back(palette);
+    form.actionExportPalette->trigger();
+    EXPECT_TRUE(answers.empty());
+    EXPECT_TRUE(fileExists(palette));
+    EXPECT_TRUE(messages.empty());
+}
+
 } // namespace
