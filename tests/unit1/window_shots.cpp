@@ -9,6 +9,8 @@
 //
 // Then pictures of the screen around a window, with the window manager's
 // frame and whatever pops up over it: desk_menu.png (the View menu open),
+// desk_menu_export.png, desk_menu_fit.png and desk_menu_inks.png (the File
+// menu with Export for CPC, Picture with Fit to CPC screen, and Inks),
 // desk_slider.png (a slider's value beside its thumb after Page Up),
 // desk_colorselect.png (the colour dialog with a swatch's tool tip),
 // desk_original.png (the original shown in the result's place),
@@ -75,13 +77,30 @@ void loadThroughDialog(const std::string& picture) {
     SetFileDialogDriver(nullptr);
 }
 
+// A menu of the menu bar open, and one of its submenus if given.
+void shootMenu(QMenu* menu, QMenu* submenu, const QDir& folder, const char* name) {
+    Form1->MainMenu->setActiveAction(menu->menuAction());
+    QTest::qWait(300);
+    QRect extra = menu->geometry();
+    if (submenu) {
+        menu->setActiveAction(submenu->menuAction());
+        submenu->popup(menu->mapToGlobal(menu->actionGeometry(submenu->menuAction()).topRight()));
+        QTest::qWait(300);
+        extra |= submenu->geometry();
+    }
+    grabScreenAround(Form1, extra, folder, name);
+    if (submenu)
+        submenu->close();
+    menu->close();
+    Form1->MainMenu->setActiveAction(nullptr);
+}
+
 void takeDesktopShots(const QDir& folder, const char* photo) {
     Form1->activateWindow();
-    Form1->MainMenu->setActiveAction(Form1->menuView->menuAction());
-    QTest::qWait(300);
-    grabScreenAround(Form1, Form1->menuView->geometry(), folder, "desk_menu.png");
-    Form1->menuView->close();
-    Form1->MainMenu->setActiveAction(nullptr);
+    shootMenu(Form1->menuView, nullptr, folder, "desk_menu.png");
+    shootMenu(Form1->menuFile, Form1->menuExport, folder, "desk_menu_export.png");
+    shootMenu(Form1->menuPicture, Form1->menuFit, folder, "desk_menu_fit.png");
+    shootMenu(Form1->menuInks, nullptr, folder, "desk_menu_inks.png");
 
     Form1->TrackBar3->setFocus();
     QTest::keyClick(Form1->TrackBar3, Qt::Key_PageUp);
