@@ -511,10 +511,11 @@ void waitFor(const InkSearchJob& job, int milliseconds) {
 void TForm1::ChooseInksClick(TObject*) {
     if (!loaded())
         return;
-    TLabel* const numbers[kInkCount] = {Label6, Label7, Label8, Label9};
+    // A kept ink is the one in use: the number labels are not reset with the
+    // inks when the window is shown again.
     InkNumbers kept;
     for (std::size_t k = 0; k < kInkCount; ++k)
-        kept[k] = mKeepInk[k] ? StrToInt(numbers[k]->GetText()) : kChooseInk;
+        kept[k] = mKeepInk[k] ? Colour_Number_Of_Ink(Inks[k]) : kChooseInk;
     InkSearchJob job(Ink_Search_Cells_Of(Image1->GetPicture(), Image7->GetPicture(),
                                          TrackBar3->GetPosition(), TrackBar4->GetPosition(),
                                          TrackBar1->GetPosition()),

@@ -784,6 +784,18 @@ INSTANTIATE_TEST_SUITE_P(, MainWindowChoosesInks,
                                            KeepCase{"KeepingInks1And3", {false, true, false, true}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(MainWindowCommands, AKeptInkIsTheInkInUseNotItsLabel) {
+    load(writeLandscape("land.bmp"));
+    chooseColour(form.Button3, 24);
+    form.Close();
+    form.Show(); // resets the inks, not the labels
+    form.SetKeepInk(1, true);
+    form.InkSearchProgressDelay = 600000;
+    form.ChooseInksClick(nullptr);
+    EXPECT_EQ(form.Inks[1], Ink_From_Colour_Number(3));
+    EXPECT_EQ(form.Label7->GetText(), "3");
+}
+
 struct NoChoiceCase {
     const char* name;
     bool loaded;
