@@ -49,7 +49,7 @@ public:
         std::array<int, kMapSumCount> term;
         int termLow = 0, termHigh = 0;
         for (std::size_t n = 0; n < kMapSumCount; ++n) {
-            term[n] = (static_cast<int>(n) - kNeutralMapSum) * c / kNeutralMapSum;
+            term[n] = Local_Term(static_cast<int>(n), c);
             termLow = std::min(termLow, term[n]);
             termHigh = std::max(termHigh, term[n]);
         }

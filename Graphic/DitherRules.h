@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "Engine.h"
+
 // The rules by which the mode 1 dither gives a pixel its ink, shared by the
 // dither itself and by the automatic ink choice, which must predict the
 // dither's output exactly.
@@ -22,6 +24,12 @@ inline int Adjusted_Ink_Level(int level, int a, int b) {
     const int l1 = a > 0 ? (level - a) * kDitherFullLevel / (kDitherFullLevel - a)
                          : level * kDitherFullLevel / (kDitherFullLevel + a);
     return b + (l1 + b) * (kDitherFullLevel - 2 * b) / (kDitherFullLevel + 2 * b);
+}
+
+// What a pixel's local-contrast map sum n (three map bytes, 381 when
+// neutral) takes from its level at local c (-20000..20000): m = s - term.
+inline int Local_Term(int mapSum, int c) {
+    return (mapSum - kNeutralMapSum) * c / kNeutralMapSum;
 }
 
 // The order in which the dither lists four inks of the given levels: table

@@ -350,7 +350,7 @@ Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map
             for (std::size_t p = 0; p < 4; ++p) {
                 const int s = pixels[p][0] + pixels[p][1] + pixels[p][2];
                 const int n = mapPixels[p][0] + mapPixels[p][1] + mapPixels[p][2];
-                m[p] = s - (n - kNeutralMapSum) * c / kNeutralMapSum;
+                m[p] = s - Local_Term(n, c);
                 cells.lowest = std::min(cells.lowest, m[p]);
                 cells.highest = std::max(cells.highest, m[p]);
             }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "InkMeasure.h"
@@ -48,6 +50,8 @@ Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map
 // progress reported on the caller's thread as units done out of a total, and a
 // flag that, once set from any thread, stops it early.
 struct Ink_Search_Control {
+    // Every core of the machine, at least one.
+    static int AllCores() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
     int threads = 1;
     std::function<void(int done, int total)> progress;
     const std::atomic<bool>* cancel = nullptr;

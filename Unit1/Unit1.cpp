@@ -468,7 +468,7 @@ class InkSearchJob {
     void run() {
         try {
             Ink_Search_Control control;
-            control.threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+            control.threads = Ink_Search_Control::AllCores();
             control.progress = [this](int done, int total) {
                 mPercent = total > 0 ? done * 100 / total : 100;
             };

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Engine.h"
@@ -63,7 +62,7 @@ void report(const std::string& file, int runs, int threads, bool crop) {
 int main(int argc, char** argv) {
     int runs = 5;
     bool crop = false;
-    int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    int threads = Ink_Search_Control::AllCores();
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 #include <sstream>
-#include <thread>
 #include <utility>
 
 #include "AmsdosHeader.h"
@@ -97,7 +96,7 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
 // Chooses the inks marked "auto" on every core and prints the four numbers.
 InkTable chosenInks(const TPicture& source, const TPicture& map, const CliOptions& options, std::ostream& out) {
     Ink_Search_Control control;
-    control.threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    control.threads = Ink_Search_Control::AllCores();
     const Ink_Search_Cells cells =
         Ink_Search_Cells_Of(source, map, options.brightness, options.contrast, options.local);
     const InkNumbers numbers = Choose_Inks(cells, options.keptInks, control).numbers;
