@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Picture.h"
+
+// The CPC's three screen modes, one description each. Every piece that
+// depends on the mode (packing, screen file, sprite, palette file, loader,
+// fit, ink search, window) reads it from here; adding a mode is adding a row.
+// All three share the 16384-byte screen layout: 200 rows of 80 bytes.
+struct ScreenMode {
+    int number = 1;        // the number BASIC's MODE takes
+    int width = 320;       // pixels across the screen
+    int height = 200;      // pixel rows
+    int inkCount = 4;      // inks a pixel can take: 2 to the bits per pixel
+    int bitsPerPixel = 2;  // bits of a pixel's ink number
+    int pixelsPerByte = 4; // pixels that share one screen byte
+    // Width over height of one pixel on a PAL screen (mode 1: 7.375 / 8).
+    double pixelAspect = 0.921875;
+    // Byte bit (7..0) holding bit k of the ink number of pixel p of a byte
+    // (p = 0 is the leftmost pixel): pixelBit[p][k], for p < pixelsPerByte
+    // and k < bitsPerPixel.
+    std::array<std::array<int, 4>, 8> pixelBit{};
+};
+
+inline constexpr int kScreenModeCount = 3;
+extern const std::array<ScreenMode, kScreenModeCount> kScreenModes;
+
+// The mode of the given number (0, 1 or 2). Raises an Exception otherwise.
+const ScreenMode& Screen_Mode(int number);
+
+// The mode whose number the program starts with, and that the classic
+// four-ink path is built for.
+inline constexpr int kDefaultScreenMode = 1;
+
+// Bytes of one packed row of width pixels in mode: (width + pixelsPerByte - 1) / pixelsPerByte.
+int Packed_Row_Bytes(const ScreenMode& mode, int width);
+
+// The inks of a mode, index = the ink number a screen byte stores. Has
+// mode.inkCount entries wherever a mode's inks are passed.
+using InkList = std::vector<Ink>;
+
+// The four inks of the table as a list, and back (the first four of a list).
+InkList Ink_List_Of(const InkTable& inks);

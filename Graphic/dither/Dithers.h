@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Picture.h"
+#include "ScreenMode.h"
+
+// The dithers, one family behind one signature: each turns a 24-bit source
+// into a result of the source's size in which every pixel is an exact copy
+// of one of the mode's inks. Brightness a (-550..550), contrast b (-370..370)
+// and local c (-20000..20000) keep their meaning in every dither; map is the
+// source's local-contrast map (Local_Contrast_Map), read only when c != 0.
+enum class TDither {
+    Classic,   // the 2x2 level dither of the original design (mode 1: CPC_Mode1_Dither, exact)
+    Ordered2,  // Bayer 2x2 over the best pair of inks, in linear light
+    Ordered4,  // Bayer 4x4
+    Ordered8,  // Bayer 8x8
+    Diffusion, // Floyd-Steinberg, serpentine, in linear light
+    Atkinson,  // Atkinson's diffusion: 3/4 of the error passed on
+    None,      // each pixel its nearest ink
+};
+
+struct DitherInfo {
+    TDither dither;
+    const char* name;  // the command line's name: "classic", "ordered4", ...
+    const char* title; // the menu's name: "Classic", "Ordered 4x4", ...
+};
+
+// Every dither, Classic first.
+extern const std::vector<DitherInfo> kDithers;
+
+// The dither of a command-line name. Raises an Exception naming the choices otherwise.
+TDither Dither_From_Name(const std::string& name);
+const DitherInfo& Dither_Info(TDither dither);
+
+// Dithers source into result with inks (mode.inkCount of them) by the given
+// dither. source is made 24-bit; result takes the source's size.
+void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPicture& map,
+                 const InkList& inks, int a, int b, int c, const ScreenMode& mode);
