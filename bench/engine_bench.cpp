@@ -9,6 +9,7 @@
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "InkChoice.h"
+#include "dither/Dithers.h"
 
 namespace {
 
@@ -132,6 +133,23 @@ void BM_ChooseInks(benchmark::State& state) {
     setBytes(state, p.source);
 }
 
+// One dither of the family on the mode's whole screen (a photograph-like
+// picture, the mode's start inks). Arguments: the mode, the dither's place
+// in kDithers.
+void BM_ModeDither(benchmark::State& state) {
+    const ScreenMode& mode = Screen_Mode(static_cast<int>(state.range(0)));
+    const DitherInfo& dither = kDithers[static_cast<std::size_t>(state.range(1))];
+    state.SetLabel("mode " + std::to_string(mode.number) + " " + dither.name);
+    TPicture source = photoLike(mode.width, mode.height), map, result;
+    Local_Contrast_Map(source, map);
+    const InkList inks = Start_Inks(mode);
+    for (auto _ : state) {
+        Mode_Dither(dither.dither, source, result, map, inks, 0, 0, 0, mode);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, source);
+}
+
 void sizes(benchmark::internal::Benchmark* b) { b->Args({320, 200})->Args({4000, 3000})->Unit(benchmark::kMicrosecond); }
 void sizesAndLocal(benchmark::internal::Benchmark* b) {
     b->Args({320, 200, 0})->Args({4000, 3000, 0})->Args({4000, 3000, 20000})->Unit(benchmark::kMicrosecond);
@@ -158,4 +176,18 @@ BENCHMARK(BM_FitToScreen)
     ->Args({320, 200, static_cast<int>(TFitMode::Stretch)})
     ->Unit(benchmark::kMicrosecond);
 
-BENCHMARK_MAIN();
+// The mode dithers are registered once the tables of modes and dithers exist,
+// which static registration cannot count on.
+int main(int argc, char** argv) {
+    for (const ScreenMode& mode : kScreenModes)
+        for (std::size_t d = 0; d < kDithers.size(); ++d)
+            benchmark::RegisterBenchmark("BM_ModeDither", BM_ModeDither)
+                ->Args({mode.number, static_cast<int>(d)})
+                ->Unit(benchmark::kMicrosecond);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
