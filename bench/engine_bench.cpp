@@ -25,7 +25,8 @@ TPicture photoLike(int width, int height) {
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < 3; ++c) {
                 const int base = (x * (80 + 60 * c)) / width + (y * (170 - 50 * c)) / height;
-                row[3 * x + c] = static_cast<std::uint8_t>(std::clamp(base + noise(generator), 0, 255));
+                row[3 * x + c] =
+                    static_cast<std::uint8_t>(std::clamp(base + noise(generator), 0, 255));
             }
     }
     return picture;
@@ -34,8 +35,8 @@ TPicture photoLike(int width, int height) {
 struct Pictures {
     TPicture source, map, result;
     InkTable inks{};
-    explicit Pictures(const benchmark::State& state) : source(photoLike(static_cast<int>(state.range(0)),
-                                                                        static_cast<int>(state.range(1)))) {
+    explicit Pictures(const benchmark::State& state)
+        : source(photoLike(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)))) {
         Reset_Ink_Table(inks);
         Local_Contrast_Map(source, map);
         CPC_Mode1_Dither(source, result, map, inks, 0, 0, 0);
@@ -43,7 +44,8 @@ struct Pictures {
 };
 
 void setBytes(benchmark::State& state, const TPicture& picture) {
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * picture.GetWidth() * picture.GetHeight() * 3);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * picture.GetWidth() *
+                            picture.GetHeight() * 3);
 }
 
 void BM_BaselineRowCopy(benchmark::State& state) {
@@ -128,7 +130,8 @@ void BM_ChooseInks(benchmark::State& state) {
     control.threads = static_cast<int>(state.range(2));
     for (auto _ : state) {
         const Ink_Search_Cells cells = Ink_Search_Cells_Of(p.source, p.map, 0, 0, 0);
-        benchmark::DoNotOptimize(Choose_Inks(cells, {kChooseInk, kChooseInk, kChooseInk, kChooseInk}, control));
+        benchmark::DoNotOptimize(
+            Choose_Inks(cells, {kChooseInk, kChooseInk, kChooseInk, kChooseInk}, control));
     }
     setBytes(state, p.source);
 }
@@ -150,9 +153,14 @@ void BM_ModeDither(benchmark::State& state) {
     setBytes(state, source);
 }
 
-void sizes(benchmark::internal::Benchmark* b) { b->Args({320, 200})->Args({4000, 3000})->Unit(benchmark::kMicrosecond); }
+void sizes(benchmark::internal::Benchmark* b) {
+    b->Args({320, 200})->Args({4000, 3000})->Unit(benchmark::kMicrosecond);
+}
 void sizesAndLocal(benchmark::internal::Benchmark* b) {
-    b->Args({320, 200, 0})->Args({4000, 3000, 0})->Args({4000, 3000, 20000})->Unit(benchmark::kMicrosecond);
+    b->Args({320, 200, 0})
+        ->Args({4000, 3000, 0})
+        ->Args({4000, 3000, 20000})
+        ->Unit(benchmark::kMicrosecond);
 }
 
 } // namespace
