@@ -66,8 +66,9 @@ extern const std::uint8_t Mode1_Pixel_Mask[16];
 inline constexpr const char* kConvertBugMessage = "CPC_Mode1_Convert() has detected a bug !!!";
 
 // Packs a four-ink picture into mode 1 bytes, (width + 3) / 4 per row, each
-// pixel's ink number found by its level among the inks (first match). A pixel
-// matching no ink takes ink 3; the bug notice is shown once for the call.
+// pixel's ink number that of the first ink of its colour, or else the first
+// of its level. A pixel matching no ink takes ink 3; the bug notice is shown
+// once for the call.
 void CPC_Mode1_Convert(const TPicture& picture, std::unique_ptr<std::uint8_t[]>& packed, const InkTable& inks);
 
 // Reorders 200 packed rows of 80 bytes into the 16384 bytes of screen memory:
