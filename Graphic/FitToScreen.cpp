@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "RowThreads.h"
 
 namespace {
 
@@ -237,7 +238,14 @@ void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode) {
     if (source.GetWidth() <= 0 || source.GetHeight() <= 0)
         return;
     const Placement placement = placementFor(source.GetWidth(), source.GetHeight(), mode);
-    Resampler resampler(std::as_const(source), placement);
-    for (int j = 0; j < placement.height; ++j)
-        resampler.row(j, result.GetScanline(placement.top + j) + 3 * placement.left);
+    // An output row is the same whichever resampler makes it: each band
+    // keeps its own cache of resampled rows.
+    const double sourceRowsPerRow = placement.sourceHeight / placement.height;
+    const int rowsPerThread = Rows_Worth_A_Thread(
+        static_cast<int>(std::min(1e9, std::max(1.0, sourceRowsPerRow) * source.GetWidth())));
+    Run_Over_Rows(placement.height, rowsPerThread, [&](int first, int last) {
+        Resampler resampler(std::as_const(source), placement);
+        for (int j = first; j < last; ++j)
+            resampler.row(j, result.GetScanline(placement.top + j) + 3 * placement.left);
+    });
 }

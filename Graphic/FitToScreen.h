@@ -21,5 +21,6 @@ inline constexpr double kScreenAspect = 320 * kMode1PixelAspect / 200;
 // them. Shrinking averages areas, enlarging is bilinear, both in linear
 // light; a 320 x 200 source passes Stretch unchanged. An empty source gives a
 // black screen; Off makes result an exact copy of source. source is made
-// 24-bit; source and result must be different pictures.
+// 24-bit; source and result must be different pictures. Split by output rows
+// over Row_Threads() threads.
 void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode);
