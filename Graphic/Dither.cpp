@@ -142,9 +142,8 @@ void CPC_Mode1_Dither(TPicture& source, TPicture& result, const TPicture& map, c
     thread_local const std::unique_ptr<DitherTables> callerTables = std::make_unique<DitherTables>();
     callerTables->prepare(inks, a, b, c);
     const DitherTables& tables = *callerTables;
-    if (tables.readsMap() && (map.GetWidth() != width || map.GetHeight() != height))
-        throw Exception("The local-contrast map is " + IntToStr(map.GetWidth()) + " x " + IntToStr(map.GetHeight()) +
-                        ", not the picture's " + IntToStr(width) + " x " + IntToStr(height));
+    if (tables.readsMap())
+        Require_Map_Of(source, map);
     const TPicture& src = source;
     // Each result row depends on its own source and map rows and its parity only.
     Run_Over_Rows(height, Rows_Worth_A_Thread(width), [&](int first, int last) {

@@ -43,6 +43,8 @@ struct Ink_Search_Cells {
 // brightness a (-550..550), contrast b (-370..370) and local c
 // (-20000..20000) as CPC_Mode1_Dither would get them. Past kMaxJudgedCells
 // cells, an evenly spaced grid of cells of about the picture's proportions.
+// The map is read only when c != 0 (it may then be empty); a map of another
+// size raises an Exception.
 Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map, int a, int b,
                                      int c);
 

@@ -11,6 +11,7 @@
 #include <span>
 
 #include "BmpReader.h"
+#include "BmpWriter.h"
 #include "FileKind.h"
 #include "QtPictureReader.h"
 #include "RawFile.h"
@@ -239,6 +240,13 @@ void TPicture::SaveToFile(const std::string& fileName, TPictureFileFormat format
     if (mImage->isNull())
         throw Exception("Cannot save \"" + fileName + "\": the picture is empty");
     TFileHandle file = FileCreate(fileName);
+    // A 24-bit picture goes out straight from its rows; Qt's writer would
+    // first copy the whole picture to 32 bits.
+    if (format == TPictureFileFormat::Bmp && mFormat == TPixelFormat::pf24bit) {
+        Write_Bmp(file, *this, mImage->dotsPerMeterX(), mImage->dotsPerMeterY());
+        FileClose(file);
+        return;
+    }
     RawFileDevice device(file);
     device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     QImageWriter writer(&device, format == TPictureFileFormat::Png ? "png" : "bmp");

@@ -15,20 +15,25 @@ constexpr int kPixelsWorthAThread = 1 << 16;
 
 } // namespace
 
-int All_Cores() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
+int All_Cores() {
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 int Row_Threads() {
     const int chosen = chosenThreads.load();
     return chosen > 0 ? chosen : All_Cores();
 }
 
-void Set_Row_Threads(int threads) { chosenThreads.store(std::max(0, threads)); }
+void Set_Row_Threads(int threads) {
+    chosenThreads.store(std::max(0, threads));
+}
 
 int Rows_Worth_A_Thread(int rowPixels) {
     return std::max(1, kPixelsWorthAThread / std::max(1, rowPixels));
 }
 
-void Run_Over_Rows(int rowCount, int minimumRows, const std::function<void(int first, int last)>& rows) {
+void Run_Over_Rows(int rowCount, int minimumRows,
+                   const std::function<void(int first, int last)>& rows) {
     if (rowCount <= 0)
         return;
     const int bands = std::clamp(rowCount / std::max(1, minimumRows), 1, Row_Threads());

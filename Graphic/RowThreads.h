@@ -22,7 +22,8 @@ void Set_Row_Threads(int threads);
 // excluded, on up to Row_Threads() threads, the caller's thread taking the
 // first band. Each band gets at least minimumRows rows (the caller's measure
 // of work worth a thread), so small pictures stay on the caller's thread.
-void Run_Over_Rows(int rowCount, int minimumRows, const std::function<void(int first, int last)>& rows);
+void Run_Over_Rows(int rowCount, int minimumRows,
+                   const std::function<void(int first, int last)>& rows);
 
 // The minimumRows for rows of rowPixels pixels each: about 64K pixels a band.
 int Rows_Worth_A_Thread(int rowPixels);

@@ -250,7 +250,9 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
             err << kScreenSizeMessage << '\n';
             return kCliUnsuitablePicture;
         }
-        Local_Contrast_Map(source, map);
+        // Only a local term reads the map: without one, no map is made.
+        if (options.local != 0)
+            Local_Contrast_Map(source, map);
         if (options.chooseInks)
             options.inks = chosenInks(source, map, options, out);
         CPC_Mode1_Dither(source, result, map, options.inks, options.brightness, options.contrast, options.local);
