@@ -131,6 +131,11 @@ QByteArray readBounded(const std::string& fileName) {
 
 } // namespace
 
+std::string Too_Many_Pixels_Text(long long width, long long height) {
+    return "more than " + std::to_string(kMaxPicturePixels / 1'000'000) + " megapixels (" + std::to_string(width) +
+           " x " + std::to_string(height) + ")";
+}
+
 TPicture::TPicture() : mImage(std::make_unique<QImage>()) {}
 TPicture::~TPicture() = default;
 TPicture::TPicture(TPicture&&) noexcept = default;

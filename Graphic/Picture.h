@@ -68,8 +68,17 @@ private:
 };
 
 // The pictures the engine refuses to hold: past this many pixels a picture is
-// larger than any screen conversion needs and could exhaust memory.
+// larger than any screen conversion needs and could exhaust memory. Fuzzing
+// builds lower it, so that every input loads and converts in a moment.
+#ifdef TINTORA_FUZZ_MAX_PICTURE_PIXELS
+inline constexpr long long kMaxPicturePixels = TINTORA_FUZZ_MAX_PICTURE_PIXELS;
+#else
 inline constexpr long long kMaxPicturePixels = 100'000'000;
+#endif
+
+// The reason a picture of width x height is refused for its size: "more than
+// 100 megapixels (16383 x 16383)".
+std::string Too_Many_Pixels_Text(long long width, long long height);
 
 // One ink, in the table's byte order red, green, blue.
 struct Ink {
