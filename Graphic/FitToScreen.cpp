@@ -249,3 +249,14 @@ void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode) {
             resampler.row(j, result.GetScanline(placement.top + j) + 3 * placement.left);
     });
 }
+
+int Fit_Decode_Divisor(int width, int height, TFitMode mode) {
+    if (mode == TFitMode::Off || width <= 0 || height <= 0)
+        return 1;
+    const Placement p = placementFor(width, height, mode);
+    int divisor = 1;
+    for (const int larger : {2, 4, 8})
+        if (p.sourceWidth / larger >= 2 * kScreenWidth && p.sourceHeight / larger >= 2 * kScreenHeight)
+            divisor = larger;
+    return divisor;
+}

@@ -24,3 +24,8 @@ inline constexpr double kScreenAspect = 320 * kMode1PixelAspect / 200;
 // 24-bit; source and result must be different pictures. Split by output rows
 // over Row_Threads() threads.
 void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode);
+
+// The reduction (1, 2, 4 or 8) a width x height picture may be decoded at
+// for the mode: the largest that still leaves the part the fit reads at least
+// twice the screen's size each way (1 for Off, and for pictures too small).
+int Fit_Decode_Divisor(int width, int height, TFitMode mode);

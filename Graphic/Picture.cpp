@@ -57,11 +57,11 @@ class PictureRows final : public BmpRowTarget {
 // through Qt's readers, anything else through our bitmap reader (which
 // explains what it finds when that is not a bitmap either). Raises BmpError
 // or Exception with the reason.
-TPicture decodePictureBytes(const QByteArray& bytes) {
+TPicture decodePictureBytes(const QByteArray& bytes, const TDecodeReduction& reduction) {
     const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                              static_cast<std::size_t>(bytes.size()));
     if (const QtPictureFormat* format = qtPictureFormatOf(view))
-        return decodeWithQt(bytes, *format, format->title);
+        return decodeWithQt(bytes, *format, format->title, reduction);
     TPicture loaded;
     PictureRows rows(loaded);
     const BmpLayout layout = decodeBmp(view, rows);
@@ -70,7 +70,7 @@ TPicture decodePictureBytes(const QByteArray& bytes) {
     const QtPictureFormat& format = layout.embedded.kind == BmpEmbeddedKind::Png ? kPngFormat : kJpegFormat;
     const QByteArray stream = QByteArray::fromRawData(bytes.constData() + layout.embedded.offset,
                                                       static_cast<qsizetype>(layout.embedded.length));
-    return decodeWithQt(stream, format, std::string("embedded ") + format.title);
+    return decodeWithQt(stream, format, std::string("embedded ") + format.title, reduction);
 }
 
 // Qt's image writer writing straight into a raw file, each write checked:
@@ -208,7 +208,7 @@ void TPicture::Assign(const QImage& image) {
     mFormat = image.format() == QImage::Format_BGR888 ? TPixelFormat::pf24bit : TPixelFormat::pfDevice;
 }
 
-void TPicture::LoadFromFile(const std::string& fileName) {
+void TPicture::LoadFromFile(const std::string& fileName, const TDecodeReduction& reduction) {
     const QString path = QString::fromStdString(fileName);
     const QFileInfo info(path);
     if (!info.exists())
@@ -230,7 +230,7 @@ void TPicture::LoadFromFile(const std::string& fileName) {
     // Decoded into a picture of its own first, so a failure leaves this one as it was.
     TPicture loaded;
     try {
-        loaded = decodePictureBytes(bytes);
+        loaded = decodePictureBytes(bytes, reduction);
     } catch (const BmpError& error) {
         cannotLoad(fileName, error.what());
     } catch (const Exception& error) {

@@ -5,10 +5,13 @@
 #include <QImageReader>
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "GifScreen.h"
+#include "JpegDecoder.h"
 #include "JpegScans.h"
 #include "LibraryMessages.h"
 #include "PngChunks.h"
@@ -111,7 +114,7 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
 }
 
 TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
-                      const std::string& what) {
+                      const std::string& what, const TDecodeReduction& reduction) {
     if (!installed(format))
         throw Exception(std::string(format.title) + " pictures cannot be read here: Qt's " +
                         format.title + " image reader is not installed");
@@ -129,6 +132,16 @@ TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
         throw Exception("the " + what + " picture is unreadable (" + failureReason(reader, messages) + ")");
     if (pixelsOf(size) > kMaxPicturePixels)
         throw Exception("the " + what + " picture has " + Too_Many_Pixels_Text(size.width(), size.height()));
+    // Qt's JPEG reader makes a 32-bit picture that must then be copied to 24
+    // bits, and decodes at full size; libjpeg can do neither. A picture to be
+    // turned upright is left to Qt, which reads the turn.
+    if (&format == &kJpegFormat && reader.transformation() == QImageIOHandler::TransformationNone) {
+        const int divisor = reduction ? reduction(size.width(), size.height()) : 1;
+        if (std::find(std::begin(kJpegDivisors), std::end(kJpegDivisors), divisor) == std::end(kJpegDivisors))
+            throw Exception("a JPEG picture cannot be decoded at 1/" + IntToStr(divisor) + " of its size");
+        if (std::optional<TPicture> direct = Decode_Jpeg_Directly(picture, divisor))
+            return std::move(*direct);
+    }
     QImageReader::setAllocationLimit(kQtAllocationLimitMegabytes);
     QImage image;
     if (!reader.read(&image))

@@ -33,9 +33,11 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes);
 // kMaxPicturePixels before any pixel is decoded. Transparent pixels are laid
 // over black; the picture is 24-bit. Raises an Exception whose text is the
 // reason, with `what` naming the stream ("PNG", "embedded JPEG", ...); what
-// Qt and the libraries print on the way never reaches the terminal.
+// Qt and the libraries print on the way never reaches the terminal. A JPEG
+// stored upright in YCbCr or grey is decoded by libjpeg straight into the
+// picture, at the reduction asked for; anything else through Qt at full size.
 TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
-                      const std::string& what);
+                      const std::string& what, const TDecodeReduction& reduction = {});
 
 // The patterns of every picture file this program can read here, BMP
 // first, separated by spaces: "*.bmp *.png *.jpg ...".

@@ -235,7 +235,12 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
     }
     try {
         TPicture source, map, result;
-        source.LoadFromFile(options.input);
+        // A fitted picture needs no more than twice the screen's pixels: a
+        // JPEG file is decoded no larger.
+        const TFitMode fit = options.fit;
+        source.LoadFromFile(options.input, [fit](int width, int height) {
+            return Fit_Decode_Divisor(width, height, fit);
+        });
         if (options.fit != TFitMode::Off) {
             TPicture fitted;
             Fit_To_Screen(source, fitted, options.fit);
