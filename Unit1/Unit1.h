@@ -64,6 +64,8 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // Renders now a render that changes have asked for and that has not run
     // yet; commands that read the result call it first.
     void FlushRender();
+    // True while a render asked for has not run yet.
+    bool RenderPending() const { return mRenderer.Pending(); }
 
     // Loads the file as Load does once the dialog has confirmed it, as soon
     // as the message loop runs (after the window is shown); an error is
