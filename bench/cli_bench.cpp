@@ -53,7 +53,8 @@ int main(int argc, char** argv) {
         const std::string given = argv[i];
         const std::size_t equals = given.find('=');
         if (equals == std::string::npos) {
-            std::fprintf(stderr, "usage: cli_bench [benchmark options] name=program arg ... [name=...]\n");
+            std::fprintf(stderr,
+                         "usage: cli_bench [benchmark options] name=program arg ... [name=...]\n");
             return 2;
         }
         std::vector<std::string> command;

@@ -31,10 +31,9 @@ InkTable autoInks(const TPicture& screen) {
     Ink_Search_Control control;
     control.threads = Ink_Search_Control::AllCores();
     const TPicture noMap;
-    return Inks_Of_Numbers(
-        Choose_Inks(Ink_Search_Cells_Of(screen, noMap, 0, 0, 0), {kChooseInk, kChooseInk, kChooseInk, kChooseInk},
-                    control)
-            .numbers);
+    return Inks_Of_Numbers(Choose_Inks(Ink_Search_Cells_Of(screen, noMap, 0, 0, 0),
+                                       {kChooseInk, kChooseInk, kChooseInk, kChooseInk}, control)
+                               .numbers);
 }
 
 int changedPixels(TPicture& a, const InkTable& inksA, TPicture& b, const InkTable& inksB) {
@@ -45,8 +44,9 @@ int changedPixels(TPicture& a, const InkTable& inksA, TPicture& b, const InkTabl
     int changed = 0;
     for (int y = 0; y < kScreenHeight; ++y)
         for (int x = 0; x < kScreenWidth; ++x)
-            changed += !std::equal(resultA.GetScanline(y) + 3 * x, resultA.GetScanline(y) + 3 * x + 3,
-                                   resultB.GetScanline(y) + 3 * x);
+            changed +=
+                !std::equal(resultA.GetScanline(y) + 3 * x, resultA.GetScanline(y) + 3 * x + 3,
+                            resultB.GetScanline(y) + 3 * x);
     return changed;
 }
 
@@ -66,10 +66,12 @@ void report(const std::string& file) {
     for (double& m : mean)
         m /= kScreenWidth * kScreenHeight;
     const InkTable fullInks = autoInks(full), reducedInks = autoInks(reduced);
-    std::printf("%-28s %5d x %-5d 1/%d  mean %.2f %.2f %.2f  largest %3d %3d %3d  changed pixels: same inks %5d, "
+    std::printf("%-28s %5d x %-5d 1/%d  mean %.2f %.2f %.2f  largest %3d %3d %3d  changed pixels: "
+                "same inks %5d, "
                 "own inks %5d (%s)\n",
-                file.substr(file.find_last_of('/') + 1).c_str(), probe.GetWidth(), probe.GetHeight(), divisor, mean[0],
-                mean[1], mean[2], largest[0], largest[1], largest[2], changedPixels(full, fullInks, reduced, fullInks),
+                file.substr(file.find_last_of('/') + 1).c_str(), probe.GetWidth(),
+                probe.GetHeight(), divisor, mean[0], mean[1], mean[2], largest[0], largest[1],
+                largest[2], changedPixels(full, fullInks, reduced, fullInks),
                 changedPixels(full, fullInks, reduced, reducedInks),
                 fullInks == reducedInks ? "same inks chosen" : "other inks chosen");
 }

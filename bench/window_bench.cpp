@@ -18,9 +18,10 @@
 #include <utility>
 
 #include <QApplication>
+#include <QInputDevice>
 #include <QKeyEvent>
-#include <QThread>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "Dialogs.h"
 #include "Engine.h"
@@ -42,13 +43,14 @@ std::map<std::pair<int, int>, std::unique_ptr<TForm1>>& windows() {
 TForm1& windowWith(int width, int height, int zoom) {
     std::unique_ptr<TForm1>& form = windows()[{width, height}];
     if (!form) {
-        const std::string file = pictureFolder->filePath(QStringLiteral("land_%1x%2.bmp").arg(width).arg(height))
-                                     .toStdString();
+        const std::string file =
+            pictureFolder->filePath(QStringLiteral("land_%1x%2.bmp").arg(width).arg(height))
+                .toStdString();
         testing_pictures::landscape(width, height).SaveToFile(file);
         form = std::make_unique<TForm1>();
         form->Show();
-        const TFileDialogDriver previous =
-            SetFileDialogDriver([&](const TFileDialogRequest&) { return std::optional<std::string>(file); });
+        const TFileDialogDriver previous = SetFileDialogDriver(
+            [&](const TFileDialogRequest&) { return std::optional<std::string>(file); });
         form->SpeedButton1->click();
         SetFileDialogDriver(previous);
         QApplication::processEvents();
@@ -89,7 +91,8 @@ class PaintCounter : public QObject {
 // Arguments: width, height, how long the key is held (ms). The time reported
 // is the wait after the release until the window has rendered the last value.
 void BM_HeldKey(benchmark::State& state) {
-    TForm1& form = windowWith(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), 1);
+    TForm1& form =
+        windowWith(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), 1);
     const auto held = std::chrono::milliseconds(state.range(2));
     constexpr auto kRepeat = std::chrono::milliseconds(40);
     int repeats = 0, renders = 0;
@@ -97,13 +100,16 @@ void BM_HeldKey(benchmark::State& state) {
         form.TrackBar3->SetPosition(0);
         form.FlushRender();
         form.TrackBar3->setFocus();
+        // Made here: the event's device belongs to the window's thread.
+        const QInputDevice* device = QInputDevice::primaryKeyboard();
         std::atomic<bool> released{false};
         std::atomic<int> sent{0};
         std::unique_ptr<QThread> keyboard(QThread::create([&] {
             const auto start = std::chrono::steady_clock::now();
             while (std::chrono::steady_clock::now() - start < held) {
-                QCoreApplication::postEvent(form.TrackBar3,
-                                            new QKeyEvent(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier));
+                QCoreApplication::postEvent(
+                    form.TrackBar3, new QKeyEvent(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier,
+                                                  0, 0, 0, QString(), true, 1, device));
                 ++sent;
                 std::this_thread::sleep_for(kRepeat);
             }
@@ -135,11 +141,13 @@ void BM_BareDither(benchmark::State& state) {
     // Made once before the timing, as the window's result is: the step
     // reuses its pages.
     TPicture result;
-    CPC_Mode1_Dither(form.Image1->GetPicture(), result, form.Image7->GetPicture(), form.Inks, 0, 0, 0);
+    CPC_Mode1_Dither(form.Image1->GetPicture(), result, form.Image7->GetPicture(), form.Inks, 0, 0,
+                     0);
     int position = 1;
     for (auto _ : state) {
         position = -position;
-        CPC_Mode1_Dither(form.Image1->GetPicture(), result, form.Image7->GetPicture(), form.Inks, position, 0, 0);
+        CPC_Mode1_Dither(form.Image1->GetPicture(), result, form.Image7->GetPicture(), form.Inks,
+                         position, 0, 0);
         benchmark::ClobberMemory();
     }
     setPixels(state, form);
@@ -173,7 +181,11 @@ BENCHMARK(BM_SliderStep)->Apply(cases);
 BENCHMARK(BM_BareDither)->Apply(cases);
 BENCHMARK(BM_BareDitherOneThread)->Apply(cases);
 BENCHMARK(BM_RepaintOnly)->Apply(cases);
-BENCHMARK(BM_HeldKey)->Args({10000, 10000, 2000})->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK(BM_HeldKey)
+    ->Args({10000, 10000, 2000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
