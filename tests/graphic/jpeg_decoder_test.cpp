@@ -2,15 +2,13 @@
 
 #include <QBuffer>
 #include <QImage>
-#include <QImageReader>
-#include <QImageWriter>
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "JpegDecoder.h"
+#include "LandscapePicture.h"
 #include "PictureBuilder.h"
 #include "QtPictureReader.h"
 
@@ -18,25 +16,12 @@ using namespace testing_pictures;
 
 namespace {
 
-// A made-up photograph: soft gradients, a few sharp edges and fine stripes,
-// stored as a JPEG of the given size.
+// A made-up photograph (the test landscape) stored as a JPEG.
 QByteArray madeUpJpeg(int width, int height, QImage::Format format = QImage::Format_RGB32) {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int edge = (x / 97 + y / 61) % 2 ? 60 : 0;
-            const int stripe = (x / 3) % 2 ? 20 : 0;
-            image.setPixel(x, y,
-                           qRgb(std::min(255, 255 * x / width + stripe),
-                                std::min(255, 40 + 180 * y / height + edge),
-                                std::abs(255 - 255 * (x + y) / (width + height)) / 2 + edge));
-        }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(92);
-    EXPECT_TRUE(writer.write(image.convertToFormat(format)));
+    EXPECT_TRUE(landscape(width, height).Image().convertToFormat(format).save(&buffer, "jpeg", 92));
     return bytes;
 }
 
