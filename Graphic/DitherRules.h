@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "Engine.h"
+#include "SysUtils.h"
 
 // The rules by which the classic dither gives a pixel its ink, shared by the
 // dither itself (in every mode) and by the automatic ink choice, which must predict the
@@ -52,6 +53,14 @@ inline int Adjusted_Pixel_Level(int level, int a, int b) {
 // neutral) takes from its level at local c (-20000..20000): m = s - term.
 inline int Local_Term(int mapSum, int c) {
     return (mapSum - kNeutralMapSum) * c / kNeutralMapSum;
+}
+
+// Raises an Exception unless map has the size of source: a local term reads
+// the map pixel under each source pixel.
+inline void Require_Map_Of(const TPicture& source, const TPicture& map) {
+    if (map.GetWidth() != source.GetWidth() || map.GetHeight() != source.GetHeight())
+        throw Exception("The local-contrast map is " + IntToStr(map.GetWidth()) + " x " + IntToStr(map.GetHeight()) +
+                        ", not the picture's " + IntToStr(source.GetWidth()) + " x " + IntToStr(source.GetHeight()));
 }
 
 // The order in which the dither lists inks of the given levels (any count):

@@ -20,13 +20,16 @@ inline constexpr int kNeutralMapSum = 3 * kNeutralMapByte;
 
 // Builds the local-contrast map of source: per byte, 127 + (sum of the same
 // channel of the 8 neighbours - 8 x the byte) / 32, truncated toward zero, so
-// 64..190. Border pixels, and maps under 3 x 3, are 127 throughout.
+// 64..190. Border pixels, and maps under 3 x 3, are 127 throughout. Split by
+// rows over Row_Threads() threads.
 void Local_Contrast_Map(TPicture& source, TPicture& map);
 
 // Dithers source into result with the four inks: ink levels adjusted by
 // brightness a (-550..550) and contrast b (-370..370), pixel levels shifted by
 // the map term scaled by local c (-20000..20000), ties between neighbouring
-// inks broken by a 2x2 threshold. map must be the current source's map.
+// inks broken by a 2x2 threshold. map must be the current source's map, and
+// is read only when c != 0 (it may then be empty); a map of another size
+// raises an Exception. Split by rows over Row_Threads() threads.
 void CPC_Mode1_Dither(TPicture& source, TPicture& result, const TPicture& map, const InkTable& inks, int a,
                       int b, int c);
 
@@ -41,7 +44,8 @@ enum : unsigned {
 
 // Widens each channel of picture on its own so its smallest value becomes 0
 // and its largest 255. A channel holding one value throughout stays as it is.
-// Empty pictures are left untouched (not even made 24-bit).
+// Empty pictures are left untouched (not even made 24-bit). Split by rows
+// over Row_Threads() threads.
 unsigned Stretch_Palette(TPicture* picture);
 
 // Makes destination an exact 24-bit copy of source, size included. Returns 0.

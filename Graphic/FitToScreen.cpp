@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "RowThreads.h"
 
 namespace {
 
@@ -231,7 +232,25 @@ void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode, const Scre
     if (source.GetWidth() <= 0 || source.GetHeight() <= 0)
         return;
     const Placement placement = placementFor(source.GetWidth(), source.GetHeight(), mode, screen);
-    Resampler resampler(std::as_const(source), placement);
-    for (int j = 0; j < placement.height; ++j)
-        resampler.row(j, result.GetScanline(placement.top + j) + 3 * placement.left);
+    // An output row is the same whichever resampler makes it: each band
+    // keeps its own cache of resampled rows.
+    const double sourceRowsPerRow = placement.sourceHeight / placement.height;
+    const int rowsPerThread = Rows_Worth_A_Thread(
+        static_cast<int>(std::min(1e9, std::max(1.0, sourceRowsPerRow) * source.GetWidth())));
+    Run_Over_Rows(placement.height, rowsPerThread, [&](int first, int last) {
+        Resampler resampler(std::as_const(source), placement);
+        for (int j = first; j < last; ++j)
+            resampler.row(j, result.GetScanline(placement.top + j) + 3 * placement.left);
+    });
+}
+
+int Fit_Decode_Divisor(int width, int height, TFitMode mode, const ScreenMode& screen) {
+    if (mode == TFitMode::Off || width <= 0 || height <= 0)
+        return 1;
+    const Placement p = placementFor(width, height, mode, screen);
+    int divisor = 1;
+    for (const int larger : {2, 4, 8})
+        if (p.sourceWidth / larger >= 2 * screen.width && p.sourceHeight / larger >= 2 * screen.height)
+            divisor = larger;
+    return divisor;
 }

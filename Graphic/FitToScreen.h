@@ -25,6 +25,13 @@ inline constexpr double kScreenAspect = 320 * kMode1PixelAspect / 200;
 // areas, enlarging is bilinear, both in linear light; a source of the
 // screen's size passes Stretch unchanged. An empty source gives a black
 // screen; Off makes result an exact copy of source. source is made 24-bit;
-// source and result must be different pictures.
+// source and result must be different pictures. Split by output rows over
+// Row_Threads() threads.
 void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode,
                    const ScreenMode& screen = kScreenModes[kDefaultScreenMode]);
+
+// The reduction (1, 2, 4 or 8) a width x height picture may be decoded at
+// for the fit: the largest that still leaves the part the fit reads at least
+// twice the screen mode's size each way (1 for Off, and for pictures too small).
+int Fit_Decode_Divisor(int width, int height, TFitMode mode,
+                       const ScreenMode& screen = kScreenModes[kDefaultScreenMode]);

@@ -267,6 +267,8 @@ Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map
     const int across = source.GetWidth() / 2, down = source.GetHeight() / 2;
     if (across == 0 || down == 0)
         return cells;
+    if (c != 0)
+        Require_Map_Of(source, map);
     int columns = across, rows = down;
     const long long all = static_cast<long long>(across) * down;
     if (all > kMaxJudgedCells) {
@@ -293,18 +295,21 @@ Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map
         const int y = 2 * spread(j, rows, down);
         const std::uint8_t* top = source.GetScanline(y);
         const std::uint8_t* bottom = source.GetScanline(y + 1);
-        const std::uint8_t* mapTop = map.GetScanline(y);
-        const std::uint8_t* mapBottom = map.GetScanline(y + 1);
+        const std::uint8_t* mapTop = c != 0 ? map.GetScanline(y) : nullptr;
+        const std::uint8_t* mapBottom = c != 0 ? map.GetScanline(y + 1) : nullptr;
         for (int i = 0; i < columns; ++i) {
             const int x = 2 * spread(i, columns, across);
             const std::uint8_t* pixels[4] = {top + 3 * x, top + 3 * x + 3, bottom + 3 * x,
                                              bottom + 3 * x + 3};
-            const std::uint8_t* mapPixels[4] = {mapTop + 3 * x, mapTop + 3 * x + 3,
-                                                mapBottom + 3 * x, mapBottom + 3 * x + 3};
             std::array<int, 4> m;
             for (std::size_t p = 0; p < 4; ++p) {
                 const int s = pixels[p][0] + pixels[p][1] + pixels[p][2];
-                const int n = mapPixels[p][0] + mapPixels[p][1] + mapPixels[p][2];
+                // Without a local term the map is not needed, and may not exist.
+                int n = kNeutralMapSum;
+                if (c != 0) {
+                    const std::uint8_t* mapPixel = (p < 2 ? mapTop : mapBottom) + 3 * (x + static_cast<int>(p % 2));
+                    n = mapPixel[0] + mapPixel[1] + mapPixel[2];
+                }
                 m[p] = s - Local_Term(n, c);
                 cells.lowest = std::min(cells.lowest, m[p]);
                 cells.highest = std::max(cells.highest, m[p]);

@@ -165,13 +165,31 @@ bool TForm1::stretchOn() const {
 }
 
 void TForm1::render() {
-    CPC_Mode1_Dither(Image1->GetPicture(), Image2->GetPicture(), Image7->GetPicture(), Inks,
-                     TrackBar3->GetPosition(), TrackBar4->GetPosition(), TrackBar1->GetPosition());
+    if (loaded())
+        mRenderer.Request();
+}
+
+void TForm1::FlushRender() {
+    mRenderer.Flush();
+}
+
+// The map depends only on the source: it is dropped when the source changes
+// and made again the first time a render needs it.
+void TForm1::renderNow() {
+    if (!loaded())
+        return;
+    TPicture& map = Image7->GetPicture();
+    if (TrackBar1->GetPosition() == 0)
+        map = TPicture();
+    else if (map.GetWidth() != Image1->GetPicture().GetWidth() || map.GetHeight() != Image1->GetPicture().GetHeight())
+        Local_Contrast_Map(Image1->GetPicture(), map);
+    CPC_Mode1_Dither(Image1->GetPicture(), Image2->GetPicture(), map, Inks, TrackBar3->GetPosition(),
+                     TrackBar4->GetPosition(), TrackBar1->GetPosition());
     Image2->Refresh();
 }
 
-void TForm1::mapAndRender() {
-    Local_Contrast_Map(Image1->GetPicture(), Image7->GetPicture());
+void TForm1::sourceChanged() {
+    Image7->GetPicture() = TPicture();
     render();
 }
 
@@ -194,9 +212,11 @@ void TForm1::loadPicture(const std::string& fileName) {
     std::unique_ptr<TPicture> asLoaded = fitLoaded(source);
     TPicture map;
     TPicture result;
-    Local_Contrast_Map(source, map);
+    if (TrackBar1->GetPosition() != 0)
+        Local_Contrast_Map(source, map);
     CPC_Mode1_Dither(source, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
                      TrackBar1->GetPosition());
+    mRenderer.Rendered();
     Image1->GetPicture() = std::move(source);
     LoadedPicture = std::move(asLoaded);
     Image7->GetPicture() = std::move(map);
@@ -227,6 +247,7 @@ void TForm1::SpeedButton5Click(TObject*) {
     if (!SaveDialog1.Execute())
         return;
     TBusyCursor busy(this);
+    FlushRender();
     const std::string fileName = SaveDialog1.GetFileName();
     const TPicture& result = Image2->GetPicture();
     switch (Save_Format_Of(fileName)) {
@@ -282,7 +303,7 @@ void TForm1::Panel2Click(TObject*) {
         Panel2->SetBevelOuter(TPanel::bvRaised);
         StretchBackup.reset();
     }
-    mapAndRender();
+    sourceChanged();
 }
 
 void TForm1::Image4Click(TObject* Sender) {
@@ -348,14 +369,12 @@ void TForm1::ShowOriginalClick(TObject*) {
 }
 
 void TForm1::TrackBar1Change(TObject*) {
-    if (loaded())
-        mapAndRender();
+    render();
 }
 
 // Brightness and contrast share this handler; neither changes the map.
 void TForm1::TrackBar3Change(TObject*) {
-    if (loaded())
-        render();
+    render();
 }
 
 void TForm1::setInk(int k, TShape* swatch, TLabel* number) {
@@ -366,10 +385,7 @@ void TForm1::setInk(int k, TShape* swatch, TLabel* number) {
     swatch->Brush->SetColor(F_ColorSelect->Shape2->Brush->GetColor());
     number->SetText(text);
     Set_Ink_From_Text(Inks, k, text);
-    if (loaded()) {
-        TBusyCursor busy(this);
-        render();
-    }
+    render();
 }
 
 void TForm1::Button2Click(TObject*) {
@@ -397,7 +413,8 @@ bool TForm1::runExportDialog(TSaveDialog& dialog, const std::string& title, cons
     return dialog.Execute();
 }
 
-bool TForm1::resultFitsScreen() const {
+bool TForm1::resultFitsScreen() {
+    FlushRender();
     if (Fits_Screen(Image2->GetPicture()))
         return true;
     ShowMessage(kScreenSizeMessage);
@@ -511,6 +528,8 @@ void waitFor(const InkSearchJob& job, int milliseconds) {
 void TForm1::ChooseInksClick(TObject*) {
     if (!loaded())
         return;
+    // The search reads the map the latest render made.
+    FlushRender();
     // A kept ink is the one in use: the number labels are not reset with the
     // inks when the window is shown again.
     InkNumbers kept;
@@ -570,8 +589,8 @@ std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source) const {
     return asLoaded;
 }
 
-// The new source, its map and its result are built beside the current ones
-// and take their place only once all three exist, as in Load.
+// The fitted source is built beside the current one and takes its place
+// only once it exists; its map and result follow through the renderer.
 void TForm1::SetFitMode(TFitMode mode) {
     if (!loaded()) {
         FitMode = mode;
@@ -583,12 +602,6 @@ void TForm1::SetFitMode(TFitMode mode) {
     TPicture fitted;
     if (mode != TFitMode::Off)
         Fit_To_Screen(asLoaded, fitted, mode);
-    TPicture& source = mode == TFitMode::Off ? asLoaded : fitted;
-    TPicture map;
-    TPicture result;
-    Local_Contrast_Map(source, map);
-    CPC_Mode1_Dither(source, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
-                     TrackBar1->GetPosition());
     if (mode == TFitMode::Off) {
         if (LoadedPicture)
             Image1->GetPicture() = std::move(*LoadedPicture);
@@ -599,11 +612,9 @@ void TForm1::SetFitMode(TFitMode mode) {
         Image1->GetPicture() = std::move(fitted);
     }
     FitMode = mode;
-    Image7->GetPicture() = std::move(map);
-    Image2->GetPicture() = std::move(result);
+    sourceChanged();
     Image1->Refresh();
     CSpinEdit1Change(CSpinEdit1);
-    Image2->Refresh();
 }
 
 void TForm1::KeepInk0Click(TObject*) {

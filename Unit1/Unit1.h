@@ -12,12 +12,15 @@
 #include "Forms.h"
 #include "InkChoice.h"
 #include "Picture.h"
+#include "RenderScheduler.h"
 #include "ui_Unit1.h"
 
 // The main window: the tool strip (file, zoom, stretch and About buttons, the
 // four ink swatches, the three modifier sliders) above the scrolling result.
 // The working pictures live in the picture views: Image1 the source, Image7
-// its local-contrast map, Image2 the result. The hidden spin box CSpinEdit1
+// its local-contrast map (held only while the local slider is not 0), Image2
+// the result. Changes are rendered through a render scheduler: a quick run of
+// them is rendered once, for the last. The hidden spin box CSpinEdit1
 // holds the zoom (its value) and whether a picture is loaded (its enabled
 // flag); Panel2's inner bevel holds whether the stretch is on (lowered).
 // The menu bar above the tool strip runs the buttons' handlers; a picture
@@ -58,6 +61,12 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void FormDropFiles(TObject* Sender);
     void ScrollBox1CtrlWheel(TObject* Sender);
 
+    // Renders now a render that changes have asked for and that has not run
+    // yet; commands that read the result call it first.
+    void FlushRender();
+    // True while a render asked for has not run yet.
+    bool RenderPending() const { return mRenderer.Pending(); }
+
     // Loads the file as Load does once the dialog has confirmed it, as soon
     // as the message loop runs (after the window is shown); an error is
     // shown as any handler's is.
@@ -76,11 +85,14 @@ class TForm1 : public TForm, public Ui::TForm1 {
     bool loaded() const;
     // True while the stretch is on (Panel2's inner bevel lowered).
     bool stretchOn() const;
-    // Dithers the source into the result with the inks and the three slider
-    // positions, then repaints the result view.
+    // Asks for a render of the current state (see TRenderScheduler).
     void render();
-    // Rebuilds the local-contrast map from the source, then renders.
-    void mapAndRender();
+    // Dithers the source into the result with the inks and the three slider
+    // positions, then repaints the result view. The map is made the first
+    // time the local slider is not 0, and dropped while it is 0.
+    void renderNow();
+    // The source has changed: its map no longer holds, and it is rendered again.
+    void sourceChanged();
     // Lets the user choose ink k's colour in the colour dialog; swatch and
     // label show the choice.
     void setInk(int k, TShape* swatch, TLabel* number);
@@ -90,6 +102,7 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // Where the next zoom change keeps its point, in the scrolling area's
     // visible part; its middle when not set.
     std::optional<QPoint> mZoomAnchor;
+    TRenderScheduler mRenderer{[this] { renderNow(); }, this};
 
     // File > Export for CPC: a disc image, a screen file with its AMSDOS
     // header, the inks as a palette with its header. The CPC name of the
@@ -108,8 +121,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // user chose a file.
     static bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
                                 const std::string& ending);
-    // The dimension message when the result cannot become a screen; true when it can.
-    bool resultFitsScreen() const;
+    // The dimension message when the latest result cannot become a screen;
+    // true when it can.
+    bool resultFitsScreen();
 
     // ---- Automatic inks ----
   public:

@@ -311,7 +311,12 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         // The classic dither in mode 1 writes its files as it always has.
         const bool classic = options.mode == kDefaultScreenMode && options.dither == TDither::Classic;
         TPicture source, map, result;
-        source.LoadFromFile(options.input);
+        // A fitted picture needs no more than twice the screen's pixels: a
+        // JPEG file is decoded no larger.
+        const TFitMode fit = options.fit;
+        source.LoadFromFile(options.input, [fit, &mode](int width, int height) {
+            return Fit_Decode_Divisor(width, height, fit, mode);
+        });
         if (options.fit != TFitMode::Off) {
             TPicture fitted;
             Fit_To_Screen(source, fitted, options.fit, mode);
@@ -326,7 +331,9 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
             err << Screen_Size_Message(mode) << '\n';
             return kCliUnsuitablePicture;
         }
-        Local_Contrast_Map(source, map);
+        // Only a local term reads the map: without one, no map is made.
+        if (options.local != 0)
+            Local_Contrast_Map(source, map);
         if (options.chooseInks)
             options.inks = chosenInks(source, map, options, out);
         Mode_Dither(options.dither, source, result, map, options.inks, options.brightness, options.contrast,

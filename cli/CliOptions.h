@@ -56,6 +56,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments);
 std::string Cli_Usage();
 
 // Runs the converter: load, fit to the mode's screen if asked, stretch if
-// asked, map, choose inks if asked (the choice printed on out as "inks N,N,..."
-// with the mode's count of numbers), dither, save by the output name's ending. Messages go to err; returns the exit status.
+// asked, map (only with a local term), choose inks if asked (the choice
+// printed on out as "inks N,N,..." with the mode's count of numbers), dither,
+// save by the output name's ending. Messages go to err; returns the exit status.
 int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
