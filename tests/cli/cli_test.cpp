@@ -121,7 +121,9 @@ TEST(CliConvert, WrongSizeForAScreenFileExitsWith3AndWritesNothing) {
             const std::string out = dir.filePath(name).toStdString();
             const CliRun result = run({in, out});
             EXPECT_EQ(result.status, kCliUnsuitablePicture) << name;
-            EXPECT_NE(result.err.find(kScreenSizeMessage), std::string::npos) << result.err;
+            EXPECT_EQ(result.err, "tintora-cli: " + in + " is " + std::to_string(w) + " x " + std::to_string(h) +
+                                      "; a screen file and a disc image need 320 x 200: add --fit crop, pad or "
+                                      "stretch\n");
             EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
         }
     const std::string in = writeInput(dir, 320, 200);
