@@ -8,7 +8,6 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <cstring>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -28,21 +27,6 @@ namespace {
 
 Bytes bytesOf(const QByteArray& data) { return Bytes(data.begin(), data.end()); }
 
-void putBig32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
-}
-
-// A PNG chunk: length, type, data, CRC-32 of type and data.
-Bytes pngChunk(const char* type, const Bytes& data) {
-    Bytes chunk(12 + data.size());
-    putBig32(chunk.data(), static_cast<std::uint32_t>(data.size()));
-    std::memcpy(chunk.data() + 4, type, 4);
-    std::copy(data.begin(), data.end(), chunk.begin() + 8);
-    putBig32(chunk.data() + 8 + data.size(), static_cast<std::uint32_t>(crc32_z(0, chunk.data() + 4, data.size() + 4)));
-    return chunk;
-}
-
 // A compressed text chunk (zTXt): keyword, 0, method 0, then `unpacked`
 // spaces squeezed by zlib into a few kilobytes.
 Bytes textBombChunk(std::size_t unpacked) {
@@ -50,8 +34,10 @@ Bytes textBombChunk(std::size_t unpacked) {
     uLongf packedLength = compressBound(static_cast<uLong>(text.size()));
     Bytes packed(packedLength);
     compress2(packed.data(), &packedLength, text.data(), static_cast<uLong>(text.size()), 9);
-    Bytes data{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
-    data.insert(data.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(packedLength));
+    const std::string keyword("Comment\0\0", 9); // keyword, its end, compression method 0
+    Bytes data(keyword.size() + packedLength);
+    std::copy(keyword.begin(), keyword.end(), data.begin());
+    std::copy_n(packed.begin(), packedLength, data.begin() + static_cast<std::ptrdiff_t>(keyword.size()));
     return pngChunk("zTXt", data);
 }
 
