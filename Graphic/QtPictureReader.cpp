@@ -13,6 +13,7 @@
 #include "LibraryMessages.h"
 #include "PngChunks.h"
 #include "SysUtils.h"
+#include "TiffMessages.h"
 
 namespace {
 
@@ -121,6 +122,9 @@ TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
     buffer.setData(picture);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format.qtName);
+    // Asking loads Qt's reader for the format, and the library under it.
+    reader.canRead();
+    routeTiffMessagesThroughQt();
     // Photographs are often stored sideways with a note to turn them; the
     // turn keeps the number of pixels.
     reader.setAutoTransform(true);
