@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <new>
-#include <utility>
 #include <vector>
 #include <zlib.h>
 
@@ -136,8 +135,10 @@ void checkImageData(const std::vector<const Chunk*>& imageData,
             stream.next_out = out.data();
             stream.avail_out = static_cast<uInt>(out.size());
             status = inflate(&stream, Z_NO_FLUSH);
-            if (status == Z_BUF_ERROR)
+            if (status == Z_BUF_ERROR) { // no progress: the rest of the stream is in the next chunk
                 status = Z_OK;
+                break;
+            }
             const long long produced = static_cast<long long>(out.size() - stream.avail_out);
             long long at = untilFilter;
             for (; at < produced && run < runs.size() && fault.empty(); ++row) {

@@ -152,27 +152,6 @@ void putBig32(Bytes& bytes, std::size_t pos, std::uint32_t value) {
         bytes[pos + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
 }
 
-// sixColours as a 16-bit, a palette and an interlaced PNG, and as a progressive JPEG.
-QImage sixColours16Bit() {
-    return sixColours().convertToFormat(QImage::Format_RGBX64);
-}
-
-QImage sixColoursIndexed() {
-    return sixColours().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-}
-
-Bytes progressiveJpeg(const QImage& image) {
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
-    writer.setQuality(100);
-    if (!writer.write(image))
-        throw std::runtime_error("Qt cannot write a progressive JPEG");
-    return toBytes(data);
-}
-
 // An 8-bit RGB PNG interlaced in seven passes (Adam7), which Qt does not
 // write: each pass's rows, each row a filter byte 0 (none) and its pixels.
 Bytes interlacedPng(const QImage& image) {
@@ -208,6 +187,18 @@ Bytes interlacedPng(const QImage& image) {
 }
 
 } // namespace
+
+Bytes progressiveJpeg(const QImage& image) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.setQuality(100);
+    if (!writer.write(image))
+        throw std::runtime_error("Qt cannot write a progressive JPEG");
+    return toBytes(data);
+}
 
 Bytes pngChunk(const char* type, const Bytes& data) {
     Bytes chunk(12 + data.size());
@@ -614,8 +605,9 @@ std::vector<FormatCase> otherFormatCases() {
         {"Png", encoded(sixColours(), "png"), encoded(sixColoursHalfSeen(), "png"), true},
         {"Jpeg", encoded(sixColours(), "jpeg", 100), {}, false},
         {"Gif", gifOfSixColours(false), gifOfSixColours(true), true},
-        {"Png16Bit", encoded(sixColours16Bit(), "png"), {}, true},
-        {"PngPalette", encoded(sixColoursIndexed(), "png"), {}, true},
+        {"Png16Bit", encoded(sixColours().convertToFormat(QImage::Format_RGBX64), "png"), {}, true},
+        {"PngPalette", encoded(sixColours().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither), "png"), {},
+         true},
         {"PngInterlaced", interlacedPng(sixColours()), {}, true},
     };
     // Lossless WebP at quality 100.

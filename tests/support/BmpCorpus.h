@@ -73,6 +73,8 @@ Bytes embedding(const Bytes& stream, std::uint32_t compression, int width, int h
 // A 3 x 2 picture with six distinct colours, and its rows as blue, green, red.
 QImage sixColours();
 Bytes sixColoursBgr();
+// A progressive JPEG of the image, at quality 100.
+Bytes progressiveJpeg(const QImage& image);
 // A PNG chunk: its length, type, data and checksum.
 Bytes pngChunk(const char* type, const Bytes& data);
 // A small PNG whose header claims another size, with the header's checksum redone.
