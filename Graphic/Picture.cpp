@@ -56,11 +56,11 @@ class PictureRows final : public BmpRowTarget {
 // through Qt's readers, anything else through our bitmap reader (which
 // explains what it finds when that is not a bitmap either). Raises BmpError
 // or Exception with the reason.
-TPicture decodePictureBytes(const QByteArray& bytes) {
+TPicture decodePictureBytes(QByteArray bytes) {
     const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                              static_cast<std::size_t>(bytes.size()));
     if (const QtPictureFormat* format = qtPictureFormatOf(view))
-        return decodeWithQt(bytes, *format, format->title);
+        return decodeWithQt(std::move(bytes), *format, format->title);
     TPicture loaded;
     PictureRows rows(loaded);
     const BmpLayout layout = decodeBmp(view, rows);
@@ -224,12 +224,12 @@ void TPicture::LoadFromFile(const std::string& fileName) {
         cannotLoad(fileName, "it is " + std::to_string(info.size()) +
                                  " bytes long, more than any picture of up to 100 megapixels needs");
 
-    const QByteArray bytes = readBounded(fileName);
+    QByteArray bytes = readBounded(fileName);
 
     // Decoded into a picture of its own first, so a failure leaves this one as it was.
     TPicture loaded;
     try {
-        loaded = decodePictureBytes(bytes);
+        loaded = decodePictureBytes(std::move(bytes));
     } catch (const BmpError& error) {
         cannotLoad(fileName, error.what());
     } catch (const Exception& error) {

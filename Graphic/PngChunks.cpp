@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <new>
 #include <vector>
@@ -165,7 +166,7 @@ void checkImageData(const std::vector<const Chunk*>& imageData,
 
 } // namespace
 
-QByteArray pngPictureChunks(const QByteArray& png, const std::string& what) {
+QByteArray pngPictureChunks(QByteArray png, const std::string& what) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
     const qsizetype size = png.size();
     const std::function<void(const std::string&)> damaged = [&](const std::string& reason) {
@@ -234,16 +235,18 @@ QByteArray pngPictureChunks(const QByteArray& png, const std::string& what) {
             imageData.push_back(&chunk);
     checkImageData(imageData, runs, damaged);
 
-    // Unchanged when every chunk is kept and nothing follows the end.
+    // The kept chunks in order, each moved down over what was dropped before it.
     qsizetype length = kSignatureBytes;
     for (const Chunk& chunk : chunks)
         length += chunk.end() - chunk.start;
     if (length == size)
         return png;
-    QByteArray picture;
-    picture.reserve(length);
-    picture.append(png.constData(), kSignatureBytes);
-    for (const Chunk& chunk : chunks)
-        picture.append(png.constData() + chunk.start, chunk.end() - chunk.start);
-    return picture;
+    char* const out = png.data();
+    qsizetype written = kSignatureBytes;
+    for (const Chunk& chunk : chunks) {
+        std::memmove(out + written, out + chunk.start, static_cast<std::size_t>(chunk.end() - chunk.start));
+        written += chunk.end() - chunk.start;
+    }
+    png.truncate(length);
+    return png;
 }

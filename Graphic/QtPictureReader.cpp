@@ -17,12 +17,12 @@
 
 namespace {
 
-QByteArray jpegScreened(const QByteArray& stream, const std::string&) {
+QByteArray jpegScreened(QByteArray stream, const std::string&) {
     checkJpegScans(stream);
     return stream;
 }
 
-QByteArray gifScreened(const QByteArray& stream, const std::string& what) {
+QByteArray gifScreened(QByteArray stream, const std::string& what) {
     checkGifScreen(stream, what);
     return stream;
 }
@@ -111,12 +111,12 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
     return nullptr;
 }
 
-TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
+TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
                       const std::string& what) {
     if (!installed(format))
         throw Exception(std::string(format.title) + " pictures cannot be read here: Qt's " +
                         format.title + " image reader is not installed");
-    const QByteArray picture = format.screen ? format.screen(stream, what) : stream;
+    const QByteArray picture = format.screen ? format.screen(std::move(stream), what) : std::move(stream);
     const LibraryMessages messages;
     QBuffer buffer;
     buffer.setData(picture);

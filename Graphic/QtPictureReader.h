@@ -18,7 +18,7 @@ struct QtPictureFormat {
     // stream, or only the part that makes the picture. Raises an Exception
     // for a stream that would cost more than its picture. nullptr where
     // Qt's own probe of the declared size is enough.
-    QByteArray (*screen)(const QByteArray& stream, const std::string& what);
+    QByteArray (*screen)(QByteArray stream, const std::string& what);
 };
 
 extern const QtPictureFormat kPngFormat;
@@ -34,7 +34,7 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes);
 // over black; the picture is 24-bit. Raises an Exception whose text is the
 // reason, with `what` naming the stream ("PNG", "embedded JPEG", ...); what
 // Qt and the libraries print on the way never reaches the terminal.
-TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
+TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
                       const std::string& what);
 
 // The patterns of every picture file this program can read here, BMP
