@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <span>
@@ -61,8 +62,11 @@ class Choices {
 constexpr int kConvertedSide = 64;
 constexpr int kScreenEvery = 64;
 
+// In memory where the system has a memory file system: rewriting a file on
+// disk for every input makes some file systems flush it to disk each time.
 const std::string& scratchFile() {
-    static const std::string path = "/tmp/tintora-fuzz-" + std::to_string(getpid()) + ".bmp";
+    static const std::string path = std::string(std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp") +
+                                    "/tintora-fuzz-" + std::to_string(getpid()) + ".bmp";
     return path;
 }
 
