@@ -91,8 +91,16 @@ void Write_Raw_File(const std::uint8_t* data, std::size_t count, const std::stri
 enum class TSaveFormat { Bmp, Screen, Png, Sprite, Palette, Disc, None };
 TSaveFormat Save_Format_Of(const std::string& fileName);
 
+// The window's Save to a "scr" name says this when the result is not 320 x 200.
 inline constexpr const char* kScreenSizeMessage =
     "This image hasn't the right dimensions. a .src file must be 320x200.";
+
+// Everywhere else a picture of the wrong size is refused naming the picture,
+// its size, what the output needs and the way out: "photo.png is 640 x 480; a
+// screen file and a disc image need 320 x 200: add --fit crop, pad or stretch".
+// outputNeeds ends with its verb ("a disc image needs").
+std::string Wrong_Size_Message(const std::string& picture, int width, int height, const std::string& outputNeeds,
+                               int neededWidth, int neededHeight, const std::string& wayOut);
 
 // True when result can become a screen file: exactly 320 x 200.
 bool Fits_Screen(const TPicture& result);

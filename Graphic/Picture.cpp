@@ -57,11 +57,11 @@ class PictureRows final : public BmpRowTarget {
 // through Qt's readers, anything else through our bitmap reader (which
 // explains what it finds when that is not a bitmap either). Raises BmpError
 // or Exception with the reason.
-TPicture decodePictureBytes(const QByteArray& bytes, const TDecodeReduction& reduction) {
+TPicture decodePictureBytes(QByteArray bytes, const TDecodeReduction& reduction) {
     const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                              static_cast<std::size_t>(bytes.size()));
     if (const QtPictureFormat* format = qtPictureFormatOf(view))
-        return decodeWithQt(bytes, *format, format->title, reduction);
+        return decodeWithQt(std::move(bytes), *format, format->title, reduction);
     TPicture loaded;
     PictureRows rows(loaded);
     const BmpLayout layout = decodeBmp(view, rows);
@@ -225,12 +225,12 @@ void TPicture::LoadFromFile(const std::string& fileName, const TDecodeReduction&
         cannotLoad(fileName, "it is " + std::to_string(info.size()) +
                                  " bytes long, more than any picture of up to 100 megapixels needs");
 
-    const QByteArray bytes = readBounded(fileName);
+    QByteArray bytes = readBounded(fileName);
 
     // Decoded into a picture of its own first, so a failure leaves this one as it was.
     TPicture loaded;
     try {
-        loaded = decodePictureBytes(bytes, reduction);
+        loaded = decodePictureBytes(std::move(bytes), reduction);
     } catch (const BmpError& error) {
         cannotLoad(fileName, error.what());
     } catch (const Exception& error) {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <new>
-#include <utility>
 #include <vector>
 #include <zlib.h>
 
@@ -136,8 +136,10 @@ void checkImageData(const std::vector<const Chunk*>& imageData,
             stream.next_out = out.data();
             stream.avail_out = static_cast<uInt>(out.size());
             status = inflate(&stream, Z_NO_FLUSH);
-            if (status == Z_BUF_ERROR)
+            if (status == Z_BUF_ERROR) { // no progress: the rest of the stream is in the next chunk
                 status = Z_OK;
+                break;
+            }
             const long long produced = static_cast<long long>(out.size() - stream.avail_out);
             long long at = untilFilter;
             for (; at < produced && run < runs.size() && fault.empty(); ++row) {
@@ -164,7 +166,7 @@ void checkImageData(const std::vector<const Chunk*>& imageData,
 
 } // namespace
 
-QByteArray pngPictureChunks(const QByteArray& png, const std::string& what) {
+QByteArray pngPictureChunks(QByteArray png, const std::string& what) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
     const qsizetype size = png.size();
     const std::function<void(const std::string&)> damaged = [&](const std::string& reason) {
@@ -233,16 +235,18 @@ QByteArray pngPictureChunks(const QByteArray& png, const std::string& what) {
             imageData.push_back(&chunk);
     checkImageData(imageData, runs, damaged);
 
-    // Unchanged when every chunk is kept and nothing follows the end.
+    // The kept chunks in order, each moved down over what was dropped before it.
     qsizetype length = kSignatureBytes;
     for (const Chunk& chunk : chunks)
         length += chunk.end() - chunk.start;
     if (length == size)
         return png;
-    QByteArray picture;
-    picture.reserve(length);
-    picture.append(png.constData(), kSignatureBytes);
-    for (const Chunk& chunk : chunks)
-        picture.append(png.constData() + chunk.start, chunk.end() - chunk.start);
-    return picture;
+    char* const out = png.data();
+    qsizetype written = kSignatureBytes;
+    for (const Chunk& chunk : chunks) {
+        std::memmove(out + written, out + chunk.start, static_cast<std::size_t>(chunk.end() - chunk.start));
+        written += chunk.end() - chunk.start;
+    }
+    png.truncate(length);
+    return png;
 }

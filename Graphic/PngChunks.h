@@ -16,6 +16,7 @@
 // checked against kMaxPicturePixels, and the image data against what a
 // picture of that size can hold. Raises an Exception with the reason
 // ("damaged PNG (bad checksum in chunk IDAT)"), `what` naming the stream
-// ("PNG", "embedded PNG"). The stream is returned unchanged, shared, when
-// nothing is dropped. It must start with the PNG signature.
-QByteArray pngPictureChunks(const QByteArray& png, const std::string& what);
+// ("PNG", "embedded PNG"). The kept chunks are moved together within the
+// stream's own bytes (copied only when they are shared), so a file is never
+// held twice. It must start with the PNG signature.
+QByteArray pngPictureChunks(QByteArray png, const std::string& what);

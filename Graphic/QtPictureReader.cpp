@@ -16,15 +16,16 @@
 #include "LibraryMessages.h"
 #include "PngChunks.h"
 #include "SysUtils.h"
+#include "TiffMessages.h"
 
 namespace {
 
-QByteArray jpegScreened(const QByteArray& stream, const std::string&) {
+QByteArray jpegScreened(QByteArray stream, const std::string&) {
     checkJpegScans(stream);
     return stream;
 }
 
-QByteArray gifScreened(const QByteArray& stream, const std::string& what) {
+QByteArray gifScreened(QByteArray stream, const std::string& what) {
     checkGifScreen(stream, what);
     return stream;
 }
@@ -113,17 +114,20 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
     return nullptr;
 }
 
-TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
+TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
                       const std::string& what, const TDecodeReduction& reduction) {
     if (!installed(format))
         throw Exception(std::string(format.title) + " pictures cannot be read here: Qt's " +
                         format.title + " image reader is not installed");
-    const QByteArray picture = format.screen ? format.screen(stream, what) : stream;
+    const QByteArray picture = format.screen ? format.screen(std::move(stream), what) : std::move(stream);
     const LibraryMessages messages;
     QBuffer buffer;
     buffer.setData(picture);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format.qtName);
+    // Asking loads Qt's reader for the format, and the library under it.
+    reader.canRead();
+    routeTiffMessagesThroughQt();
     // Photographs are often stored sideways with a note to turn them; the
     // turn keeps the number of pixels.
     reader.setAutoTransform(true);

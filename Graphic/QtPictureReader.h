@@ -18,7 +18,7 @@ struct QtPictureFormat {
     // stream, or only the part that makes the picture. Raises an Exception
     // for a stream that would cost more than its picture. nullptr where
     // Qt's own probe of the declared size is enough.
-    QByteArray (*screen)(const QByteArray& stream, const std::string& what);
+    QByteArray (*screen)(QByteArray stream, const std::string& what);
 };
 
 extern const QtPictureFormat kPngFormat;
@@ -36,7 +36,7 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes);
 // Qt and the libraries print on the way never reaches the terminal. A JPEG
 // stored upright in YCbCr or grey is decoded by libjpeg straight into the
 // picture, at the reduction asked for; anything else through Qt at full size.
-TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
+TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
                       const std::string& what, const TDecodeReduction& reduction = {});
 
 // The patterns of every picture file this program can read here, BMP

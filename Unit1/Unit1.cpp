@@ -413,18 +413,23 @@ bool TForm1::runExportDialog(TSaveDialog& dialog, const std::string& title, cons
     return dialog.Execute();
 }
 
-bool TForm1::resultFitsScreen() {
+bool TForm1::resultFitsScreen(const std::string& outputNeeds) {
     FlushRender();
-    if (Fits_Screen(Image2->GetPicture()))
+    const TPicture& result = Image2->GetPicture();
+    if (Fits_Screen(result))
         return true;
-    ShowMessage(kScreenSizeMessage);
+    if (result.GetWidth() == 0 || result.GetHeight() == 0)
+        ShowMessage(kNothingToSaveMessage);
+    else
+        ShowMessage(Wrong_Size_Message("The picture", result.GetWidth(), result.GetHeight(), outputNeeds, kScreenWidth,
+                                   kScreenHeight, "use Picture > Fit to CPC screen"));
     return false;
 }
 
 // The size is checked before the dialog: no name is asked for a file that
 // cannot be made.
 void TForm1::ExportDiscClick(TObject*) {
-    if (!resultFitsScreen() ||
+    if (!resultFitsScreen("a disc image needs") ||
         !runExportDialog(ExportDiscDialog, "Export disc image", "Disc image (*.dsk)|*.dsk", "dsk"))
         return;
     const std::string fileName = ExportDiscDialog.GetFileName();
@@ -432,7 +437,7 @@ void TForm1::ExportDiscClick(TObject*) {
 }
 
 void TForm1::ExportScreenClick(TObject*) {
-    if (!resultFitsScreen() || !runExportDialog(ExportScreenDialog, "Export screen with AMSDOS header",
+    if (!resultFitsScreen("a screen file needs") || !runExportDialog(ExportScreenDialog, "Export screen with AMSDOS header",
                                                 "Screen with AMSDOS header (*.scr)|*.scr", "scr"))
         return;
     const std::string fileName = ExportScreenDialog.GetFileName();

@@ -121,9 +121,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // user chose a file.
     static bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
                                 const std::string& ending);
-    // The dimension message when the latest result cannot become a screen;
-    // true when it can.
-    bool resultFitsScreen();
+    // True when the latest result can become a screen; otherwise shows why
+    // not, outputNeeds naming the output with its verb ("a disc image needs").
+    bool resultFitsScreen(const std::string& outputNeeds);
 
     // ---- Automatic inks ----
   public:

@@ -1,8 +1,13 @@
 #include "CliOptions.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <limits>
 #include <optional>
 #include <sstream>
+#include <string_view>
+#include <sys/stat.h>
 #include <utility>
 
 #include "AmsdosHeader.h"
@@ -16,18 +21,43 @@
 
 namespace {
 
+// The one rule for every number an option takes: decimal digits, leading
+// zeros allowed; a sign only where the range has negative values; where an
+// address is taken, "&", "#" or "0x" marks hexadecimal. nullopt for text
+// that is no such number; values too large for a long long count as too large.
+std::optional<long long> numberFrom(const std::string& text, bool signAllowed, bool hexAllowed) {
+    std::string_view digits(text);
+    const bool negative = signAllowed && !digits.empty() && digits.front() == '-';
+    if (signAllowed && !digits.empty() && (digits.front() == '+' || digits.front() == '-'))
+        digits.remove_prefix(1);
+    int base = 10;
+    if (hexAllowed && (digits.starts_with('&') || digits.starts_with('#'))) {
+        digits.remove_prefix(1);
+        base = 16;
+    } else if (hexAllowed && (digits.starts_with("0x") || digits.starts_with("0X"))) {
+        digits.remove_prefix(2);
+        base = 16;
+    }
+    if (digits.empty() || !std::isalnum(static_cast<unsigned char>(digits.front())))
+        return std::nullopt;
+    long long value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    if (end != digits.data() + digits.size())
+        return std::nullopt;
+    if (error == std::errc::result_out_of_range)
+        value = std::numeric_limits<long long>::max();
+    return negative ? -value : value;
+}
+
 int integerIn(const std::string& option, const std::string& text, int minimum, int maximum) {
-    int value = 0;
-    try {
-        value = StrToInt(text);
-    } catch (const Exception&) {
+    const std::optional<long long> value = numberFrom(text, minimum < 0, false);
+    if (!value)
         throw Exception(option + " takes a whole number from " + IntToStr(minimum) + " to " + IntToStr(maximum) +
                         ", not '" + text + "'");
-    }
-    if (value < minimum || value > maximum)
+    if (*value < minimum || *value > maximum)
         throw Exception(option + " must be from " + IntToStr(minimum) + " to " + IntToStr(maximum) + ", not " +
                         text);
-    return value;
+    return static_cast<int>(*value);
 }
 
 // The mode's count of colour numbers, each of which may be "auto", or "auto"
@@ -54,26 +84,13 @@ std::vector<int> inksFrom(const std::string& text, const ScreenMode& mode) {
     return inks;
 }
 
-// A memory address 0..65535: "&4000" or "0x4000" in hexadecimal, "16384" in decimal.
+// A memory address 0..65535: "&4000", "#4000" or "0x4000" in hexadecimal, "16384" in decimal.
 int addressFrom(const std::string& text) {
-    const bool ampersand = text.size() > 1 && text[0] == '&';
-    const bool prefixed = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const std::string digits = ampersand ? text.substr(1) : prefixed ? text.substr(2) : text;
-    const int base = ampersand || prefixed ? 16 : 10;
-    long value = 0;
-    bool valid = !digits.empty() && digits.size() <= 5;
-    for (const char c : digits) {
-        const int digit = (c >= '0' && c <= '9')                 ? c - '0'
-                          : (base == 16 && c >= 'a' && c <= 'f') ? c - 'a' + 10
-                          : (base == 16 && c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                                                 : -1;
-        valid = valid && digit >= 0;
-        value = value * base + (digit >= 0 ? digit : 0);
-    }
-    if (!valid || value >= kCpcMemoryBytes)
-        throw Exception("--load takes an address from 0 to 65535, written &4000, 0x4000 or 16384, not '" + text +
-                        "'");
-    return static_cast<int>(value);
+    const std::optional<long long> value = numberFrom(text, false, true);
+    if (!value || *value < 0 || *value >= kCpcMemoryBytes)
+        throw Exception("--load takes an address from 0 to 65535, written &4000, #4000, 0x4000 or 16384, not '" +
+                        text + "'");
+    return static_cast<int>(*value);
 }
 
 // The output endings that can carry an AMSDOS header.
@@ -141,6 +158,14 @@ TDither ditherFrom(const std::string& text) {
                      std::string(info.name);
         throw Exception("--dither takes " + names + ", not '" + text + "'");
     }
+}
+
+// True when both names lead to one file (the same device and inode, links
+// followed); false when either does not exist.
+bool sameFile(const std::string& first, const std::string& second) {
+    struct stat a {}, b {};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
 }
 
 TFitMode fitModeFrom(const std::string& text) {
@@ -283,13 +308,16 @@ std::string Cli_Usage() {
            "  --amsdos         put an AMSDOS header in front of a scr (loads at &C000),\n"
            "                   dat (loads at &4000) or pal (loads at &8809) file, so that\n"
            "                   LOAD\"NAME.EXT\" on a CPC loads it\n"
-           "  --load ADDRESS   where a dat file with --amsdos loads: &4000 or 0x4000\n"
+           "  --load ADDRESS   where a dat file with --amsdos loads: &4000, #4000 or 0x4000\n"
            "                   (hexadecimal) or 16384 (decimal), 0 to 65535\n"
            "  --name NAME      the file name on the CPC, for dsk and --amsdos; default: OUT's\n"
            "                   name. Upper case letters and digits only, at most 8 are kept\n"
            "  --help           show this text\n"
            "\n"
-           "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments,\n"
+           "Numbers may have leading zeros; only options that take negative values take a sign.\n"
+           "\n"
+           "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments\n"
+           "(IN and OUT the same file among them),\n"
            "3 the picture does not suit the output (scr and dsk need the mode's screen size).\n"
            "Nothing is written when the conversion fails.\n";
 }
@@ -305,6 +333,11 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
     if (options.help) {
         out << Cli_Usage();
         return kCliOk;
+    }
+    if (sameFile(options.input, options.output)) {
+        err << "tintora-cli: " << options.input << " and " << options.output
+            << " are the same file: the output would replace the picture it is made from\n";
+        return kCliBadUsage;
     }
     try {
         const ScreenMode& mode = Screen_Mode(options.mode);
@@ -328,7 +361,11 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         // is refused before any work, the ink choice included.
         const bool needsScreen = options.format == TSaveFormat::Screen || options.format == TSaveFormat::Disc;
         if (needsScreen && !Fits_Mode_Screen(source, mode)) {
-            err << Screen_Size_Message(mode) << '\n';
+            err << "tintora-cli: "
+                << Wrong_Size_Message(options.input, source.GetWidth(), source.GetHeight(),
+                                      "a screen file and a disc image need", mode.width, mode.height,
+                                      "add --fit crop, pad or stretch")
+                << '\n';
             return kCliUnsuitablePicture;
         }
         // Only a local term reads the map: without one, no map is made.

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <sstream>
+#include <tuple>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -123,7 +124,9 @@ TEST(CliConvert, WrongSizeForAScreenFileExitsWith3AndWritesNothing) {
             const std::string out = dir.filePath(name).toStdString();
             const CliRun result = run({in, out});
             EXPECT_EQ(result.status, kCliUnsuitablePicture) << name;
-            EXPECT_NE(result.err.find(kScreenSizeMessage), std::string::npos) << result.err;
+            EXPECT_EQ(result.err, "tintora-cli: " + in + " is " + std::to_string(w) + " x " + std::to_string(h) +
+                                      "; a screen file and a disc image need 320 x 200: add --fit crop, pad or "
+                                      "stretch\n");
             EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
         }
     const std::string in = writeInput(dir, 320, 200);
@@ -178,8 +181,36 @@ TEST(CliConvert, EachEndingWritesWhatTheEngineMakes) {
 }
 
 TEST(CliArguments, LoadAddressIsHexadecimalOrDecimal) {
-    for (const auto& [text, address] : {std::pair{"&C180", 0xC180}, {"&c180", 0xC180}, {"0x8000", 0x8000}, {"32768", 0x8000}})
+    for (const auto& [text, address] : {std::pair{"&C180", 0xC180}, {"&c180", 0xC180}, {"0x8000", 0x8000}, {"32768", 0x8000},
+                                        {"016384", 0x4000}, {"&00004000", 0x4000}, {"#4000", 0x4000}})
         EXPECT_EQ(Parse_Cli_Options({"in.bmp", "o.dat", "--amsdos", "--load", text}).loadAddress, address) << text;
+}
+
+// One rule for every number: leading zeros anywhere, a sign only where the
+// range has negative values (the refusals are in the table below).
+TEST(CliArguments, NumbersTakeLeadingZerosAndSignsWhereNegativeValuesExist) {
+    const CliOptions options = Parse_Cli_Options({"in.bmp", "o.bmp", "--contrast", "+5", "--brightness", "-007",
+                                                  "--local", "00300", "--inks", "00,01,02,026"});
+    EXPECT_EQ(std::tuple(options.contrast, options.brightness, options.local), std::tuple(5, -7, 300));
+    EXPECT_EQ(options.keptInks, (InkNumbers{0, 1, 2, 26}));
+}
+
+// The same file behind another name, a hard link or a symbolic link is
+// refused before it is read: exit 2, the picture untouched.
+TEST(CliFiles, SameFileInAndOutIsRefusedUntouched) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200, "s.png");
+    const QByteArray before = fileBytes(in);
+    const std::string hard = dir.filePath("hard.png").toStdString(), soft = dir.filePath("soft.png").toStdString();
+    ASSERT_EQ(::link(in.c_str(), hard.c_str()), 0);
+    ASSERT_EQ(::symlink(in.c_str(), soft.c_str()), 0);
+    for (const std::string& out : {in, hard, soft, dir.filePath("./s.png").toStdString()}) {
+        const CliRun result = run({in, out});
+        EXPECT_EQ(result.status, kCliBadUsage) << out;
+        EXPECT_EQ(result.err.rfind("tintora-cli: ", 0), 0u) << result.err;
+        EXPECT_NE(result.err.find("are the same file"), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(fileBytes(in), before);
 }
 
 TEST(CliConvert, AutoInksPrintTheChoiceThenConvertWithIt) {
@@ -232,6 +263,8 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, dir.filePath("o.dat").toStdString(), "--load", "&4000"}, "--load sets where"},
         {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "&10000"}, "--load takes an address"},
         {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "4OOO"}, "--load takes an address"},
+        {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "+100"}, "--load takes an address"},
+        {{in, out, "--inks", "+1,2,3,4"}, "--inks (ink 0) takes a whole number"},
         {{in, out, "--name", "PIC"}, "--name names the file"},
         {{in, dir.filePath("o.dsk").toStdString(), "--name", "_-_"}, "no letters or digits"},
         {{in, dir.filePath("_.dsk").toStdString()}, "no letters or digits"},

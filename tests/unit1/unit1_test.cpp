@@ -651,8 +651,13 @@ TEST_P(MainWindowScreenSize, OnlyExactly320By200BecomesAScreenFile) {
     const ScreenSizeCase& c = GetParam();
     load(writeLandscape("land.bmp", c.width, c.height));
     save(path("x.scr"));
-    ASSERT_EQ(messages.size(), 1u);
+    form.ExportDiscClick(nullptr);
+    form.ExportScreenClick(nullptr);
+    ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0], "This image hasn't the right dimensions. a .src file must be 320x200.");
+    const std::string size = "The picture is " + std::to_string(c.width) + " x " + std::to_string(c.height) + "; ";
+    EXPECT_EQ(messages[1], size + "a disc image needs 320 x 200: use Picture > Fit to CPC screen");
+    EXPECT_EQ(messages[2], size + "a screen file needs 320 x 200: use Picture > Fit to CPC screen");
     EXPECT_FALSE(fileExists(path("x.scr")));
 }
 
@@ -678,7 +683,7 @@ TEST_F(MainWindowCommands, ExportCommandsWriteTheCpcFiles) {
     form.ExportDiscClick(nullptr);
     form.ExportScreenClick(nullptr);
     EXPECT_TRUE(requests.empty()) << "no name is asked for a file that cannot be made";
-    EXPECT_EQ(messages, std::vector<std::string>(2, kScreenSizeMessage));
+    EXPECT_EQ(messages, std::vector<std::string>(2, "There is no picture to save yet."));
 
     answers = {path("My inks.pal")};
     form.ExportPaletteClick(nullptr);
