@@ -192,7 +192,7 @@ TEST(CliArguments, NumbersTakeLeadingZerosAndSignsWhereNegativeValuesExist) {
     const CliOptions options = Parse_Cli_Options({"in.bmp", "o.bmp", "--contrast", "+5", "--brightness", "-007",
                                                   "--local", "00300", "--inks", "00,01,02,026"});
     EXPECT_EQ(std::tuple(options.contrast, options.brightness, options.local), std::tuple(5, -7, 300));
-    EXPECT_EQ(options.keptInks, (InkNumbers{0, 1, 2, 26}));
+    EXPECT_EQ(options.keptInks, (std::vector<int>{0, 1, 2, 26}));
 }
 
 // The same file behind another name, a hard link or a symbolic link is
