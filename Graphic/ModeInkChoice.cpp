@@ -187,7 +187,7 @@ class InkSearch {
         const long long pixels = static_cast<long long>(source.GetWidth()) * source.GetHeight();
         if (pixels <= 2LL * mMode.width * mMode.height)
             return source;
-        Fit_To_Screen(source, mReduced, TFitMode::Stretch);
+        Fit_To_Screen(source, mReduced, TFitMode::Stretch, mMode);
         Local_Contrast_Map(mReduced, mReducedMap);
         return mReduced;
     }

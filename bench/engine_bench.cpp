@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "InkChoice.h"
+#include "ModeInkChoice.h"
 
 namespace {
 
@@ -132,6 +134,31 @@ void BM_ChooseInks(benchmark::State& state) {
     setBytes(state, p.source);
 }
 
+// The automatic choice of every ink of the mode whose screen is range(0) x
+// range(1) pixels, for the dither kDithers[range(2)], on every core.
+void BM_ChooseModeInks(benchmark::State& state) {
+    Pictures p(state);
+    const int width = static_cast<int>(state.range(0));
+    const ScreenMode& mode = *std::find_if(kScreenModes.begin(), kScreenModes.end(),
+                                           [&](const ScreenMode& m) { return m.width == width; });
+    const TDither dither = kDithers[static_cast<std::size_t>(state.range(2))].dither;
+    Ink_Search_Control control;
+    control.threads = Ink_Search_Control::AllCores();
+    const std::vector<int> kept(static_cast<std::size_t>(mode.inkCount), kChooseInk);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Choose_Mode_Inks(p.source, p.map, kept, dither, mode, 0, 0, 0, control));
+    state.SetLabel(std::string("mode ") + std::to_string(mode.number) + " " + kDithers[static_cast<std::size_t>(state.range(2))].name);
+    setBytes(state, p.source);
+}
+
+// Every mode's screen with every dither.
+void modesAndDithers(benchmark::internal::Benchmark* b) {
+    for (const ScreenMode& mode : kScreenModes)
+        for (std::size_t d = 0; d < kDithers.size(); ++d)
+            b->Args({mode.width, mode.height, static_cast<long>(d)});
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
 void sizes(benchmark::internal::Benchmark* b) { b->Args({320, 200})->Args({4000, 3000})->Unit(benchmark::kMicrosecond); }
 void sizesAndLocal(benchmark::internal::Benchmark* b) {
     b->Args({320, 200, 0})->Args({4000, 3000, 0})->Args({4000, 3000, 20000})->Unit(benchmark::kMicrosecond);
@@ -139,7 +166,7 @@ void sizesAndLocal(benchmark::internal::Benchmark* b) {
 
 } // namespace
 
-BENCHMARK(BM_BaselineRowCopy)->Apply(sizes);
+BENCHMARK(BM_BaselineRowCopy)->Apply(sizes)->Args({160, 200})->Args({640, 200});
 BENCHMARK(BM_Dither)->Apply(sizesAndLocal);
 BENCHMARK(BM_LocalContrastMap)->Apply(sizes);
 BENCHMARK(BM_StretchPalette)->Apply(sizes);
@@ -151,6 +178,7 @@ BENCHMARK(BM_ChooseInks)
     ->Args({4000, 3000, 2})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_ChooseModeInks)->Apply(modesAndDithers);
 BENCHMARK(BM_FitToScreen)
     ->Args({4000, 3000, static_cast<int>(TFitMode::Crop)})
     ->Args({4000, 3000, static_cast<int>(TFitMode::Pad)})

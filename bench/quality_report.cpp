@@ -56,36 +56,6 @@ std::string numbersText(const std::vector<int>& numbers) {
     return text;
 }
 
-// The picture cropped to the mode's screen: the 320 x 200 crop, its pixel
-// pairs averaged in linear light for mode 0, its pixels doubled for mode 2.
-TPicture fitted(TPicture& source, const ScreenMode& mode) {
-    TPicture screen;
-    Fit_To_Screen(source, screen, TFitMode::Crop);
-    if (mode.width == screen.GetWidth())
-        return screen;
-    TPicture out;
-    out.SetWidth(mode.width);
-    out.SetHeight(screen.GetHeight());
-    for (int y = 0; y < screen.GetHeight(); ++y) {
-        const std::uint8_t* from = screen.GetScanline(y);
-        std::uint8_t* to = out.GetScanline(y);
-        for (int x = 0; x < mode.width; ++x)
-            for (int c = 0; c < 3; ++c) {
-                if (mode.width > screen.GetWidth()) {
-                    to[3 * x + c] = from[3 * (x / 2) + c];
-                    continue;
-                }
-                const double linear = (Linear_From_Byte(from[6 * x + c]) +
-                                       Linear_From_Byte(from[6 * x + 3 + c])) / 2;
-                int byte = 0;
-                while (byte < 255 && Linear_From_Byte(static_cast<std::uint8_t>(byte)) < linear)
-                    ++byte;
-                to[3 * x + c] = static_cast<std::uint8_t>(byte);
-            }
-    }
-    return out;
-}
-
 InkList inksOf(const std::vector<int>& numbers) {
     InkList inks;
     for (int n : numbers)
@@ -171,7 +141,8 @@ void report(const Options& options) {
         original.LoadFromFile(file);
         const std::string name = baseName(file);
         for (const ScreenMode& mode : kScreenModes) {
-            TPicture source = fitted(original, mode), map;
+            TPicture source, map;
+            Fit_To_Screen(original, source, TFitMode::Crop, mode);
             Local_Contrast_Map(source, map);
             const PerceptualReference reference(source);
             std::vector<int> diffusionInks;
