@@ -32,12 +32,12 @@ InkList inksOf(const std::vector<int>& numbers) {
 }
 
 // The truth the search is held to: every set in ascending order of its
-// chosen colours, dithered and measured; the first of equal errors wins.
+// chosen colours, dithered and measured; the first of equal ranks wins.
 Mode_Ink_Choice bruteForce(TPicture& source, const TPicture& map, const std::vector<int>& kept,
                            TDither dither, const ScreenMode& mode) {
     const PerceptualReference reference(source);
     Mode_Ink_Choice best;
-    best.error = std::numeric_limits<double>::infinity();
+    double bestRank = std::numeric_limits<double>::infinity();
     const auto toChoose = static_cast<std::size_t>(std::count(kept.begin(), kept.end(), A));
     std::vector<int> chosen;
     const std::function<void(int)> visit = [&](int from) {
@@ -45,9 +45,11 @@ Mode_Ink_Choice bruteForce(TPicture& source, const TPicture& map, const std::vec
             const std::vector<int> numbers = Place_Chosen_Inks(kept, chosen);
             TPicture result;
             Mode_Dither(dither, source, result, map, inksOf(numbers), 0, 0, 0, mode);
-            const double error = reference.blurredError(result);
-            if (error < best.error)
-                best = {numbers, error, false};
+            const PerceptualScore score = reference.score(result);
+            if (score.rank() < bestRank) {
+                best = {numbers, score.error, false};
+                bestRank = score.rank();
+            }
             return;
         }
         for (int n = from; n < kColourCount; ++n)
