@@ -23,6 +23,9 @@ std::vector<std::uint8_t> Pack_Mode_Rows(const TPicture& result, const InkList& 
                                          const ScreenMode& mode) {
     if (result.GetPixelFormat() != TPixelFormat::pf24bit)
         throw Exception("Packing screen bytes needs a 24-bit picture");
+    if (static_cast<int>(inks.size()) > mode.inkCount)
+        throw Exception("Mode " + IntToStr(mode.number) + " has " + IntToStr(mode.inkCount) +
+                        " inks, not " + IntToStr(static_cast<int>(inks.size())));
     const int width = result.GetWidth();
     const std::size_t stride = static_cast<std::size_t>(Packed_Row_Bytes(mode, width));
     std::vector<std::uint8_t> packed(stride * static_cast<std::size_t>(result.GetHeight()));

@@ -11,8 +11,8 @@
 // Packed_Row_Bytes(mode, width) bytes a row, each pixel's ink number placed
 // at the mode's bits. A pixel's ink is the first of inks of its exact colour;
 // pixels past a row's end in its last byte are ink 0. Raises an Exception
-// naming the first pixel that is none of the inks. An empty result gives no
-// bytes.
+// naming the first pixel that is none of the inks, and when there are more
+// inks than the mode has. An empty result gives no bytes.
 std::vector<std::uint8_t> Pack_Mode_Rows(const TPicture& result, const InkList& inks,
                                          const ScreenMode& mode);
 
