@@ -8,10 +8,8 @@ namespace {
 struct LinearTable {
     std::array<double, 256> value;
     LinearTable() {
-        for (std::size_t i = 0; i < value.size(); ++i) {
-            const double c = static_cast<double>(i) / 255.0;
-            value[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-        }
+        for (std::size_t i = 0; i < value.size(); ++i)
+            value[i] = Linear_From_Fraction(static_cast<double>(i) / 255.0);
     }
 };
 
@@ -21,6 +19,10 @@ const LinearTable& linearTable() {
 }
 
 } // namespace
+
+double Linear_From_Fraction(double value) {
+    return value <= 0.04045 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+}
 
 double Linear_From_Byte(std::uint8_t value) {
     return linearTable().value[value];

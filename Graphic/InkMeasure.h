@@ -19,6 +19,9 @@ struct OkLab {
     double b = 0;
 };
 
+// Linear light 0..1 of an sRGB value 0..1 (the sRGB transfer curve).
+double Linear_From_Fraction(double value);
+
 // Linear light 0..1 of an sRGB channel byte.
 double Linear_From_Byte(std::uint8_t value);
 

@@ -43,5 +43,7 @@ int Packed_Row_Bytes(const ScreenMode& mode, int width);
 // mode.inkCount entries wherever a mode's inks are passed.
 using InkList = std::vector<Ink>;
 
-// The four inks of the table as a list, and back (the first four of a list).
+// The four inks of the table as a list, and back (the first four of a list;
+// missing entries are black).
 InkList Ink_List_Of(const InkTable& inks);
+InkTable Ink_Table_Of(const InkList& inks);
