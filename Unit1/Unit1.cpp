@@ -88,7 +88,7 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
     GreenView->setObjectName(QStringLiteral("GreenView"));
     GreenView->SetVisible(false);
     LineGaps = new TScanlineGaps(Image2);
-    LineGaps->SetVisible(false);
+    LineGaps->setVisible(false);
     setUpDialogs();
     bindEvents();
     bindMenus();
@@ -416,20 +416,17 @@ void TForm1::TrackBar3Change(TObject*) {
         render();
 }
 
-// The dialog opens on the ink's own colour, so "Ok" at once changes
-// nothing; an ink whose colour is chosen again keeps its value (the design's
-// white 255 of ink 3 stays until another colour is chosen).
+// The dialog opens on the ink's own colour, so "Ok" at once keeps that colour.
 void TForm1::setInk(int k) {
-    const Ink current = k < kInkCount ? Inks[static_cast<std::size_t>(k)] : UpperInks[static_cast<std::size_t>(k - kInkCount)];
-    const int currentNumber = Colour_Number_Of_Ink(current);
-    F_ColorSelect->OpenOnInk(k, currentNumber);
+    const InkList inks = ModeInks();
+    if (k < 0 || k >= static_cast<int>(inks.size()))
+        throw Exception("Ink " + IntToStr(k) + " is not an ink of mode " + IntToStr(ScreenChoice.mode));
+    F_ColorSelect->OpenOnInk(k, Colour_Number_Of_Ink(inks[static_cast<std::size_t>(k)]));
     F_ColorSelect->ShowModal();
     const std::string text = F_ColorSelect->Label3->GetText();
     if (text.empty())
         return;
     Palette->SetInk(k, F_ColorSelect->Shape2->Brush->GetColor(), text);
-    if (StrToInt(text) == currentNumber)
-        return;
     if (k < kInkCount)
         Set_Ink_From_Text(Inks, k, text);
     else
@@ -923,7 +920,7 @@ void TForm1::updatePreview() {
         GreenView->GetPicture() = TPicture();
     Image2->ShowPictureOf(original ? Image1 : green ? GreenView : nullptr);
     LineGaps->SetRows(Image2->GetPicture().GetHeight());
-    LineGaps->SetVisible(Monitor != TMonitor::Plain && !original && loaded());
+    LineGaps->setVisible(Monitor != TMonitor::Plain && !original && loaded());
     LineGaps->update();
     Image2->update();
 }
