@@ -53,35 +53,29 @@ struct Placement {
     int left, top, width, height;
 };
 
-Placement placementFor(int width, int height, TFitMode mode) {
+Placement placementFor(int width, int height, TFitMode mode, const ScreenMode& screen) {
     const double sourceAspect = static_cast<double>(width) / height;
-    Placement p{0,
-                0,
-                static_cast<double>(width),
-                static_cast<double>(height),
-                0,
-                0,
-                kScreenWidth,
-                kScreenHeight};
+    const double screenAspect = screen.width * screen.pixelAspect / screen.height;
+    Placement p{0, 0, static_cast<double>(width), static_cast<double>(height), 0, 0, screen.width, screen.height};
     if (mode == TFitMode::Crop) {
-        if (sourceAspect > kScreenAspect) {
-            p.sourceWidth = height * kScreenAspect;
+        if (sourceAspect > screenAspect) {
+            p.sourceWidth = height * screenAspect;
             p.sourceX = (width - p.sourceWidth) / 2;
         } else {
-            p.sourceHeight = width / kScreenAspect;
+            p.sourceHeight = width / screenAspect;
             p.sourceY = (height - p.sourceHeight) / 2;
         }
     } else if (mode == TFitMode::Pad) {
-        if (sourceAspect >= kScreenAspect)
+        if (sourceAspect >= screenAspect)
             p.height = std::clamp(
-                static_cast<int>(std::lround(kScreenWidth * kMode1PixelAspect * height / width)), 1,
-                kScreenHeight);
+                static_cast<int>(std::lround(screen.width * screen.pixelAspect * height / width)), 1,
+                screen.height);
         else
             p.width = std::clamp(
-                static_cast<int>(std::lround(kScreenHeight * sourceAspect / kMode1PixelAspect)), 1,
-                kScreenWidth);
-        p.left = (kScreenWidth - p.width) / 2;
-        p.top = (kScreenHeight - p.height) / 2;
+                static_cast<int>(std::lround(screen.height * sourceAspect / screen.pixelAspect)), 1,
+                screen.width);
+        p.left = (screen.width - p.width) / 2;
+        p.top = (screen.height - p.height) / 2;
     }
     return p;
 }
@@ -223,20 +217,20 @@ class Resampler {
 
 } // namespace
 
-void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode) {
+void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode, const ScreenMode& screen) {
     if (mode == TFitMode::Off) {
         Copy_Picture(result, source);
         return;
     }
     source.SetPixelFormat(TPixelFormat::pf24bit);
     result.SetPixelFormat(TPixelFormat::pf24bit);
-    result.SetWidth(kScreenWidth);
-    result.SetHeight(kScreenHeight);
-    for (int y = 0; y < kScreenHeight; ++y)
-        std::memset(result.GetScanline(y), 0, 3 * kScreenWidth);
+    result.SetWidth(screen.width);
+    result.SetHeight(screen.height);
+    for (int y = 0; y < screen.height; ++y)
+        std::memset(result.GetScanline(y), 0, 3 * static_cast<std::size_t>(screen.width));
     if (source.GetWidth() <= 0 || source.GetHeight() <= 0)
         return;
-    const Placement placement = placementFor(source.GetWidth(), source.GetHeight(), mode);
+    const Placement placement = placementFor(source.GetWidth(), source.GetHeight(), mode, screen);
     Resampler resampler(std::as_const(source), placement);
     for (int j = 0; j < placement.height; ++j)
         resampler.row(j, result.GetScanline(placement.top + j) + 3 * placement.left);

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <limits>
 #include <map>
-#include <mutex>
-#include <system_error>
-#include <thread>
+#include <utility>
 
 #include "DitherRules.h"
 #include "Engine.h"
+#include "SearchRun.h"
 #include "SysUtils.h"
 
 // How the search is made fast. The dither gives a pixel its entry (0..3, the
@@ -222,57 +220,6 @@ std::vector<Candidate> candidates(const InkNumbers& kept, int a, int b,
     return sets;
 }
 
-// Runs work(i) for every i below count on control.threads threads, the
-// caller's among them, handing out indices in chunks; each result goes to
-// its own place, so the thread count changes nothing but the speed. Progress
-// (weight units per index) is reported from the caller's thread only. An
-// error on any thread stops the others and is raised here. Returns false
-// when the cancel flag was set.
-bool runParallel(int count, int weight, const Ink_Search_Control& control, std::atomic<int>& done,
-                 int total, const std::function<void(int)>& work) {
-    constexpr int kChunk = 32;
-    std::atomic<int> next{0};
-    std::atomic<bool> failed{false};
-    std::exception_ptr error;
-    std::mutex errorLock;
-    const auto cancelled = [&] { return control.cancel && control.cancel->load(); };
-    const auto loop = [&](bool reports) {
-        try {
-            while (!failed.load() && !cancelled()) {
-                const int first = next.fetch_add(kChunk);
-                if (first >= count)
-                    return;
-                const int last = std::min(count, first + kChunk);
-                for (int i = first; i < last; ++i)
-                    work(i);
-                done += (last - first) * weight;
-                if (reports && control.progress)
-                    control.progress(done.load(), total);
-            }
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(errorLock);
-            if (!error)
-                error = std::current_exception();
-            failed = true;
-        }
-    };
-    std::vector<std::thread> helpers;
-    const int chunks = (count + kChunk - 1) / kChunk;
-    for (int t = 1; t < std::min(control.threads, chunks); ++t) {
-        try {
-            helpers.emplace_back(loop, false);
-        } catch (const std::system_error&) {
-            break; // no more threads to be had: the others share the work
-        }
-    }
-    loop(true);
-    for (std::thread& helper : helpers)
-        helper.join();
-    if (error)
-        std::rethrow_exception(error);
-    return !cancelled();
-}
-
 // Cell index i of count spread evenly over extent cells (all of them when
 // count == extent).
 int spread(int i, int count, int extent) {
@@ -289,13 +236,21 @@ InkTable Inks_Of_Numbers(const InkNumbers& numbers) {
 }
 
 InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen) {
+    const std::vector<int> placed =
+        Place_Chosen_Inks(std::vector<int>(kept.begin(), kept.end()), std::move(chosen));
+    InkNumbers numbers{};
+    std::copy(placed.begin(), placed.end(), numbers.begin());
+    return numbers;
+}
+
+std::vector<int> Place_Chosen_Inks(const std::vector<int>& kept, std::vector<int> chosen) {
     const auto darker = [](int x, int y) {
         const int lx = Ink_Level(Ink_From_Colour_Number(x)),
                   ly = Ink_Level(Ink_From_Colour_Number(y));
         return lx != ly ? lx < ly : x < y;
     };
     std::sort(chosen.begin(), chosen.end(), darker);
-    InkNumbers numbers = kept;
+    std::vector<int> numbers = kept;
     std::size_t next = 0;
     for (int& number : numbers)
         if (number == kChooseInk && next < chosen.size())
@@ -379,7 +334,7 @@ Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
     std::atomic<int> done{0};
     Ink_Choice choice;
     std::vector<Groups> groups(keys.size());
-    if (!runParallel(keyCount, keyWeight, control, done, total, [&](int k) {
+    if (!Run_Search_Parallel(keyCount, keyWeight, control, done, total, [&](int k) {
             groups[static_cast<std::size_t>(k)] =
                 groupCells(cells, keys[static_cast<std::size_t>(k)]);
         })) {
@@ -387,7 +342,7 @@ Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
         return choice;
     }
     std::vector<double> errors(sets.size());
-    if (!runParallel(setCount, 1, control, done, total, [&](int s) {
+    if (!Run_Search_Parallel(setCount, 1, control, done, total, [&](int s) {
             const Candidate& set = sets[static_cast<std::size_t>(s)];
             errors[static_cast<std::size_t>(s)] =
                 setError(set, groups[static_cast<std::size_t>(set.key)], cells.m.size());

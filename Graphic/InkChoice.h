@@ -71,6 +71,8 @@ InkTable Inks_Of_Numbers(const InkNumbers& numbers);
 // Where chosen colours go: the kept inks stay at their places, the chosen
 // fill the others darkest first (by level, equal levels by colour number).
 InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen);
+// The same for any number of inks: kept has one entry per ink.
+std::vector<int> Place_Chosen_Inks(const std::vector<int>& kept, std::vector<int> chosen);
 
 // The best set for the cells, keeping every ink of kept that is not
 // kChooseInk. The chosen colours differ from each other and from the kept

@@ -29,6 +29,21 @@ int Packed_Row_Bytes(const ScreenMode& mode, int width) {
     return (width + mode.pixelsPerByte - 1) / mode.pixelsPerByte;
 }
 
+InkList Start_Inks(const ScreenMode& mode) {
+    if (mode.number == kDefaultScreenMode) {
+        InkTable inks;
+        Reset_Ink_Table(inks);
+        return Ink_List_Of(inks);
+    }
+    // The firmware's colour numbers of pens 0..15 after a reset.
+    static constexpr std::array<int, 16> kPowerOnColours = {1,  24, 20, 6,  26, 0,  2, 8,
+                                                            10, 12, 14, 16, 18, 22, 1, 16};
+    InkList inks;
+    for (int pen = 0; pen < mode.inkCount; ++pen)
+        inks.push_back(Ink_From_Colour_Number(kPowerOnColours[static_cast<std::size_t>(pen)]));
+    return inks;
+}
+
 InkList Ink_List_Of(const InkTable& inks) {
     return InkList(inks.begin(), inks.end());
 }

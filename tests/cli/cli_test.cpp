@@ -16,6 +16,8 @@
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "InkChoice.h"
+#include "ModeInkChoice.h"
+#include "ModePacking.h"
 #include "PictureBuilder.h"
 #include "RawSprite.h"
 #include "TestFiles.h"
@@ -315,4 +317,70 @@ TEST(CliFiles, PipesAndDevicesAreRefusedAndLeftInPlace) {
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), haveDevice ? 4 : 3)
         << "nothing else written";
+}
+
+TEST(CliModes, AutoInksInModeZeroPrintAllSixteenThenConvertWithThem) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 40, 30);
+    const std::string out = dir.filePath("auto.bmp").toStdString();
+    std::vector<int> kept(16, kChooseInk);
+    kept.front() = 0;
+    kept.back() = 26;
+    const CliRun result = run({in, out, "--mode", "0", "--dither", "diffusion", "--brightness", "30", "--inks",
+                               "0,auto,auto,auto,auto,auto,auto,auto,auto,auto,auto,auto,auto,auto,auto,26"});
+    ASSERT_EQ(result.status, kCliOk) << result.err;
+    TPicture source, map, expected, written;
+    source.LoadFromFile(in);
+    Local_Contrast_Map(source, map);
+    const ScreenMode& mode = Screen_Mode(0);
+    const std::vector<int> chosen =
+        Choose_Mode_Inks(source, map, kept, TDither::Diffusion, mode, 30, 0, 0, {}).numbers;
+    std::string line = "inks ";
+    InkList inks;
+    for (const int number : chosen) {
+        line += std::to_string(number) + (inks.size() + 1 < 16 ? "," : "\n");
+        inks.push_back(Ink_From_Colour_Number(number));
+    }
+    EXPECT_EQ(result.out, line);
+    EXPECT_EQ(chosen.front(), 0);
+    EXPECT_EQ(chosen.back(), 26);
+    Mode_Dither(TDither::Diffusion, source, expected, map, inks, 30, 0, 0, mode);
+    written.LoadFromFile(out);
+    written.SetPixelFormat(TPixelFormat::pf24bit);
+    EXPECT_EQ(rows(written), rows(expected));
+}
+
+// The result picture holds one pixel per CPC pixel of the mode, and the
+// screen file is that picture packed; scr needs the mode's own screen size.
+TEST(CliModes, EachModeFitsItsScreenAndItsScreenFileIsItsResult) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200);
+    for (const ScreenMode& mode : kScreenModes) {
+        const std::string m = std::to_string(mode.number);
+        const std::string bmp = dir.filePath(QString::fromStdString("m" + m + ".bmp")).toStdString();
+        const std::string scr = dir.filePath(QString::fromStdString("m" + m + ".scr")).toStdString();
+        const CliRun unfit = run({in, scr, "--mode", m});
+        EXPECT_EQ(unfit.status, mode.width == 320 ? kCliOk : kCliUnsuitablePicture) << unfit.err;
+        for (const std::string& out : {bmp, scr})
+            ASSERT_EQ(run({in, out, "--mode", m, "--fit", "pad", "--dither", "ordered4"}).status, kCliOk) << out;
+        TPicture result;
+        result.LoadFromFile(bmp);
+        ASSERT_EQ(result.GetWidth(), mode.width);
+        ASSERT_EQ(result.GetHeight(), mode.height);
+        EXPECT_EQ(fileBytes(scr), bytesOf(Mode_Screen_File_Bytes(result, Start_Inks(mode), mode))) << "mode " << m;
+    }
+}
+
+TEST(CliArguments, ModeDitherAndTheModesCountOfInksAreChecked) {
+    for (const auto& [arguments, mentions] :
+         {std::pair{std::vector<std::string>{"--mode", "3"}, "--mode must be from 0 to 2"},
+          {{"--dither", "fs"}, "--dither takes classic, ordered2"},
+          {{"--mode", "2", "--inks", "0,1,2,3"}, "--inks takes two colour numbers"},
+          {{"--mode", "0", "--inks", "0,1,2,3"}, "--inks takes 16 colour numbers"}}) {
+        std::vector<std::string> all = {"in.bmp", "out.bmp"};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        const CliRun result = run(all);
+        EXPECT_EQ(result.status, kCliBadUsage) << mentions;
+        EXPECT_NE(result.err.find(mentions), std::string::npos) << result.err;
+    }
 }

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <vector>
+
+#include "InkMeasure.h"
+#include "Picture.h"
+
+// How close a dithered result looks to its source, for every mode and dither.
+//
+// Blurred error: both pictures are taken to linear light and blurred by a
+// Gaussian of sigma 1 pixel (the eye blends neighbouring pixels of a
+// dither), then compared pixel by pixel in OKLab. The error is the mean
+// OKLab distance x 100 (about 2 is a just noticeable difference).
+//
+// Lightness SSIM: the structural similarity (Wang et al. 2004: a Gaussian
+// window of sigma 1.5 pixels, K1 0.01, K2 0.03, dynamic range 1) of the
+// unblurred pictures' OKLab lightness L, -1..1, 1 when alike. Grain and lost
+// detail lower it, so it guards against a dither that is close on average
+// but noisy.
+//
+// Pixels are the picture's own, whatever their shape on a CPC screen; the
+// blurs clamp at the picture's borders.
+class PerceptualReference {
+  public:
+    // Reads a 24-bit source once, so that many results can be judged against it.
+    explicit PerceptualReference(const TPicture& source);
+
+    // The blurred error of result, which must have the source's size (0 for
+    // an empty picture).
+    double blurredError(const TPicture& result) const;
+    // The lightness SSIM of result, which must have the source's size (1 for
+    // an empty picture).
+    double lightnessSsim(const TPicture& result) const;
+
+    int width() const { return mWidth; }
+    int height() const { return mHeight; }
+    // The blurred source in linear light: red, green, blue (0..1) per pixel,
+    // row after row.
+    const std::vector<float>& blurredLinear() const { return mBlurredLinear; }
+
+  private:
+    int mWidth = 0, mHeight = 0;
+    std::vector<float> mBlurredLinear;
+    std::vector<OkLab> mBlurredLab;
+    // The source's lightness statistics over the SSIM window: mean, and mean
+    // of the square.
+    std::vector<float> mLightness, mMean, mMeanSquare;
+};
