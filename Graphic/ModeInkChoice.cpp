@@ -19,10 +19,10 @@
 namespace {
 
 // Swaps the real dither judges in each round of the swap search.
-constexpr int kJudgedSwaps = 12;
+constexpr int kJudgedSwaps = 6;
 // Bounds on the swap search's rounds; each round must improve to go on.
 constexpr int kMaxProxyRounds = 64;
-constexpr int kMaxJudgedRounds = 8;
+constexpr int kMaxJudgedRounds = 4;
 constexpr int kClusterRounds = 12;
 // Progress units of one judgement, against one proxy error.
 constexpr int kJudgementWeight = 100;

@@ -31,29 +31,32 @@ std::vector<float> gaussianTaps(double sigma) {
 void blur(std::vector<float>& data, int width, int height, int channels,
           const std::vector<float>& taps) {
     const int radius = static_cast<int>(taps.size() / 2);
-    const auto at = [&](int x, int y, int c) {
-        return static_cast<std::size_t>((y * width + x) * channels + c);
-    };
-    std::vector<float> line(static_cast<std::size_t>(std::max(width, height) * channels));
+    const auto at = [&](int x, int y) { return static_cast<std::size_t>((y * width + x) * channels); };
+    // Rows: a line padded with copies of its border pixels, then the taps.
+    std::vector<float> padded(static_cast<std::size_t>((width + 2 * radius) * channels));
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < channels; ++c) {
-                float sum = 0;
-                for (int i = -radius; i <= radius; ++i)
-                    sum += taps[static_cast<std::size_t>(i + radius)] *
-                           data[at(std::clamp(x + i, 0, width - 1), y, c)];
-                line[static_cast<std::size_t>(x * channels + c)] = sum;
-            }
-        std::copy_n(line.begin(), width * channels, data.begin() + static_cast<std::ptrdiff_t>(at(0, y, 0)));
+        float* row = data.data() + at(0, y);
+        for (int x = -radius; x < width + radius; ++x)
+            for (int c = 0; c < channels; ++c)
+                padded[static_cast<std::size_t>((x + radius) * channels + c)] =
+                    row[static_cast<std::size_t>(std::clamp(x, 0, width - 1) * channels + c)];
+        const std::size_t rowFloats = static_cast<std::size_t>(width * channels);
+        std::fill_n(row, rowFloats, 0.0f);
+        for (int i = 0; i < 2 * radius + 1; ++i) {
+            const float tap = taps[static_cast<std::size_t>(i)];
+            const float* from = padded.data() + i * channels;
+            for (std::size_t k = 0; k < rowFloats; ++k)
+                row[k] += tap * from[k];
+        }
     }
     // Columns a row at a time, so the inner loop runs along memory.
     std::vector<float> out(data.size());
     const std::size_t rowFloats = static_cast<std::size_t>(width * channels);
     for (int y = 0; y < height; ++y) {
-        float* target = out.data() + at(0, y, 0);
+        float* target = out.data() + at(0, y);
         for (int i = -radius; i <= radius; ++i) {
             const float tap = taps[static_cast<std::size_t>(i + radius)];
-            const float* from = data.data() + at(0, std::clamp(y + i, 0, height - 1), 0);
+            const float* from = data.data() + at(0, std::clamp(y + i, 0, height - 1));
             for (std::size_t k = 0; k < rowFloats; ++k)
                 target[k] += tap * from[k];
         }
@@ -80,28 +83,44 @@ std::vector<float> linearOf(const TPicture& picture) {
     return linear;
 }
 
-// The OKLab lightness of each pixel. Dithered results hold few colours, so
-// the last colour's lightness is kept.
-std::vector<float> lightnessOf(const TPicture& picture) {
-    std::vector<float> lightness;
-    lightness.reserve(static_cast<std::size_t>(picture.GetWidth()) * picture.GetHeight());
-    long lastKey = -1;
-    float last = 0;
-    for (int y = 0; y < picture.GetHeight(); ++y) {
-        const std::uint8_t* row = picture.GetScanline(y);
-        for (int x = 0; x < picture.GetWidth(); ++x, row += 3) {
-            const long key = row[0] | row[1] << 8 | row[2] << 16;
-            if (key != lastKey) {
-                lastKey = key;
-                last = static_cast<float>(OkLab_From_Linear(Linear_From_Byte(row[2]),
-                                                            Linear_From_Byte(row[1]),
-                                                            Linear_From_Byte(row[0]))
-                                              .L);
-            }
-            lightness.push_back(last);
-        }
+// The OKLab of each pixel (L, a, b floats a pixel) of linear colours.
+std::vector<float> labOf(const std::vector<float>& linear) {
+    std::vector<float> lab(linear.size());
+    OkLab_From_Linear_Floats(linear.data(), linear.size() / 3, lab.data());
+    return lab;
+}
+
+// Every third float from first: one OKLab component of every pixel.
+std::vector<float> component(const std::vector<float>& lab, std::size_t first) {
+    std::vector<float> values(lab.size() / 3);
+    for (std::size_t p = 0; p < values.size(); ++p)
+        values[p] = lab[3 * p + first];
+    return values;
+}
+
+// The structural similarity of two lightness pictures, the first with its
+// window statistics worked out.
+double ssim(const std::vector<float>& lightness, const std::vector<float>& referenceMean,
+            const std::vector<float>& referenceMeanSquare, const std::vector<float>& reference,
+            int width, int height) {
+    std::vector<float> mean = lightness, meanSquare(lightness.size()), meanProduct(lightness.size());
+    for (std::size_t p = 0; p < lightness.size(); ++p) {
+        meanSquare[p] = lightness[p] * lightness[p];
+        meanProduct[p] = lightness[p] * reference[p];
     }
-    return lightness;
+    const std::vector<float> taps = gaussianTaps(kSsimSigma);
+    blur(mean, width, height, 1, taps);
+    blur(meanSquare, width, height, 1, taps);
+    blur(meanProduct, width, height, 1, taps);
+    double total = 0;
+    for (std::size_t p = 0; p < lightness.size(); ++p) {
+        const double mx = referenceMean[p], my = mean[p];
+        const double vx = referenceMeanSquare[p] - mx * mx, vy = meanSquare[p] - my * my;
+        const double cov = meanProduct[p] - mx * my;
+        total += (2 * mx * my + kSsimC1) * (2 * cov + kSsimC2) /
+                 ((mx * mx + my * my + kSsimC1) * (vx + vy + kSsimC2));
+    }
+    return total / static_cast<double>(lightness.size());
 }
 
 void checkSize(const TPicture& result, int width, int height) {
@@ -114,55 +133,46 @@ void checkSize(const TPicture& result, int width, int height) {
 PerceptualReference::PerceptualReference(const TPicture& source)
     : mWidth(source.GetWidth()), mHeight(source.GetHeight()), mBlurredLinear(linearOf(source)) {
     blur(mBlurredLinear, mWidth, mHeight, 3, gaussianTaps(kBlurSigma));
-    mBlurredLab.resize(mBlurredLinear.size() / 3);
-    for (std::size_t p = 0; p < mBlurredLab.size(); ++p)
-        mBlurredLab[p] = OkLab_From_Linear(mBlurredLinear[3 * p], mBlurredLinear[3 * p + 1],
-                                           mBlurredLinear[3 * p + 2]);
-    mLightness = lightnessOf(source);
-    mMean = mLightness;
-    mMeanSquare.resize(mLightness.size());
-    std::transform(mLightness.begin(), mLightness.end(), mMeanSquare.begin(),
-                   [](float v) { return v * v; });
+    mBlurredLab = labOf(mBlurredLinear);
+    mSeen.value = component(mBlurredLab, 0);
+    mPixels.value = component(labOf(linearOf(source)), 0);
     const std::vector<float> taps = gaussianTaps(kSsimSigma);
-    blur(mMean, mWidth, mHeight, 1, taps);
-    blur(mMeanSquare, mWidth, mHeight, 1, taps);
+    for (Lightness* view : {&mSeen, &mPixels}) {
+        view->mean = view->value;
+        view->meanSquare.resize(view->value.size());
+        std::transform(view->value.begin(), view->value.end(), view->meanSquare.begin(),
+                       [](float v) { return v * v; });
+        blur(view->mean, mWidth, mHeight, 1, taps);
+        blur(view->meanSquare, mWidth, mHeight, 1, taps);
+    }
+}
+
+std::vector<float> PerceptualReference::seen(const TPicture& result) const {
+    checkSize(result, mWidth, mHeight);
+    std::vector<float> linear = linearOf(result);
+    blur(linear, mWidth, mHeight, 3, gaussianTaps(kBlurSigma));
+    return labOf(linear);
 }
 
 double PerceptualReference::blurredError(const TPicture& result) const {
-    checkSize(result, mWidth, mHeight);
-    if (mBlurredLab.empty())
+    const std::vector<float> lab = seen(result);
+    if (lab.empty())
         return 0;
-    std::vector<float> linear = linearOf(result);
-    blur(linear, mWidth, mHeight, 3, gaussianTaps(kBlurSigma));
     double total = 0;
-    for (std::size_t p = 0; p < mBlurredLab.size(); ++p) {
-        const OkLab lab = OkLab_From_Linear(linear[3 * p], linear[3 * p + 1], linear[3 * p + 2]);
-        total += std::sqrt(Cell_Distance(mBlurredLab[p], lab));
+    for (std::size_t i = 0; i < lab.size(); i += 3) {
+        const float dL = lab[i] - mBlurredLab[i], da = lab[i + 1] - mBlurredLab[i + 1],
+                    db = lab[i + 2] - mBlurredLab[i + 2];
+        total += std::sqrt(dL * dL + da * da + db * db);
     }
-    return 100 * total / static_cast<double>(mBlurredLab.size());
+    return 100 * total / static_cast<double>(lab.size() / 3);
 }
 
-double PerceptualReference::lightnessSsim(const TPicture& result) const {
+double PerceptualReference::lightnessSsim(const TPicture& result, SsimView view) const {
     checkSize(result, mWidth, mHeight);
-    if (mLightness.empty())
+    if (mSeen.value.empty())
         return 1;
-    const std::vector<float> lightness = lightnessOf(result);
-    std::vector<float> mean = lightness, meanSquare(lightness.size()), meanProduct(lightness.size());
-    for (std::size_t p = 0; p < lightness.size(); ++p) {
-        meanSquare[p] = lightness[p] * lightness[p];
-        meanProduct[p] = lightness[p] * mLightness[p];
-    }
-    const std::vector<float> taps = gaussianTaps(kSsimSigma);
-    blur(mean, mWidth, mHeight, 1, taps);
-    blur(meanSquare, mWidth, mHeight, 1, taps);
-    blur(meanProduct, mWidth, mHeight, 1, taps);
-    double total = 0;
-    for (std::size_t p = 0; p < lightness.size(); ++p) {
-        const double mx = mMean[p], my = mean[p];
-        const double vx = mMeanSquare[p] - mx * mx, vy = meanSquare[p] - my * my;
-        const double cov = meanProduct[p] - mx * my;
-        total += (2 * mx * my + kSsimC1) * (2 * cov + kSsimC2) /
-                 ((mx * mx + my * my + kSsimC1) * (vx + vy + kSsimC2));
-    }
-    return total / static_cast<double>(lightness.size());
+    const Lightness& reference = view == SsimView::AsSeen ? mSeen : mPixels;
+    const std::vector<float> lightness =
+        component(view == SsimView::AsSeen ? seen(result) : labOf(linearOf(result)), 0);
+    return ssim(lightness, reference.mean, reference.meanSquare, reference.value, mWidth, mHeight);
 }

@@ -14,10 +14,14 @@
 //
 // Lightness SSIM: the structural similarity (Wang et al. 2004: a Gaussian
 // window of sigma 1.5 pixels, K1 0.01, K2 0.03, dynamic range 1) of the
-// unblurred pictures' OKLab lightness L, -1..1, 1 when alike. Grain and lost
-// detail lower it, so it guards against a dither that is close on average
-// but noisy.
-//
+// pictures' OKLab lightness L, -1..1, 1 when alike. As seen, both pictures
+// are blurred as for the error first: what is left of a dither's pattern
+// after the eye's blending is grain, and it lowers the SSIM, as does lost
+// detail; so it guards against a dither that is close on average but
+// noisy. Pixel for pixel, the unblurred pictures are compared, which marks
+// every pattern, regular or not.
+enum class SsimView { AsSeen, PixelForPixel };
+
 // Pixels are the picture's own, whatever their shape on a CPC screen; the
 // blurs clamp at the picture's borders.
 class PerceptualReference {
@@ -30,7 +34,7 @@ class PerceptualReference {
     double blurredError(const TPicture& result) const;
     // The lightness SSIM of result, which must have the source's size (1 for
     // an empty picture).
-    double lightnessSsim(const TPicture& result) const;
+    double lightnessSsim(const TPicture& result, SsimView view = SsimView::AsSeen) const;
 
     int width() const { return mWidth; }
     int height() const { return mHeight; }
@@ -39,10 +43,16 @@ class PerceptualReference {
     const std::vector<float>& blurredLinear() const { return mBlurredLinear; }
 
   private:
+    // The source's lightness in one view, and its mean and mean square over
+    // the SSIM window.
+    struct Lightness {
+        std::vector<float> value, mean, meanSquare;
+    };
+    // OKLab (L, a, b floats a pixel) of a result blurred as the eye sees it.
+    std::vector<float> seen(const TPicture& result) const;
+
     int mWidth = 0, mHeight = 0;
     std::vector<float> mBlurredLinear;
-    std::vector<OkLab> mBlurredLab;
-    // The source's lightness statistics over the SSIM window: mean, and mean
-    // of the square.
-    std::vector<float> mLightness, mMean, mMeanSquare;
+    std::vector<float> mBlurredLab;
+    Lightness mSeen, mPixels;
 };

@@ -1,7 +1,7 @@
 // The picture quality report: for each picture file given, fitted to each
 // screen mode by cropping, and each dither, the inks chosen automatically
 // (all of them, sliders at 0), the blurred error and the lightness SSIM of
-// the result (PerceptualMeasure.h), and the time one choice takes (the best
+// the result (PerceptualMeasure.h; as seen, and pixel for pixel), and the time one choice takes (the best
 // of --runs). Then one table of the means over the pictures, with each
 // dither's error as a ratio to the classic dither's in the same mode.
 // --out DIR writes every result as DIR/NAME-mMODE-DITHER.png.
@@ -37,7 +37,7 @@ struct Options {
 };
 
 struct Row {
-    double error = 0, ssim = 0, milliseconds = 0;
+    double error = 0, ssim = 0, pixelSsim = 0, milliseconds = 0;
 };
 
 std::string baseName(const std::string& file) {
@@ -164,8 +164,8 @@ void closeness(const std::string& name, TPicture& source, const TPicture& map,
 void report(const Options& options) {
     // Means per mode and dither over the pictures.
     std::map<std::pair<int, int>, std::vector<Row>> rows;
-    std::printf("%-10s %4s %-10s %-40s %8s %7s %9s\n", "picture", "mode", "dither", "inks",
-                "error", "SSIM", "ms");
+    std::printf("%-10s %4s %-10s %-40s %8s %7s %7s %9s\n", "picture", "mode", "dither", "inks",
+                "error", "SSIM", "px SSIM", "ms");
     for (const std::string& file : options.files) {
         TPicture original;
         original.LoadFromFile(file);
@@ -192,11 +192,12 @@ void report(const Options& options) {
                 }
                 TPicture result;
                 Mode_Dither(dither, source, result, map, inksOf(choice.numbers), 0, 0, 0, mode);
-                const Row row{reference.blurredError(result), reference.lightnessSsim(result), best};
+                const Row row{reference.blurredError(result), reference.lightnessSsim(result),
+                              reference.lightnessSsim(result, SsimView::PixelForPixel), best};
                 rows[{mode.number, static_cast<int>(d)}].push_back(row);
-                std::printf("%-10s %4d %-10s %-40s %8.3f %7.4f %9.1f\n", name.c_str(), mode.number,
-                            kDithers[d].name, numbersText(choice.numbers).c_str(), row.error,
-                            row.ssim, row.milliseconds);
+                std::printf("%-10s %4d %-10s %-40s %8.3f %7.4f %7.4f %9.1f\n", name.c_str(),
+                            mode.number, kDithers[d].name, numbersText(choice.numbers).c_str(),
+                            row.error, row.ssim, row.pixelSsim, row.milliseconds);
                 if (!options.out.empty())
                     result.SaveToFile(options.out + "/" + name + "-m" + IntToStr(mode.number) + "-" +
                                           kDithers[d].name + ".png",
@@ -210,8 +211,8 @@ void report(const Options& options) {
     }
     std::printf("\nMeans over %zu pictures; error ratio against classic in the same mode\n",
                 options.files.size());
-    std::printf("%4s %-10s %8s %8s %7s %9s %9s\n", "mode", "dither", "error", "ratio", "SSIM",
-                "mean ms", "max ms");
+    std::printf("%4s %-10s %8s %8s %7s %7s %9s %9s\n", "mode", "dither", "error", "ratio", "SSIM",
+                "px SSIM", "mean ms", "max ms");
     for (const ScreenMode& mode : kScreenModes) {
         const auto mean = [&](int d, double Row::*field) {
             const std::vector<Row>& r = rows[{mode.number, d}];
@@ -225,9 +226,10 @@ void report(const Options& options) {
             double most = 0;
             for (const Row& row : rows[{mode.number, i}])
                 most = std::max(most, row.milliseconds);
-            std::printf("%4d %-10s %8.3f %8.3f %7.4f %9.1f %9.1f\n", mode.number, kDithers[d].name,
-                        mean(i, &Row::error), mean(i, &Row::error) / mean(0, &Row::error),
-                        mean(i, &Row::ssim), mean(i, &Row::milliseconds), most);
+            std::printf("%4d %-10s %8.3f %8.3f %7.4f %7.4f %9.1f %9.1f\n", mode.number,
+                        kDithers[d].name, mean(i, &Row::error),
+                        mean(i, &Row::error) / mean(0, &Row::error), mean(i, &Row::ssim),
+                        mean(i, &Row::pixelSsim), mean(i, &Row::milliseconds), most);
         }
     }
 }
