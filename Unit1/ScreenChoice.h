@@ -20,11 +20,5 @@ struct TScreenChoice {
     friend bool operator==(const TScreenChoice&, const TScreenChoice&) = default;
 };
 
-// Colour numbers of inks 4..15 until they are chosen: the CPC's own start-up
-// colours of pens 4 to 15 (pens 14 and 15 flash; the first colour of each is
-// taken). Inks 0..3 start as the design gives them.
-inline constexpr std::array<int, kMaxInkCount - kInkCount> kUpperInkStartColours = {26, 0, 2, 8, 10, 12,
-                                                                                  14, 16, 18, 22, 1, 16};
-
 // "NAME - Tintora (CPC mode 0)", or the program's name alone before a picture is loaded.
 std::string Window_Caption(const std::string& pictureName, int mode);

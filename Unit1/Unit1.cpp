@@ -23,6 +23,7 @@
 #include "CpcExport.h"
 #include "Engine.h"
 #include "InkSearchProgress.h"
+#include "ModePacking.h"
 #include "Menus.h"
 #include "ModeInkChoice.h"
 #include "PixelShape.h"
@@ -54,6 +55,14 @@ constexpr const char* kNothingToSaveMessage = "There is no picture to save yet."
 
 // Shown for a name whose ending Save does not write: saying nothing would
 // look like a save that worked.
+// The export's words for a result that does not fill the mode's screen: the
+// size it needs, and the command that gives it.
+std::string exportSizeMessage(const ScreenMode& mode) {
+    return "This picture does not fill the CPC's mode " + IntToStr(mode.number) + " screen, which is " +
+           IntToStr(mode.width) + " x " + IntToStr(mode.height) +
+           " pixels: Picture > Fit to CPC screen brings it to that size.";
+}
+
 std::string unwrittenEndingMessage(const std::string& fileName) {
     return "Nothing was written to \"" + fileName +
            "\": Save writes names ending in \"bmp\" (BMP picture), \"scr\" (screen file) or "
@@ -80,8 +89,10 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
                                 {InkSwatch0, InkSwatch1, InkSwatch2, InkSwatch3, InkSwatch4, InkSwatch5,
                                  InkSwatch6, InkSwatch7, InkSwatch8, InkSwatch9, InkSwatch10, InkSwatch11,
                                  InkSwatch12, InkSwatch13, InkSwatch14, InkSwatch15});
+    // Inks 4..15 start as the CPC's own pens 4..15; inks 0..3 as the design gives them.
+    const InkList powerOn = Start_Inks(Screen_Mode(0));
     for (int k = kInkCount; k < kMaxInkCount; ++k)
-        SetInkNumber(k, kUpperInkStartColours[static_cast<std::size_t>(k - kInkCount)]);
+        SetInkNumber(k, Colour_Number_Of_Ink(powerOn[static_cast<std::size_t>(k)]));
     // The green monitor's picture is drawn in the result's place; it is never
     // shown on its own.
     GreenView = new TImage(ScrollBox1Contents);
@@ -294,16 +305,21 @@ void TForm1::SpeedButton5Click(TObject*) {
             result.SaveToFile(fileName);
         break;
     case TSaveFormat::Screen:
-        if (Fits_Screen(result))
+        if (!Fits_Mode_Screen(result, Mode()))
+            ShowMessage(Screen_Size_Message(Mode()));
+        else if (classicPath())
             Save_Screen_File(result, Inks, fileName);
-        else
-            ShowMessage(kScreenSizeMessage);
+        else {
+            const std::vector<std::uint8_t> screen = Mode_Screen_File_Bytes(result, ModeInks(), Mode());
+            Write_Raw_File(screen.data(), screen.size(), fileName);
+        }
         break;
     case TSaveFormat::Sprite:
         if (result.GetWidth() == 0 || result.GetHeight() == 0)
             ShowMessage(kNothingToSaveMessage);
         else {
-            const std::vector<std::uint8_t> sprite = Raw_Sprite(result, Inks);
+            const std::vector<std::uint8_t> sprite =
+                classicPath() ? Raw_Sprite(result, Inks) : Pack_Mode_Rows(result, ModeInks(), Mode());
             Write_Raw_File(sprite.data(), sprite.size(), fileName);
         }
         break;
@@ -473,21 +489,28 @@ bool TForm1::runExportDialog(TSaveDialog& dialog, const std::string& title, cons
     return dialog.Execute();
 }
 
+// The mode's size, and where to get it: the fit.
 bool TForm1::resultFitsScreen() const {
-    if (Fits_Screen(Image2->GetPicture()))
+    if (Fits_Mode_Screen(Image2->GetPicture(), Mode()))
         return true;
-    ShowMessage(kScreenSizeMessage);
+    ShowMessage(exportSizeMessage(Mode()));
     return false;
 }
 
 // The size is checked before the dialog: no name is asked for a file that
-// cannot be made.
+// cannot be made. The classic dither in mode 1 packs its pixels as the
+// design's screen file does (by level); every other mode and dither by exact
+// colour, and the loader sets the mode.
 void TForm1::ExportDiscClick(TObject*) {
     if (!resultFitsScreen() ||
         !runExportDialog(ExportDiscDialog, "Export disc image", "Disc image (*.dsk)|*.dsk", "dsk"))
         return;
     const std::string fileName = ExportDiscDialog.GetFileName();
-    Save_Picture_Disc(Image2->GetPicture(), Inks, Amsdos_Name_Of_Path(fileName), fileName);
+    const std::string name = Amsdos_Name_Of_Path(fileName);
+    if (classicPath())
+        Save_Picture_Disc(Image2->GetPicture(), Inks, name, fileName);
+    else
+        Save_Picture_Disc(Image2->GetPicture(), ModeInks(), Mode(), name, fileName);
 }
 
 void TForm1::ExportScreenClick(TObject*) {
@@ -495,17 +518,21 @@ void TForm1::ExportScreenClick(TObject*) {
                                                 "Screen with AMSDOS header (*.scr)|*.scr", "scr"))
         return;
     const std::string fileName = ExportScreenDialog.GetFileName();
-    const std::vector<std::uint8_t> bytes =
-        Screen_File_With_Header(Image2->GetPicture(), Inks, Amsdos_Name_Of_Path(fileName));
+    const std::string name = Amsdos_Name_Of_Path(fileName);
+    const std::vector<std::uint8_t> bytes = classicPath()
+                                                ? Screen_File_With_Header(Image2->GetPicture(), Inks, name)
+                                                : Screen_File_With_Header(Image2->GetPicture(), ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
 }
 
-// The palette holds only the inks: it needs no picture.
+// The palette holds only the inks and the mode: it needs no picture.
 void TForm1::ExportPaletteClick(TObject*) {
     if (!runExportDialog(ExportPaletteDialog, "Export palette", "OCP Art Studio palette (*.pal)|*.pal", "pal"))
         return;
     const std::string fileName = ExportPaletteDialog.GetFileName();
-    const std::vector<std::uint8_t> bytes = Palette_File_With_Header(Inks, Amsdos_Name_Of_Path(fileName));
+    const std::string name = Amsdos_Name_Of_Path(fileName);
+    const std::vector<std::uint8_t> bytes =
+        classicPath() ? Palette_File_With_Header(Inks, name) : Palette_File_With_Header(ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
 }
 
@@ -603,7 +630,7 @@ void TForm1::ChooseInksClick(TObject*) {
             kept[k] = Colour_Number_Of_Ink(inks[k]);
     const int a = TrackBar3->GetPosition(), b = TrackBar4->GetPosition(), c = TrackBar1->GetPosition();
     InkSearchJob::Search search;
-    if (mode.number == kDefaultScreenMode && ScreenChoice.dither == TDither::Classic) {
+    if (classicPath()) {
         InkNumbers keptFour{};
         std::copy(kept.begin(), kept.end(), keptFour.begin());
         search = [cells = Ink_Search_Cells_Of(Image1->GetPicture(), Image7->GetPicture(), a, b, c),
@@ -767,6 +794,10 @@ void TForm1::bindScreenMenus() {
                                  ? (menu == menuScreenMode ? item->data().toInt() == ScreenChoice.mode
                                                            : item->data().toInt() == static_cast<int>(ScreenChoice.dither))
                                  : item == actionMonitorPlain);
+}
+
+bool TForm1::classicPath() const {
+    return ScreenChoice.mode == kDefaultScreenMode && ScreenChoice.dither == TDither::Classic;
 }
 
 const ScreenMode& TForm1::Mode() const {

@@ -184,6 +184,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // follow. Inks do not change.
     void SetScreenChoice(const TScreenChoice& choice);
     const ScreenMode& Mode() const;
+    // True for the design's own path, the classic dither in mode 1: its
+    // inks, search and files are exactly the design's.
+    bool classicPath() const;
     // The inks of the mode in use, ink 0 first.
     InkList ModeInks() const;
     // Sets ink k (0..15) to a colour number as the colour dialog does:
