@@ -131,6 +131,10 @@ bool TF_Compare::IsCellDone(int cell) const {
     return cell >= 0 && cell < kCellCount && mCells[static_cast<std::size_t>(cell)].has_value();
 }
 
+std::optional<TCompareCell> TF_Compare::GetCell(int cell) const {
+    return IsCellDone(cell) ? mCells[static_cast<std::size_t>(cell)] : std::nullopt;
+}
+
 std::optional<TCompareCell> TF_Compare::Choose(TCompareInput input) {
     stopWork();
     mChosen.reset();

@@ -50,6 +50,8 @@ class TF_Compare : public TForm, public Ui::TF_Compare {
     // The cell's picture view and whether its picture is there yet.
     TImage* Thumbnail(int cell) const;
     bool IsCellDone(int cell) const;
+    // What a cell's picture was made with, once it is done.
+    std::optional<TCompareCell> GetCell(int cell) const;
 
     void ThumbnailClick(TObject* Sender);
     void FormClose(TObject* Sender);
