@@ -23,9 +23,9 @@
 #include "CpcExport.h"
 #include "Engine.h"
 #include "InkSearchProgress.h"
-#include "ModePacking.h"
 #include "Menus.h"
 #include "ModeInkChoice.h"
+#include "ModePacking.h"
 #include "PixelShape.h"
 #include "QtPictureReader.h"
 #include "RawSprite.h"
@@ -53,8 +53,6 @@ constexpr int kToolStripMargin = 8;
 // result is empty and there is nothing to write.
 constexpr const char* kNothingToSaveMessage = "There is no picture to save yet.";
 
-// Shown for a name whose ending Save does not write: saying nothing would
-// look like a save that worked.
 // The export's words for a result that does not fill the mode's screen: the
 // size it needs, and the command that gives it.
 std::string exportSizeMessage(const ScreenMode& mode) {
@@ -63,6 +61,8 @@ std::string exportSizeMessage(const ScreenMode& mode) {
            " pixels: Picture > Fit to CPC screen brings it to that size.";
 }
 
+// Shown for a name whose ending Save does not write: saying nothing would
+// look like a save that worked.
 std::string unwrittenEndingMessage(const std::string& fileName) {
     return "Nothing was written to \"" + fileName +
            "\": Save writes names ending in \"bmp\" (BMP picture), \"scr\" (screen file) or "
@@ -833,21 +833,22 @@ void TForm1::sourceForMode(const ScreenMode& mode, TPicture& source) {
 
 // With a fit on, the new source, its map and its result are built beside the
 // current ones and take their place only once all three exist, as in Load;
-// the unstretched fitted picture becomes the stretch's backup.
+// the new fitted picture, unstretched, becomes the stretch's backup.
 void TForm1::SetScreenChoice(const TScreenChoice& choice) {
     const ScreenMode& mode = Screen_Mode(choice.mode);
-    Dither_Info(choice.dither);
+    Dither_Info(choice.dither); // raises for a dither that does not exist, as Screen_Mode does for a mode
     if (loaded()) {
         TBusyCursor busy(this);
         const TScreenChoice previous = ScreenChoice;
-        const bool refit = FitMode != TFitMode::Off && choice.mode != previous.mode;
+        const bool refit = FitMode != TFitMode::Off && LoadedPicture && choice.mode != previous.mode;
         TPicture source, map, result;
         std::unique_ptr<TPicture> backup;
         if (refit) {
-            sourceForMode(mode, source);
+            fitToMode(*LoadedPicture, source, FitMode, mode);
             if (stretchOn()) {
                 backup = std::make_unique<TPicture>();
-                fitToMode(*LoadedPicture, *backup, FitMode, mode);
+                Copy_Picture(*backup, source);
+                Stretch_Palette(&source);
             }
             Local_Contrast_Map(source, map);
         }
@@ -893,16 +894,10 @@ void TForm1::showModeInks() {
     Palette->ShowInks(count);
     const int stripHeight = std::max(kToolStripHeight, GroupBox1->geometry().bottom() + 1 + kToolStripMargin);
     const int grow = stripHeight - Panel1->height();
-    for (int k = 0; k < kMaxInkCount; ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        QAction* set = menuSetInk->actions().value(k);
-        QAction* keep = menuKeepInk->actions().value(k);
-        if (set)
-            set->setVisible(k < count);
-        if (keep)
-            keep->setVisible(k < count);
-        (void)i;
-    }
+    // The Set ink and Keep ink items follow the inks shown.
+    for (QMenu* menu : {menuSetInk, menuKeepInk})
+        for (QAction* item : menu->actions())
+            item->setVisible(item->data().toInt() < count);
     if (grow == 0)
         return;
     Panel1->SetHeight(stripHeight);

@@ -179,8 +179,10 @@ void takeDesktopShots(const QDir& folder, const char* photo) {
 
 // The window in each screen mode with inks chosen for it, the sixteen-ink
 // palette, the colour dialog opened from ink #5, the Compare window and the
-// green monitor: desk_mode0.png, desk_mode1.png, desk_mode2.png,
-// palette16.png, desk_colorselect_ink5.png, desk_compare.png, desk_green.png.
+// green monitor: desk_mode0.png (and desk_mode0_smallest.png at the
+// window's smallest size), desk_mode1.png, desk_mode2.png,
+// palette16.png, desk_colorselect_ink5.png (after one press of Right),
+// desk_compare.png, desk_green.png, desk_colour_monitor.png.
 void takeModeShots(const QDir& folder, const std::string& picture) {
     Form1->SetFitMode(TFitMode::Crop);
     loadThroughDialog(picture);
@@ -191,6 +193,11 @@ void takeModeShots(const QDir& folder, const std::string& picture) {
         const QString name = QStringLiteral("desk_mode%1.png").arg(mode);
         grabScreenAround(Form1, QRect(), folder, name.toLatin1().constData());
         if (mode == 0) {
+            // The smallest the window can be, with sixteen inks.
+            const QSize before = Form1->size();
+            Form1->resize(Form1->minimumSize());
+            grabScreenAround(Form1, QRect(), folder, "desk_mode0_smallest.png");
+            Form1->resize(before);
             QTest::qWait(100);
             Form1->GroupBox1->grab().save(folder.filePath(QStringLiteral("palette16.png")));
             const TModalDriver previous = SetModalDriver([&](TForm&) {
