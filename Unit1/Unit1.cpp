@@ -104,6 +104,7 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
     bindEvents();
     bindMenus();
     bindScreenMenus();
+    showModeInks();
     updateCaption();
 }
 

@@ -42,6 +42,7 @@ struct ModeCase {
 class MainWindowModes : public MainWindowCommands, public ::testing::WithParamInterface<ModeCase> {};
 
 TEST_P(MainWindowModes, ItemsReachTheEngineAndTheTitleAndPaletteFollow) {
+    EXPECT_FALSE(form.actionKeepInk4->isVisible()) << "mode 1 at start: four inks";
     form.SetFitMode(TFitMode::Crop);
     load(writeLandscape("land.bmp", 90, 70));
     item(form, QStringLiteral("actionMode%1").arg(GetParam().mode))->trigger();
