@@ -55,7 +55,7 @@ class CompareJob {
                 try {
                     makeCell(cell, source, map, mode, kColumnDithers[static_cast<std::size_t>(column)]);
                 } catch (const std::exception& error) {
-                    post([this, cell, reason = ErrorText(error)] { mFailed(cell, reason); });
+                    post([failed = mFailed, cell, reason = ErrorText(error)] { failed(cell, reason); });
                 }
             }
         }
@@ -80,12 +80,13 @@ class CompareJob {
         QImage thumbnail = result.Image()
                                .scaled(shape, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                                .scaled(mThumbnailSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        post([this, cell, thumbnail = std::move(thumbnail), numbers = chosen.numbers] {
-            mDone(cell, thumbnail, numbers);
+        post([done = mDone, cell, thumbnail = std::move(thumbnail), numbers = chosen.numbers] {
+            done(cell, thumbnail, numbers);
         });
     }
 
-    // Runs on the window's thread, inside the guard.
+    // Runs on the window's thread, inside the guard, possibly after this job
+    // has ended: the work holds nothing of the job.
     template <class Work> void post(Work work) {
         QMetaObject::invokeMethod(
             mWindow, [work = std::move(work)] { RunGuarded(work); }, Qt::QueuedConnection);
@@ -144,10 +145,18 @@ std::optional<TCompareCell> TF_Compare::Choose(TCompareInput input) {
         cellPanel(cell)->SetCaption("Working…");
         cellPanel(cell)->setToolTip(QString());
     }
+    // Pictures of an earlier showing that arrive late are dropped.
+    const int showing = mShowing;
     mJob = std::make_unique<CompareJob>(
         this, std::move(input), Thumbnail(0)->size(),
-        [this](int cell, QImage thumbnail, std::vector<int> numbers) { cellDone(cell, thumbnail, numbers); },
-        [this](int cell, std::string reason) { cellFailed(cell, reason); });
+        [this, showing](int cell, QImage thumbnail, std::vector<int> numbers) {
+            if (showing == mShowing)
+                cellDone(cell, thumbnail, numbers);
+        },
+        [this, showing](int cell, std::string reason) {
+            if (showing == mShowing)
+                cellFailed(cell, reason);
+        });
     ShowModal();
     stopWork();
     return mChosen;
@@ -188,4 +197,5 @@ void TF_Compare::FormClose(TObject*) {
 
 void TF_Compare::stopWork() {
     mJob.reset();
+    ++mShowing;
 }

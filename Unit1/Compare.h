@@ -66,4 +66,6 @@ class TF_Compare : public TForm, public Ui::TF_Compare {
     std::unique_ptr<CompareJob> mJob;
     std::array<std::optional<TCompareCell>, kCellCount> mCells;
     std::optional<TCompareCell> mChosen;
+    // Counts the jobs ended, so that a late picture finds its job gone.
+    int mShowing = 0;
 };
