@@ -26,9 +26,9 @@ const std::array<float, kLevelCount>& linearOfLevel() {
     return table;
 }
 
-float distance(const OkLab& p, const OkLab& q) {
-    const double dL = p.L - q.L, da = p.a - q.a, db = p.b - q.b;
-    return static_cast<float>(dL * dL + da * da + db * db);
+float distance(const LabColour& p, const LabColour& q) {
+    const float dL = p.L - q.L, da = p.a - q.a, db = p.b - q.b;
+    return dL * dL + da * da + db * db;
 }
 
 std::size_t slotOf(std::uint32_t key) {
@@ -37,8 +37,11 @@ std::size_t slotOf(std::uint32_t key) {
 
 } // namespace
 
-OkLab OkLab_Of(const LinearColour& colour) {
-    return OkLab_From_Linear(colour.r, colour.g, colour.b);
+LabColour Lab_Of(const LinearColour& colour) {
+    const float linear[3] = {colour.r, colour.g, colour.b};
+    float lab[3];
+    OkLab_From_Linear_Floats(linear, 1, lab);
+    return {lab[0], lab[1], lab[2]};
 }
 
 SliderLight::SliderLight(int a, int b, int c) : mShift(kMapSumCount) {
@@ -67,11 +70,11 @@ InkColours::InkColours(const InkList& inks) : mInks(inks) {
     const auto& table = linearOfLevel();
     for (const Ink& ink : inks) {
         mLinear.push_back({table[3u * ink.r], table[3u * ink.g], table[3u * ink.b]});
-        mLab.push_back(OkLab_Of(mLinear.back()));
+        mLab.push_back(Lab_Of(mLinear.back()));
     }
 }
 
-int InkColours::nearest(const OkLab& colour) const {
+int InkColours::nearest(const LabColour& colour) const {
     int best = 0;
     float bestDistance = distance(colour, mLab[0]);
     for (int i = 1; i < count(); ++i) {
@@ -94,12 +97,22 @@ MixChooser::MixChooser(const InkColours& inks, int parts)
             const float length = d.r * d.r + d.g * d.g + d.b * d.b;
             if (length == 0) // two inks of one colour: their mixes are the ink's
                 continue;
-            mPairs.push_back(
-                {static_cast<std::uint8_t>(low), static_cast<std::uint8_t>(high), d, 1 / length});
+            if (parts < 2) // no mix between the two inks alone
+                continue;
+            const std::size_t first = mMixLab.size();
             for (int s = 1; s < parts; ++s) {
                 const float t = static_cast<float>(s) / static_cast<float>(parts);
-                mMixLab.push_back(OkLab_Of({l.r + t * d.r, l.g + t * d.g, l.b + t * d.b}));
+                mMixLab.push_back(Lab_Of({l.r + t * d.r, l.g + t * d.g, l.b + t * d.b}));
             }
+            // The sphere about the mixes' middle that holds them all.
+            const LabColour& a = mMixLab[first];
+            const LabColour& b = mMixLab.back();
+            const LabColour centre = {(a.L + b.L) / 2, (a.a + b.a) / 2, (a.b + b.b) / 2};
+            float radius = 0;
+            for (std::size_t m = first; m < mMixLab.size(); ++m)
+                radius = std::max(radius, std::sqrt(distance(centre, mMixLab[m])));
+            mPairs.push_back({static_cast<std::uint8_t>(low), static_cast<std::uint8_t>(high), d,
+                              1 / length, centre, radius * (1 + 1e-5f)});
         }
 }
 
@@ -116,13 +129,18 @@ InkMix MixChooser::choose(std::uint32_t key) {
 
 InkMix MixChooser::search(std::uint32_t key) const {
     const LinearColour colour = SliderLight::linear(key);
-    const OkLab lab = OkLab_Of(colour);
+    const LabColour lab = Lab_Of(colour);
     const int single = mInks.nearest(lab);
     InkMix best{static_cast<std::uint8_t>(single), static_cast<std::uint8_t>(single), 0};
     float bestDistance = distance(lab, mInks.lab(single));
+    float bestRoot = std::sqrt(bestDistance);
     const std::size_t stride = static_cast<std::size_t>(mParts - 1);
-    for (std::size_t p = 0; p < mPairs.size() && stride > 0; ++p) {
+    for (std::size_t p = 0; p < mPairs.size(); ++p) {
         const Pair& pair = mPairs[p];
+        // No mix of a pair whose sphere is further than the best so far can win.
+        const float reach = bestRoot + pair.radius;
+        if (distance(lab, pair.centre) >= reach * reach)
+            continue;
         const LinearColour& l = mInks.linear(pair.low);
         const float along =
             ((colour.r - l.r) * pair.direction.r + (colour.g - l.g) * pair.direction.g +
@@ -134,6 +152,7 @@ InkMix MixChooser::search(std::uint32_t key) const {
             const float d = distance(lab, mMixLab[p * stride + static_cast<std::size_t>(s - 1)]);
             if (d < bestDistance) {
                 bestDistance = d;
+                bestRoot = std::sqrt(d);
                 best = {pair.low, pair.high, static_cast<std::uint8_t>(s)};
             }
         }

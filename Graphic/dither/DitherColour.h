@@ -17,8 +17,14 @@ struct LinearColour {
     float r = 0, g = 0, b = 0;
 };
 
-// OKLab of a linear colour.
-OkLab OkLab_Of(const LinearColour& colour);
+// A colour in OKLab, in single precision: L lightness 0..1, a green-red, b
+// blue-yellow.
+struct LabColour {
+    float L = 0, a = 0, b = 0;
+};
+
+// OKLab of a linear colour (OkLab_From_Linear_Floats).
+LabColour Lab_Of(const LinearColour& colour);
 
 // The pixels of a source as the colour dithers see them, the sliders applied
 // (Adjusted_Pixel_Level after the local term). A pixel's adjusted colour is
@@ -59,7 +65,7 @@ class InkColours {
     explicit InkColours(const InkList& inks);
     int count() const { return static_cast<int>(mLinear.size()); }
     const LinearColour& linear(int ink) const { return mLinear[static_cast<std::size_t>(ink)]; }
-    const OkLab& lab(int ink) const { return mLab[static_cast<std::size_t>(ink)]; }
+    const LabColour& lab(int ink) const { return mLab[static_cast<std::size_t>(ink)]; }
     // Writes ink's B, G, R bytes to out.
     void put(int ink, std::uint8_t* out) const {
         const Ink& i = mInks[static_cast<std::size_t>(ink)];
@@ -68,12 +74,12 @@ class InkColours {
         out[2] = i.r;
     }
     // The ink nearest to colour in OKLab; the first of equally near ones.
-    int nearest(const OkLab& colour) const;
+    int nearest(const LabColour& colour) const;
 
   private:
     InkList mInks;
     std::vector<LinearColour> mLinear;
-    std::vector<OkLab> mLab;
+    std::vector<LabColour> mLab;
 };
 
 // The two inks and the mix that best show a colour: ink high covers share
@@ -87,8 +93,9 @@ struct InkMix {
 // different inks mixed in parts (1..64) steps, in linear light, by the OKLab
 // distance of the mixed colour to the pixel's. For each pair the share is
 // the projection of the colour onto the line between the two inks in linear
-// light, tried rounded down and up. Of equally good mixes the single inks
-// win, then the first pair. Decisions are cached by colour key; the cache
+// light, tried rounded down and up; a pair none of whose mixes can beat the
+// best so far is passed over. Of equally good mixes the single inks win,
+// then the first pair. Decisions are cached by colour key; the cache
 // only saves work, never changes a choice.
 class MixChooser {
   public:
@@ -102,12 +109,15 @@ class MixChooser {
         std::uint8_t low, high;
         LinearColour direction; // high - low
         float inverseLength;    // 1 / |direction|^2
+        // A sphere in OKLab holding every mix of the pair.
+        LabColour centre;
+        float radius;
     };
     const InkColours& mInks;
     int mParts;
     std::vector<Pair> mPairs;
     // OKLab of pair p at share s (1..parts - 1): p x (parts - 1) + s - 1.
-    std::vector<OkLab> mMixLab;
+    std::vector<LabColour> mMixLab;
     // Direct-mapped: key << 32 | 1 << 31 | the mix, 0 for an empty slot.
     std::vector<std::uint64_t> mCache;
 };

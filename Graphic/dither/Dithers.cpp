@@ -45,6 +45,11 @@ void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPict
         throw Exception("Brightness " + IntToStr(a) + ", contrast " + IntToStr(b) +
                         " or local contrast " + IntToStr(c) +
                         " is outside -550..550, -370..370 or -20000..20000");
+    // Only the local term reads the map, and it reads it pixel for pixel.
+    if (c != 0 && (map.GetWidth() != source.GetWidth() || map.GetHeight() != source.GetHeight()))
+        throw Exception("The local-contrast map is " + IntToStr(map.GetWidth()) + " x " +
+                        IntToStr(map.GetHeight()) + ", not the picture's " +
+                        IntToStr(source.GetWidth()) + " x " + IntToStr(source.GetHeight()));
     source.SetPixelFormat(TPixelFormat::pf24bit);
     result.SetPixelFormat(TPixelFormat::pf24bit);
     result.SetWidth(source.GetWidth());

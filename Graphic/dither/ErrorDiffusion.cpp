@@ -44,8 +44,8 @@ void Diffuse_Error(const TPicture& source, TPicture& result, const TPicture& map
                                          carry(pixel.b + carried.b)};
             carried = {};
             const int ink = colours.nearest(
-                OkLab_Of({std::clamp(wanted.r, 0.0f, 1.0f), std::clamp(wanted.g, 0.0f, 1.0f),
-                          std::clamp(wanted.b, 0.0f, 1.0f)}));
+                Lab_Of({std::clamp(wanted.r, 0.0f, 1.0f), std::clamp(wanted.g, 0.0f, 1.0f),
+                        std::clamp(wanted.b, 0.0f, 1.0f)}));
             colours.put(ink, out + at);
             const LinearColour& shown = colours.linear(ink);
             const LinearColour left = {wanted.r - shown.r, wanted.g - shown.g, wanted.b - shown.b};

@@ -9,6 +9,7 @@
 #include "Engine.h"
 #include "InkMeasure.h"
 #include "PictureBuilder.h"
+#include "SysUtils.h"
 
 using namespace testing_pictures;
 
@@ -118,5 +119,20 @@ INSTANTIATE_TEST_SUITE_P(MixingDithers, LinearLight,
                          testing::Values(ModeDither{2, TDither::Ordered8},
                                          ModeDither{2, TDither::Diffusion}),
                          caseName);
+
+TEST(ModeDither, RefusesTheWrongCountOfInksASliderOutOfRangeAndAMapOfAnotherSize) {
+    TPicture source = random(8, 8, 3), map, smallMap = random(4, 4, 4), result;
+    Local_Contrast_Map(source, map);
+    const InkList two = {{0, 0, 0}, {255, 255, 255}};
+    EXPECT_THROW(Mode_Dither(TDither::None, source, result, map, two, 0, 0, 0, Screen_Mode(1)),
+                 Exception);
+    EXPECT_THROW(Mode_Dither(TDither::None, source, result, map, two, 0, 371, 0, Screen_Mode(2)),
+                 Exception);
+    EXPECT_THROW(
+        Mode_Dither(TDither::Classic, source, result, smallMap, two, 0, 0, 1000, Screen_Mode(2)),
+        Exception);
+    EXPECT_NO_THROW(
+        Mode_Dither(TDither::Diffusion, source, result, smallMap, two, 0, 0, 0, Screen_Mode(2)));
+}
 
 } // namespace
