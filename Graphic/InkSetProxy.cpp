@@ -16,6 +16,9 @@ namespace {
 constexpr int kBinLevels = 16;
 // Mix steps between two inks.
 constexpr int kMixSteps = 16;
+// What the measure's blur leaves of pixel-to-pixel noise: the root of the
+// sum of the squared weights of a 2-D Gaussian of sigma 1, 1 / (2 sqrt(pi)).
+constexpr double kGrainLeft = 0.28209479177387814;
 
 std::size_t pairIndex(int i, int j) {
     if (i > j)
@@ -86,18 +89,22 @@ InkSetProxy::InkSetProxy(const PerceptualReference& reference, bool mixes) : mMi
                 continue;
             const auto li = linearOfColour(i), lj = linearOfColour(j);
             std::vector<OkLab> steps;
+            std::vector<double> grain;
+            const double contrast = Cell_Distance(Cpc_Colours_Lab()[static_cast<std::size_t>(i)],
+                                                  Cpc_Colours_Lab()[static_cast<std::size_t>(j)]);
             for (int k = 0; k <= (i == j ? 0 : kMixSteps); ++k) {
                 const double t = static_cast<double>(k) / kMixSteps;
                 steps.push_back(OkLab_From_Linear((1 - t) * li[0] + t * lj[0],
                                                   (1 - t) * li[1] + t * lj[1],
                                                   (1 - t) * li[2] + t * lj[2]));
+                grain.push_back(kGrainLeft * kGrainLeft * contrast * t * (1 - t));
             }
             std::vector<float>& distance = mDistance[pairIndex(i, j)];
             distance.resize(binCount);
             for (std::size_t b = 0; b < binCount; ++b) {
                 double nearest = std::numeric_limits<double>::infinity();
-                for (const OkLab& step : steps)
-                    nearest = std::min(nearest, Cell_Distance(mColour[b], step));
+                for (std::size_t k = 0; k < steps.size(); ++k)
+                    nearest = std::min(nearest, Cell_Distance(mColour[b], steps[k]) + grain[k]);
                 distance[b] = static_cast<float>(std::sqrt(nearest));
             }
         }

@@ -14,8 +14,12 @@
 // pixels, of the OKLab distance x 100 from the pixel's bin colour to the
 // nearest colour the set can show on average: for a mixing dither, a mix of
 // two of its inks in linear light, in steps of 1/16 (one ink alone
-// included); for the nearest-ink dither, one of its inks. The proxy knows
-// nothing of grain or patterns; the real judgement sees those.
+// included); for the nearest-ink dither, one of its inks. A mix also costs
+// the grain the blur leaves of it: its pixels, a share t of one ink and
+// 1 - t of the other, spread by sqrt(t (1 - t)) times the inks' OKLab
+// distance, and a Gaussian of sigma 1 keeps 1 / (2 sqrt(pi)) of
+// uncorrelated noise; the two add as squares. The real judgement sees the
+// patterns as they are.
 class InkSetProxy {
   public:
     // mixes: whether the dither mixes inks (every dither but the nearest-ink one).

@@ -108,6 +108,14 @@ std::vector<int> ranking(const std::vector<double>& values) {
     return order;
 }
 
+// What the search ranks judged sets by.
+std::vector<double> ranks(const std::vector<PerceptualScore>& scores) {
+    std::vector<double> values;
+    for (const PerceptualScore& score : scores)
+        values.push_back(score.rank());
+    return values;
+}
+
 // One choice in progress: the picture it judges on, the kept inks, the
 // colours free to choose, the measure and the proxy.
 class InkSearch {
@@ -136,13 +144,13 @@ class InkSearch {
     }
 
     // The measure of the result of the dither with the inks of numbers.
-    double judge(const std::vector<int>& numbers) const {
+    PerceptualScore judge(const std::vector<int>& numbers) const {
         TPicture source = copyOf(mJudged), result;
         InkList inks;
         for (int number : numbers)
             inks.push_back(Ink_From_Colour_Number(number));
         Mode_Dither(mDither, source, result, mJudgedMap, inks, mA, mB, mC, mMode);
-        return mReference.blurredError(result);
+        return mReference.score(result);
     }
 
     double proxy(const std::vector<int>& chosen) const {
@@ -162,17 +170,17 @@ class InkSearch {
     }
 
     // Judges the sets of chosen colours at once; empty when cancelled.
-    std::vector<double> judgeAll(const std::vector<std::vector<int>>& sets) {
-        std::vector<double> errors(sets.size());
+    std::vector<PerceptualScore> judgeAll(const std::vector<std::vector<int>>& sets) {
+        std::vector<PerceptualScore> scores(sets.size());
         if (!run(
                 static_cast<int>(sets.size()), kJudgementWeight,
                 [&](int i) {
-                    errors[static_cast<std::size_t>(i)] =
+                    scores[static_cast<std::size_t>(i)] =
                         judge(placed(sets[static_cast<std::size_t>(i)]));
                 },
                 1))
             return {};
-        return errors;
+        return scores;
     }
 
     // The colours k-means over the proxy's bins settles on, kept inks as
@@ -187,7 +195,7 @@ class InkSearch {
         const long long pixels = static_cast<long long>(source.GetWidth()) * source.GetHeight();
         if (pixels <= 2LL * mMode.width * mMode.height)
             return source;
-        Fit_To_Screen(source, mReduced, TFitMode::Stretch);
+        Fit_To_Screen(source, mReduced, TFitMode::Stretch, mMode);
         Local_Contrast_Map(mReduced, mReducedMap);
         return mReduced;
     }
@@ -295,14 +303,14 @@ Mode_Ink_Choice everySet(InkSearch& search) {
     std::vector<std::vector<int>> best;
     for (int i = 0; i < judged; ++i)
         best.push_back(chosenOf(ranked[static_cast<std::size_t>(i)]));
-    const std::vector<double> errors = search.judgeAll(best);
-    if (errors.empty()) {
+    const std::vector<PerceptualScore> scores = search.judgeAll(best);
+    if (scores.empty()) {
         choice.cancelled = true;
         return choice;
     }
-    const std::size_t winner = static_cast<std::size_t>(ranking(errors)[0]);
+    const std::size_t winner = static_cast<std::size_t>(ranking(ranks(scores))[0]);
     choice.numbers = search.placed(best[winner]);
-    choice.error = errors[winner];
+    choice.error = scores[winner].error;
     return choice;
 }
 
@@ -347,12 +355,12 @@ Mode_Ink_Choice swaps(InkSearch& search) {
         current = sets[best];
         currentProxy = proxies[best];
     }
-    const std::vector<double> start = search.judgeAll({current});
+    const std::vector<PerceptualScore> start = search.judgeAll({current});
     if (start.empty()) {
         choice.cancelled = true;
         return choice;
     }
-    double currentError = start[0];
+    PerceptualScore currentScore = start[0];
     for (int round = 0; round < kMaxJudgedRounds && swapCount > 0; ++round) {
         const std::vector<std::vector<int>> sets = swapsOf(current);
         if (!proxiesOf(sets, proxies)) {
@@ -363,19 +371,19 @@ Mode_Ink_Choice swaps(InkSearch& search) {
         std::vector<std::vector<int>> judged;
         for (std::size_t i = 0; i < std::min<std::size_t>(kJudgedSwaps, ranked.size()); ++i)
             judged.push_back(sets[static_cast<std::size_t>(ranked[i])]);
-        const std::vector<double> errors = search.judgeAll(judged);
-        if (errors.empty()) {
+        const std::vector<PerceptualScore> scores = search.judgeAll(judged);
+        if (scores.empty()) {
             choice.cancelled = true;
             return choice;
         }
-        const std::size_t best = static_cast<std::size_t>(ranking(errors)[0]);
-        if (errors[best] >= currentError)
+        const std::size_t best = static_cast<std::size_t>(ranking(ranks(scores))[0]);
+        if (scores[best].rank() >= currentScore.rank())
             break;
         current = judged[best];
-        currentError = errors[best];
+        currentScore = scores[best];
     }
     choice.numbers = search.placed(current);
-    choice.error = currentError;
+    choice.error = currentScore.error;
     return choice;
 }
 
@@ -406,7 +414,7 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
                 if (chosen.size() < toChoose && own->count(n) == 0)
                     chosen.push_back(n);
             choice.numbers = search.placed(chosen);
-            choice.error = search.judge(choice.numbers);
+            choice.error = search.judge(choice.numbers).error;
             search.finish();
             return choice;
         }
@@ -422,7 +430,7 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
         choice.cancelled = exact.cancelled;
         if (!exact.cancelled) {
             choice.numbers.assign(exact.numbers.begin(), exact.numbers.end());
-            choice.error = search.judge(choice.numbers);
+            choice.error = search.judge(choice.numbers).error;
         }
         return choice;
     }

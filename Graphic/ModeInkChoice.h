@@ -30,14 +30,15 @@ enum class Ink_Search_Way {
 // The most sets the automatic search ranks one by one (mode 1 has 17,550).
 inline constexpr long long kMaxEnumeratedSets = 20000;
 // Sets the real dither and the measure judge after the proxy ranked them all.
-inline constexpr int kJudgedSets = 24;
+inline constexpr int kJudgedSets = 32;
 
 // The choice, in order:
 // - A picture whose colours are all CPC colours (each channel within 8 of 0,
 //   128 or 255) and fit beside the kept inks gets them as its inks, the
 //   inks left over the lowest colour numbers not in use.
 // - Else every candidate set is judged by the dither in use and the
-//   perceptual blurred error (PerceptualMeasure.h) of its result. A picture
+//   perceptual measure of its result (PerceptualMeasure.h): the blurred
+//   error, divided by the lightness SSIM as seen to count grain. A picture
 //   of more than twice the mode's screen is judged on its copy stretched to
 //   the screen.
 // - EverySet: the proxy of InkSetProxy.h ranks every set, the best

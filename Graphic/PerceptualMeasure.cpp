@@ -155,7 +155,10 @@ std::vector<float> PerceptualReference::seen(const TPicture& result) const {
 }
 
 double PerceptualReference::blurredError(const TPicture& result) const {
-    const std::vector<float> lab = seen(result);
+    return errorOfSeen(seen(result));
+}
+
+double PerceptualReference::errorOfSeen(const std::vector<float>& lab) const {
     if (lab.empty())
         return 0;
     double total = 0;
@@ -165,6 +168,14 @@ double PerceptualReference::blurredError(const TPicture& result) const {
         total += std::sqrt(dL * dL + da * da + db * db);
     }
     return 100 * total / static_cast<double>(lab.size() / 3);
+}
+
+PerceptualScore PerceptualReference::score(const TPicture& result) const {
+    const std::vector<float> lab = seen(result);
+    if (lab.empty())
+        return {};
+    return {errorOfSeen(lab), ssim(component(lab, 0), mSeen.mean, mSeen.meanSquare, mSeen.value,
+                                   mWidth, mHeight)};
 }
 
 double PerceptualReference::lightnessSsim(const TPicture& result, SsimView view) const {

@@ -24,6 +24,15 @@ enum class SsimView { AsSeen, PixelForPixel };
 
 // Pixels are the picture's own, whatever their shape on a CPC screen; the
 // blurs clamp at the picture's borders.
+// What a search ranks results by: the blurred error divided by the
+// lightness SSIM as seen (taken as at least 0.05), so that a result which
+// loses a tenth of its SSIM to grain must come a tenth closer to win.
+struct PerceptualScore {
+    double error = 0; // the blurred error
+    double ssim = 1;  // the lightness SSIM as seen
+    double rank() const { return error / (ssim > 0.05 ? ssim : 0.05); }
+};
+
 class PerceptualReference {
   public:
     // Reads a 24-bit source once, so that many results can be judged against it.
@@ -35,6 +44,9 @@ class PerceptualReference {
     // The lightness SSIM of result, which must have the source's size (1 for
     // an empty picture).
     double lightnessSsim(const TPicture& result, SsimView view = SsimView::AsSeen) const;
+
+    // Both of the above as seen, from one blur of result.
+    PerceptualScore score(const TPicture& result) const;
 
     int width() const { return mWidth; }
     int height() const { return mHeight; }
@@ -50,6 +62,7 @@ class PerceptualReference {
     };
     // OKLab (L, a, b floats a pixel) of a result blurred as the eye sees it.
     std::vector<float> seen(const TPicture& result) const;
+    double errorOfSeen(const std::vector<float>& lab) const;
 
     int mWidth = 0, mHeight = 0;
     std::vector<float> mBlurredLinear;

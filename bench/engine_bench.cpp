@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "InkChoice.h"
+#include "ModeInkChoice.h"
 #include "dither/Dithers.h"
 
 namespace {
@@ -136,6 +138,23 @@ void BM_ChooseInks(benchmark::State& state) {
     setBytes(state, p.source);
 }
 
+// The automatic choice of every ink of the mode whose screen is range(0) x
+// range(1) pixels, for the dither kDithers[range(2)], on every core.
+void BM_ChooseModeInks(benchmark::State& state) {
+    Pictures p(state);
+    const int width = static_cast<int>(state.range(0));
+    const ScreenMode& mode = *std::find_if(kScreenModes.begin(), kScreenModes.end(),
+                                           [&](const ScreenMode& m) { return m.width == width; });
+    const TDither dither = kDithers[static_cast<std::size_t>(state.range(2))].dither;
+    Ink_Search_Control control;
+    control.threads = Ink_Search_Control::AllCores();
+    const std::vector<int> kept(static_cast<std::size_t>(mode.inkCount), kChooseInk);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Choose_Mode_Inks(p.source, p.map, kept, dither, mode, 0, 0, 0, control));
+    state.SetLabel(std::string("mode ") + std::to_string(mode.number) + " " + kDithers[static_cast<std::size_t>(state.range(2))].name);
+    setBytes(state, p.source);
+}
+
 // One dither of the family on the mode's whole screen (a photograph-like
 // picture, the mode's start inks). Arguments: the mode, the dither's place
 // in kDithers.
@@ -165,7 +184,7 @@ void sizesAndLocal(benchmark::internal::Benchmark* b) {
 
 } // namespace
 
-BENCHMARK(BM_BaselineRowCopy)->Apply(sizes);
+BENCHMARK(BM_BaselineRowCopy)->Apply(sizes)->Args({160, 200})->Args({640, 200});
 BENCHMARK(BM_Dither)->Apply(sizesAndLocal);
 BENCHMARK(BM_LocalContrastMap)->Apply(sizes);
 BENCHMARK(BM_StretchPalette)->Apply(sizes);
@@ -184,14 +203,20 @@ BENCHMARK(BM_FitToScreen)
     ->Args({320, 200, static_cast<int>(TFitMode::Stretch)})
     ->Unit(benchmark::kMicrosecond);
 
-// The mode dithers are registered once the tables of modes and dithers exist,
-// which static registration cannot count on.
+// The mode dithers and ink choices are registered once the tables of modes
+// and dithers exist, which static registration cannot count on.
 int main(int argc, char** argv) {
     for (const ScreenMode& mode : kScreenModes)
         for (std::size_t d = 0; d < kDithers.size(); ++d)
             benchmark::RegisterBenchmark("BM_ModeDither", BM_ModeDither)
                 ->Args({mode.number, static_cast<int>(d)})
                 ->Unit(benchmark::kMicrosecond);
+    for (const ScreenMode& mode : kScreenModes)
+        for (std::size_t d = 0; d < kDithers.size(); ++d)
+            benchmark::RegisterBenchmark("BM_ChooseModeInks", BM_ChooseModeInks)
+                ->Args({mode.width, mode.height, static_cast<int>(d)})
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

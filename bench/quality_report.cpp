@@ -1,18 +1,20 @@
 // The picture quality report: for each picture file given, fitted to each
 // screen mode by cropping, and each dither, the inks chosen automatically
 // (all of them, sliders at 0), the blurred error and the lightness SSIM of
-// the result (PerceptualMeasure.h; as seen, and pixel for pixel), and the time one choice takes (the best
-// of --runs). Then one table of the means over the pictures, with each
+// the result (PerceptualMeasure.h; as seen, and pixel for pixel), and the
+// time one choice takes, on the clock and in processor time over all
+// threads (the best of --runs). Then one table of the means over the pictures, with each
 // dither's error as a ratio to the classic dither's in the same mode.
 // --out DIR writes every result as DIR/NAME-mMODE-DITHER.png.
 // --closeness also holds the mode 0 swap search to an exhaustive search on
 // cases small enough for one: 12 inks kept, the 4 others chosen from 15
-// colours (1,365 sets, each dithered and measured).
+// colours (1,365 sets, each dithered and ranked as the search ranks them).
 //
 //   quality_report [--runs N] [--threads N] [--out DIR] [--closeness] FILE...
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -37,7 +39,7 @@ struct Options {
 };
 
 struct Row {
-    double error = 0, ssim = 0, pixelSsim = 0, milliseconds = 0;
+    double error = 0, ssim = 0, pixelSsim = 0, milliseconds = 0, cpuMilliseconds = 0;
 };
 
 std::string baseName(const std::string& file) {
@@ -56,36 +58,6 @@ std::string numbersText(const std::vector<int>& numbers) {
     return text;
 }
 
-// The picture cropped to the mode's screen: the 320 x 200 crop, its pixel
-// pairs averaged in linear light for mode 0, its pixels doubled for mode 2.
-TPicture fitted(TPicture& source, const ScreenMode& mode) {
-    TPicture screen;
-    Fit_To_Screen(source, screen, TFitMode::Crop);
-    if (mode.width == screen.GetWidth())
-        return screen;
-    TPicture out;
-    out.SetWidth(mode.width);
-    out.SetHeight(screen.GetHeight());
-    for (int y = 0; y < screen.GetHeight(); ++y) {
-        const std::uint8_t* from = screen.GetScanline(y);
-        std::uint8_t* to = out.GetScanline(y);
-        for (int x = 0; x < mode.width; ++x)
-            for (int c = 0; c < 3; ++c) {
-                if (mode.width > screen.GetWidth()) {
-                    to[3 * x + c] = from[3 * (x / 2) + c];
-                    continue;
-                }
-                const double linear = (Linear_From_Byte(from[6 * x + c]) +
-                                       Linear_From_Byte(from[6 * x + 3 + c])) / 2;
-                int byte = 0;
-                while (byte < 255 && Linear_From_Byte(static_cast<std::uint8_t>(byte)) < linear)
-                    ++byte;
-                to[3 * x + c] = static_cast<std::uint8_t>(byte);
-            }
-    }
-    return out;
-}
-
 InkList inksOf(const std::vector<int>& numbers) {
     InkList inks;
     for (int n : numbers)
@@ -93,12 +65,12 @@ InkList inksOf(const std::vector<int>& numbers) {
     return inks;
 }
 
-// The error of one set, measured as the search measures it.
+// The rank of one set, measured as the search measures it.
 double judge(TPicture& source, const TPicture& map, const PerceptualReference& reference,
              TDither dither, const ScreenMode& mode, const std::vector<int>& numbers) {
     TPicture result;
     Mode_Dither(dither, source, result, map, inksOf(numbers), 0, 0, 0, mode);
-    return reference.blurredError(result);
+    return reference.score(result).rank();
 }
 
 // Mode 0, diffusion: the swap search against every completion of 12 kept
@@ -149,29 +121,32 @@ void closeness(const std::string& name, TPicture& source, const TPicture& map,
         };
         visit(0);
         const double best = *std::min_element(errors.begin(), errors.end());
-        const auto rank = [&](double error) {
+        const double bySwaps = judge(source, map, reference, dither, mode, swaps.numbers);
+        const double byEverySet = judge(source, map, reference, dither, mode, every.numbers);
+        const auto place = [&](double value) {
             return std::count_if(errors.begin(), errors.end(),
-                                 [&](double e) { return e < error - 1e-12; }) + 1;
+                                 [&](double e) { return e < value - 1e-12; }) + 1;
         };
-        std::printf("%-10s %-8s best %7.3f  swaps %7.3f (+%5.2f %%, rank %4ld)  every set %7.3f "
-                    "(+%5.2f %%, rank %4ld) of %zu\n",
-                    name.c_str(), variant < 2 ? "own 12" : "random 12", best, swaps.error,
-                    100 * (swaps.error / best - 1), rank(swaps.error), every.error,
-                    100 * (every.error / best - 1), rank(every.error), errors.size());
+        std::printf("%-10s %-9s best %7.3f  swaps %7.3f (+%5.2f %%, place %4ld)  every set %7.3f "
+                    "(+%5.2f %%, place %4ld) of %zu\n",
+                    name.c_str(), variant < 2 ? "own 12" : "random 12", best, bySwaps,
+                    100 * (bySwaps / best - 1), place(bySwaps), byEverySet,
+                    100 * (byEverySet / best - 1), place(byEverySet), errors.size());
     }
 }
 
 void report(const Options& options) {
     // Means per mode and dither over the pictures.
     std::map<std::pair<int, int>, std::vector<Row>> rows;
-    std::printf("%-10s %4s %-10s %-40s %8s %7s %7s %9s\n", "picture", "mode", "dither", "inks",
-                "error", "SSIM", "px SSIM", "ms");
+    std::printf("%-10s %4s %-10s %-40s %8s %7s %7s %9s %9s\n", "picture", "mode", "dither", "inks",
+                "error", "SSIM", "px SSIM", "ms", "cpu ms");
     for (const std::string& file : options.files) {
         TPicture original;
         original.LoadFromFile(file);
         const std::string name = baseName(file);
         for (const ScreenMode& mode : kScreenModes) {
-            TPicture source = fitted(original, mode), map;
+            TPicture source, map;
+            Fit_To_Screen(original, source, TFitMode::Crop, mode);
             Local_Contrast_Map(source, map);
             const PerceptualReference reference(source);
             std::vector<int> diffusionInks;
@@ -180,8 +155,9 @@ void report(const Options& options) {
                 Ink_Search_Control control;
                 control.threads = options.threads;
                 Mode_Ink_Choice choice;
-                double best = 1e300;
+                double best = 1e300, bestCpu = 1e300;
                 for (int run = 0; run < options.runs; ++run) {
+                    const std::clock_t cpuStart = std::clock();
                     const auto start = std::chrono::steady_clock::now();
                     choice = Choose_Mode_Inks(source, map,
                                               std::vector<int>(static_cast<std::size_t>(mode.inkCount), kChooseInk),
@@ -189,15 +165,19 @@ void report(const Options& options) {
                     const std::chrono::duration<double, std::milli> took =
                         std::chrono::steady_clock::now() - start;
                     best = std::min(best, took.count());
+                    bestCpu = std::min(bestCpu, 1000.0 * static_cast<double>(std::clock() - cpuStart) /
+                                                    CLOCKS_PER_SEC);
                 }
                 TPicture result;
                 Mode_Dither(dither, source, result, map, inksOf(choice.numbers), 0, 0, 0, mode);
                 const Row row{reference.blurredError(result), reference.lightnessSsim(result),
-                              reference.lightnessSsim(result, SsimView::PixelForPixel), best};
+                              reference.lightnessSsim(result, SsimView::PixelForPixel), best, bestCpu};
                 rows[{mode.number, static_cast<int>(d)}].push_back(row);
-                std::printf("%-10s %4d %-10s %-40s %8.3f %7.4f %7.4f %9.1f\n", name.c_str(),
+                std::printf("%-10s %4d %-10s %-40s %8.3f %7.4f %7.4f %9.1f %9.1f\n", name.c_str(),
                             mode.number, kDithers[d].name, numbersText(choice.numbers).c_str(),
-                            row.error, row.ssim, row.pixelSsim, row.milliseconds);
+                            row.error, row.ssim, row.pixelSsim, row.milliseconds,
+                            row.cpuMilliseconds);
+                std::fflush(stdout);
                 if (!options.out.empty())
                     result.SaveToFile(options.out + "/" + name + "-m" + IntToStr(mode.number) + "-" +
                                           kDithers[d].name + ".png",
@@ -211,8 +191,8 @@ void report(const Options& options) {
     }
     std::printf("\nMeans over %zu pictures; error ratio against classic in the same mode\n",
                 options.files.size());
-    std::printf("%4s %-10s %8s %8s %7s %7s %9s %9s\n", "mode", "dither", "error", "ratio", "SSIM",
-                "px SSIM", "mean ms", "max ms");
+    std::printf("%4s %-10s %8s %8s %7s %7s %9s %9s %9s\n", "mode", "dither", "error", "ratio",
+                "SSIM", "px SSIM", "mean ms", "max ms", "cpu ms");
     for (const ScreenMode& mode : kScreenModes) {
         const auto mean = [&](int d, double Row::*field) {
             const std::vector<Row>& r = rows[{mode.number, d}];
@@ -226,10 +206,11 @@ void report(const Options& options) {
             double most = 0;
             for (const Row& row : rows[{mode.number, i}])
                 most = std::max(most, row.milliseconds);
-            std::printf("%4d %-10s %8.3f %8.3f %7.4f %7.4f %9.1f %9.1f\n", mode.number,
+            std::printf("%4d %-10s %8.3f %8.3f %7.4f %7.4f %9.1f %9.1f %9.1f\n", mode.number,
                         kDithers[d].name, mean(i, &Row::error),
                         mean(i, &Row::error) / mean(0, &Row::error), mean(i, &Row::ssim),
-                        mean(i, &Row::pixelSsim), mean(i, &Row::milliseconds), most);
+                        mean(i, &Row::pixelSsim), mean(i, &Row::milliseconds), most,
+                        mean(i, &Row::cpuMilliseconds));
         }
     }
 }
