@@ -12,6 +12,7 @@
 #include "Compare.h"
 #include "FitToScreen.h"
 #include "MainWindowFixture.h"
+#include "ModeInkChoice.h"
 #include "PixelShape.h"
 #include "StartOptions.h"
 
@@ -99,6 +100,24 @@ TEST_F(MainWindowCommands, AnInkSurvivesModesThatDoNotShowIt) {
     Mode_Dither(TDither::Ordered4, expected.source, expected.result, expected.map, form.ModeInks(), 0, 0, 0,
                 Screen_Mode(0));
     EXPECT_EQ(result(), rows(expected.result)) << "the result is made with the kept inks";
+}
+
+TEST_F(MainWindowCommands, ChoosingInksSearchesForTheModeAndDitherInUseKeepingAKeptInk) {
+    load(writeLandscape("land.bmp", 64, 40));
+    form.SetScreenChoice(TScreenChoice{2, TDither::Ordered4});
+    form.SetKeepInk(1, true);
+    const int kept = Colour_Number_Of_Ink(form.ModeInks()[1]);
+    form.InkSearchProgressDelay = 600000;
+    type(QKeySequence(QStringLiteral("Ctrl+I")));
+
+    Conversion expected = convert(testing_pictures::landscape(64, 40), defaultInks(), 0, 0, 0);
+    const Mode_Ink_Choice chosen = Choose_Mode_Inks(expected.source, expected.map, {kChooseInk, kept},
+                                                    TDither::Ordered4, Screen_Mode(2), 0, 0, 0, Ink_Search_Control{});
+    InkList inks;
+    for (const int number : chosen.numbers)
+        inks.push_back(Ink_From_Colour_Number(number));
+    EXPECT_EQ(form.ModeInks(), inks);
+    EXPECT_EQ(chosen.numbers[1], kept);
 }
 
 TEST_F(MainWindowCommands, CompareAppliesTheModeDitherAndInksClicked) {
