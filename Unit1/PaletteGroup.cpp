@@ -5,7 +5,7 @@
 #include "SysUtils.h"
 
 namespace {
-// The room under the lowest swatch, as the design leaves it under its rows.
+// The room under the lowest swatch when the group grows past the design's height.
 constexpr int kBottomMargin = 6;
 } // namespace
 
@@ -19,7 +19,8 @@ TColor Swatch_Colour_Of(int colourNumber) {
 TPaletteGroup::TPaletteGroup(TGroupBox* group, const std::array<DesignRow, kInkCount>& rows,
                              const std::array<TLabel*, kMaxInkCount>& gridNumbers,
                              const std::array<TShape*, kMaxInkCount>& gridSwatches)
-    : QObject(group), mGroup(group), mRows(rows), mGridNumbers(gridNumbers), mGridSwatches(gridSwatches) {
+    : QObject(group), mGroup(group), mRows(rows), mGridNumbers(gridNumbers), mGridSwatches(gridSwatches),
+      mDesignHeight(group->height()) {
     for (int k = 0; k < kMaxInkCount; ++k) {
         const auto clicked = [this, k] {
             mClickedInk = k;
@@ -36,22 +37,22 @@ void TPaletteGroup::checkInk(int k) const {
         throw Exception("Ink " + IntToStr(k) + " does not exist: the inks are 0 to 15");
 }
 
+// The design's rows keep the design's group; the grid makes it as high as
+// its lowest swatch needs.
 int TPaletteGroup::ShowInks(int count) {
     if (count != 2 && count != kInkCount && count != kMaxInkCount)
         throw Exception("The palette shows 2, 4 or 16 inks, not " + IntToStr(count));
     mCount = count;
     const bool grid = gridShown();
-    int bottom = 0;
+    int height = mDesignHeight;
     for (int k = 0; k < kMaxInkCount; ++k) {
         const auto i = static_cast<std::size_t>(k);
         if (k < kInkCount) {
             const bool shown = !grid && k < count;
-            for (QWidget* control : {static_cast<QWidget*>(mRows[i].caption), static_cast<QWidget*>(mRows[i].number),
-                                     static_cast<QWidget*>(mRows[i].swatch), static_cast<QWidget*>(mRows[i].button)}) {
-                control->setVisible(shown);
-                if (shown)
-                    bottom = std::max(bottom, control->geometry().bottom() + 1);
-            }
+            mRows[i].caption->setVisible(shown);
+            mRows[i].number->setVisible(shown);
+            mRows[i].swatch->setVisible(shown);
+            mRows[i].button->setVisible(shown);
         }
         mGridNumbers[i]->setVisible(grid);
         mGridSwatches[i]->setVisible(grid);
@@ -59,10 +60,9 @@ int TPaletteGroup::ShowInks(int count) {
             // The grid shows inks 0..3 as the design rows do.
             if (k < kInkCount)
                 SetInk(k, GetSwatchColour(k), GetNumberText(k));
-            bottom = std::max(bottom, mGridSwatches[i]->geometry().bottom() + 1);
+            height = std::max(height, mGridSwatches[i]->geometry().bottom() + 1 + kBottomMargin);
         }
     }
-    const int height = bottom + kBottomMargin;
     mGroup->resize(mGroup->width(), height);
     return height;
 }

@@ -17,7 +17,7 @@ TColor Swatch_Colour_Of(int colourNumber);
 // caption, colour number, swatch and "..." button; two inks (mode 2) as the
 // first two of those rows; sixteen (mode 0) as two rows of eight smaller
 // swatches, each under its ink number and showing its colour number. The
-// group is as high as what it shows needs. Every ink's swatch colour and
+// group is as high as the design makes it, or as what it shows needs. Every ink's swatch colour and
 // number stay while the mode does not show it. A click on a shown swatch
 // raises OnInkClick; GetClickedInk tells which ink.
 class TPaletteGroup : public QObject {
@@ -61,6 +61,8 @@ class TPaletteGroup : public QObject {
     std::array<TShape*, kMaxInkCount> mGridSwatches;
     // Number texts of inks 4..15; those of inks 0..3 are the design rows' labels.
     std::array<std::string, kMaxInkCount> mNumbers;
+    // The group's height in the design; it never shrinks below it.
+    const int mDesignHeight;
     int mCount = kInkCount;
     int mClickedInk = 0;
 };
