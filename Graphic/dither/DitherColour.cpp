@@ -104,16 +104,37 @@ MixChooser::MixChooser(const InkColours& inks, int parts)
                 const float t = static_cast<float>(s) / static_cast<float>(parts);
                 mMixLab.push_back(Lab_Of({l.r + t * d.r, l.g + t * d.g, l.b + t * d.b}));
             }
-            // The sphere about the mixes' middle that holds them all.
-            const LabColour& a = mMixLab[first];
-            const LabColour& b = mMixLab.back();
-            const LabColour centre = {(a.L + b.L) / 2, (a.a + b.a) / 2, (a.b + b.b) / 2};
-            float radius = 0;
+            // The segment from the first mix to the last, and how far the
+            // mixes between bulge from it.
+            Pair pair{static_cast<std::uint8_t>(low),
+                      static_cast<std::uint8_t>(high),
+                      d,
+                      1 / length,
+                      {},
+                      {},
+                      0,
+                      0};
+            pair.start = mMixLab[first];
+            const LabColour& end = mMixLab.back();
+            pair.span = {end.L - pair.start.L, end.a - pair.start.a, end.b - pair.start.b};
+            const float spanLength = distance(end, pair.start);
+            pair.inverseSpan = spanLength > 0 ? 1 / spanLength : 0;
             for (std::size_t m = first; m < mMixLab.size(); ++m)
-                radius = std::max(radius, std::sqrt(distance(centre, mMixLab[m])));
-            mPairs.push_back({static_cast<std::uint8_t>(low), static_cast<std::uint8_t>(high), d,
-                              1 / length, centre, radius * (1 + 1e-5f)});
+                pair.bulge = std::max(pair.bulge, std::sqrt(segmentDistance(pair, mMixLab[m])));
+            pair.bulge = pair.bulge * (1 + 1e-4f) + 1e-6f;
+            mPairs.push_back(pair);
         }
+}
+
+float MixChooser::segmentDistance(const Pair& pair, const LabColour& colour) {
+    const LabColour from = {colour.L - pair.start.L, colour.a - pair.start.a,
+                            colour.b - pair.start.b};
+    const float t = std::clamp(
+        (from.L * pair.span.L + from.a * pair.span.a + from.b * pair.span.b) * pair.inverseSpan,
+        0.0f, 1.0f);
+    const float dL = from.L - t * pair.span.L, da = from.a - t * pair.span.a,
+                db = from.b - t * pair.span.b;
+    return dL * dL + da * da + db * db;
 }
 
 InkMix MixChooser::choose(std::uint32_t key) {
@@ -137,9 +158,10 @@ InkMix MixChooser::search(std::uint32_t key) const {
     const std::size_t stride = static_cast<std::size_t>(mParts - 1);
     for (std::size_t p = 0; p < mPairs.size(); ++p) {
         const Pair& pair = mPairs[p];
-        // No mix of a pair whose sphere is further than the best so far can win.
-        const float reach = bestRoot + pair.radius;
-        if (distance(lab, pair.centre) >= reach * reach)
+        // No mix of a pair whose segment, widened by its bulge, is further
+        // than the best so far can win.
+        const float reach = bestRoot + pair.bulge;
+        if (segmentDistance(pair, lab) >= reach * reach)
             continue;
         const LinearColour& l = mInks.linear(pair.low);
         const float along =

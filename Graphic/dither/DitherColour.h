@@ -94,7 +94,8 @@ struct InkMix {
 // distance of the mixed colour to the pixel's. For each pair the share is
 // the projection of the colour onto the line between the two inks in linear
 // light, tried rounded down and up; a pair none of whose mixes can beat the
-// best so far is passed over. Of equally good mixes the single inks win,
+// best so far (by their distance from the segment between its end mixes) is
+// passed over. Of equally good mixes the single inks win,
 // then the first pair. Decisions are cached by colour key; the cache
 // only saves work, never changes a choice.
 class MixChooser {
@@ -109,10 +110,15 @@ class MixChooser {
         std::uint8_t low, high;
         LinearColour direction; // high - low
         float inverseLength;    // 1 / |direction|^2
-        // A sphere in OKLab holding every mix of the pair.
-        LabColour centre;
-        float radius;
+        // The segment in OKLab from the pair's first mix to its last
+        // (start + t span, t = 0..1, 1 / |span|^2), and the furthest any
+        // mix lies from it.
+        LabColour start, span;
+        float inverseSpan;
+        float bulge;
     };
+    // The squared OKLab distance of colour to the pair's segment.
+    static float segmentDistance(const Pair& pair, const LabColour& colour);
     const InkColours& mInks;
     int mParts;
     std::vector<Pair> mPairs;
