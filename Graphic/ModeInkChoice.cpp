@@ -19,7 +19,7 @@
 namespace {
 
 // Swaps the real dither judges in each round of the swap search.
-constexpr int kJudgedSwaps = 6;
+constexpr int kJudgedSwaps = 8;
 // Bounds on the swap search's rounds; each round must improve to go on.
 constexpr int kMaxProxyRounds = 64;
 constexpr int kMaxJudgedRounds = 4;
@@ -333,7 +333,7 @@ Mode_Ink_Choice swaps(InkSearch& search) {
     const int swapCount = static_cast<int>(size * (free.size() - size));
     search.setTotal(kMaxProxyRounds * swapCount +
                     kMaxJudgedRounds * (swapCount + kJudgedSwaps * kJudgementWeight) +
-                    kJudgementWeight);
+                    (static_cast<int>(size) + 1) * kJudgementWeight);
     const auto proxiesOf = [&](const std::vector<std::vector<int>>& sets, std::vector<double>& out) {
         out.assign(sets.size(), 0);
         return search.run(
@@ -367,10 +367,19 @@ Mode_Ink_Choice swaps(InkSearch& search) {
             choice.cancelled = true;
             return choice;
         }
+        // The swaps the proxy likes best and, in the first round, the best
+        // swap of each ink, so that every ink is tried once where the proxy
+        // misjudges the dither.
         const std::vector<int> ranked = ranking(proxies);
+        const std::size_t perSlot = free.size() - size;
+        std::vector<bool> slotTried(size);
         std::vector<std::vector<int>> judged;
-        for (std::size_t i = 0; i < std::min<std::size_t>(kJudgedSwaps, ranked.size()); ++i)
-            judged.push_back(sets[static_cast<std::size_t>(ranked[i])]);
+        for (std::size_t i = 0; i < ranked.size(); ++i) {
+            const auto s = static_cast<std::size_t>(ranked[i]);
+            if (i < static_cast<std::size_t>(kJudgedSwaps) || (round == 0 && !slotTried[s / perSlot]))
+                judged.push_back(sets[s]);
+            slotTried[s / perSlot] = true;
+        }
         const std::vector<PerceptualScore> scores = search.judgeAll(judged);
         if (scores.empty()) {
             choice.cancelled = true;

@@ -46,8 +46,8 @@ inline constexpr int kJudgedSets = 32;
 // - Swaps: k-means in OKLab over the proxy's colour bins, kept inks as fixed
 //   centres, snapped to the nearest free CPC colours; then, while the proxy
 //   improves, the best swap of one ink for an unused colour; then, while the
-//   measure improves, the swaps the proxy ranks best are judged and the best
-//   taken.
+//   measure improves, the swaps the proxy ranks best (and, the first time,
+//   the best swap of each ink) are judged and the best taken.
 // Of equal results the one ranked first wins, so the choice is the same on
 // any number of threads. Progress counts proxy errors as one unit and
 // judgements as more.
