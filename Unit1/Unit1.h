@@ -11,9 +11,14 @@
 #include "FitToScreen.h"
 #include "Forms.h"
 #include "InkChoice.h"
+#include "MonitorPreview.h"
+#include "PaletteGroup.h"
 #include "Picture.h"
 #include "RenderScheduler.h"
+#include "ScreenChoice.h"
 #include "ui_Unit1.h"
+
+class TF_Compare;
 
 // The main window: the tool strip (file, zoom, stretch and About buttons, the
 // four ink swatches, the three modifier sliders) above the scrolling result.
@@ -25,6 +30,8 @@
 // flag); Panel2's inner bevel holds whether the stretch is on (lowered).
 // The menu bar above the tool strip runs the buttons' handlers; a picture
 // also loads when dropped on the window or named on the command line.
+// The window converts for one of the CPC's screen modes by one dither
+// (ScreenChoice); the palette group shows that mode's inks.
 class TForm1 : public TForm, public Ui::TForm1 {
     Q_OBJECT
   public:
@@ -87,18 +94,24 @@ class TForm1 : public TForm, public Ui::TForm1 {
     bool stretchOn() const;
     // Asks for a render of the current state (see TRenderScheduler).
     void render();
-    // Dithers the source into the result with the inks and the three slider
-    // positions, then repaints the result view. The map is made the first
-    // time the local slider is not 0, and dropped while it is 0.
+    // Dithers the source into the result by the mode and dither in use,
+    // with the mode's inks and the three slider positions, then repaints the
+    // result view.
     void renderNow();
+    // Makes the map the first time the local slider is not 0 for the current
+    // source, and drops it while the slider is 0.
+    void updateMap();
     // The source has changed: its map no longer holds, and it is rendered again.
     void sourceChanged();
-    // Lets the user choose ink k's colour in the colour dialog; swatch and
-    // label show the choice.
-    void setInk(int k, TShape* swatch, TLabel* number);
+    // Dithers source into result by the mode and dither in use, with the
+    // mode's inks and the three slider positions.
+    void convert(TPicture& source, TPicture& result, const TPicture& map);
+    // Lets the user choose ink k's colour in the colour dialog, opened on
+    // the ink's colour; swatch and label show the choice.
+    void setInk(int k);
 
-    // The caption the layout gives, before any file name is put in front.
-    std::string mCaption;
+    // The loaded picture's file name (without its folder), empty before.
+    std::string mPictureName;
     // Where the next zoom change keeps its point, in the scrolling area's
     // visible part; its middle when not set.
     std::optional<QPoint> mZoomAnchor;
@@ -133,19 +146,19 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // for InkSearchProgressDelay milliseconds; a cancelled search changes
     // nothing. Does nothing before a picture is loaded.
     void ChooseInksClick(TObject* Sender);
-    // Whether ink k (0..3) keeps its colour when inks are chosen automatically.
+    // Whether ink k (0..15) keeps its colour when inks are chosen
+    // automatically; only the mode's inks take part in a choice.
     void SetKeepInk(int k, bool keep);
     bool GetKeepInk(int k) const;
-    // Inks > Keep ink #k: each item turns its ink's keeping on or off.
-    void KeepInk0Click(TObject* Sender);
-    void KeepInk1Click(TObject* Sender);
-    void KeepInk2Click(TObject* Sender);
-    void KeepInk3Click(TObject* Sender);
+    // Inks > Keep ink > Ink #k: each item turns its ink's keeping on or off.
+    void KeepInkClick(TObject* Sender);
     int InkSearchProgressDelay = 200;
 
   private:
-    std::array<bool, kInkCount> mKeepInk{};
-    void applyInkNumbers(const InkNumbers& numbers);
+    std::array<bool, kMaxInkCount> mKeepInk{};
+    // Sets inks 0 .. numbers.size() - 1 to the colour numbers as the colour
+    // dialog would, then renders.
+    void applyInkNumbers(const std::vector<int>& numbers);
 
     // ---- Fit to the screen ----
   public:
@@ -170,6 +183,82 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // Fits a newly loaded picture in place by the fit mode; returns the
     // picture as loaded, or nothing when the mode is Off.
     std::unique_ptr<TPicture> fitLoaded(TPicture& source) const;
+
+    // ---- Screen modes, dithers and the palette ----
+  public:
+    // The mode and the dither in use; every command that changes either goes
+    // through SetScreenChoice.
+    TScreenChoice ScreenChoice;
+    // Inks 4..15, shown by mode 0; inks 0..3 are Inks. An ink keeps its
+    // colour while the mode does not show it.
+    std::array<Ink, kMaxInkCount - kInkCount> UpperInks{};
+    // The palette group's swatches (owned by GroupBox1).
+    TPaletteGroup* Palette = nullptr;
+
+    // Converts for another mode and dither: once a picture is loaded, the
+    // picture as loaded is fitted to the new mode's screen again (when a fit
+    // is on) and the result rendered; the palette, the view and the title
+    // follow. Inks do not change.
+    void SetScreenChoice(const TScreenChoice& choice);
+    const ScreenMode& Mode() const;
+    // True for the design's own path, the classic dither in mode 1: its
+    // inks, search and files are exactly the design's.
+    bool classicPath() const;
+    // The inks of the mode in use, ink 0 first.
+    InkList ModeInks() const;
+    // Sets ink k (0..15) to a colour number as the colour dialog does:
+    // swatch, number, ink. Nothing is rendered.
+    void SetInkNumber(int k, int colourNumber);
+
+    // Picture > Screen mode and Picture > Dither: the item's mode or dither.
+    void ScreenModeClick(TObject* Sender);
+    void DitherClick(TObject* Sender);
+    // A click on a swatch of the palette group, and Inks > Set ink > Ink #k.
+    void PaletteInkClick(TObject* Sender);
+    void SetInkClick(TObject* Sender);
+
+  private:
+    void bindScreenMenus();
+    // Fits a picture to the mode's screen (the one place the window fits).
+    static void fitToMode(TPicture& source, TPicture& result, TFitMode fit, const ScreenMode& mode);
+    // The picture to convert for mode: the picture as loaded fitted to the
+    // mode's screen and stretched when the stretch is on, or the source
+    // itself when no fit is on.
+    void sourceForMode(const ScreenMode& mode, TPicture& source);
+    // Shows the mode's inks in the palette group; the tool strip and the
+    // window grow or shrink by what the group needs.
+    void showModeInks();
+    void updateCaption();
+
+    // ---- What the view shows ----
+  public:
+    // View > CPC proportions: the pixels at the screen's own shape.
+    bool CpcProportions = false;
+    TMonitor Monitor = TMonitor::Plain;
+    // The green monitor's picture of the result, while that monitor is chosen.
+    TImage* GreenView = nullptr;
+    TScanlineGaps* LineGaps = nullptr;
+
+    void SetMonitor(TMonitor monitor);
+    void CpcProportionsClick(TObject* Sender);
+    void MonitorPlainClick(TObject* Sender);
+    void MonitorColourClick(TObject* Sender);
+    void MonitorGreenClick(TObject* Sender);
+
+  private:
+    // Brings the monitor preview up to date with the result: the green
+    // picture, the gaps, and which picture the view draws.
+    void updatePreview();
+
+    // ---- Compare ----
+  public:
+    // View > Compare: the picture in every mode by three dithers, with inks
+    // chosen for each, in a window of its own; the one clicked is applied.
+    void CompareClick(TObject* Sender);
+    TF_Compare* CompareWindow();
+
+  private:
+    std::unique_ptr<TF_Compare> mCompare;
 };
 
 extern TForm1* Form1;

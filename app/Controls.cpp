@@ -6,6 +6,7 @@
 #include <QChildEvent>
 #include <QCoreApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -83,11 +84,28 @@ void TBrush::SetColor(const TColor& colour) {
 
 TShape::TShape(QWidget* parent) : QWidget(parent), Brush(&mBrush), mBrush(this) {}
 
+void TShape::SetCaption(const std::string& caption) {
+    mCaption = QString::fromStdString(caption);
+    update();
+}
+
 void TShape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(Qt::black);
-    painter.setBrush(ToQColor(mBrush.GetColor()));
+    const QColor fill = ToQColor(mBrush.GetColor());
+    painter.setBrush(fill);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (!mCaption.isEmpty()) {
+        painter.setPen(fill.lightness() < 128 ? Qt::white : Qt::black);
+        painter.drawText(rect(), Qt::AlignCenter, mCaption);
+    }
+}
+
+void TShape::mousePressEvent(QMouseEvent* event) { mClick.press(event); }
+
+void TShape::mouseReleaseEvent(QMouseEvent* event) {
+    if (mClick.release(event, rect()))
+        emit OnClick();
 }
 
 // ---- TClickTracker ----
@@ -194,6 +212,20 @@ void TPanel::paintEvent(QPaintEvent*) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(ClientRect().adjusted(2, 2, -3, -3));
     }
+    if (hasFocus()) {
+        const QColor fill = mColor.isValid() ? mColor : palette().color(QPalette::Window);
+        painter.setPen(QPen(fill.lightness() < 128 ? Qt::white : Qt::black, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(ClientRect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void TPanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+        emit OnClick();
+        return;
+    }
+    QFrame::keyPressEvent(event);
 }
 
 void TPanel::mousePressEvent(QMouseEvent* event) { mClick.press(event); }

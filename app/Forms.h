@@ -73,6 +73,9 @@ class TForm : public QWidget {
     // A result other than mrNone closes the window.
     void SetModalResult(int result);
 
+    // The key of the last OnKeyDown, a Qt::Key.
+    int GetKeyDown() const { return mKeyDown; }
+
     // Raises OnCreate; TApplication::CreateForm calls it once.
     void DoCreate() { emit OnCreate(); }
 
@@ -81,6 +84,9 @@ class TForm : public QWidget {
     void OnShow();
     void OnClose();
     void OnDropFiles();
+    // A key that no control took and that is not Enter or Escape for the
+    // window's buttons (arrow keys over a dialog, say).
+    void OnKeyDown();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -100,6 +106,7 @@ class TForm : public QWidget {
     int mModalResult = mrNone;
     QEventLoop* mModalLoop = nullptr;
     std::vector<std::string> mDroppedFiles;
+    int mKeyDown = 0;
 };
 
 // The frame of the platform the layouts were drawn on: 4-pixel borders and a

@@ -1,9 +1,12 @@
 // Tintora: start-up. Builds every window the program will show, shows the
 // main window and runs until it closes. Qt's own options (such as -platform)
-// go to the Qt application; a file named after them is loaded once the main
-// window is shown, as the Load button loads it ("tintora FILE", and "Open
-// with" in a file manager).
+// go to the Qt application; then --mode and --dither choose the screen mode
+// and the dither as tintora-cli's options do, and a file named is loaded once
+// the main window is shown, as the Load button loads it ("tintora FILE", and
+// "Open with" in a file manager).
 #include <exception>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QFile>
@@ -12,6 +15,7 @@
 #include "About.h"
 #include "Colorselect.h"
 #include "Forms.h"
+#include "StartOptions.h"
 #include "SysUtils.h"
 #include "Unit1.h"
 
@@ -27,8 +31,13 @@ int main(int argc, char** argv) {
         Application->CreateForm(Form1);
         Application->CreateForm(AboutBox);
         Application->CreateForm(F_ColorSelect);
-        if (argc > 1)
-            Form1->OpenWhenShown(QFile::decodeName(argv[1]).toStdString());
+        std::vector<std::string> arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.push_back(QFile::decodeName(argv[i]).toStdString());
+        const TStartOptions options = Parse_Start_Options(arguments);
+        Form1->SetScreenChoice(options.choice);
+        if (!options.file.empty())
+            Form1->OpenWhenShown(options.file);
         Application->Run();
     } catch (const std::exception& error) {
         Application->ShowException(error);
