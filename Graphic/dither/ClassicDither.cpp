@@ -6,6 +6,7 @@
 
 #include "DitherRules.h"
 #include "Engine.h"
+#include "RowThreads.h"
 
 namespace {
 
@@ -53,20 +54,25 @@ void Classic_Level_Dither(const TPicture& source, TPicture& result, const TPictu
         }
     }
 
-    for (int y = 0; y < source.GetHeight(); ++y) {
-        const std::uint8_t* src = source.GetScanline(y);
-        const std::uint8_t* mapRow = readsMap ? map.GetScanline(y) : nullptr;
-        std::uint8_t* out = result.GetScanline(y);
-        for (int x = 0; x < source.GetWidth(); ++x, src += 3, out += 3) {
-            const int n =
-                mapRow ? mapRow[3 * x] + mapRow[3 * x + 1] + mapRow[3 * x + 2] : kNeutralMapSum;
-            const int m =
-                std::clamp(src[0] + src[1] + src[2] - term[static_cast<std::size_t>(n)], low, high);
-            const Ink& ink = *inkAt[static_cast<std::size_t>(kDitherThreshold[y & 1][x & 1] - 1)]
-                                   [static_cast<std::size_t>(m - low)];
-            out[0] = ink.b;
-            out[1] = ink.g;
-            out[2] = ink.r;
+    const int width = source.GetWidth();
+    // Each result row depends on its own source and map rows and its parity only.
+    Run_Over_Rows(source.GetHeight(), Rows_Worth_A_Thread(width), [&](int first, int last) {
+        for (int y = first; y < last; ++y) {
+            const std::uint8_t* src = source.GetScanline(y);
+            const std::uint8_t* mapRow = readsMap ? map.GetScanline(y) : nullptr;
+            std::uint8_t* out = result.GetScanline(y);
+            for (int x = 0; x < width; ++x, src += 3, out += 3) {
+                const int n = mapRow ? mapRow[3 * x] + mapRow[3 * x + 1] + mapRow[3 * x + 2]
+                                     : kNeutralMapSum;
+                const int m = std::clamp(src[0] + src[1] + src[2] - term[static_cast<std::size_t>(n)],
+                                         low, high);
+                const Ink& ink =
+                    *inkAt[static_cast<std::size_t>(kDitherThreshold[y & 1][x & 1] - 1)]
+                          [static_cast<std::size_t>(m - low)];
+                out[0] = ink.b;
+                out[1] = ink.g;
+                out[2] = ink.r;
+            }
         }
-    }
+    });
 }

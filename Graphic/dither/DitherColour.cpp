@@ -87,8 +87,7 @@ int InkColours::nearest(const LabColour& colour) const {
     return best;
 }
 
-MixChooser::MixChooser(const InkColours& inks, int parts)
-    : mInks(inks), mParts(parts), mCache(std::size_t{1} << kCacheBits, 0) {
+MixTable::MixTable(const InkColours& inks, int parts) : mInks(inks), mParts(parts) {
     for (int low = 0; low < inks.count(); ++low)
         for (int high = low + 1; high < inks.count(); ++high) {
             const LinearColour& l = inks.linear(low);
@@ -126,7 +125,7 @@ MixChooser::MixChooser(const InkColours& inks, int parts)
         }
 }
 
-float MixChooser::segmentDistance(const Pair& pair, const LabColour& colour) {
+float MixTable::segmentDistance(const Pair& pair, const LabColour& colour) {
     const LabColour from = {colour.L - pair.start.L, colour.a - pair.start.a,
                             colour.b - pair.start.b};
     const float t = std::clamp(
@@ -137,18 +136,21 @@ float MixChooser::segmentDistance(const Pair& pair, const LabColour& colour) {
     return dL * dL + da * da + db * db;
 }
 
+MixChooser::MixChooser(const MixTable& table)
+    : mTable(table), mCache(std::size_t{1} << kCacheBits, 0) {}
+
 InkMix MixChooser::choose(std::uint32_t key) {
     std::uint64_t& slot = mCache[slotOf(key)];
     if ((slot & kCacheFilled) && slot >> 32 == key)
         return {static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(slot >> 8),
                 static_cast<std::uint8_t>(slot >> 16)};
-    const InkMix mix = search(key);
+    const InkMix mix = mTable.search(key);
     slot = std::uint64_t{key} << 32 | kCacheFilled | std::uint64_t{mix.share} << 16 |
            std::uint64_t{mix.high} << 8 | mix.low;
     return mix;
 }
 
-InkMix MixChooser::search(std::uint32_t key) const {
+InkMix MixTable::search(std::uint32_t key) const {
     const LinearColour colour = SliderLight::linear(key);
     const LabColour lab = Lab_Of(colour);
     const int single = mInks.nearest(lab);

@@ -89,23 +89,22 @@ struct InkMix {
     std::uint8_t share = 0;
 };
 
-// Chooses the mix of a colour among every single ink and every pair of
-// different inks mixed in parts (1..64) steps, in linear light, by the OKLab
+// The mixes of a colour among every single ink and every pair of different
+// inks mixed in parts (1..64) steps, in linear light, judged by the OKLab
 // distance of the mixed colour to the pixel's. For each pair the share is
 // the projection of the colour onto the line between the two inks in linear
 // light, tried rounded down and up; a pair none of whose mixes can beat the
 // best so far (by their distance from the segment between its end mixes) is
-// passed over. Of equally good mixes the single inks win,
-// then the first pair. Decisions are cached by colour key; the cache
-// only saves work, never changes a choice.
-class MixChooser {
+// passed over. Of equally good mixes the single inks win, then the first
+// pair. Built once per call and only read after, so the row threads of a
+// call share one.
+class MixTable {
   public:
-    MixChooser(const InkColours& inks, int parts);
-    InkMix choose(std::uint32_t key);
-
-  private:
+    MixTable(const InkColours& inks, int parts);
+    // The best mix of the colour of a key (SliderLight).
     InkMix search(std::uint32_t key) const;
 
+  private:
     struct Pair {
         std::uint8_t low, high;
         LinearColour direction; // high - low
@@ -124,6 +123,18 @@ class MixChooser {
     std::vector<Pair> mPairs;
     // OKLab of pair p at share s (1..parts - 1): p x (parts - 1) + s - 1.
     std::vector<LabColour> mMixLab;
+};
+
+// A MixTable's decisions cached by colour key, for one thread: the cache
+// only saves work, never changes a choice, so any split of the pixels among
+// choosers gives the same mixes.
+class MixChooser {
+  public:
+    explicit MixChooser(const MixTable& table);
+    InkMix choose(std::uint32_t key);
+
+  private:
+    const MixTable& mTable;
     // Direct-mapped: key << 32 | 1 << 31 | the mix, 0 for an empty slot.
     std::vector<std::uint64_t> mCache;
 };

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "DitherColour.h"
+#include "RowThreads.h"
 #include "SysUtils.h"
 
 namespace {
@@ -35,17 +36,23 @@ void Ordered_Dither(const TPicture& source, TPicture& result, const TPicture& ma
     const std::vector<int> matrix = bayerMatrix(size);
     const SliderLight light(a, b, c);
     const InkColours colours(inks);
-    MixChooser chooser(colours, size * size);
-    for (int y = 0; y < source.GetHeight(); ++y) {
-        const std::uint8_t* src = source.GetScanline(y);
-        const std::uint8_t* mapPixel = light.readsMap() ? map.GetScanline(y) : nullptr;
-        std::uint8_t* out = result.GetScanline(y);
-        const int* rank = &matrix[static_cast<std::size_t>(y % size * size)];
-        for (int x = 0; x < source.GetWidth(); ++x, src += 3, out += 3) {
-            const InkMix mix = chooser.choose(light.key(src, mapPixel));
-            colours.put(rank[x % size] < mix.share ? mix.high : mix.low, out);
-            if (mapPixel)
-                mapPixel += 3;
+    const MixTable table(colours, size * size);
+    const int width = source.GetWidth();
+    // A pixel's ink depends on its own colour and place only; each band
+    // keeps its own cache of the shared table's choices.
+    Run_Over_Rows(source.GetHeight(), Rows_Worth_A_Thread(width), [&](int first, int last) {
+        MixChooser chooser(table);
+        for (int y = first; y < last; ++y) {
+            const std::uint8_t* src = source.GetScanline(y);
+            const std::uint8_t* mapPixel = light.readsMap() ? map.GetScanline(y) : nullptr;
+            std::uint8_t* out = result.GetScanline(y);
+            const int* rank = &matrix[static_cast<std::size_t>(y % size * size)];
+            for (int x = 0; x < width; ++x, src += 3, out += 3) {
+                const InkMix mix = chooser.choose(light.key(src, mapPixel));
+                colours.put(rank[x % size] < mix.share ? mix.high : mix.low, out);
+                if (mapPixel)
+                    mapPixel += 3;
+            }
         }
-    }
+    });
 }

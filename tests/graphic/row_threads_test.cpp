@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "Dithers.h"
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "LandscapePicture.h"
@@ -30,6 +31,14 @@ Bytes ditherOf(TPicture& source, int local) {
     return rows(result);
 }
 
+// A colour dither in a mode with the mode's start inks.
+Bytes modeDitherOf(TPicture& source, TDither dither, int mode, int local) {
+    TPicture map, result;
+    Local_Contrast_Map(source, map);
+    Mode_Dither(dither, source, result, map, Start_Inks(Screen_Mode(mode)), 30, -20, local, Screen_Mode(mode));
+    return rows(result);
+}
+
 Bytes fitOf(TPicture& source, TFitMode mode) {
     TPicture result;
     Fit_To_Screen(source, result, mode);
@@ -45,6 +54,12 @@ const ParallelPiece kPieces[] = {
      }},
     {"DitherWithoutLocal", [](TPicture& s) { return ditherOf(s, 0); }},
     {"DitherWithLocal", [](TPicture& s) { return ditherOf(s, -9000); }},
+    {"ClassicMode0", [](TPicture& s) { return modeDitherOf(s, TDither::Classic, 0, -9000); }},
+    {"ClassicMode2", [](TPicture& s) { return modeDitherOf(s, TDither::Classic, 2, 0); }},
+    {"Ordered2Mode1", [](TPicture& s) { return modeDitherOf(s, TDither::Ordered2, 1, 0); }},
+    {"Ordered4Mode2", [](TPicture& s) { return modeDitherOf(s, TDither::Ordered4, 2, -9000); }},
+    {"Ordered8Mode0", [](TPicture& s) { return modeDitherOf(s, TDither::Ordered8, 0, 0); }},
+    {"NoneMode0", [](TPicture& s) { return modeDitherOf(s, TDither::None, 0, -9000); }},
     {"Stretch",
      [](TPicture& s) { return Stretch_Palette(&s) == kStretchDone ? rows(s) : Bytes{}; }},
     {"FitCrop", [](TPicture& s) { return fitOf(s, TFitMode::Crop); }},
