@@ -6,11 +6,14 @@
 // threads (the best of --runs). Then one table of the means over the pictures, with each
 // dither's error as a ratio to the classic dither's in the same mode.
 // --out DIR writes every result as DIR/NAME-mMODE-DITHER.png.
+// --mode N reports that mode alone.
+// --inks N,N,... judges those inks instead of the automatic ones in the mode
+// that has as many (the time is then 0).
 // --closeness also holds the mode 0 swap search to an exhaustive search on
 // cases small enough for one: 12 inks kept, the 4 others chosen from 15
 // colours (1,365 sets, each dithered and ranked as the search ranks them).
 //
-//   quality_report [--runs N] [--threads N] [--out DIR] [--closeness] FILE...
+//   quality_report [--runs N] [--threads N] [--out DIR] [--mode N] [--inks N,...] [--closeness] FILE...
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -35,6 +38,10 @@ struct Options {
     int threads = Ink_Search_Control::AllCores();
     std::string out;
     bool closeness = false;
+    // Only this mode, when 0..2.
+    int mode = -1;
+    // Inks given instead of the automatic choice, for the mode of their count.
+    std::vector<int> inks;
     std::vector<std::string> files;
 };
 
@@ -145,6 +152,8 @@ void report(const Options& options) {
         original.LoadFromFile(file);
         const std::string name = baseName(file);
         for (const ScreenMode& mode : kScreenModes) {
+            if (options.mode >= 0 && mode.number != options.mode)
+                continue;
             TPicture source, map;
             Fit_To_Screen(original, source, TFitMode::Crop, mode);
             Local_Contrast_Map(source, map);
@@ -156,7 +165,12 @@ void report(const Options& options) {
                 control.threads = options.threads;
                 Mode_Ink_Choice choice;
                 double best = 1e300, bestCpu = 1e300;
-                for (int run = 0; run < options.runs; ++run) {
+                const bool given = static_cast<int>(options.inks.size()) == mode.inkCount;
+                if (given) {
+                    choice.numbers = options.inks;
+                    best = bestCpu = 0;
+                }
+                for (int run = 0; run < (given ? 0 : options.runs); ++run) {
                     const std::clock_t cpuStart = std::clock();
                     const auto start = std::chrono::steady_clock::now();
                     choice = Choose_Mode_Inks(source, map,
@@ -194,6 +208,8 @@ void report(const Options& options) {
     std::printf("%4s %-10s %8s %8s %7s %7s %9s %9s %9s\n", "mode", "dither", "error", "ratio",
                 "SSIM", "px SSIM", "mean ms", "max ms", "cpu ms");
     for (const ScreenMode& mode : kScreenModes) {
+        if (options.mode >= 0 && mode.number != options.mode)
+            continue;
         const auto mean = [&](int d, double Row::*field) {
             const std::vector<Row>& r = rows[{mode.number, d}];
             double sum = 0;
@@ -225,6 +241,14 @@ int main(int argc, char** argv) {
             options.closeness = true;
         else if (argument == "--out" && i + 1 < argc)
             options.out = argv[++i];
+        else if (argument == "--inks" && i + 1 < argc) {
+            std::string list = argv[++i];
+            for (std::size_t comma; (comma = list.find(',')) != std::string::npos;
+                 list.erase(0, comma + 1))
+                options.inks.push_back(StrToInt(list.substr(0, comma)));
+            options.inks.push_back(StrToInt(list));
+        } else if (argument == "--mode" && i + 1 < argc)
+            options.mode = std::clamp(StrToInt(argv[++i]), 0, 2);
         else if ((argument == "--runs" || argument == "--threads") && i + 1 < argc)
             (argument == "--runs" ? options.runs : options.threads) = std::max(1, StrToInt(argv[++i]));
         else
@@ -232,7 +256,7 @@ int main(int argc, char** argv) {
     }
     if (options.files.empty()) {
         std::fprintf(stderr, "usage: quality_report [--runs N] [--threads N] [--out DIR] "
-                             "[--closeness] FILE...\n");
+                             "[--mode N] [--inks N,...] [--closeness] FILE...\n");
         return 2;
     }
     try {

@@ -11,6 +11,7 @@ void Atkinson_Dither(const TPicture& source, TPicture& result, const TPicture& m
                                                {0, 1, kEighth},
                                                {1, 1, kEighth},
                                                {0, 2, kEighth}},
-                                              false};
+                                              false,
+                                              DiffusionChoice::OkLab};
     Diffuse_Error(source, result, map, inks, a, b, c, kAtkinson);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "DitherRules.h"
 
@@ -79,6 +80,21 @@ int InkColours::nearest(const LabColour& colour) const {
     float bestDistance = distance(colour, mLab[0]);
     for (int i = 1; i < count(); ++i) {
         const float d = distance(colour, mLab[static_cast<std::size_t>(i)]);
+        if (d < bestDistance) {
+            best = i;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+int InkColours::nearestLinear(const LinearColour& colour) const {
+    int best = 0;
+    float bestDistance = std::numeric_limits<float>::max();
+    for (int i = 0; i < count(); ++i) {
+        const LinearColour& ink = mLinear[static_cast<std::size_t>(i)];
+        const float dr = colour.r - ink.r, dg = colour.g - ink.g, db = colour.b - ink.b;
+        const float d = dr * dr + dg * dg + db * db;
         if (d < bestDistance) {
             best = i;
             bestDistance = d;

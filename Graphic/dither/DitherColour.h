@@ -75,6 +75,8 @@ class InkColours {
     }
     // The ink nearest to colour in OKLab; the first of equally near ones.
     int nearest(const LabColour& colour) const;
+    // The ink nearest to colour in linear light; the first of equally near ones.
+    int nearestLinear(const LinearColour& colour) const;
 
   private:
     InkList mInks;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "DitherColour.h"
+#include "InkHull.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ void Diffuse_Error(const TPicture& source, TPicture& result, const TPicture& map
     const int width = source.GetWidth();
     const SliderLight light(a, b, c);
     const InkColours colours(inks);
+    const InkHull hull(colours);
     const std::size_t rowLength = static_cast<std::size_t>(width);
     std::vector<LinearColour> error(kErrorRows * rowLength);
     const auto errorAt = [&](int y, int x) -> LinearColour& {
@@ -32,8 +34,10 @@ void Diffuse_Error(const TPicture& source, TPicture& result, const TPicture& map
         for (int i = 0; i < width; ++i) {
             const int x = backwards ? width - 1 - i : i;
             const std::size_t at = 3 * static_cast<std::size_t>(x);
-            const LinearColour pixel =
-                SliderLight::linear(light.key(src + at, mapRow ? mapRow + at : nullptr));
+            // A colour the inks cannot reach is aimed at as its nearest one they
+            // can: the part no mix shows is never passed on.
+            const LinearColour pixel = hull.nearest(
+                SliderLight::linear(light.key(src + at, mapRow ? mapRow + at : nullptr)));
             LinearColour& carried = errorAt(y, x);
             // The carried colour is held to a channel's range widened by half of
             // it, so a colour no ink mix reaches cannot pile up error without end.
@@ -43,9 +47,11 @@ void Diffuse_Error(const TPicture& source, TPicture& result, const TPicture& map
             const LinearColour wanted = {carry(pixel.r + carried.r), carry(pixel.g + carried.g),
                                          carry(pixel.b + carried.b)};
             carried = {};
-            const int ink = colours.nearest(
-                Lab_Of({std::clamp(wanted.r, 0.0f, 1.0f), std::clamp(wanted.g, 0.0f, 1.0f),
-                        std::clamp(wanted.b, 0.0f, 1.0f)}));
+            const int ink = kernel.choice == DiffusionChoice::LinearLight
+                                ? colours.nearestLinear(wanted)
+                                : colours.nearest(Lab_Of({std::clamp(wanted.r, 0.0f, 1.0f),
+                                                          std::clamp(wanted.g, 0.0f, 1.0f),
+                                                          std::clamp(wanted.b, 0.0f, 1.0f)}));
             colours.put(ink, out + at);
             const LinearColour& shown = colours.linear(ink);
             const LinearColour left = {wanted.r - shown.r, wanted.g - shown.g, wanted.b - shown.b};

@@ -5,10 +5,10 @@
 #include "Picture.h"
 #include "ScreenMode.h"
 
-// Error diffusion in linear light: each pixel, plus the error passed on to
-// it, takes the ink nearest in OKLab (the colour clipped to 0..1 for the
-// choice), and the difference is passed on to pixels not yet done, by the
-// kernel's weights.
+// Error diffusion in linear light: each pixel's colour, brought to the
+// nearest colour the inks can reach (InkHull), plus the error passed on to
+// it, takes the nearest ink (by the kernel's rule), and the difference is
+// passed on to pixels not yet done, by the kernel's weights.
 
 // One share of the error: to the pixel dx ahead (in the row's direction) and
 // dy rows below, weight of the whole error.
@@ -17,11 +17,22 @@ struct ErrorShare {
     float weight = 0;
 };
 
+// How a pixel's ink is chosen.
+enum class DiffusionChoice {
+    // Nearest in linear light, where the error is carried: with all the
+    // error passed on this keeps the error bounded and the pattern even.
+    LinearLight,
+    // Nearest in OKLab (the colour clipped to 0..1): for a kernel that drops
+    // part of the error, so each pixel must itself look near.
+    OkLab,
+};
+
 struct DiffusionKernel {
     std::vector<ErrorShare> shares; // dx -2..2, dy 0..2
     // Odd rows run right to left (and the kernel with them), which keeps
     // the error from drifting one way.
     bool serpentine = false;
+    DiffusionChoice choice = DiffusionChoice::LinearLight;
 };
 
 // source and result come prepared by Mode_Dither: 24-bit, of one size, not empty.

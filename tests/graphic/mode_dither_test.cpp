@@ -120,6 +120,22 @@ INSTANTIATE_TEST_SUITE_P(MixingDithers, LinearLight,
                                          ModeDither{2, TDither::Diffusion}),
                          caseName);
 
+// A bluish white that black, dark red, orange and white cannot reach is
+// shown as the nearest colour they can, a grey: no error piles up in the
+// reds to flood the picture with them.
+TEST(ErrorDiffusion, ShowsAColourTheInksCannotReachAsTheNearestTheyCan) {
+    TPicture pale = filled(48, 48, 255, 200, 200), map, result;
+    Local_Contrast_Map(pale, map);
+    const InkList inks = {{0, 0, 0}, {128, 0, 0}, {255, 128, 0}, {255, 255, 255}};
+    Mode_Dither(TDither::Diffusion, pale, result, map, inks, 0, 0, 0, Screen_Mode(1));
+    double light[3] = {0, 0, 0};
+    const Bytes bytes = rows(result);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        light[i % 3] += Linear_From_Byte(bytes[i]) / (48 * 48);
+    EXPECT_NEAR(light[2], light[0], 0.02) << "red against blue";
+    EXPECT_NEAR(light[1], light[0], 0.02) << "green against blue";
+}
+
 TEST(ModeDither, RefusesTheWrongCountOfInksASliderOutOfRangeAndAMapOfAnotherSize) {
     TPicture source = random(8, 8, 3), map, smallMap = random(4, 4, 4), result;
     Local_Contrast_Map(source, map);
