@@ -41,10 +41,11 @@ void Local_Contrast_Map(TPicture& source, TPicture& map) {
     fillNeutral(map.GetScanline(0), rowBytes);
     fillNeutral(map.GetScanline(height - 1), rowBytes);
     const TPicture& src = source;
+    const std::vector<std::uint8_t*> mapRows = Writable_Rows(map);
     // Each map row reads three source rows and writes only itself.
     Run_Over_Rows(height - 2, Rows_Worth_A_Thread(width), [&](int first, int last) {
         for (int y = first + 1; y < last + 1; ++y) {
-            std::uint8_t* out = map.GetScanline(y);
+            std::uint8_t* out = mapRows[static_cast<std::size_t>(y)];
             fillNeutral(out, 3);
             fillNeutral(out + rowBytes - 3, 3);
             interiorRow(src.GetScanline(y - 1), src.GetScanline(y), src.GetScanline(y + 1), out, rowBytes);

@@ -145,10 +145,11 @@ void CPC_Mode1_Dither(TPicture& source, TPicture& result, const TPicture& map, c
     if (tables.readsMap())
         Require_Map_Of(source, map);
     const TPicture& src = source;
+    const std::vector<std::uint8_t*> out = Writable_Rows(result);
     // Each result row depends on its own source and map rows and its parity only.
     Run_Over_Rows(height, Rows_Worth_A_Thread(width), [&](int first, int last) {
         for (int y = first; y < last; ++y)
-            tables.row(src.GetScanline(y), tables.readsMap() ? map.GetScanline(y) : nullptr, result.GetScanline(y),
+            tables.row(src.GetScanline(y), tables.readsMap() ? map.GetScanline(y) : nullptr, out[static_cast<std::size_t>(y)],
                        width, y);
     });
 }

@@ -237,10 +237,11 @@ void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode, const Scre
     const double sourceRowsPerRow = placement.sourceHeight / placement.height;
     const int rowsPerThread = Rows_Worth_A_Thread(
         static_cast<int>(std::min(1e9, std::max(1.0, sourceRowsPerRow) * source.GetWidth())));
+    const std::vector<std::uint8_t*> out = Writable_Rows(result);
     Run_Over_Rows(placement.height, rowsPerThread, [&](int first, int last) {
         Resampler resampler(std::as_const(source), placement);
         for (int j = first; j < last; ++j)
-            resampler.row(j, result.GetScanline(placement.top + j) + 3 * placement.left);
+            resampler.row(j, out[static_cast<std::size_t>(placement.top + j)] + 3 * placement.left);
     });
 }
 

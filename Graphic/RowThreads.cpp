@@ -69,3 +69,10 @@ void Run_Over_Rows(int rowCount, int minimumRows,
         if (error)
             std::rethrow_exception(error);
 }
+
+std::vector<std::uint8_t*> Writable_Rows(TPicture& picture) {
+    std::vector<std::uint8_t*> rows(static_cast<std::size_t>(std::max(0, picture.GetHeight())));
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        rows[y] = picture.GetScanline(static_cast<int>(y));
+    return rows;
+}

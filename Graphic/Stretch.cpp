@@ -111,9 +111,10 @@ unsigned Stretch_Palette(TPicture* picture) {
         minimum[i] = stretch.minimum;
         factor[i] = stretch.factor;
     }
+    const std::vector<std::uint8_t*> rows = Writable_Rows(*picture);
     Run_Over_Rows(height, rowsPerThread, [&](int first, int last) {
         for (int y = first; y < last; ++y) {
-            std::uint8_t* row = picture->GetScanline(y);
+            std::uint8_t* row = rows[static_cast<std::size_t>(y)];
             if (!row) {
                 rowMissing = true;
                 return;

@@ -56,11 +56,12 @@ void Classic_Level_Dither(const TPicture& source, TPicture& result, const TPictu
 
     const int width = source.GetWidth();
     // Each result row depends on its own source and map rows and its parity only.
+    const std::vector<std::uint8_t*> rows = Writable_Rows(result);
     Run_Over_Rows(source.GetHeight(), Rows_Worth_A_Thread(width), [&](int first, int last) {
         for (int y = first; y < last; ++y) {
             const std::uint8_t* src = source.GetScanline(y);
             const std::uint8_t* mapRow = readsMap ? map.GetScanline(y) : nullptr;
-            std::uint8_t* out = result.GetScanline(y);
+            std::uint8_t* out = rows[static_cast<std::size_t>(y)];
             for (int x = 0; x < width; ++x, src += 3, out += 3) {
                 const int n = mapRow ? mapRow[3 * x] + mapRow[3 * x + 1] + mapRow[3 * x + 2]
                                      : kNeutralMapSum;

@@ -40,12 +40,13 @@ void Ordered_Dither(const TPicture& source, TPicture& result, const TPicture& ma
     const int width = source.GetWidth();
     // A pixel's ink depends on its own colour and place only; each band
     // keeps its own cache of the shared table's choices.
+    const std::vector<std::uint8_t*> rows = Writable_Rows(result);
     Run_Over_Rows(source.GetHeight(), Rows_Worth_A_Thread(width), [&](int first, int last) {
         MixChooser chooser(table);
         for (int y = first; y < last; ++y) {
             const std::uint8_t* src = source.GetScanline(y);
             const std::uint8_t* mapPixel = light.readsMap() ? map.GetScanline(y) : nullptr;
-            std::uint8_t* out = result.GetScanline(y);
+            std::uint8_t* out = rows[static_cast<std::size_t>(y)];
             const int* rank = &matrix[static_cast<std::size_t>(y % size * size)];
             for (int x = 0; x < width; ++x, src += 3, out += 3) {
                 const InkMix mix = chooser.choose(light.key(src, mapPixel));
