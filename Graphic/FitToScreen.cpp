@@ -46,16 +46,20 @@ const LightTables& lightTables() {
     return tables;
 }
 
-// A span of source pixels, in fractional pixels, and where it lands on the
-// screen, in whole screen pixels.
-struct Placement {
-    double sourceX, sourceY, sourceWidth, sourceHeight;
-    int left, top, width, height;
-};
+// A crop position along one axis as a share of the spare length; a value
+// that is not a number is the middle.
+double alongAxis(double position) {
+    return std::isnan(position) ? 0.5 : std::clamp(position, 0.0, 1.0);
+}
 
-Placement placementFor(int width, int height, TFitMode mode) {
+} // namespace
+
+TFitPlacement Fit_Placement(int width, int height, TFitMode mode, TCropPosition cropAt) {
+    if (width <= 0 || height <= 0)
+        return {0, 0, 0, 0, 0, 0, 0, 0};
     const double sourceAspect = static_cast<double>(width) / height;
-    Placement p{0,
+    const double alongX = alongAxis(cropAt.x), alongY = alongAxis(cropAt.y);
+    TFitPlacement p{0,
                 0,
                 static_cast<double>(width),
                 static_cast<double>(height),
@@ -66,10 +70,10 @@ Placement placementFor(int width, int height, TFitMode mode) {
     if (mode == TFitMode::Crop) {
         if (sourceAspect > kScreenAspect) {
             p.sourceWidth = height * kScreenAspect;
-            p.sourceX = (width - p.sourceWidth) / 2;
+            p.sourceX = (width - p.sourceWidth) * alongX;
         } else {
             p.sourceHeight = width / kScreenAspect;
-            p.sourceY = (height - p.sourceHeight) / 2;
+            p.sourceY = (height - p.sourceHeight) * alongY;
         }
     } else if (mode == TFitMode::Pad) {
         if (sourceAspect >= kScreenAspect)
@@ -85,6 +89,8 @@ Placement placementFor(int width, int height, TFitMode mode) {
     }
     return p;
 }
+
+namespace {
 
 // The source pixels one output pixel is made of along one axis: count
 // neighbours from first, weighted firstWeight, innerWeight each for those
@@ -145,7 +151,7 @@ std::vector<Taps> axisTaps(int sourceLength, double start, double length, int ou
 // recently resampled are kept, which is every row two output rows share.
 class Resampler {
   public:
-    Resampler(const TPicture& source, const Placement& p)
+    Resampler(const TPicture& source, const TFitPlacement& p)
         : mSource(source), mAcross(axisTaps(source.GetWidth(), p.sourceX, p.sourceWidth, p.width)),
           mDown(axisTaps(source.GetHeight(), p.sourceY, p.sourceHeight, p.height)),
           mSum(3 * static_cast<std::size_t>(p.width)) {
@@ -223,7 +229,7 @@ class Resampler {
 
 } // namespace
 
-void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode) {
+void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode, TCropPosition cropAt) {
     if (mode == TFitMode::Off) {
         Copy_Picture(result, source);
         return;
@@ -236,7 +242,7 @@ void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode) {
         std::memset(result.GetScanline(y), 0, 3 * kScreenWidth);
     if (source.GetWidth() <= 0 || source.GetHeight() <= 0)
         return;
-    const Placement placement = placementFor(source.GetWidth(), source.GetHeight(), mode);
+    const TFitPlacement placement = Fit_Placement(source.GetWidth(), source.GetHeight(), mode, cropAt);
     Resampler resampler(std::as_const(source), placement);
     for (int j = 0; j < placement.height; ++j)
         resampler.row(j, result.GetScanline(placement.top + j) + 3 * placement.left);

@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <sstream>
 #include <utility>
@@ -114,6 +115,22 @@ TFitMode fitModeFrom(const std::string& text) {
     throw Exception("--fit takes crop, pad or stretch, not '" + text + "'");
 }
 
+// "X,Y": two decimals from 0 to 1, as 0.25 or 1.
+TCropPosition cropPositionFrom(const std::string& text) {
+    const std::size_t comma = text.find(',');
+    const auto share = [&](std::size_t first, std::size_t last, double& value) {
+        const char* begin = text.data() + first;
+        const char* end = text.data() + last;
+        const auto [stop, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
+        return begin != end && error == std::errc() && stop == end && value >= 0 && value <= 1;
+    };
+    TCropPosition at;
+    if (comma == std::string::npos || !share(0, comma, at.x) || !share(comma + 1, text.size(), at.y))
+        throw Exception("--crop-at takes two numbers from 0 to 1 separated by a comma (0.5,0.5 is the middle), not '" +
+                        text + "'");
+    return at;
+}
+
 } // namespace
 
 CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
@@ -122,6 +139,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     std::vector<std::string> files;
     std::optional<std::string> name;
     bool loadGiven = false;
+    bool cropAtGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&]() -> const std::string& {
@@ -142,6 +160,10 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             name = value();
         else if (argument == "--fit")
             options.fit = fitModeFrom(value());
+        else if (argument == "--crop-at") {
+            options.cropAt = cropPositionFrom(value());
+            cropAtGiven = true;
+        }
         else if (argument == "--inks") {
             options.keptInks = inksFrom(value());
             options.chooseInks =
@@ -162,6 +184,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     }
     if (options.help)
         return options;
+    if (cropAtGiven && options.fit != TFitMode::Crop)
+        throw Exception("--crop-at places the window of --fit crop; it needs --fit crop");
     if (files.size() != 2)
         throw Exception("expected an input picture file and an output file, got " + IntToStr(static_cast<int>(files.size())) +
                         " file names (see --help)");
@@ -174,7 +198,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
 std::string Cli_Usage() {
     return "Usage: tintora-cli IN OUT [--inks N,N,N,N | --inks auto] [--brightness A] [--contrast B] [--local C]\n"
            "                          [--stretch] [--amsdos] [--load ADDRESS] [--name NAME]\n"
-           "                          [--fit crop|pad|stretch]\n"
+           "                          [--fit crop|pad|stretch] [--crop-at X,Y]\n"
            "\n"
            "Converts the picture IN (BMP, PNG, JPEG, GIF; WebP and TIFF where Qt's image\n"
            "format plugins are installed) to the four inks of the Amstrad CPC's mode 1 with\n"
@@ -206,6 +230,9 @@ std::string Cli_Usage() {
            "                   cutting the excess evenly; pad shows it whole between black bars;\n"
            "                   stretch ignores proportions. Crop and pad keep the proportions\n"
            "                   the CPC's screen shows (its pixels are 0.92 times as wide as high)\n"
+           "  --crop-at X,Y    where --fit crop's window sits in the spare width and height,\n"
+           "                   0..1 each: 0,0 keeps the top left, 1,1 the bottom right;\n"
+           "                   default 0.5,0.5 (the middle)\n"
            "  --stretch        first stretch each colour channel to the full range 0..255\n"
            "  --amsdos         put an AMSDOS header in front of a scr (loads at &C000),\n"
            "                   dat (loads at &4000) or pal (loads at &8809) file, so that\n"
@@ -238,7 +265,7 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         source.LoadFromFile(options.input);
         if (options.fit != TFitMode::Off) {
             TPicture fitted;
-            Fit_To_Screen(source, fitted, options.fit);
+            Fit_To_Screen(source, fitted, options.fit, options.cropAt);
             source = std::move(fitted);
         }
         if (options.stretch)
