@@ -53,12 +53,12 @@ const std::vector<FitCase> kFitCases = {
     {"PadOneRowKeepsOneScreenRow", 4000, 1, Pad, {0, 0, 4000, 1}, {0, 99, 320, 100}},
     {"StretchIgnoresProportions", 1000, 1000, Stretch, {0, 250, 1000, 750}, {0, 50, 320, 150}},
     {"EmptyGivesABlackScreen", 0, 0, Pad, {0, 0, 0, 0}, {0, 0, 0, 0}},
-    // The spare 1770 columns of the wide picture, 1200 rows of the tall one.
-    {"CropAtLeftKeepsTheLeftEdge", 2950, 1000, Crop, {0, 0, 1180, 1000}, {0, 0, 320, 200}, {0, 0.5}},
-    {"CropAtRightKeepsTheRightEdge", 2950, 1000, Crop, {1770, 0, 2950, 1000}, {0, 0, 320, 200}, {1, 0.5}},
-    {"CropAtTopKeepsTheHead", 1475, 2000, Crop, {0, 0, 1475, 400}, {0, 0, 320, 100}, {0.5, 0}},
-    {"CropAtAQuarterDown", 1475, 2000, Crop, {0, 300, 1475, 1300}, {0, 0, 320, 200}, {0.5, 0.25}},
-    {"CropBeyondTheEndsIsAtTheEnds", 1475, 2000, Crop, {0, 1600, 1475, 2000}, {0, 100, 320, 200}, {-3, 7}},
+    // The crop window is 1475 of the wide picture's 2950 columns, 1000 of the tall one's 2000 rows.
+    {"CropAtLeftKeepsTheLeftEdge", 2950, 1000, Crop, {0, 0, 1180, 1000}, {0, 0, 256, 200}, {0, 0.5}},
+    {"CropAtRightKeepsTheRightEdge", 2950, 1000, Crop, {1770, 0, 2950, 1000}, {64, 0, 320, 200}, {1, 0.5}},
+    {"CropAtTopKeepsTheHead", 1475, 2000, Crop, {0, 0, 1475, 400}, {0, 0, 320, 80}, {0.5, 0}},
+    {"CropAtAQuarterDown", 1475, 2000, Crop, {0, 450, 1475, 1250}, {0, 40, 320, 200}, {0.5, 0.25}},
+    {"CropBeyondTheEndsIsAtTheEnds", 1475, 2000, Crop, {0, 1600, 1475, 2000}, {0, 120, 320, 200}, {-3, 7}},
     {"CropPositionLeavesPadAlone", 2950, 1000, Pad, {0, 0, 2950, 1000}, {0, 50, 320, 150}, {0, 1}},
 };
 
