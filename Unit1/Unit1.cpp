@@ -4,13 +4,18 @@
 #include <atomic>
 #include <cstdlib>
 #include <exception>
+#include <span>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "About.h"
@@ -18,8 +23,10 @@
 #include "Colorselect.h"
 #include "CpcExport.h"
 #include "Engine.h"
+#include "FileKind.h"
 #include "InkSearchProgress.h"
 #include "Menus.h"
+#include "OcpPalette.h"
 #include "QtPictureReader.h"
 #include "RawSprite.h"
 #include "SysUtils.h"
@@ -51,6 +58,34 @@ std::string unwrittenEndingMessage(const std::string& fileName) {
 }
 } // namespace
 
+// One change of the result as the history sees it: the outermost scope
+// records the window's state when it ends, under its name, so a command made
+// of others (a fit that turns the stretch off) is one step.
+class TForm1::StepScope {
+  public:
+    StepScope(TForm1& form, std::string name, std::string run = {})
+        : mForm(form), mName(std::move(name)), mRun(std::move(run)) {
+        ++mForm.mStepDepth;
+    }
+    ~StepScope() {
+        if (--mForm.mStepDepth != 0)
+            return;
+        // Recording copies a few strings; should even that fail, the step is
+        // lost, which is better than an error escaping a destructor.
+        try {
+            mForm.mHistory.Record(mName, mForm.workState(), mRun);
+            mForm.updateUndoItems();
+        } catch (...) {
+        }
+    }
+    StepScope(const StepScope&) = delete;
+    StepScope& operator=(const StepScope&) = delete;
+
+  private:
+    TForm1& mForm;
+    std::string mName, mRun;
+};
+
 TForm1::TForm1(QWidget* parent) : TForm(parent) {
     initUnit1Resources();
     setupUi(this);
@@ -63,12 +98,15 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
     setUpDialogs();
     bindEvents();
     bindMenus();
+    syncNumberBoxes();
+    updateUndoItems();
+    rebuildRecentMenu();
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::setUpDialogs() {
-    OpenPictureDialog1.SetTitle("Load Picture");
+    OpenPictureDialog1.SetTitle("Load picture");
     // Every format the loader reads here, then anything: the loader goes by
     // a file's contents, not its name.
     const std::string patterns = Readable_Picture_Patterns();
@@ -77,10 +115,14 @@ void TForm1::setUpDialogs() {
     OpenPictureDialog1.SetFilter("Bitmaps (*.bmp)|*.bmp|All pictures (" + patterns + ")|" + separated +
                                  "|All files (*)|*");
     OpenPictureDialog1.SetDefaultExt("bmp");
+    OpenPictureDialog1.SetFilterIndex(1); // all pictures
+
+    PaletteDialog.SetTitle("Load inks from palette");
+    PaletteDialog.SetFilter("OCP Art Studio palette (*.pal)|*.pal|All files (*)|*");
 
     SaveDialog1.SetTitle("Save picture");
     SaveDialog1.SetFilter("Bitmap (bmp)|*.bmp|OCP Art Studio (scr)|*.scr|Raw sprite (dat)|*.dat");
-    SaveDialog1.SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing);
+    SaveDialog1.SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing | ofFilterEnding);
 }
 
 // Every event of the window, in one place.
@@ -103,6 +145,16 @@ void TForm1::bindEvents() {
     Bind(Button5, &TButton::OnClick, this, &TForm1::Button5Click);
     Bind(this, &TForm::OnDropFiles, this, &TForm1::FormDropFiles);
     Bind(ScrollBox1, &TScrollBox::OnCtrlWheel, this, &TForm1::ScrollBox1CtrlWheel);
+    Bind(this, &TForm::OnCloseQuery, this, &TForm1::FormCloseQuery);
+    for (TTrackBar* slider : {TrackBar1, TrackBar3, TrackBar4}) {
+        Bind(slider, &QSlider::sliderPressed, this, &TForm1::EndStepRun);
+        Bind(slider, &QSlider::sliderReleased, this, &TForm1::EndStepRun);
+    }
+    for (TCSpinEdit* box : {EditLocal, EditBrightness, EditContrast})
+        Bind(box, &TCSpinEdit::OnChange, this, &TForm1::EditModifierChange);
+    Bind(Image2, &TImage::OnMouseDown, this, &TForm1::Image2MouseDown);
+    Bind(Image2, &TImage::OnMouseMove, this, &TForm1::Image2MouseMove);
+    Bind(Image2, &TImage::OnMouseUp, this, &TForm1::Image2MouseUp);
 }
 
 // Every menu item runs the handler of its button.
@@ -138,6 +190,13 @@ void TForm1::bindMenus() {
         BindCommand(fit.item, this, fit.handler);
         MirrorCheck(fit.item, [this, mode = fit.mode] { return FitMode == mode; });
     }
+    BindCommand(actionUndo, this, &TForm1::UndoClick);
+    BindCommand(actionRedo, this, &TForm1::RedoClick);
+    BindCommand(actionLoadPalette, this, &TForm1::LoadPaletteClick);
+    BindCommand(actionCropLeft, this, &TForm1::CropLeftClick);
+    BindCommand(actionCropRight, this, &TForm1::CropRightClick);
+    BindCommand(actionCropUp, this, &TForm1::CropUpClick);
+    BindCommand(actionCropDown, this, &TForm1::CropDownClick);
     BindCommand(actionChooseInks, this, &TForm1::ChooseInksClick);
     const std::pair<QAction*, void (TForm1::*)(TObject*)> keepItems[] = {
         {actionKeepInk0, &TForm1::KeepInk0Click},
@@ -180,7 +239,7 @@ void TForm1::mapAndRender() {
 // that cannot be read (or a picture too large for the memory left) leaves
 // the window exactly as it was.
 void TForm1::SpeedButton1Click(TObject*) {
-    if (!OpenPictureDialog1.Execute())
+    if (!OpenPictureDialog1.Execute() || !ConfirmDiscardWork())
         return;
     loadPicture(OpenPictureDialog1.GetFileName());
 }
@@ -191,7 +250,7 @@ void TForm1::loadPicture(const std::string& fileName) {
         Panel2Click(this);
     TPicture source;
     source.LoadFromFile(fileName);
-    std::unique_ptr<TPicture> asLoaded = fitLoaded(source);
+    std::unique_ptr<TPicture> asLoaded = fitLoaded(source, TCropPosition{});
     TPicture map;
     TPicture result;
     Local_Contrast_Map(source, map);
@@ -206,8 +265,13 @@ void TForm1::loadPicture(const std::string& fileName) {
     CSpinEdit1Change(CSpinEdit1);
     ScrollBox1->ScrollContentTo(QPoint(0, 0), QPoint(0, 0));
     ScrollBox1->SetPlaceholderText("");
-    SetCaption(QFileInfo(QString::fromStdString(fileName)).fileName().toStdString() + " - " + mCaption);
+    mFileName = QFileInfo(QString::fromStdString(fileName)).fileName().toStdString();
+    SetCaption(mFileName + " - " + mCaption);
     Image2->Refresh();
+    CropAt = TCropPosition{};
+    rememberRecent(fileName);
+    mHistory.Start(workState());
+    updateUndoItems();
 }
 
 void TForm1::OpenWhenShown(const std::string& fileName) {
@@ -215,49 +279,62 @@ void TForm1::OpenWhenShown(const std::string& fileName) {
 }
 
 void TForm1::FormDropFiles(TObject*) {
-    const std::vector<std::string>& files = GetDroppedFiles();
-    if (!files.empty())
+    const std::vector<std::string> files = GetDroppedFiles();
+    if (!files.empty() && ConfirmDiscardWork())
         loadPicture(files.front());
 }
 
 // Save: only the last three characters of the typed name decide, case
 // included; the selected filter entry plays no part. Any other ending
 // writes nothing and says so.
+// A name typed without ending has been given the selected entry's by the
+// dialog first.
 void TForm1::SpeedButton5Click(TObject*) {
-    if (!SaveDialog1.Execute())
-        return;
+    runSave();
+}
+
+bool TForm1::runSave() {
+    return SaveDialog1.Execute() && saveResultAs(SaveDialog1.GetFileName());
+}
+
+bool TForm1::saveResultAs(const std::string& fileName) {
     TBusyCursor busy(this);
-    const std::string fileName = SaveDialog1.GetFileName();
     const TPicture& result = Image2->GetPicture();
+    const bool empty = result.GetWidth() == 0 || result.GetHeight() == 0;
     switch (Save_Format_Of(fileName)) {
     case TSaveFormat::Bmp:
-        if (result.GetWidth() == 0 || result.GetHeight() == 0)
+        if (empty) {
             ShowMessage(kNothingToSaveMessage);
-        else
-            result.SaveToFile(fileName);
+            return false;
+        }
+        result.SaveToFile(fileName);
         break;
     case TSaveFormat::Screen:
-        if (Fits_Screen(result))
-            Save_Screen_File(result, Inks, fileName);
-        else
+        if (!Fits_Screen(result)) {
             ShowMessage(kScreenSizeMessage);
-        break;
-    case TSaveFormat::Sprite:
-        if (result.GetWidth() == 0 || result.GetHeight() == 0)
-            ShowMessage(kNothingToSaveMessage);
-        else {
-            const std::vector<std::uint8_t> sprite = Raw_Sprite(result, Inks);
-            Write_Raw_File(sprite.data(), sprite.size(), fileName);
+            return false;
         }
+        Save_Screen_File(result, Inks, fileName);
         break;
+    case TSaveFormat::Sprite: {
+        if (empty) {
+            ShowMessage(kNothingToSaveMessage);
+            return false;
+        }
+        const std::vector<std::uint8_t> sprite = Raw_Sprite(result, Inks);
+        Write_Raw_File(sprite.data(), sprite.size(), fileName);
+        break;
+    }
     // The CPC exports have commands of their own; PNG is the command line's.
     case TSaveFormat::Png:
     case TSaveFormat::Palette:
     case TSaveFormat::Disc:
     case TSaveFormat::None:
         ShowMessage(unwrittenEndingMessage(fileName));
-        break;
+        return false;
     }
+    mHistory.MarkSaved();
+    return true;
 }
 
 // Stretch toggle. Turning it on keeps the unstretched source in
@@ -267,6 +344,7 @@ void TForm1::SpeedButton5Click(TObject*) {
 void TForm1::Panel2Click(TObject*) {
     if (!loaded())
         return;
+    StepScope step(*this, "Stretch palette");
     TBusyCursor busy(this);
     TPicture& source = Image1->GetPicture();
     if (!stretchOn()) {
@@ -348,17 +426,23 @@ void TForm1::ShowOriginalClick(TObject*) {
 }
 
 void TForm1::TrackBar1Change(TObject*) {
+    StepScope step(*this, "Local contrast", "local");
+    syncNumberBoxes();
     if (loaded())
         mapAndRender();
 }
 
 // Brightness and contrast share this handler; neither changes the map.
-void TForm1::TrackBar3Change(TObject*) {
+void TForm1::TrackBar3Change(TObject* Sender) {
+    const bool contrast = Sender == TrackBar4;
+    StepScope step(*this, contrast ? "Contrast" : "Brightness", contrast ? "contrast" : "brightness");
+    syncNumberBoxes();
     if (loaded())
         render();
 }
 
 void TForm1::setInk(int k, TShape* swatch, TLabel* number) {
+    StepScope step(*this, "Set ink #" + IntToStr(k));
     F_ColorSelect->ShowModal();
     const std::string text = F_ColorSelect->Label3->GetText();
     if (text.empty())
@@ -412,6 +496,7 @@ void TForm1::ExportDiscClick(TObject*) {
         return;
     const std::string fileName = ExportDiscDialog.GetFileName();
     Save_Picture_Disc(Image2->GetPicture(), Inks, Amsdos_Name_Of_Path(fileName), fileName);
+    mHistory.MarkSaved();
 }
 
 void TForm1::ExportScreenClick(TObject*) {
@@ -422,6 +507,7 @@ void TForm1::ExportScreenClick(TObject*) {
     const std::vector<std::uint8_t> bytes =
         Screen_File_With_Header(Image2->GetPicture(), Inks, Amsdos_Name_Of_Path(fileName));
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
+    mHistory.MarkSaved();
 }
 
 // The palette holds only the inks: it needs no picture.
@@ -431,6 +517,7 @@ void TForm1::ExportPaletteClick(TObject*) {
     const std::string fileName = ExportPaletteDialog.GetFileName();
     const std::vector<std::uint8_t> bytes = Palette_File_With_Header(Inks, Amsdos_Name_Of_Path(fileName));
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
+    mHistory.MarkSaved();
 }
 
 // ---- Automatic inks ----
@@ -511,6 +598,7 @@ void waitFor(const InkSearchJob& job, int milliseconds) {
 void TForm1::ChooseInksClick(TObject*) {
     if (!loaded())
         return;
+    StepScope step(*this, "Automatic inks");
     // A kept ink is the one in use: the number labels are not reset with the
     // inks when the window is shown again.
     InkNumbers kept;
@@ -545,7 +633,8 @@ void TForm1::applyInkNumbers(const InkNumbers& numbers) {
         labels[k]->SetText(text);
         Set_Ink_From_Text(Inks, static_cast<int>(k), text);
     }
-    render();
+    if (loaded())
+        render();
 }
 
 void TForm1::SetKeepInk(int k, bool keep) {
@@ -560,11 +649,11 @@ bool TForm1::GetKeepInk(int k) const {
 
 // ---- Fit to the screen ----
 
-std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source) const {
+std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source, TCropPosition cropAt) const {
     if (FitMode == TFitMode::Off)
         return nullptr;
     TPicture fitted;
-    Fit_To_Screen(source, fitted, FitMode);
+    Fit_To_Screen(source, fitted, FitMode, cropAt);
     auto asLoaded = std::make_unique<TPicture>(std::move(source));
     source = std::move(fitted);
     return asLoaded;
@@ -573,6 +662,8 @@ std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source) const {
 // The new source, its map and its result are built beside the current ones
 // and take their place only once all three exist, as in Load.
 void TForm1::SetFitMode(TFitMode mode) {
+    static const char* const kNames[] = {"Fit off", "Fit crop", "Fit pad", "Fit stretch"};
+    StepScope step(*this, kNames[static_cast<int>(mode)]);
     if (!loaded()) {
         FitMode = mode;
         return;
@@ -582,7 +673,7 @@ void TForm1::SetFitMode(TFitMode mode) {
     TPicture& asLoaded = LoadedPicture ? *LoadedPicture : Image1->GetPicture();
     TPicture fitted;
     if (mode != TFitMode::Off)
-        Fit_To_Screen(asLoaded, fitted, mode);
+        Fit_To_Screen(asLoaded, fitted, mode, CropAt);
     TPicture& source = mode == TFitMode::Off ? asLoaded : fitted;
     TPicture map;
     TPicture result;
@@ -607,18 +698,22 @@ void TForm1::SetFitMode(TFitMode mode) {
 }
 
 void TForm1::KeepInk0Click(TObject*) {
+    StepScope step(*this, "Keep ink #0");
     SetKeepInk(0, !GetKeepInk(0));
 }
 
 void TForm1::KeepInk1Click(TObject*) {
+    StepScope step(*this, "Keep ink #1");
     SetKeepInk(1, !GetKeepInk(1));
 }
 
 void TForm1::KeepInk2Click(TObject*) {
+    StepScope step(*this, "Keep ink #2");
     SetKeepInk(2, !GetKeepInk(2));
 }
 
 void TForm1::KeepInk3Click(TObject*) {
+    StepScope step(*this, "Keep ink #3");
     SetKeepInk(3, !GetKeepInk(3));
 }
 
@@ -636,4 +731,333 @@ void TForm1::FitPadClick(TObject*) {
 
 void TForm1::FitStretchClick(TObject*) {
     SetFitMode(TFitMode::Stretch);
+}
+
+// ---- Undo and redo ----
+
+TWorkState TForm1::workState() const {
+    TWorkState state;
+    state.inks = Inks;
+    const TLabel* const labels[kInkCount] = {Label6, Label7, Label8, Label9};
+    const TShape* const swatches[kInkCount] = {Shape1, Shape2, Shape3, Shape4};
+    for (std::size_t k = 0; k < kInkCount; ++k) {
+        state.inkNumbers[k] = labels[k]->GetText();
+        state.swatches[k] = swatches[k]->Brush->GetColor();
+    }
+    state.keepInk = mKeepInk;
+    state.brightness = TrackBar3->GetPosition();
+    state.contrast = TrackBar4->GetPosition();
+    state.local = TrackBar1->GetPosition();
+    state.stretch = stretchOn();
+    state.fit = FitMode;
+    state.cropAt = CropAt;
+    return state;
+}
+
+// Puts every setting back at once and renders once: the sliders are set
+// without their handlers, the fit and the stretch only when they differ.
+void TForm1::applyWorkState(const TWorkState& state) {
+    ++mStepDepth; // nothing done here is a step of its own
+    struct Unwind {
+        int& depth;
+        ~Unwind() { --depth; }
+    } unwind{mStepDepth};
+    TBusyCursor busy(this);
+    Inks = state.inks;
+    TLabel* const labels[kInkCount] = {Label6, Label7, Label8, Label9};
+    TShape* const swatches[kInkCount] = {Shape1, Shape2, Shape3, Shape4};
+    for (std::size_t k = 0; k < kInkCount; ++k) {
+        labels[k]->SetText(state.inkNumbers[k]);
+        swatches[k]->Brush->SetColor(state.swatches[k]);
+    }
+    mKeepInk = state.keepInk;
+    const bool mapChanged = TrackBar1->GetPosition() != state.local;
+    {
+        const QSignalBlocker local(TrackBar1), brightness(TrackBar3), contrast(TrackBar4);
+        TrackBar1->SetPosition(state.local);
+        TrackBar3->SetPosition(state.brightness);
+        TrackBar4->SetPosition(state.contrast);
+    }
+    syncNumberBoxes();
+    bool rendered = false;
+    if (state.fit != FitMode || state.cropAt != CropAt) {
+        CropAt = state.cropAt;
+        if (state.fit != FitMode)
+            SetFitMode(state.fit);
+        else
+            refit();
+        rendered = true;
+    }
+    if (loaded() && state.stretch != stretchOn()) {
+        Panel2Click(this);
+        rendered = true;
+    }
+    if (loaded() && !rendered) {
+        if (mapChanged)
+            mapAndRender();
+        else
+            render();
+    }
+}
+
+void TForm1::updateUndoItems() {
+    actionUndo->setEnabled(mHistory.CanUndo());
+    actionUndo->setText(QString::fromStdString(mHistory.CanUndo() ? "&Undo " + mHistory.UndoName() : "&Undo"));
+    actionRedo->setEnabled(mHistory.CanRedo());
+    actionRedo->setText(QString::fromStdString(mHistory.CanRedo() ? "&Redo " + mHistory.RedoName() : "&Redo"));
+}
+
+void TForm1::UndoClick(TObject*) {
+    if (!mHistory.CanUndo())
+        return;
+    applyWorkState(mHistory.Undo());
+    updateUndoItems();
+}
+
+void TForm1::RedoClick(TObject*) {
+    if (!mHistory.CanRedo())
+        return;
+    applyWorkState(mHistory.Redo());
+    updateUndoItems();
+}
+
+void TForm1::EndStepRun(TObject*) {
+    mHistory.EndRun();
+}
+
+// ---- Number boxes beside the sliders ----
+
+void TForm1::syncNumberBoxes() {
+    const std::pair<TCSpinEdit*, TTrackBar*> pairs[] = {
+        {EditLocal, TrackBar1}, {EditBrightness, TrackBar3}, {EditContrast, TrackBar4}};
+    for (const auto& [box, slider] : pairs) {
+        const QSignalBlocker quiet(box);
+        box->SetValue(slider->GetPosition());
+    }
+}
+
+// A typed number is a step of its own, not part of the slider's last run.
+void TForm1::EditModifierChange(TObject* Sender) {
+    TTrackBar* const slider = Sender == EditLocal ? TrackBar1 : Sender == EditBrightness ? TrackBar3 : TrackBar4;
+    mHistory.EndRun();
+    slider->SetPosition(static_cast<TCSpinEdit*>(Sender)->GetValue());
+    mHistory.EndRun();
+}
+
+// ---- The close question ----
+
+bool TForm1::WorkChanged() const {
+    return loaded() && mHistory.Changed();
+}
+
+bool TForm1::ConfirmDiscardWork() {
+    if (!WorkChanged())
+        return true;
+    switch (AskSaveChanges(mFileName)) {
+    case TSaveChangesAnswer::Save:
+        return runSave();
+    case TSaveChangesAnswer::Discard:
+        return true;
+    case TSaveChangesAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+// Refused until the question is answered: a save that fails with an error
+// keeps the window.
+void TForm1::FormCloseQuery(TObject*) {
+    SetCanClose(false);
+    SetCanClose(ConfirmDiscardWork());
+}
+
+// ---- Crop position ----
+
+void TForm1::refit() {
+    if (!loaded() || !LoadedPicture || FitMode == TFitMode::Off)
+        return;
+    TBusyCursor busy(this);
+    TPicture fitted;
+    Fit_To_Screen(*LoadedPicture, fitted, FitMode, CropAt);
+    std::unique_ptr<TPicture> backup;
+    if (stretchOn()) {
+        backup = std::make_unique<TPicture>();
+        Copy_Picture(*backup, fitted);
+        Stretch_Palette(&fitted);
+    }
+    TPicture map;
+    TPicture result;
+    Local_Contrast_Map(fitted, map);
+    CPC_Mode1_Dither(fitted, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
+                     TrackBar1->GetPosition());
+    Image1->GetPicture() = std::move(fitted);
+    if (backup)
+        StretchBackup = std::move(backup);
+    Image7->GetPicture() = std::move(map);
+    Image2->GetPicture() = std::move(result);
+    Image2->Refresh();
+}
+
+void TForm1::SetCropPosition(TCropPosition at) {
+    CropAt = {std::clamp(at.x, 0.0, 1.0), std::clamp(at.y, 0.0, 1.0)};
+    if (FitMode == TFitMode::Crop)
+        refit();
+}
+
+// A run of key presses is one step. Only a direction with a spare part moves.
+void TForm1::moveCropBy(double dx, double dy) {
+    if (FitMode != TFitMode::Crop || !LoadedPicture)
+        return;
+    constexpr double kStep = 0.1;
+    const TPicture& whole = *LoadedPicture;
+    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, CropAt);
+    const bool acrossSpare = crop.sourceWidth < whole.GetWidth(), downSpare = crop.sourceHeight < whole.GetHeight();
+    if ((dx != 0 && !acrossSpare) || (dy != 0 && !downSpare))
+        return;
+    StepScope step(*this, "Move crop window", "crop keys");
+    SetCropPosition({CropAt.x + dx * kStep, CropAt.y + dy * kStep});
+}
+
+void TForm1::CropLeftClick(TObject*) { moveCropBy(-1, 0); }
+void TForm1::CropRightClick(TObject*) { moveCropBy(1, 0); }
+void TForm1::CropUpClick(TObject*) { moveCropBy(0, -1); }
+void TForm1::CropDownClick(TObject*) { moveCropBy(0, 1); }
+
+void TForm1::Image2MouseDown(TObject*) {
+    if (FitMode != TFitMode::Crop || !loaded() || !LoadedPicture)
+        return;
+    TBusyCursor busy(this);
+    auto drag = std::make_unique<CropDrag>();
+    drag->start = Image2->mapToGlobal(Image2->GetMousePoint());
+    drag->startAt = CropAt;
+    Fit_To_Screen(*LoadedPicture, drag->whole, TFitMode::Pad);
+    drag->pad = Fit_Placement(LoadedPicture->GetWidth(), LoadedPicture->GetHeight(), TFitMode::Pad);
+    mCropDrag = std::move(drag);
+    drawCropPreview();
+    Image2->ShowPictureOf(ImageCropPreview);
+}
+
+// The crop window follows the pointer over the whole picture, which shows at
+// the same scale as the screen (Pad's), so a pixel of pointer movement is a
+// pixel of the picture on the screen.
+void TForm1::Image2MouseMove(TObject*) {
+    if (!mCropDrag)
+        return;
+    const int zoom = std::max(1, CSpinEdit1->GetValue());
+    const QPoint moved = Image2->mapToGlobal(Image2->GetMousePoint()) - mCropDrag->start;
+    const TPicture& whole = *LoadedPicture;
+    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, CropAt);
+    const double spareX = whole.GetWidth() - crop.sourceWidth, spareY = whole.GetHeight() - crop.sourceHeight;
+    const double sourcePerScreenX = static_cast<double>(whole.GetWidth()) / mCropDrag->pad.width;
+    const double sourcePerScreenY = static_cast<double>(whole.GetHeight()) / mCropDrag->pad.height;
+    TCropPosition at = mCropDrag->startAt;
+    if (spareX > 0)
+        at.x += moved.x() * sourcePerScreenX / zoom / spareX;
+    if (spareY > 0)
+        at.y += moved.y() * sourcePerScreenY / zoom / spareY;
+    CropAt = {std::clamp(at.x, 0.0, 1.0), std::clamp(at.y, 0.0, 1.0)};
+    drawCropPreview();
+    Image2->update();
+}
+
+void TForm1::Image2MouseUp(TObject*) {
+    if (!mCropDrag)
+        return;
+    const TCropPosition startAt = mCropDrag->startAt;
+    mCropDrag.reset();
+    Image2->ShowPictureOf(actionShowOriginal->isChecked() ? Image1 : nullptr);
+    ImageCropPreview->GetPicture() = TPicture();
+    if (CropAt == startAt)
+        return;
+    mHistory.EndRun();
+    StepScope step(*this, "Move crop window");
+    SetCropPosition(CropAt);
+}
+
+// The whole picture as Pad shows it, the part outside the crop window
+// darkened, the window outlined.
+void TForm1::drawCropPreview() {
+    const TPicture& whole = *LoadedPicture;
+    const TFitPlacement pad = mCropDrag->pad;
+    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, CropAt);
+    const QRectF window(pad.left + crop.sourceX * pad.width / whole.GetWidth(),
+                        pad.top + crop.sourceY * pad.height / whole.GetHeight(),
+                        crop.sourceWidth * pad.width / whole.GetWidth(),
+                        crop.sourceHeight * pad.height / whole.GetHeight());
+    QImage preview = mCropDrag->whole.Image().convertToFormat(QImage::Format_RGB32);
+    {
+        QPainter painter(&preview);
+        QPainterPath outside;
+        outside.addRect(QRectF(preview.rect()));
+        outside.addRect(window);
+        painter.fillPath(outside, QColor(0, 0, 0, 150));
+        painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+        painter.drawRect(window.adjusted(0, 0, -1, -1));
+    }
+    ImageCropPreview->GetPicture().Assign(preview);
+}
+
+// ---- Load inks from palette ----
+
+void TForm1::LoadPaletteClick(TObject*) {
+    if (PaletteDialog.Execute())
+        LoadInksFromPalette(PaletteDialog.GetFileName());
+}
+
+void TForm1::LoadInksFromPalette(const std::string& fileName) {
+    const TFileKind kind = FileKindOf(fileName);
+    if (kind != TFileKind::Regular)
+        throw Exception("Cannot load inks from \"" + fileName + "\": " +
+                        (kind == TFileKind::Missing ? std::string("there is no such file") : "it is " + FileKindText(kind)));
+    QFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception("Cannot load inks from \"" + fileName + "\": " + file.errorString().toStdString());
+    // One byte more than the largest palette is enough to tell a file too long.
+    const QByteArray data = file.read(static_cast<qint64>(kAmsdosHeaderBytes + kOcpPaletteBytes + 1));
+    OcpPaletteContents palette;
+    try {
+        palette = Ocp_Palette_Contents(
+            std::span(reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())));
+    } catch (const Exception& error) {
+        throw Exception("Cannot load inks from \"" + fileName + "\": " + error.what());
+    }
+    // The window draws in mode 1 only: a palette of another mode would need
+    // the window in that mode first.
+    if (palette.mode != 1) {
+        ShowMessage("\"" + fileName + "\" is a palette for mode " + IntToStr(palette.mode) +
+                    ". This window works in mode 1: the inks were left as they were.");
+        return;
+    }
+    StepScope step(*this, "Load inks from palette");
+    applyInkNumbers({palette.pens[0], palette.pens[1], palette.pens[2], palette.pens[3]});
+}
+
+// ---- Recent files ----
+
+void TForm1::rememberRecent(const std::string& fileName) {
+    const std::string path = QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
+    std::erase(RecentFiles, path);
+    RecentFiles.insert(RecentFiles.begin(), path);
+    if (RecentFiles.size() > static_cast<std::size_t>(kRecentFiles))
+        RecentFiles.resize(kRecentFiles);
+    rebuildRecentMenu();
+}
+
+void TForm1::rebuildRecentMenu() {
+    menuRecent->clear();
+    for (std::size_t i = 0; i < RecentFiles.size(); ++i) {
+        const QString name = QFileInfo(QString::fromStdString(RecentFiles[i])).fileName();
+        QAction* item = menuRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString(name).replace('&', "&&")));
+        item->setToolTip(QString::fromStdString(RecentFiles[i]));
+        item->setData(QString::fromStdString(RecentFiles[i]));
+        BindCommand(item, this, &TForm1::OpenRecentClick);
+    }
+    menuRecent->setEnabled(!RecentFiles.empty());
+}
+
+void TForm1::OpenRecentClick(TObject* Sender) {
+    const auto* item = qobject_cast<QAction*>(Sender);
+    if (!item || !ConfirmDiscardWork())
+        return;
+    loadPicture(item->data().toString().toStdString());
 }

@@ -4,12 +4,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Controls.h"
 #include "Dialogs.h"
 #include "Events.h"
 #include "FitToScreen.h"
 #include "Forms.h"
+#include "History.h"
 #include "InkChoice.h"
 #include "Picture.h"
 #include "ui_Unit1.h"
@@ -153,9 +155,91 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void FitStretchClick(TObject* Sender);
 
   private:
-    // Fits a newly loaded picture in place by the fit mode; returns the
-    // picture as loaded, or nothing when the mode is Off.
-    std::unique_ptr<TPicture> fitLoaded(TPicture& source) const;
+    // Fits a newly loaded picture in place by the fit mode (a crop at
+    // cropAt); returns the picture as loaded, or nothing when the mode is Off.
+    std::unique_ptr<TPicture> fitLoaded(TPicture& source, TCropPosition cropAt) const;
+
+    // ---- Undo, the close question, crop position, number boxes ----
+  public:
+    // Edit > Undo and Redo: every change of the result is a step.
+    void UndoClick(TObject* Sender);
+    void RedoClick(TObject* Sender);
+    // The next slider change starts a new step (a drag starts or ends, a
+    // number is typed).
+    void EndStepRun(TObject* Sender);
+    // A number box changed: its slider follows.
+    void EditModifierChange(TObject* Sender);
+    // Before the window closes (Quit, the close box): the close question.
+    void FormCloseQuery(TObject* Sender);
+    // True when the result changed since the picture was loaded, saved or exported.
+    bool WorkChanged() const;
+    // Asks "Save changes to NAME before closing it?" when the work changed;
+    // true when the work may go (saved or discarded), false to keep it.
+    bool ConfirmDiscardWork();
+
+    // Where Crop's window sits; the middle for each picture loaded.
+    TCropPosition CropAt{};
+    // Moves the crop window; with Crop and a picture, fits it again (keeping
+    // the stretch) and renders.
+    void SetCropPosition(TCropPosition at);
+    // Picture > Move crop window, a tenth of the spare part a press.
+    void CropLeftClick(TObject* Sender);
+    void CropRightClick(TObject* Sender);
+    void CropUpClick(TObject* Sender);
+    void CropDownClick(TObject* Sender);
+    // Dragging the result with Crop moves the crop window; while it moves,
+    // the view shows the whole picture with the spare part dimmed.
+    void Image2MouseDown(TObject* Sender);
+    void Image2MouseMove(TObject* Sender);
+    void Image2MouseUp(TObject* Sender);
+
+    // File > Load inks from palette: an OCP palette's mode and inks.
+    TOpenDialog PaletteDialog;
+    void LoadPaletteClick(TObject* Sender);
+    // Sets the inks from a palette file, as the menu item does once its
+    // dialog has confirmed the file.
+    void LoadInksFromPalette(const std::string& fileName);
+
+  private:
+    class StepScope;
+    friend class StepScope;
+    TWorkState workState() const;
+    void applyWorkState(const TWorkState& state);
+    void updateUndoItems();
+    void syncNumberBoxes();
+    // Save's work once the name is known; true when a file was written.
+    bool saveResultAs(const std::string& fileName);
+    // Runs Save; true when a file was written.
+    bool runSave();
+    void moveCropBy(double dx, double dy);
+    void drawCropPreview();
+    // Refits the picture as loaded by the fit mode and the crop position,
+    // keeping the stretch as it is, and renders.
+    void refit();
+
+    THistory mHistory;
+    int mStepDepth = 0;
+    std::string mFileName; // the picture's file name, without folder
+    // A crop drag: where it started, the crop position then, and the whole
+    // picture as Pad shows it.
+    struct CropDrag {
+        QPoint start;
+        TCropPosition startAt;
+        TPicture whole;
+        TFitPlacement pad{}, crop{};
+    };
+    std::unique_ptr<CropDrag> mCropDrag;
+
+    // ---- Settings and recent files ----
+  public:
+    // The pictures loaded last, the latest first; at most kRecentFiles.
+    static constexpr int kRecentFiles = 8;
+    std::vector<std::string> RecentFiles;
+    void OpenRecentClick(TObject* Sender);
+
+  private:
+    void rememberRecent(const std::string& fileName);
+    void rebuildRecentMenu();
 };
 
 extern TForm1* Form1;

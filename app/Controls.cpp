@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QMenuBar>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -52,6 +53,9 @@ void AlignChildren(QWidget* parent, const QRect& clientRect) {
             free.setBottom(free.bottom() - child->height());
         } else if (align == QLatin1String("alClient")) {
             client = child;
+        } else if (const QVariant margin = child->property("RightMargin"); margin.isValid()) {
+            const int width = std::max(child->minimumWidth(), clientRect.right() + 1 - margin.toInt() - child->x());
+            child->resize(width, child->height());
         }
     }
     if (client)
@@ -186,6 +190,13 @@ void TPanel::paintEvent(QPaintEvent*) {
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(ClientRect(), Qt::AlignCenter, mCaption);
     }
+    if (hasFocus()) {
+        QPen pen(palette().color(QPalette::Highlight));
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(ClientRect().adjusted(0, 0, -1, -1));
+    }
     if (mMarked) {
         const QColor fill = mColor.isValid() ? mColor : palette().color(QPalette::Window);
         QPen pen(fill.lightness() < 128 ? Qt::white : Qt::black);
@@ -206,6 +217,24 @@ void TPanel::mouseReleaseEvent(QMouseEvent* event) {
 void TPanel::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
     AlignChildren(this, ClientRect());
+}
+
+void TPanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && focusPolicy() != Qt::NoFocus && event->modifiers() == Qt::NoModifier) {
+        emit OnClick();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+void TPanel::focusInEvent(QFocusEvent* event) {
+    QFrame::focusInEvent(event);
+    update();
+}
+
+void TPanel::focusOutEvent(QFocusEvent* event) {
+    QFrame::focusOutEvent(event);
+    update();
 }
 
 // ---- TImage ----
@@ -283,10 +312,28 @@ void TImage::paintEvent(QPaintEvent* event) {
     painter.drawImage(target, image.copy(source));
 }
 
-void TImage::mousePressEvent(QMouseEvent* event) { mClick.press(event); }
+void TImage::mousePressEvent(QMouseEvent* event) {
+    mClick.press(event);
+    if (event->button() == Qt::LeftButton) {
+        mMousePoint = event->position().toPoint();
+        emit OnMouseDown();
+    }
+}
+
+void TImage::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() & Qt::LeftButton) {
+        mMousePoint = event->position().toPoint();
+        emit OnMouseMove();
+    }
+}
 
 void TImage::mouseReleaseEvent(QMouseEvent* event) {
-    if (mClick.release(event, rect()))
+    const bool click = mClick.release(event, rect());
+    if (event->button() == Qt::LeftButton) {
+        mMousePoint = event->position().toPoint();
+        emit OnMouseUp();
+    }
+    if (click)
         emit OnClick();
 }
 

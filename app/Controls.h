@@ -37,7 +37,9 @@ TColor FromQColor(const QColor& colour);
 // top or bottom edge at full width, or filling what the others leave. Written
 // in a window's layout as the dynamic property "Align" ("alTop", "alBottom",
 // "alClient"); the parent window or panel places such children whenever it
-// is resized.
+// is resized. A control at its own geometry with the property "RightMargin"
+// grows and shrinks with its parent, keeping that many pixels to the right
+// edge, never narrower than its minimum width.
 void AlignChildren(QWidget* parent, const QRect& clientRect);
 
 // The operations every control of the layer offers, on top of its Qt widget.
@@ -154,6 +156,11 @@ class TPanel : public QFrame, public TControlOps<TPanel> {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // A panel that takes the focus (its layout gives it a focus policy) is
+    // a button: Space clicks it, and the focus shows as a dotted frame.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     QColor colorProperty() const { return mColor; }
@@ -173,7 +180,9 @@ class TPanel : public QFrame, public TControlOps<TPanel> {
 // A picture view. It holds its picture and draws it at 1:1 in its top-left
 // corner, centred, or stretched to the view's size (nearest pixel, no
 // smoothing, so zoomed CPC pixels stay sharp). With AutoSize it takes the
-// picture's size whenever it is refreshed.
+// picture's size whenever it is refreshed. Pressing the left button on it,
+// moving with the button held and letting go raise OnMouseDown, OnMouseMove
+// and OnMouseUp, GetMousePoint telling where (in the view).
 class TImage : public QWidget, public TControlOps<TImage> {
     Q_OBJECT
     Q_PROPERTY(bool Stretch READ GetStretch WRITE SetStretch)
@@ -196,13 +205,18 @@ class TImage : public QWidget, public TControlOps<TImage> {
     // view draws its own, until called with nullptr. Neither picture changes.
     void ShowPictureOf(TImage* other);
     bool ShowsOwnPicture() const { return mShown.isNull(); }
+    QPoint GetMousePoint() const { return mMousePoint; }
 
   signals:
     void OnClick();
+    void OnMouseDown();
+    void OnMouseMove();
+    void OnMouseUp();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
@@ -218,6 +232,7 @@ class TImage : public QWidget, public TControlOps<TImage> {
     bool mAutoSize = false;
     TClickTracker mClick;
     QString mResource;
+    QPoint mMousePoint;
 };
 
 // A spin box. Setting its value raises OnChange, even while it is hidden or

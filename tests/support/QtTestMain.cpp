@@ -6,6 +6,7 @@
 
 #include <QApplication>
 
+#include "Dialogs.h"
 #include "Forms.h"
 #include "SysUtils.h"
 
@@ -18,6 +19,10 @@ int main(int argc, char** argv) {
     // A message box would wait for a click that never comes: a test that
     // expects a message records it; any other message fails the test.
     SetMessageSink([](const std::string& text) { ADD_FAILURE() << "unexpected message: " << text; });
+    SetSaveChangesDriver([](const std::string& question) {
+        ADD_FAILURE() << "unexpected question: " << question;
+        return TSaveChangesAnswer::Discard;
+    });
     const int result = RUN_ALL_TESTS();
     Application->DestroyForms();
     return result;
