@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -146,6 +147,7 @@ void TForm1::bindEvents() {
     Bind(this, &TForm::OnDropFiles, this, &TForm1::FormDropFiles);
     Bind(ScrollBox1, &TScrollBox::OnCtrlWheel, this, &TForm1::ScrollBox1CtrlWheel);
     Bind(this, &TForm::OnCloseQuery, this, &TForm1::FormCloseQuery);
+    Bind(this, &TForm::OnClose, this, &TForm1::FormClose);
     for (TTrackBar* slider : {TrackBar1, TrackBar3, TrackBar4}) {
         Bind(slider, &QSlider::sliderPressed, this, &TForm1::EndStepRun);
         Bind(slider, &QSlider::sliderReleased, this, &TForm1::EndStepRun);
@@ -1060,4 +1062,54 @@ void TForm1::OpenRecentClick(TObject* Sender) {
     if (!item || !ConfirmDiscardWork())
         return;
     loadPicture(item->data().toString().toStdString());
+}
+
+// ---- Settings ----
+
+TWindowSettings TForm1::GetSettings() const {
+    TWindowSettings kept;
+    kept.fit = FitMode;
+    kept.zoom = CSpinEdit1->GetValue();
+    kept.openFolder = OpenPictureDialog1.GetInitialDir();
+    kept.saveFolder = SaveDialog1.GetInitialDir();
+    kept.exportFolder = ExportDiscDialog.GetInitialDir();
+    for (const TSaveDialog* dialog : {&ExportScreenDialog, &ExportPaletteDialog})
+        if (kept.exportFolder.empty())
+            kept.exportFolder = dialog->GetInitialDir();
+    kept.paletteFolder = PaletteDialog.GetInitialDir();
+    kept.openFilter = OpenPictureDialog1.GetFilterIndex();
+    kept.recentFiles = RecentFiles;
+    kept.geometry = saveGeometry();
+    return kept;
+}
+
+void TForm1::RestoreSettings(const TWindowSettings& kept) {
+    FitMode = kept.fit;
+    CSpinEdit1->SetValue(kept.zoom);
+    OpenPictureDialog1.SetInitialDir(kept.openFolder);
+    SaveDialog1.SetInitialDir(kept.saveFolder);
+    for (TSaveDialog* dialog : {&ExportDiscDialog, &ExportScreenDialog, &ExportPaletteDialog})
+        dialog->SetInitialDir(kept.exportFolder);
+    PaletteDialog.SetInitialDir(kept.paletteFolder);
+    OpenPictureDialog1.SetFilterIndex(kept.openFilter);
+    RecentFiles = kept.recentFiles;
+    if (RecentFiles.size() > static_cast<std::size_t>(kRecentFiles))
+        RecentFiles.resize(kRecentFiles);
+    rebuildRecentMenu();
+    // A kept place replaces the centring of a first start.
+    if (!kept.geometry.isEmpty() && restoreGeometry(kept.geometry))
+        SetPosition(TPosition::poDesigned);
+    mHistory.Start(workState());
+    updateUndoItems();
+}
+
+void TForm1::UseSettings(QSettings* settings) {
+    mSettings = settings;
+    if (mSettings)
+        RestoreSettings(Read_Window_Settings(*mSettings));
+}
+
+void TForm1::FormClose(TObject*) {
+    if (mSettings)
+        Write_Window_Settings(*mSettings, GetSettings());
 }

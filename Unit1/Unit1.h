@@ -12,6 +12,7 @@
 #include "FitToScreen.h"
 #include "Forms.h"
 #include "History.h"
+#include "WindowSettings.h"
 #include "InkChoice.h"
 #include "Picture.h"
 #include "ui_Unit1.h"
@@ -237,7 +238,17 @@ class TForm1 : public TForm, public Ui::TForm1 {
     std::vector<std::string> RecentFiles;
     void OpenRecentClick(TObject* Sender);
 
+    // What the window keeps between runs, as it is now, and taking it back
+    // (before the window is first shown; the history starts afresh).
+    TWindowSettings GetSettings() const;
+    void RestoreSettings(const TWindowSettings& kept);
+    // Restores from settings now and writes to them whenever the window
+    // closes. Without it the window neither reads nor writes any.
+    void UseSettings(QSettings* settings);
+    void FormClose(TObject* Sender);
+
   private:
+    QSettings* mSettings = nullptr;
     void rememberRecent(const std::string& fileName);
     void rebuildRecentMenu();
 };

@@ -2,12 +2,15 @@
 // main window and runs until it closes. Qt's own options (such as -platform)
 // go to the Qt application; a file named after them is loaded once the main
 // window is shown, as the Load button loads it ("tintora FILE", and "Open
-// with" in a file manager).
+// with" in a file manager). The main window keeps its settings between runs
+// (QSettings, "Tintora/tintora"); "tintora --reset" forgets them first.
 #include <exception>
 
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QSettings>
+#include <string>
 
 #include "About.h"
 #include "Colorselect.h"
@@ -27,8 +30,20 @@ int main(int argc, char** argv) {
         Application->CreateForm(Form1);
         Application->CreateForm(AboutBox);
         Application->CreateForm(F_ColorSelect);
-        if (argc > 1)
-            Form1->OpenWhenShown(QFile::decodeName(argv[1]).toStdString());
+        std::string fileName;
+        bool reset = false;
+        for (int i = 1; i < argc; ++i) {
+            if (std::string(argv[i]) == "--reset")
+                reset = true;
+            else if (fileName.empty())
+                fileName = QFile::decodeName(argv[i]).toStdString();
+        }
+        QSettings settings(QStringLiteral("Tintora"), QStringLiteral("tintora"));
+        if (reset)
+            settings.clear();
+        Form1->UseSettings(&settings);
+        if (!fileName.empty())
+            Form1->OpenWhenShown(fileName);
         Application->Run();
     } catch (const std::exception& error) {
         Application->ShowException(error);
