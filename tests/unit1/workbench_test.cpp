@@ -1,0 +1,266 @@
+// Undo and redo, the close question, the crop window, settings and palettes
+// in the main window.
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <QMouseEvent>
+#include <QSettings>
+#include <QTest>
+
+#include "History.h"
+#include "MainWindowFixture.h"
+#include "OcpPalette.h"
+#include "RawFile.h"
+#include "WindowSettings.h"
+
+namespace {
+
+using namespace main_window_testing;
+
+// ---- Undo and redo ----
+
+enum class Change { InkDialog, AutomaticInks, Palette, SliderRun, NumberTyped, Stretch, Fit, CropKeys };
+
+struct UndoCase {
+    const char* name;
+    const char* step; // as the Edit menu names it
+    Change change;
+};
+
+void trigger(QAction* item) { item->trigger(); }
+
+class MainWindowUndo : public MainWindowCommands, public ::testing::WithParamInterface<UndoCase> {
+  protected:
+    void make(Change change) {
+        switch (change) {
+        case Change::InkDialog:
+            return chooseColour(form.Button3, 24);
+        case Change::AutomaticInks:
+            return trigger(form.actionChooseInks);
+        case Change::Palette: {
+            const auto bytes = Ocp_Palette({Ink_From_Colour_Number(1), Ink_From_Colour_Number(2),
+                                            Ink_From_Colour_Number(20), Ink_From_Colour_Number(24)});
+            Write_Raw_File(bytes.data(), bytes.size(), path("p.pal"));
+            return form.LoadInksFromPalette(path("p.pal"));
+        }
+        case Change::SliderRun:
+            for (int position : {100, 200, 300})
+                form.TrackBar3->SetPosition(position);
+            return;
+        case Change::NumberTyped:
+            return form.EditLocal->setValue(9000);
+        case Change::Stretch:
+            return clickStretch();
+        case Change::Fit:
+            return trigger(form.actionFitPad);
+        case Change::CropKeys:
+            trigger(form.actionCropLeft);
+            return trigger(form.actionCropLeft);
+        }
+    }
+};
+
+TEST_P(MainWindowUndo, UndoPutsTheResultBackAndRedoMakesItAgain) {
+    const UndoCase& c = GetParam();
+    load(writeLandscape("land.bmp"));
+    if (c.change == Change::CropKeys)
+        trigger(form.actionFitCrop);
+    const Bytes before = result();
+    const InkTable inksBefore = form.Inks;
+    make(c.change);
+    const Bytes after = result();
+    const InkTable inksAfter = form.Inks;
+    ASSERT_TRUE(after != before || inksAfter != inksBefore) << "the change shows";
+    EXPECT_EQ(form.actionUndo->text().toStdString(), std::string("&Undo ") + c.step);
+    trigger(form.actionUndo);
+    EXPECT_EQ(result(), before);
+    EXPECT_EQ(form.Inks, inksBefore);
+    EXPECT_EQ(form.actionRedo->text().toStdString(), std::string("&Redo ") + c.step);
+    trigger(form.actionRedo);
+    EXPECT_EQ(result(), after);
+    EXPECT_EQ(form.Inks, inksAfter);
+    EXPECT_FALSE(form.actionRedo->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowUndo,
+                         ::testing::Values(UndoCase{"InkFromTheDialog", "Set ink #1", Change::InkDialog},
+                                           UndoCase{"AutomaticInks", "Automatic inks", Change::AutomaticInks},
+                                           UndoCase{"InksFromAPalette", "Load inks from palette", Change::Palette},
+                                           UndoCase{"ARunOfSliderMovesIsOneStep", "Brightness", Change::SliderRun},
+                                           UndoCase{"ANumberTyped", "Local contrast", Change::NumberTyped},
+                                           UndoCase{"Stretch", "Stretch palette", Change::Stretch},
+                                           UndoCase{"Fit", "Fit pad", Change::Fit},
+                                           UndoCase{"CropWindowByKeys", "Move crop window", Change::CropKeys}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WindowHistory, KeepsTheLatestHundredStepsAndStartsAfreshOnLoad) {
+    THistory history;
+    history.Start(TWorkState{});
+    TWorkState state;
+    for (int step = 1; step <= 150; ++step) {
+        state.brightness = step;
+        history.Record("Brightness", state);
+    }
+    int undone = 0;
+    while (history.CanUndo()) {
+        history.Undo();
+        ++undone;
+    }
+    EXPECT_EQ(undone, 100);
+    EXPECT_EQ(history.Current().brightness, 50);
+    EXPECT_TRUE(history.Changed());
+    history.Start(state);
+    EXPECT_FALSE(history.CanUndo() || history.CanRedo() || history.Changed());
+}
+
+// ---- The close question ----
+
+enum class SaveOutcome { NotAsked, Written, DialogCancelled, WriteFails };
+
+struct CloseCase {
+    const char* name;
+    bool change;
+    TSaveChangesAnswer answer;
+    SaveOutcome save;
+    bool closes;
+};
+
+class MainWindowClose : public MainWindowCommands, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(MainWindowClose, AsksAboutChangedWorkOnly) {
+    const CloseCase& c = GetParam();
+    load(writeLandscape("land.bmp"));
+    if (c.change)
+        form.TrackBar3->SetPosition(120);
+    saveAnswers.push_back(c.answer);
+    if (c.save == SaveOutcome::Written)
+        answers.push_back(path("out.bmp"));
+    else if (c.save == SaveOutcome::DialogCancelled)
+        answers.push_back(std::nullopt);
+    else if (c.save == SaveOutcome::WriteFails)
+        answers.push_back(path("missing/out.bmp"));
+    EXPECT_EQ(form.close(), c.closes);
+    EXPECT_EQ(form.isVisible(), !c.closes);
+    EXPECT_EQ(questions, c.change ? std::vector<std::string>{"Save changes to land.bmp before closing it?"}
+                                  : std::vector<std::string>{});
+    EXPECT_EQ(fileExists(path("out.bmp")), c.save == SaveOutcome::Written);
+    EXPECT_EQ(messages.size(), c.save == SaveOutcome::WriteFails ? 1u : 0u);
+    EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(form.Image2->GetPicture().GetWidth(), 320) << "the picture stays either way";
+    if (!c.closes) {
+        questions.clear();
+        saveAnswers.clear();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , MainWindowClose,
+    ::testing::Values(CloseCase{"Unchanged", false, TSaveChangesAnswer::Cancel, SaveOutcome::NotAsked, true},
+                      CloseCase{"Discard", true, TSaveChangesAnswer::Discard, SaveOutcome::NotAsked, true},
+                      CloseCase{"Cancel", true, TSaveChangesAnswer::Cancel, SaveOutcome::NotAsked, false},
+                      CloseCase{"Save", true, TSaveChangesAnswer::Save, SaveOutcome::Written, true},
+                      CloseCase{"SaveCancelled", true, TSaveChangesAnswer::Save, SaveOutcome::DialogCancelled, false},
+                      CloseCase{"SaveFails", true, TSaveChangesAnswer::Save, SaveOutcome::WriteFails, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Saved work asks nothing; opening another picture over changed work asks.
+TEST_F(MainWindowCommands, OpeningOverChangedWorkAsksFirst) {
+    load(writeLandscape("land.bmp"));
+    form.TrackBar3->SetPosition(50);
+    save(path("land-saved.bmp"));
+    load(writeLandscape("other.bmp", 100, 80));
+    EXPECT_TRUE(questions.empty());
+    form.TrackBar3->SetPosition(60);
+    saveAnswers.push_back(TSaveChangesAnswer::Cancel);
+    load(writeLandscape("third.bmp", 90, 70));
+    EXPECT_EQ(questions, std::vector<std::string>{"Save changes to other.bmp before closing it?"});
+    EXPECT_EQ(form.Image2->GetPicture().GetWidth(), 100) << "cancelled: the picture stays";
+}
+
+// ---- The crop window ----
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+// A 100 x 200 picture shows 200 screen pixels high in Pad's view, as its
+// crop window's 68 rows spare 132: a drag of 66 pixels down is half of them.
+TEST_F(MainWindowCommands, DraggingTheResultMovesTheCropWindow) {
+    trigger(form.actionFitCrop);
+    const TPicture tall = testing_pictures::landscape(100, 200);
+    load(writePicture("tall.bmp", tall));
+    sendMouse(form.Image2, QEvent::MouseButtonPress, {50, 50}, Qt::LeftButton);
+    sendMouse(form.Image2, QEvent::MouseMove, {50, 116}, Qt::LeftButton);
+    EXPECT_FALSE(form.Image2->ShowsOwnPicture()) << "the whole picture shows while dragging";
+    sendMouse(form.Image2, QEvent::MouseButtonRelease, {50, 116}, Qt::NoButton);
+    EXPECT_TRUE(form.Image2->ShowsOwnPicture());
+    EXPECT_EQ(form.CropAt.x, 0.5);
+    EXPECT_NEAR(form.CropAt.y, 1.0, 0.02);
+    TPicture copy, fitted;
+    copy.Assign(tall.Image());
+    Fit_To_Screen(copy, fitted, TFitMode::Crop, form.CropAt);
+    EXPECT_EQ(source(), rows(fitted));
+    EXPECT_EQ(form.actionUndo->text(), "&Undo Move crop window");
+}
+
+// ---- Settings ----
+
+TEST_F(MainWindowCommands, SettingsComeBackInTheNextRunAndResetForgetsThem) {
+    QSettings settings(folder.filePath("settings.ini"), QSettings::IniFormat);
+    form.UseSettings(&settings);
+    trigger(form.actionFitPad);
+    form.SpeedButton2->click();
+    const std::string picture = writeLandscape("land.bmp");
+    load(picture);
+    form.Close();
+
+    TForm1 next;
+    next.UseSettings(&settings);
+    EXPECT_EQ(next.FitMode, TFitMode::Pad);
+    EXPECT_EQ(next.CSpinEdit1->GetValue(), 2);
+    EXPECT_EQ(next.RecentFiles, std::vector<std::string>{picture});
+    EXPECT_EQ(next.OpenPictureDialog1.GetInitialDir(), folder.path().toStdString());
+    EXPECT_FALSE(next.actionUndo->isEnabled()) << "kept settings are not a step";
+
+    settings.clear();
+    TForm1 reset;
+    reset.UseSettings(&settings);
+    const TWindowSettings start;
+    EXPECT_EQ(reset.FitMode, start.fit);
+    EXPECT_EQ(reset.CSpinEdit1->GetValue(), start.zoom);
+    EXPECT_TRUE(reset.RecentFiles.empty());
+    EXPECT_FALSE(reset.menuRecent->isEnabled());
+}
+
+// ---- Palettes ----
+
+TEST_F(MainWindowCommands, AnExportedPaletteLoadsTheSameInksBack) {
+    chooseColour(form.Button2, 13);
+    chooseColour(form.Button5, 20);
+    const InkTable exported = form.Inks;
+    answers.push_back(path("inks.pal"));
+    form.ExportPaletteClick(nullptr);
+    chooseColour(form.Button2, 1);
+    chooseColour(form.Button5, 2);
+    answers.push_back(path("inks.pal"));
+    trigger(form.actionLoadPalette);
+    for (std::size_t k = 0; k < kInkCount; ++k)
+        EXPECT_EQ(Colour_Number_Of_Ink(form.Inks[k]), Colour_Number_Of_Ink(exported[k])) << k;
+    EXPECT_EQ(form.Label6->GetText(), "13");
+    EXPECT_EQ(form.Label9->GetText(), "20");
+
+    // Another mode's palette is refused with a message; the inks stay.
+    auto mode0 = Ocp_Palette(exported);
+    mode0[0] = 0;
+    Write_Raw_File(mode0.data(), mode0.size(), path("mode0.pal"));
+    const InkTable before = form.Inks;
+    form.LoadInksFromPalette(path("mode0.pal"));
+    EXPECT_EQ(form.Inks, before);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("mode 0"), std::string::npos);
+}
+
+} // namespace
