@@ -63,6 +63,17 @@ void AlignChildren(QWidget* parent, const QRect& clientRect) {
                             std::max(0, free.height()));
 }
 
+void DrawFocusFrame(QWidget* control) {
+    if (!control->hasFocus())
+        return;
+    QPainter painter(control);
+    QPen pen(control->palette().color(QPalette::Highlight));
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(control->rect().adjusted(0, 0, -1, -1));
+}
+
 // ---- TLabel ----
 
 TLabel::TLabel(QWidget* parent) : QLabel(parent) {
@@ -190,13 +201,6 @@ void TPanel::paintEvent(QPaintEvent*) {
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(ClientRect(), Qt::AlignCenter, mCaption);
     }
-    if (hasFocus()) {
-        QPen pen(palette().color(QPalette::Highlight));
-        pen.setStyle(Qt::DotLine);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(ClientRect().adjusted(0, 0, -1, -1));
-    }
     if (mMarked) {
         const QColor fill = mColor.isValid() ? mColor : palette().color(QPalette::Window);
         QPen pen(fill.lightness() < 128 ? Qt::white : Qt::black);
@@ -205,6 +209,8 @@ void TPanel::paintEvent(QPaintEvent*) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(ClientRect().adjusted(2, 2, -3, -3));
     }
+    painter.end();
+    DrawFocusFrame(this);
 }
 
 void TPanel::mousePressEvent(QMouseEvent* event) { mClick.press(event); }
@@ -430,6 +436,11 @@ void TTrackBar::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void TTrackBar::paintEvent(QPaintEvent* event) {
+    QSlider::paintEvent(event);
+    DrawFocusFrame(this);
+}
+
 void TTrackBar::SetThumbLength(int length) {
     mThumbLength = length;
     auto* style = new ThumbStyle(length);
@@ -442,6 +453,11 @@ void TTrackBar::SetThumbLength(int length) {
 TButton::TButton(QWidget* parent) : QPushButton(parent) {
     setAutoDefault(false);
     connect(this, &QPushButton::clicked, this, &TButton::applyClick);
+}
+
+void TButton::paintEvent(QPaintEvent* event) {
+    QPushButton::paintEvent(event);
+    DrawFocusFrame(this);
 }
 
 // The window takes the button's modal result first (which closes it), then
@@ -465,6 +481,11 @@ TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent) {
     // click leaves the focus where it was.
     setFocusPolicy(Qt::TabFocus);
     connect(this, &QToolButton::clicked, this, &TSpeedButton::OnClick);
+}
+
+void TSpeedButton::paintEvent(QPaintEvent* event) {
+    QToolButton::paintEvent(event);
+    DrawFocusFrame(this);
 }
 
 void TSpeedButton::SetGlyph(const QImage& strip) {

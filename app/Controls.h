@@ -250,6 +250,10 @@ class TCSpinEdit : public QSpinBox, public TControlOps<TCSpinEdit> {
     void OnChange();
 };
 
+// The focus as every control of the layer shows it, whatever the style: a
+// dotted frame in the highlight colour just inside the control's edge.
+void DrawFocusFrame(QWidget* control);
+
 // A horizontal slider. Every change of position raises OnChange, while
 // dragging, from the keyboard or from the program. While the user moves it,
 // its position shows in a tool tip beside the thumb; Page Up and Page Down
@@ -277,6 +281,7 @@ class TTrackBar : public QSlider, public TControlOps<TTrackBar> {
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void showPositionTip();
@@ -308,6 +313,9 @@ class TButton : public QPushButton, public TControlOps<TButton> {
   signals:
     void OnClick();
 
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
   private:
     void applyClick();
 
@@ -328,6 +336,9 @@ class TSpeedButton : public QToolButton, public TControlOps<TSpeedButton> {
 
   signals:
     void OnClick();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     QString glyphResource() const { return mGlyphResource; }

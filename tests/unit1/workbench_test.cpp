@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractSpinBox>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QTest>
@@ -261,6 +262,32 @@ TEST_F(MainWindowCommands, AnExportedPaletteLoadsTheSameInksBack) {
     EXPECT_EQ(form.Inks, before);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find("mode 0"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// Tab runs as the eye reads the tool strip: its buttons, the inks, each
+// modifier's slider and number, then the picture.
+TEST(MainWindowKeyboard, TabFollowsTheScreen) {
+    TForm1 form;
+    form.Show();
+    std::vector<QWidget*> order;
+    QWidget* at = form.SpeedButton1;
+    do {
+        // A number box's text field takes the focus for its box.
+        const bool insideBox = qobject_cast<QAbstractSpinBox*>(at->parentWidget());
+        if (at->isVisible() && at->isEnabled() && (at->focusPolicy() & Qt::TabFocus) && !insideBox)
+            order.push_back(at);
+        at = at->nextInFocusChain();
+    } while (at != form.SpeedButton1 && order.size() < 40);
+    const std::vector<QWidget*> expected = {
+        form.SpeedButton1, form.SpeedButton5, form.Panel2,    form.SpeedButton2,  form.SpeedButton3, form.SpeedButton4,
+        form.Button2,      form.Button3,      form.Button4,   form.Button5,       form.TrackBar1,    form.EditLocal,
+        form.TrackBar3,    form.EditBrightness, form.TrackBar4, form.EditContrast, form.ScrollBox1};
+    EXPECT_EQ(order, expected);
+    form.Close();
 }
 
 } // namespace
