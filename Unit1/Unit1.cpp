@@ -213,8 +213,14 @@ void TForm1::bindMenus() {
     }
 }
 
+// Before a picture is loaded the history starts here, from the inks just
+// reset; a picture's history starts with the picture.
 void TForm1::FormShow(TObject*) {
     Reset_Ink_Table(Inks);
+    if (!loaded()) {
+        mHistory.Start(workState());
+        updateUndoItems();
+    }
 }
 
 bool TForm1::loaded() const {

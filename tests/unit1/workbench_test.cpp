@@ -34,6 +34,13 @@ void trigger(QAction* item) { item->trigger(); }
 
 class MainWindowUndo : public MainWindowCommands, public ::testing::WithParamInterface<UndoCase> {
   protected:
+    // Each number box shows its slider's position.
+    void expectNumbersInStep() {
+        EXPECT_EQ(form.EditLocal->GetValue(), form.TrackBar1->GetPosition());
+        EXPECT_EQ(form.EditBrightness->GetValue(), form.TrackBar3->GetPosition());
+        EXPECT_EQ(form.EditContrast->GetValue(), form.TrackBar4->GetPosition());
+    }
+
     void make(Change change) {
         switch (change) {
         case Change::InkDialog:
@@ -74,10 +81,12 @@ TEST_P(MainWindowUndo, UndoPutsTheResultBackAndRedoMakesItAgain) {
     const Bytes after = result();
     const InkTable inksAfter = form.Inks;
     ASSERT_TRUE(after != before || inksAfter != inksBefore) << "the change shows";
+    expectNumbersInStep();
     EXPECT_EQ(form.actionUndo->text().toStdString(), std::string("&Undo ") + c.step);
     trigger(form.actionUndo);
     EXPECT_EQ(result(), before);
     EXPECT_EQ(form.Inks, inksBefore);
+    expectNumbersInStep();
     EXPECT_EQ(form.actionRedo->text().toStdString(), std::string("&Redo ") + c.step);
     trigger(form.actionRedo);
     EXPECT_EQ(result(), after);
@@ -234,6 +243,24 @@ TEST_F(MainWindowCommands, SettingsComeBackInTheNextRunAndResetForgetsThem) {
     EXPECT_EQ(reset.CSpinEdit1->GetValue(), start.zoom);
     EXPECT_TRUE(reset.RecentFiles.empty());
     EXPECT_FALSE(reset.menuRecent->isEnabled());
+}
+
+// Open starts on all pictures, then on the entry chosen last.
+TEST_F(MainWindowCommands, OpenRemembersTheFilterChosen) {
+    filterChoice = 2;
+    load(writeLandscape("land.bmp"));
+    load(writeLandscape("land.bmp"));
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].filterIndex, 1);
+    EXPECT_EQ(requests[1].filterIndex, 2);
+}
+
+// Undo before any picture goes back to the inks the window was shown with.
+TEST_F(MainWindowCommands, UndoBeforeAPictureGoesBackToTheShownInks) {
+    chooseColour(form.Button3, 24);
+    trigger(form.actionUndo);
+    EXPECT_EQ(form.Inks, defaultInks());
+    EXPECT_EQ(form.Label7->GetText(), "3");
 }
 
 // ---- Palettes ----
