@@ -938,6 +938,7 @@ void TForm1::Image2MouseDown(TObject*) {
     auto drag = std::make_unique<CropDrag>();
     drag->start = Image2->mapToGlobal(Image2->GetMousePoint());
     drag->startAt = CropAt;
+    drag->picture = LoadedPicture.get();
     Fit_To_Screen(*LoadedPicture, drag->whole, TFitMode::Pad);
     drag->pad = Fit_Placement(LoadedPicture->GetWidth(), LoadedPicture->GetHeight(), TFitMode::Pad);
     mCropDrag = std::move(drag);
@@ -949,7 +950,7 @@ void TForm1::Image2MouseDown(TObject*) {
 // the same scale as the screen (Pad's), so a pixel of pointer movement is a
 // pixel of the picture on the screen.
 void TForm1::Image2MouseMove(TObject*) {
-    if (!mCropDrag)
+    if (!cropDragGoesOn())
         return;
     const int zoom = std::max(1, CSpinEdit1->GetValue());
     const QPoint moved = Image2->mapToGlobal(Image2->GetMousePoint()) - mCropDrag->start;
@@ -969,7 +970,7 @@ void TForm1::Image2MouseMove(TObject*) {
 }
 
 void TForm1::Image2MouseUp(TObject*) {
-    if (!mCropDrag)
+    if (!cropDragGoesOn())
         return;
     const TCropPosition startAt = mCropDrag->startAt;
     mCropDrag.reset();
@@ -980,6 +981,19 @@ void TForm1::Image2MouseUp(TObject*) {
     mHistory.EndRun();
     StepScope step(*this, "Move crop window");
     SetCropPosition(CropAt);
+}
+
+// A key pressed while dragging (Undo, a fit, a picture loaded) may have
+// taken away the picture or the crop the drag began with: the drag ends.
+bool TForm1::cropDragGoesOn() {
+    if (!mCropDrag)
+        return false;
+    if (FitMode == TFitMode::Crop && LoadedPicture.get() == mCropDrag->picture)
+        return true;
+    mCropDrag.reset();
+    Image2->ShowPictureOf(actionShowOriginal->isChecked() ? Image1 : nullptr);
+    ImageCropPreview->GetPicture() = TPicture();
+    return false;
 }
 
 // The whole picture as Pad shows it, the part outside the crop window

@@ -227,8 +227,10 @@ class TForm1 : public TForm, public Ui::TForm1 {
         QPoint start;
         TCropPosition startAt;
         TPicture whole;
-        TFitPlacement pad{}, crop{};
+        TFitPlacement pad{};
+        const TPicture* picture = nullptr; // the picture as loaded it began on
     };
+    bool cropDragGoesOn();
     std::unique_ptr<CropDrag> mCropDrag;
 
     // ---- Settings and recent files ----

@@ -318,3 +318,20 @@ TEST(MainWindowKeyboard, TabFollowsTheScreen) {
 }
 
 } // namespace
+
+namespace {
+
+// Undo pressed in the middle of a drag takes the crop away: the drag ends
+// instead of reading the picture that went with it.
+TEST_F(MainWindowCommands, UndoDuringACropDragEndsTheDrag) {
+    load(writeLandscape("land.bmp"));
+    form.actionFitCrop->trigger();
+    sendMouse(form.Image2, QEvent::MouseButtonPress, {50, 50}, Qt::LeftButton);
+    form.actionUndo->trigger();
+    sendMouse(form.Image2, QEvent::MouseMove, {10, 50}, Qt::LeftButton);
+    sendMouse(form.Image2, QEvent::MouseButtonRelease, {10, 50}, Qt::NoButton);
+    EXPECT_EQ(form.FitMode, TFitMode::Off);
+    EXPECT_TRUE(form.Image2->ShowsOwnPicture());
+}
+
+} // namespace
