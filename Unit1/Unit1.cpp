@@ -973,9 +973,7 @@ void TForm1::Image2MouseUp(TObject*) {
     if (!cropDragGoesOn())
         return;
     const TCropPosition startAt = mCropDrag->startAt;
-    mCropDrag.reset();
-    Image2->ShowPictureOf(actionShowOriginal->isChecked() ? Image1 : nullptr);
-    ImageCropPreview->GetPicture() = TPicture();
+    endCropDrag();
     if (CropAt == startAt)
         return;
     mHistory.EndRun();
@@ -990,10 +988,15 @@ bool TForm1::cropDragGoesOn() {
         return false;
     if (FitMode == TFitMode::Crop && LoadedPicture.get() == mCropDrag->picture)
         return true;
+    endCropDrag();
+    return false;
+}
+
+// The view shows what it showed before the drag.
+void TForm1::endCropDrag() {
     mCropDrag.reset();
     Image2->ShowPictureOf(actionShowOriginal->isChecked() ? Image1 : nullptr);
     ImageCropPreview->GetPicture() = TPicture();
-    return false;
 }
 
 // The whole picture as Pad shows it, the part outside the crop window

@@ -231,6 +231,7 @@ class TForm1 : public TForm, public Ui::TForm1 {
         const TPicture* picture = nullptr; // the picture as loaded it began on
     };
     bool cropDragGoesOn();
+    void endCropDrag();
     std::unique_ptr<CropDrag> mCropDrag;
 
     // ---- Settings and recent files ----
