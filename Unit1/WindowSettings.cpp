@@ -30,7 +30,8 @@ std::string text(const QSettings& settings, const char* key) {
 TWindowSettings Read_Window_Settings(const QSettings& settings) {
     TWindowSettings kept;
     kept.fit = static_cast<TFitMode>(integerIn(settings, kFitKey, static_cast<int>(TFitMode::Off),
-                                               static_cast<int>(TFitMode::Stretch), static_cast<int>(kept.fit)));
+                                               static_cast<int>(TFitMode::Stretch),
+                                               static_cast<int>(kept.fit)));
     kept.zoom = integerIn(settings, kZoomKey, 1, 4, kept.zoom);
     kept.openFolder = text(settings, kOpenFolderKey);
     kept.saveFolder = text(settings, kSaveFolderKey);

@@ -22,7 +22,16 @@ using namespace main_window_testing;
 
 // ---- Undo and redo ----
 
-enum class Change { InkDialog, AutomaticInks, Palette, SliderRun, NumberTyped, Stretch, Fit, CropKeys };
+enum class Change {
+    InkDialog,
+    AutomaticInks,
+    Palette,
+    SliderRun,
+    NumberTyped,
+    Stretch,
+    Fit,
+    CropKeys
+};
 
 struct UndoCase {
     const char* name;
@@ -30,7 +39,9 @@ struct UndoCase {
     Change change;
 };
 
-void trigger(QAction* item) { item->trigger(); }
+void trigger(QAction* item) {
+    item->trigger();
+}
 
 class MainWindowUndo : public MainWindowCommands, public ::testing::WithParamInterface<UndoCase> {
   protected:
@@ -48,8 +59,9 @@ class MainWindowUndo : public MainWindowCommands, public ::testing::WithParamInt
         case Change::AutomaticInks:
             return trigger(form.actionChooseInks);
         case Change::Palette: {
-            const auto bytes = Ocp_Palette({Ink_From_Colour_Number(1), Ink_From_Colour_Number(2),
-                                            Ink_From_Colour_Number(20), Ink_From_Colour_Number(24)});
+            const auto bytes =
+                Ocp_Palette({Ink_From_Colour_Number(1), Ink_From_Colour_Number(2),
+                             Ink_From_Colour_Number(20), Ink_From_Colour_Number(24)});
             Write_Raw_File(bytes.data(), bytes.size(), path("p.pal"));
             return form.LoadInksFromPalette(path("p.pal"));
         }
@@ -94,16 +106,17 @@ TEST_P(MainWindowUndo, UndoPutsTheResultBackAndRedoMakesItAgain) {
     EXPECT_FALSE(form.actionRedo->isEnabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(, MainWindowUndo,
-                         ::testing::Values(UndoCase{"InkFromTheDialog", "Set ink #1", Change::InkDialog},
-                                           UndoCase{"AutomaticInks", "Automatic inks", Change::AutomaticInks},
-                                           UndoCase{"InksFromAPalette", "Load inks from palette", Change::Palette},
-                                           UndoCase{"ARunOfSliderMovesIsOneStep", "Brightness", Change::SliderRun},
-                                           UndoCase{"ANumberTyped", "Local contrast", Change::NumberTyped},
-                                           UndoCase{"Stretch", "Stretch palette", Change::Stretch},
-                                           UndoCase{"Fit", "Fit pad", Change::Fit},
-                                           UndoCase{"CropWindowByKeys", "Move crop window", Change::CropKeys}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    , MainWindowUndo,
+    ::testing::Values(UndoCase{"InkFromTheDialog", "Set ink #1", Change::InkDialog},
+                      UndoCase{"AutomaticInks", "Automatic inks", Change::AutomaticInks},
+                      UndoCase{"InksFromAPalette", "Load inks from palette", Change::Palette},
+                      UndoCase{"ARunOfSliderMovesIsOneStep", "Brightness", Change::SliderRun},
+                      UndoCase{"ANumberTyped", "Local contrast", Change::NumberTyped},
+                      UndoCase{"Stretch", "Stretch palette", Change::Stretch},
+                      UndoCase{"Fit", "Fit pad", Change::Fit},
+                      UndoCase{"CropWindowByKeys", "Move crop window", Change::CropKeys}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WindowHistory, KeepsTheLatestHundredSteps) {
     THistory history;
@@ -129,7 +142,8 @@ struct CloseCase {
     bool closes;
 };
 
-class MainWindowClose : public MainWindowCommands, public ::testing::WithParamInterface<CloseCase> {};
+class MainWindowClose : public MainWindowCommands,
+                        public ::testing::WithParamInterface<CloseCase> {};
 
 TEST_P(MainWindowClose, AsksAboutChangedWorkOnly) {
     const CloseCase& c = GetParam();
@@ -145,8 +159,9 @@ TEST_P(MainWindowClose, AsksAboutChangedWorkOnly) {
         answers.push_back(path("missing/out.bmp"));
     EXPECT_EQ(form.close(), c.closes);
     EXPECT_EQ(form.isVisible(), !c.closes);
-    EXPECT_EQ(questions, c.change ? std::vector<std::string>{"Save changes to land.bmp before closing it?"}
-                                  : std::vector<std::string>{});
+    EXPECT_EQ(questions,
+              c.change ? std::vector<std::string>{"Save changes to land.bmp before closing it?"}
+                       : std::vector<std::string>{});
     EXPECT_EQ(fileExists(path("out.bmp")), c.save == SaveOutcome::Written);
     EXPECT_EQ(messages.size(), c.save == SaveOutcome::WriteFails ? 1u : 0u);
     EXPECT_TRUE(answers.empty());
@@ -155,12 +170,14 @@ TEST_P(MainWindowClose, AsksAboutChangedWorkOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     , MainWindowClose,
-    ::testing::Values(CloseCase{"Unchanged", false, TSaveChangesAnswer::Cancel, SaveOutcome::NotAsked, true},
-                      CloseCase{"Discard", true, TSaveChangesAnswer::Discard, SaveOutcome::NotAsked, true},
-                      CloseCase{"Cancel", true, TSaveChangesAnswer::Cancel, SaveOutcome::NotAsked, false},
-                      CloseCase{"Save", true, TSaveChangesAnswer::Save, SaveOutcome::Written, true},
-                      CloseCase{"SaveCancelled", true, TSaveChangesAnswer::Save, SaveOutcome::DialogCancelled, false},
-                      CloseCase{"SaveFails", true, TSaveChangesAnswer::Save, SaveOutcome::WriteFails, false}),
+    ::testing::Values(
+        CloseCase{"Unchanged", false, TSaveChangesAnswer::Cancel, SaveOutcome::NotAsked, true},
+        CloseCase{"Discard", true, TSaveChangesAnswer::Discard, SaveOutcome::NotAsked, true},
+        CloseCase{"Cancel", true, TSaveChangesAnswer::Cancel, SaveOutcome::NotAsked, false},
+        CloseCase{"Save", true, TSaveChangesAnswer::Save, SaveOutcome::Written, true},
+        CloseCase{"SaveCancelled", true, TSaveChangesAnswer::Save, SaveOutcome::DialogCancelled,
+                  false},
+        CloseCase{"SaveFails", true, TSaveChangesAnswer::Save, SaveOutcome::WriteFails, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Saved work asks nothing; opening another picture over changed work asks.
@@ -298,9 +315,11 @@ TEST(MainWindowKeyboard, TabFollowsTheScreen) {
         at = at->nextInFocusChain();
     } while (at != form.SpeedButton1 && order.size() < 40);
     const std::vector<QWidget*> expected = {
-        form.SpeedButton1, form.SpeedButton5, form.Panel2,    form.SpeedButton2,  form.SpeedButton3, form.SpeedButton4,
-        form.Button2,      form.Button3,      form.Button4,   form.Button5,       form.TrackBar1,    form.EditLocal,
-        form.TrackBar3,    form.EditBrightness, form.TrackBar4, form.EditContrast, form.ScrollBox1};
+        form.SpeedButton1, form.SpeedButton5,   form.Panel2,    form.SpeedButton2,
+        form.SpeedButton3, form.SpeedButton4,   form.Button2,   form.Button3,
+        form.Button4,      form.Button5,        form.TrackBar1, form.EditLocal,
+        form.TrackBar3,    form.EditBrightness, form.TrackBar4, form.EditContrast,
+        form.ScrollBox1};
     EXPECT_EQ(order, expected);
     form.Close();
 }
