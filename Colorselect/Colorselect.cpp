@@ -1,5 +1,7 @@
 #include "Colorselect.h"
 
+#include <algorithm>
+
 #include "SysUtils.h"
 
 TF_ColorSelect* F_ColorSelect = nullptr;
@@ -7,6 +9,21 @@ TF_ColorSelect* F_ColorSelect = nullptr;
 namespace {
 constexpr int kOuterWidth = 327;
 constexpr int kOuterHeight = 204;
+
+// The swatches as the dialog lays them out: nine columns (three blocks, one
+// a green intensity, of three blue intensities), three rows (red).
+constexpr int kGridColumns = 9;
+constexpr int kGridRows = 3;
+
+int columnOf(int colourNumber) {
+    return colourNumber / 9 * 3 + colourNumber % 3;
+}
+int rowOf(int colourNumber) {
+    return colourNumber / 3 % 3;
+}
+int colourAt(int column, int row) {
+    return column / 3 * 9 + row * 3 + column % 3;
+}
 } // namespace
 
 TF_ColorSelect::TF_ColorSelect(QWidget* parent) : TForm(parent) {
@@ -23,6 +40,7 @@ void TF_ColorSelect::bindEvents() {
     Bind(Button1, &TButton::OnClick, this, &TF_ColorSelect::Button1Click);
     Bind(Button2, &TButton::OnClick, this, &TF_ColorSelect::Button2Click);
     Bind(this, &TForm::OnClose, this, &TF_ColorSelect::FormClose);
+    Bind(this, &TForm::OnKeyDown, this, &TF_ColorSelect::FormKeyDown);
 }
 
 TPanel* TF_ColorSelect::Swatch(int colourNumber) const {
@@ -34,14 +52,54 @@ TPanel* TF_ColorSelect::Swatch(int colourNumber) const {
     return colourNumber >= 0 && colourNumber < kColourCount ? swatches[colourNumber] : nullptr;
 }
 
-void TF_ColorSelect::PanelClick(TObject* Sender) {
-    auto* swatch = qobject_cast<TPanel*>(Sender);
+void TF_ColorSelect::OpenOnInk(int k, int colourNumber) {
+    SetCaption("Ink #" + IntToStr(k));
+    SelectColour(colourNumber);
+}
+
+void TF_ColorSelect::SelectColour(int colourNumber) {
+    TPanel* swatch = Swatch(colourNumber);
     if (!swatch)
-        return;
+        throw Exception("There is no colour " + IntToStr(colourNumber) + ": the CPC's colours are 0 to 26");
     Shape2->Brush->SetColor(swatch->GetColor());
-    Label2->SetText(IntToStr(swatch->GetTag()));
+    Label2->SetText(IntToStr(colourNumber));
     for (int n = 0; n < kColourCount; ++n)
-        Swatch(n)->SetMarked(Swatch(n) == swatch);
+        Swatch(n)->SetMarked(n == colourNumber);
+    // The arrow keys start from the marked swatch.
+    swatch->setFocus();
+}
+
+int TF_ColorSelect::markedColour() const {
+    for (int n = 0; n < kColourCount; ++n)
+        if (Swatch(n)->GetMarked())
+            return n;
+    return -1;
+}
+
+void TF_ColorSelect::PanelClick(TObject* Sender) {
+    if (auto* swatch = qobject_cast<TPanel*>(Sender))
+        SelectColour(swatch->GetTag());
+}
+
+// The arrow keys move the mark one swatch and stop at the edges; with no
+// swatch marked yet, they mark colour 0.
+void TF_ColorSelect::FormKeyDown(TObject*) {
+    int dx = 0, dy = 0;
+    switch (GetKeyDown()) {
+    case Qt::Key_Left: dx = -1; break;
+    case Qt::Key_Right: dx = 1; break;
+    case Qt::Key_Up: dy = -1; break;
+    case Qt::Key_Down: dy = 1; break;
+    default: return;
+    }
+    const int marked = markedColour();
+    if (marked < 0) {
+        SelectColour(0);
+        return;
+    }
+    const int column = std::clamp(columnOf(marked) + dx, 0, kGridColumns - 1);
+    const int row = std::clamp(rowOf(marked) + dy, 0, kGridRows - 1);
+    SelectColour(colourAt(column, row));
 }
 
 void TF_ColorSelect::Button1Click(TObject*) {

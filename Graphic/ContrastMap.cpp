@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "RowThreads.h"
+
 namespace {
 
 void fillNeutral(std::uint8_t* row, std::size_t bytes) { std::memset(row, kNeutralMapByte, bytes); }
@@ -39,10 +41,13 @@ void Local_Contrast_Map(TPicture& source, TPicture& map) {
     fillNeutral(map.GetScanline(0), rowBytes);
     fillNeutral(map.GetScanline(height - 1), rowBytes);
     const TPicture& src = source;
-    for (int y = 1; y < height - 1; ++y) {
-        std::uint8_t* out = map.GetScanline(y);
-        fillNeutral(out, 3);
-        fillNeutral(out + rowBytes - 3, 3);
-        interiorRow(src.GetScanline(y - 1), src.GetScanline(y), src.GetScanline(y + 1), out, rowBytes);
-    }
+    // Each map row reads three source rows and writes only itself.
+    Run_Over_Rows(height - 2, Rows_Worth_A_Thread(width), [&](int first, int last) {
+        for (int y = first + 1; y < last + 1; ++y) {
+            std::uint8_t* out = map.GetScanline(y);
+            fillNeutral(out, 3);
+            fillNeutral(out + rowBytes - 3, 3);
+            interiorRow(src.GetScanline(y - 1), src.GetScanline(y), src.GetScanline(y + 1), out, rowBytes);
+        }
+    });
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "DitherRules.h"
+#include "RowThreads.h"
 #include "SysUtils.h"
 
 namespace {
@@ -74,6 +75,9 @@ public:
         }
     }
 
+    // Without a local term the map need not exist: mapRow is then not read.
+    bool readsMap() const { return mMapMatters; }
+
     void row(const std::uint8_t* __restrict src, const std::uint8_t* __restrict map, std::uint8_t* __restrict out,
              int width, int y) const {
         if (mMapMatters)
@@ -89,15 +93,17 @@ private:
                int width, int y) const {
         const std::uint32_t* even = mColour[static_cast<std::size_t>(kDitherThreshold[y & 1][0] - 1)].data();
         const std::uint32_t* odd = mColour[static_cast<std::size_t>(kDitherThreshold[y & 1][1] - 1)].data();
+        const std::size_t step = kReadMap ? 6 : 0;
         int x = 0;
-        for (; x + 1 < width; x += 2, src += 6, map += 6, out += 6) {
+        for (; x + 1 < width; x += 2, src += 6, map += step, out += 6) {
             pixel<kReadMap>(src, map, out, even);
-            pixel<kReadMap>(src + 3, map + 3, out + 3, odd);
+            pixel<kReadMap>(src + 3, map + step / 2, out + 3, odd);
         }
         if (x < width)
             pixel<kReadMap>(src, map, out, even);
     }
 
+    // map is a row of the map only when kReadMap; otherwise it is not read.
     template <bool kReadMap>
     void pixel(const std::uint8_t* src, const std::uint8_t* map, std::uint8_t* out,
                const std::uint32_t* colours) const {
@@ -131,10 +137,18 @@ void CPC_Mode1_Dither(TPicture& source, TPicture& result, const TPicture& map, c
         return;
 
     // About 650 KB of tables: too much for the stack of a GUI thread, and
-    // rebuilt completely by every call, so one per thread is kept.
-    thread_local const std::unique_ptr<DitherTables> tables = std::make_unique<DitherTables>();
-    tables->prepare(inks, a, b, c);
+    // rebuilt completely by every call, so one per calling thread is kept.
+    // The row threads only read the caller's tables, and only during the call.
+    thread_local const std::unique_ptr<DitherTables> callerTables = std::make_unique<DitherTables>();
+    callerTables->prepare(inks, a, b, c);
+    const DitherTables& tables = *callerTables;
+    if (tables.readsMap())
+        Require_Map_Of(source, map);
     const TPicture& src = source;
-    for (int y = 0; y < height; ++y)
-        tables->row(src.GetScanline(y), map.GetScanline(y), result.GetScanline(y), width, y);
+    // Each result row depends on its own source and map rows and its parity only.
+    Run_Over_Rows(height, Rows_Worth_A_Thread(width), [&](int first, int last) {
+        for (int y = first; y < last; ++y)
+            tables.row(src.GetScanline(y), tables.readsMap() ? map.GetScanline(y) : nullptr, result.GetScanline(y),
+                       width, y);
+    });
 }

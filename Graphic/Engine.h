@@ -20,13 +20,16 @@ inline constexpr int kNeutralMapSum = 3 * kNeutralMapByte;
 
 // Builds the local-contrast map of source: per byte, 127 + (sum of the same
 // channel of the 8 neighbours - 8 x the byte) / 32, truncated toward zero, so
-// 64..190. Border pixels, and maps under 3 x 3, are 127 throughout.
+// 64..190. Border pixels, and maps under 3 x 3, are 127 throughout. Split by
+// rows over Row_Threads() threads.
 void Local_Contrast_Map(TPicture& source, TPicture& map);
 
 // Dithers source into result with the four inks: ink levels adjusted by
 // brightness a (-550..550) and contrast b (-370..370), pixel levels shifted by
 // the map term scaled by local c (-20000..20000), ties between neighbouring
-// inks broken by a 2x2 threshold. map must be the current source's map.
+// inks broken by a 2x2 threshold. map must be the current source's map, and
+// is read only when c != 0 (it may then be empty); a map of another size
+// raises an Exception. Split by rows over Row_Threads() threads.
 void CPC_Mode1_Dither(TPicture& source, TPicture& result, const TPicture& map, const InkTable& inks, int a,
                       int b, int c);
 
@@ -41,7 +44,8 @@ enum : unsigned {
 
 // Widens each channel of picture on its own so its smallest value becomes 0
 // and its largest 255. A channel holding one value throughout stays as it is.
-// Empty pictures are left untouched (not even made 24-bit).
+// Empty pictures are left untouched (not even made 24-bit). Split by rows
+// over Row_Threads() threads.
 unsigned Stretch_Palette(TPicture* picture);
 
 // Makes destination an exact 24-bit copy of source, size included. Returns 0.
@@ -66,8 +70,9 @@ extern const std::uint8_t Mode1_Pixel_Mask[16];
 inline constexpr const char* kConvertBugMessage = "CPC_Mode1_Convert() has detected a bug !!!";
 
 // Packs a four-ink picture into mode 1 bytes, (width + 3) / 4 per row, each
-// pixel's ink number found by its level among the inks (first match). A pixel
-// matching no ink takes ink 3; the bug notice is shown once for the call.
+// pixel's ink number that of the first ink of its colour, or else the first
+// of its level. A pixel matching no ink takes ink 3; the bug notice is shown
+// once for the call.
 void CPC_Mode1_Convert(const TPicture& picture, std::unique_ptr<std::uint8_t[]>& packed, const InkTable& inks);
 
 // Reorders 200 packed rows of 80 bytes into the 16384 bytes of screen memory:
@@ -86,8 +91,16 @@ void Write_Raw_File(const std::uint8_t* data, std::size_t count, const std::stri
 enum class TSaveFormat { Bmp, Screen, Png, Sprite, Palette, Disc, None };
 TSaveFormat Save_Format_Of(const std::string& fileName);
 
+// The window's Save to a "scr" name says this when the result is not 320 x 200.
 inline constexpr const char* kScreenSizeMessage =
     "This image hasn't the right dimensions. a .src file must be 320x200.";
+
+// Everywhere else a picture of the wrong size is refused naming the picture,
+// its size, what the output needs and the way out: "photo.png is 640 x 480; a
+// screen file and a disc image need 320 x 200: add --fit crop, pad or stretch".
+// outputNeeds ends with its verb ("a disc image needs").
+std::string Wrong_Size_Message(const std::string& picture, int width, int height, const std::string& outputNeeds,
+                               int neededWidth, int neededHeight, const std::string& wayOut);
 
 // True when result can become a screen file: exactly 320 x 200.
 bool Fits_Screen(const TPicture& result);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "RowThreads.h"
 
 namespace {
 
@@ -54,38 +55,32 @@ double alongAxis(double position) {
 
 } // namespace
 
-TFitPlacement Fit_Placement(int width, int height, TFitMode mode, TCropPosition cropAt) {
+TFitPlacement Fit_Placement(int width, int height, TFitMode mode, const ScreenMode& screen,
+                            TCropPosition cropAt) {
     if (width <= 0 || height <= 0)
         return {0, 0, 0, 0, 0, 0, 0, 0};
     const double sourceAspect = static_cast<double>(width) / height;
-    const double alongX = alongAxis(cropAt.x), alongY = alongAxis(cropAt.y);
-    TFitPlacement p{0,
-                0,
-                static_cast<double>(width),
-                static_cast<double>(height),
-                0,
-                0,
-                kScreenWidth,
-                kScreenHeight};
+    const double screenAspect = screen.width * screen.pixelAspect / screen.height;
+    TFitPlacement p{0, 0, static_cast<double>(width), static_cast<double>(height), 0, 0, screen.width, screen.height};
     if (mode == TFitMode::Crop) {
-        if (sourceAspect > kScreenAspect) {
-            p.sourceWidth = height * kScreenAspect;
-            p.sourceX = (width - p.sourceWidth) * alongX;
+        if (sourceAspect > screenAspect) {
+            p.sourceWidth = height * screenAspect;
+            p.sourceX = (width - p.sourceWidth) * alongAxis(cropAt.x);
         } else {
-            p.sourceHeight = width / kScreenAspect;
-            p.sourceY = (height - p.sourceHeight) * alongY;
+            p.sourceHeight = width / screenAspect;
+            p.sourceY = (height - p.sourceHeight) * alongAxis(cropAt.y);
         }
     } else if (mode == TFitMode::Pad) {
-        if (sourceAspect >= kScreenAspect)
+        if (sourceAspect >= screenAspect)
             p.height = std::clamp(
-                static_cast<int>(std::lround(kScreenWidth * kMode1PixelAspect * height / width)), 1,
-                kScreenHeight);
+                static_cast<int>(std::lround(screen.width * screen.pixelAspect * height / width)), 1,
+                screen.height);
         else
             p.width = std::clamp(
-                static_cast<int>(std::lround(kScreenHeight * sourceAspect / kMode1PixelAspect)), 1,
-                kScreenWidth);
-        p.left = (kScreenWidth - p.width) / 2;
-        p.top = (kScreenHeight - p.height) / 2;
+                static_cast<int>(std::lround(screen.height * sourceAspect / screen.pixelAspect)), 1,
+                screen.width);
+        p.left = (screen.width - p.width) / 2;
+        p.top = (screen.height - p.height) / 2;
     }
     return p;
 }
@@ -229,21 +224,40 @@ class Resampler {
 
 } // namespace
 
-void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode, TCropPosition cropAt) {
+void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode, const ScreenMode& screen,
+                   TCropPosition cropAt) {
     if (mode == TFitMode::Off) {
         Copy_Picture(result, source);
         return;
     }
     source.SetPixelFormat(TPixelFormat::pf24bit);
     result.SetPixelFormat(TPixelFormat::pf24bit);
-    result.SetWidth(kScreenWidth);
-    result.SetHeight(kScreenHeight);
-    for (int y = 0; y < kScreenHeight; ++y)
-        std::memset(result.GetScanline(y), 0, 3 * kScreenWidth);
+    result.SetWidth(screen.width);
+    result.SetHeight(screen.height);
+    for (int y = 0; y < screen.height; ++y)
+        std::memset(result.GetScanline(y), 0, 3 * static_cast<std::size_t>(screen.width));
     if (source.GetWidth() <= 0 || source.GetHeight() <= 0)
         return;
-    const TFitPlacement placement = Fit_Placement(source.GetWidth(), source.GetHeight(), mode, cropAt);
-    Resampler resampler(std::as_const(source), placement);
-    for (int j = 0; j < placement.height; ++j)
-        resampler.row(j, result.GetScanline(placement.top + j) + 3 * placement.left);
+    const TFitPlacement placement = Fit_Placement(source.GetWidth(), source.GetHeight(), mode, screen, cropAt);
+    // An output row is the same whichever resampler makes it: each band
+    // keeps its own cache of resampled rows.
+    const double sourceRowsPerRow = placement.sourceHeight / placement.height;
+    const int rowsPerThread = Rows_Worth_A_Thread(
+        static_cast<int>(std::min(1e9, std::max(1.0, sourceRowsPerRow) * source.GetWidth())));
+    Run_Over_Rows(placement.height, rowsPerThread, [&](int first, int last) {
+        Resampler resampler(std::as_const(source), placement);
+        for (int j = first; j < last; ++j)
+            resampler.row(j, result.GetScanline(placement.top + j) + 3 * placement.left);
+    });
+}
+
+int Fit_Decode_Divisor(int width, int height, TFitMode mode, const ScreenMode& screen) {
+    if (mode == TFitMode::Off || width <= 0 || height <= 0)
+        return 1;
+    const TFitPlacement p = Fit_Placement(width, height, mode, screen);
+    int divisor = 1;
+    for (const int larger : {2, 4, 8})
+        if (p.sourceWidth / larger >= 2 * screen.width && p.sourceHeight / larger >= 2 * screen.height)
+            divisor = larger;
+    return divisor;
 }

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <limits>
 #include <map>
-#include <mutex>
-#include <system_error>
-#include <thread>
+#include <utility>
 
 #include "DitherRules.h"
 #include "Engine.h"
+#include "SearchRun.h"
 #include "SysUtils.h"
 
 // How the search is made fast. The dither gives a pixel its entry (0..3, the
@@ -222,57 +220,6 @@ std::vector<Candidate> candidates(const InkNumbers& kept, int a, int b,
     return sets;
 }
 
-// Runs work(i) for every i below count on control.threads threads, the
-// caller's among them, handing out indices in chunks; each result goes to
-// its own place, so the thread count changes nothing but the speed. Progress
-// (weight units per index) is reported from the caller's thread only. An
-// error on any thread stops the others and is raised here. Returns false
-// when the cancel flag was set.
-bool runParallel(int count, int weight, const Ink_Search_Control& control, std::atomic<int>& done,
-                 int total, const std::function<void(int)>& work) {
-    constexpr int kChunk = 32;
-    std::atomic<int> next{0};
-    std::atomic<bool> failed{false};
-    std::exception_ptr error;
-    std::mutex errorLock;
-    const auto cancelled = [&] { return control.cancel && control.cancel->load(); };
-    const auto loop = [&](bool reports) {
-        try {
-            while (!failed.load() && !cancelled()) {
-                const int first = next.fetch_add(kChunk);
-                if (first >= count)
-                    return;
-                const int last = std::min(count, first + kChunk);
-                for (int i = first; i < last; ++i)
-                    work(i);
-                done += (last - first) * weight;
-                if (reports && control.progress)
-                    control.progress(done.load(), total);
-            }
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(errorLock);
-            if (!error)
-                error = std::current_exception();
-            failed = true;
-        }
-    };
-    std::vector<std::thread> helpers;
-    const int chunks = (count + kChunk - 1) / kChunk;
-    for (int t = 1; t < std::min(control.threads, chunks); ++t) {
-        try {
-            helpers.emplace_back(loop, false);
-        } catch (const std::system_error&) {
-            break; // no more threads to be had: the others share the work
-        }
-    }
-    loop(true);
-    for (std::thread& helper : helpers)
-        helper.join();
-    if (error)
-        std::rethrow_exception(error);
-    return !cancelled();
-}
-
 // Cell index i of count spread evenly over extent cells (all of them when
 // count == extent).
 int spread(int i, int count, int extent) {
@@ -289,13 +236,21 @@ InkTable Inks_Of_Numbers(const InkNumbers& numbers) {
 }
 
 InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen) {
+    const std::vector<int> placed =
+        Place_Chosen_Inks(std::vector<int>(kept.begin(), kept.end()), std::move(chosen));
+    InkNumbers numbers{};
+    std::copy(placed.begin(), placed.end(), numbers.begin());
+    return numbers;
+}
+
+std::vector<int> Place_Chosen_Inks(const std::vector<int>& kept, std::vector<int> chosen) {
     const auto darker = [](int x, int y) {
         const int lx = Ink_Level(Ink_From_Colour_Number(x)),
                   ly = Ink_Level(Ink_From_Colour_Number(y));
         return lx != ly ? lx < ly : x < y;
     };
     std::sort(chosen.begin(), chosen.end(), darker);
-    InkNumbers numbers = kept;
+    std::vector<int> numbers = kept;
     std::size_t next = 0;
     for (int& number : numbers)
         if (number == kChooseInk && next < chosen.size())
@@ -312,6 +267,8 @@ Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map
     const int across = source.GetWidth() / 2, down = source.GetHeight() / 2;
     if (across == 0 || down == 0)
         return cells;
+    if (c != 0)
+        Require_Map_Of(source, map);
     int columns = across, rows = down;
     const long long all = static_cast<long long>(across) * down;
     if (all > kMaxJudgedCells) {
@@ -338,18 +295,21 @@ Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map
         const int y = 2 * spread(j, rows, down);
         const std::uint8_t* top = source.GetScanline(y);
         const std::uint8_t* bottom = source.GetScanline(y + 1);
-        const std::uint8_t* mapTop = map.GetScanline(y);
-        const std::uint8_t* mapBottom = map.GetScanline(y + 1);
+        const std::uint8_t* mapTop = c != 0 ? map.GetScanline(y) : nullptr;
+        const std::uint8_t* mapBottom = c != 0 ? map.GetScanline(y + 1) : nullptr;
         for (int i = 0; i < columns; ++i) {
             const int x = 2 * spread(i, columns, across);
             const std::uint8_t* pixels[4] = {top + 3 * x, top + 3 * x + 3, bottom + 3 * x,
                                              bottom + 3 * x + 3};
-            const std::uint8_t* mapPixels[4] = {mapTop + 3 * x, mapTop + 3 * x + 3,
-                                                mapBottom + 3 * x, mapBottom + 3 * x + 3};
             std::array<int, 4> m;
             for (std::size_t p = 0; p < 4; ++p) {
                 const int s = pixels[p][0] + pixels[p][1] + pixels[p][2];
-                const int n = mapPixels[p][0] + mapPixels[p][1] + mapPixels[p][2];
+                // Without a local term the map is not needed, and may not exist.
+                int n = kNeutralMapSum;
+                if (c != 0) {
+                    const std::uint8_t* mapPixel = (p < 2 ? mapTop : mapBottom) + 3 * (x + static_cast<int>(p % 2));
+                    n = mapPixel[0] + mapPixel[1] + mapPixel[2];
+                }
                 m[p] = s - Local_Term(n, c);
                 cells.lowest = std::min(cells.lowest, m[p]);
                 cells.highest = std::max(cells.highest, m[p]);
@@ -379,7 +339,7 @@ Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
     std::atomic<int> done{0};
     Ink_Choice choice;
     std::vector<Groups> groups(keys.size());
-    if (!runParallel(keyCount, keyWeight, control, done, total, [&](int k) {
+    if (!Run_Search_Parallel(keyCount, keyWeight, control, done, total, [&](int k) {
             groups[static_cast<std::size_t>(k)] =
                 groupCells(cells, keys[static_cast<std::size_t>(k)]);
         })) {
@@ -387,7 +347,7 @@ Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
         return choice;
     }
     std::vector<double> errors(sets.size());
-    if (!runParallel(setCount, 1, control, done, total, [&](int s) {
+    if (!Run_Search_Parallel(setCount, 1, control, done, total, [&](int s) {
             const Candidate& set = sets[static_cast<std::size_t>(s)];
             errors[static_cast<std::size_t>(s)] =
                 setError(set, groups[static_cast<std::size_t>(set.key)], cells.m.size());

@@ -4,11 +4,11 @@
 #include <array>
 #include <atomic>
 #include <functional>
-#include <thread>
 #include <vector>
 
 #include "InkMeasure.h"
 #include "Picture.h"
+#include "RowThreads.h"
 
 // The automatic ink choice: of all sets of four different CPC colours, the
 // one whose dithered result (CPC_Mode1_Dither with those inks, at channel
@@ -43,6 +43,8 @@ struct Ink_Search_Cells {
 // brightness a (-550..550), contrast b (-370..370) and local c
 // (-20000..20000) as CPC_Mode1_Dither would get them. Past kMaxJudgedCells
 // cells, an evenly spaced grid of cells of about the picture's proportions.
+// The map is read only when c != 0 (it may then be empty); a map of another
+// size raises an Exception.
 Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map, int a, int b,
                                      int c);
 
@@ -51,7 +53,7 @@ Ink_Search_Cells Ink_Search_Cells_Of(const TPicture& source, const TPicture& map
 // flag that, once set from any thread, stops it early.
 struct Ink_Search_Control {
     // Every core of the machine, at least one.
-    static int AllCores() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
+    static int AllCores() { return All_Cores(); }
     int threads = 1;
     std::function<void(int done, int total)> progress;
     const std::atomic<bool>* cancel = nullptr;
@@ -71,6 +73,8 @@ InkTable Inks_Of_Numbers(const InkNumbers& numbers);
 // Where chosen colours go: the kept inks stay at their places, the chosen
 // fill the others darkest first (by level, equal levels by colour number).
 InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen);
+// The same for any number of inks: kept has one entry per ink.
+std::vector<int> Place_Chosen_Inks(const std::vector<int>& kept, std::vector<int> chosen);
 
 // The best set for the cells, keeping every ink of kept that is not
 // kChooseInk. The chosen colours differ from each other and from the kept

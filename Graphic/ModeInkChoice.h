@@ -13,16 +13,50 @@
 struct Mode_Ink_Choice {
     // Colour numbers (0..26) of inks 0 .. mode.inkCount - 1.
     std::vector<int> numbers;
-    // The measure of the chosen inks' result.
+    // The perceptual blurred error of the chosen inks' result.
     double error = 0;
     // Stopped by the cancel flag: numbers and error mean nothing.
     bool cancelled = false;
 };
 
+// How the inks are searched for.
+enum class Ink_Search_Way {
+    Automatic, // the exact search of InkChoice.h for the classic dither in
+               // mode 1; else EverySet up to kMaxEnumeratedSets sets, Swaps past it
+    EverySet,  // every set ranked by the proxy, the best kJudgedSets judged
+    Swaps,     // a start from clustering, then swaps of one ink
+};
+
+// The most sets the automatic search ranks one by one (mode 1 has 17,550).
+inline constexpr long long kMaxEnumeratedSets = 20000;
+// Sets the real dither and the measure judge after the proxy ranked them all.
+inline constexpr int kJudgedSets = 32;
+
+// The choice, in order:
+// - A picture whose colours are all CPC colours (each channel within 8 of 0,
+//   128 or 255) and fit beside the kept inks gets them as its inks, the
+//   inks left over the lowest colour numbers not in use.
+// - Else every candidate set is judged by the dither in use and the
+//   perceptual measure of its result (PerceptualMeasure.h): the blurred
+//   error, divided by the lightness SSIM as seen to count grain. A picture
+//   of more than twice the mode's screen is judged on its copy stretched to
+//   the screen.
+// - EverySet: the proxy of InkSetProxy.h ranks every set, the best
+//   kJudgedSets are judged.
+// - Swaps: k-means in OKLab over the proxy's colour bins, kept inks as fixed
+//   centres, snapped to the nearest free CPC colours; then, while the proxy
+//   improves, the best swap of one ink for an unused colour; then, while the
+//   measure improves, the swaps the proxy ranks best (and, the first time,
+//   the best swap of each ink) are judged and the best taken.
+// Of equal results the one ranked first wins, so the choice is the same on
+// any number of threads. Progress counts proxy errors as one unit and
+// judgements as more.
+//
 // kept has mode.inkCount entries, each a colour number or kChooseInk. source
 // is the picture to convert (24-bit), map its local-contrast map, a, b, c the
 // sliders as the dither gets them. Raises an Exception when kept has the
 // wrong length or a kept number is not a colour.
 Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const std::vector<int>& kept,
                                  TDither dither, const ScreenMode& mode, int a, int b, int c,
-                                 const Ink_Search_Control& control);
+                                 const Ink_Search_Control& control,
+                                 Ink_Search_Way way = Ink_Search_Way::Automatic);

@@ -11,6 +11,7 @@
 #include <span>
 
 #include "BmpReader.h"
+#include "BmpWriter.h"
 #include "FileKind.h"
 #include "QtPictureReader.h"
 #include "RawFile.h"
@@ -56,11 +57,11 @@ class PictureRows final : public BmpRowTarget {
 // through Qt's readers, anything else through our bitmap reader (which
 // explains what it finds when that is not a bitmap either). Raises BmpError
 // or Exception with the reason.
-TPicture decodePictureBytes(const QByteArray& bytes) {
+TPicture decodePictureBytes(QByteArray bytes, const TDecodeReduction& reduction) {
     const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                              static_cast<std::size_t>(bytes.size()));
     if (const QtPictureFormat* format = qtPictureFormatOf(view))
-        return decodeWithQt(bytes, *format, format->title);
+        return decodeWithQt(std::move(bytes), *format, format->title, reduction);
     TPicture loaded;
     PictureRows rows(loaded);
     const BmpLayout layout = decodeBmp(view, rows);
@@ -69,7 +70,7 @@ TPicture decodePictureBytes(const QByteArray& bytes) {
     const QtPictureFormat& format = layout.embedded.kind == BmpEmbeddedKind::Png ? kPngFormat : kJpegFormat;
     const QByteArray stream = QByteArray::fromRawData(bytes.constData() + layout.embedded.offset,
                                                       static_cast<qsizetype>(layout.embedded.length));
-    return decodeWithQt(stream, format, std::string("embedded ") + format.title);
+    return decodeWithQt(stream, format, std::string("embedded ") + format.title, reduction);
 }
 
 // Qt's image writer writing straight into a raw file, each write checked:
@@ -129,6 +130,11 @@ QByteArray readBounded(const std::string& fileName) {
 }
 
 } // namespace
+
+std::string Too_Many_Pixels_Text(long long width, long long height) {
+    return "more than " + std::to_string(kMaxPicturePixels / 1'000'000) + " megapixels (" + std::to_string(width) +
+           " x " + std::to_string(height) + ")";
+}
 
 TPicture::TPicture() : mImage(std::make_unique<QImage>()) {}
 TPicture::~TPicture() = default;
@@ -202,7 +208,7 @@ void TPicture::Assign(const QImage& image) {
     mFormat = image.format() == QImage::Format_BGR888 ? TPixelFormat::pf24bit : TPixelFormat::pfDevice;
 }
 
-void TPicture::LoadFromFile(const std::string& fileName) {
+void TPicture::LoadFromFile(const std::string& fileName, const TDecodeReduction& reduction) {
     const QString path = QString::fromStdString(fileName);
     const QFileInfo info(path);
     if (!info.exists())
@@ -219,12 +225,12 @@ void TPicture::LoadFromFile(const std::string& fileName) {
         cannotLoad(fileName, "it is " + std::to_string(info.size()) +
                                  " bytes long, more than any picture of up to 100 megapixels needs");
 
-    const QByteArray bytes = readBounded(fileName);
+    QByteArray bytes = readBounded(fileName);
 
     // Decoded into a picture of its own first, so a failure leaves this one as it was.
     TPicture loaded;
     try {
-        loaded = decodePictureBytes(bytes);
+        loaded = decodePictureBytes(std::move(bytes), reduction);
     } catch (const BmpError& error) {
         cannotLoad(fileName, error.what());
     } catch (const Exception& error) {
@@ -239,6 +245,13 @@ void TPicture::SaveToFile(const std::string& fileName, TPictureFileFormat format
     if (mImage->isNull())
         throw Exception("Cannot save \"" + fileName + "\": the picture is empty");
     TFileHandle file = FileCreate(fileName);
+    // A 24-bit picture goes out straight from its rows; Qt's writer would
+    // first copy the whole picture to 32 bits.
+    if (format == TPictureFileFormat::Bmp && mFormat == TPixelFormat::pf24bit) {
+        Write_Bmp(file, *this, mImage->dotsPerMeterX(), mImage->dotsPerMeterY());
+        FileClose(file);
+        return;
+    }
     RawFileDevice device(file);
     device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     QImageWriter writer(&device, format == TPictureFileFormat::Png ? "png" : "bmp");

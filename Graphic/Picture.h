@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,6 +15,11 @@ enum class TPixelFormat { pfDevice, pf24bit };
 
 // The picture file formats a picture can be saved as.
 enum class TPictureFileFormat { Bmp, Png };
+
+// How much smaller a picture may be decoded, given its full width and height:
+// a divisor of 1, 2, 4 or 8. Only JPEG files decode smaller (each side
+// divided, rounded up); other formats ignore it. Empty: full size.
+using TDecodeReduction = std::function<int(int width, int height)>;
 
 // A rectangular picture. Once made 24-bit, row y (0 is the top) holds width x 3
 // bytes, blue, green, red per pixel. Rows are fetched one at a time; nothing
@@ -45,8 +51,9 @@ public:
     // frame), and WebP and TIFF where Qt reads them. Transparent pixels are
     // laid over black. A file that cannot be read
     // raises an Exception naming the file and the reason, and leaves the
-    // picture exactly as it was.
-    void LoadFromFile(const std::string& fileName);
+    // picture exactly as it was. With a reduction, a JPEG file may be
+    // decoded smaller (see TDecodeReduction).
+    void LoadFromFile(const std::string& fileName, const TDecodeReduction& reduction = {});
     // Writes the picture as a BMP file (24 bits per pixel once it is 24-bit)
     // or as a PNG file. Raises an Exception naming the file and the reason
     // when it cannot be written; an existing file of that name is then left
@@ -68,8 +75,17 @@ private:
 };
 
 // The pictures the engine refuses to hold: past this many pixels a picture is
-// larger than any screen conversion needs and could exhaust memory.
+// larger than any screen conversion needs and could exhaust memory. Fuzzing
+// builds lower it, so that every input loads and converts in a moment.
+#ifdef TINTORA_FUZZ_MAX_PICTURE_PIXELS
+inline constexpr long long kMaxPicturePixels = TINTORA_FUZZ_MAX_PICTURE_PIXELS;
+#else
 inline constexpr long long kMaxPicturePixels = 100'000'000;
+#endif
+
+// The reason a picture of width x height is refused for its size: "more than
+// 100 megapixels (16383 x 16383)".
+std::string Too_Many_Pixels_Text(long long width, long long height);
 
 // One ink, in the table's byte order red, green, blue.
 struct Ink {

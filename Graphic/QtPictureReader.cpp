@@ -5,19 +5,42 @@
 #include <QImageReader>
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <new>
+#include <optional>
 #include <utility>
 
+#include "GifScreen.h"
+#include "JpegDecoder.h"
+#include "JpegScans.h"
+#include "LibraryMessages.h"
+#include "PngChunks.h"
 #include "SysUtils.h"
-
-const QtPictureFormat kPngFormat{"png", "PNG", "*.png"};
-const QtPictureFormat kJpegFormat{"jpeg", "JPEG", "*.jpg *.jpeg"};
+#include "TiffMessages.h"
 
 namespace {
 
-const QtPictureFormat kGifFormat{"gif", "GIF", "*.gif"};
-const QtPictureFormat kWebPFormat{"webp", "WebP", "*.webp"};
-const QtPictureFormat kTiffFormat{"tiff", "TIFF", "*.tif *.tiff"};
+QByteArray jpegScreened(QByteArray stream, const std::string&) {
+    checkJpegScans(stream);
+    return stream;
+}
+
+QByteArray gifScreened(QByteArray stream, const std::string& what) {
+    checkGifScreen(stream, what);
+    return stream;
+}
+
+} // namespace
+
+const QtPictureFormat kPngFormat{"png", "PNG", "*.png", pngPictureChunks};
+const QtPictureFormat kJpegFormat{"jpeg", "JPEG", "*.jpg *.jpeg", jpegScreened};
+
+namespace {
+
+const QtPictureFormat kGifFormat{"gif", "GIF", "*.gif", gifScreened};
+// Qt's WebP and TIFF readers give the declared size from the header alone.
+const QtPictureFormat kWebPFormat{"webp", "WebP", "*.webp", nullptr};
+const QtPictureFormat kTiffFormat{"tiff", "TIFF", "*.tif *.tiff", nullptr};
 
 const std::array<const QtPictureFormat*, 5> kQtFormats{&kPngFormat, &kJpegFormat, &kGifFormat,
                                                        &kWebPFormat, &kTiffFormat};
@@ -64,6 +87,16 @@ QImage overBlack(QImage image) {
     return opaque;
 }
 
+// Why the reader failed, in words: Qt's reason, or where Qt has none
+// ("Unknown error") the last thing the library under it said.
+std::string failureReason(const QImageReader& reader, const LibraryMessages& messages) {
+    if (reader.error() != QImageReader::UnknownError)
+        return reader.errorString().toStdString();
+    if (!messages.last().isEmpty())
+        return messages.last().toStdString();
+    return "its data is damaged or cut short";
+}
+
 } // namespace
 
 const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
@@ -81,39 +114,50 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
     return nullptr;
 }
 
-TPicture decodeWithQt(const QByteArray& stream, const QtPictureFormat& format,
-                      const std::string& what) {
+TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
+                      const std::string& what, const TDecodeReduction& reduction) {
     if (!installed(format))
         throw Exception(std::string(format.title) + " pictures cannot be read here: Qt's " +
                         format.title + " image reader is not installed");
+    const QByteArray picture = format.screen ? format.screen(std::move(stream), what) : std::move(stream);
+    const LibraryMessages messages;
     QBuffer buffer;
-    buffer.setData(stream);
+    buffer.setData(picture);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format.qtName);
+    // Asking loads Qt's reader for the format, and the library under it.
+    reader.canRead();
+    routeTiffMessagesThroughQt();
     // Photographs are often stored sideways with a note to turn them; the
     // turn keeps the number of pixels.
     reader.setAutoTransform(true);
     const QSize size = reader.size();
     if (!size.isValid())
-        throw Exception("the " + what + " picture is unreadable (" +
-                        reader.errorString().toStdString() + ")");
+        throw Exception("the " + what + " picture is unreadable (" + failureReason(reader, messages) + ")");
     if (pixelsOf(size) > kMaxPicturePixels)
-        throw Exception("the " + what + " picture's size " + IntToStr(size.width()) + " x " +
-                        IntToStr(size.height()) + " exceeds the 100-megapixel limit");
+        throw Exception("the " + what + " picture has " + Too_Many_Pixels_Text(size.width(), size.height()));
+    // Qt's JPEG reader makes a 32-bit picture that must then be copied to 24
+    // bits, and decodes at full size; libjpeg can do neither. A picture to be
+    // turned upright is left to Qt, which reads the turn.
+    if (&format == &kJpegFormat && reader.transformation() == QImageIOHandler::TransformationNone) {
+        const int divisor = reduction ? reduction(size.width(), size.height()) : 1;
+        if (std::find(std::begin(kJpegDivisors), std::end(kJpegDivisors), divisor) == std::end(kJpegDivisors))
+            throw Exception("a JPEG picture cannot be decoded at 1/" + IntToStr(divisor) + " of its size");
+        if (std::optional<TPicture> direct = Decode_Jpeg_Directly(picture, divisor))
+            return std::move(*direct);
+    }
     QImageReader::setAllocationLimit(kQtAllocationLimitMegabytes);
     QImage image;
     if (!reader.read(&image))
-        throw Exception("the " + what + " picture cannot be decoded (" +
-                        reader.errorString().toStdString() + ")");
+        throw Exception("the " + what + " picture cannot be decoded (" + failureReason(reader, messages) + ")");
     if (pixelsOf(image.size()) > kMaxPicturePixels)
-        throw Exception("the " + what + " picture decodes to " + IntToStr(image.width()) + " x " +
-                        IntToStr(image.height()) + " pixels, more than the 100-megapixel limit");
+        throw Exception("the " + what + " picture decodes to " + Too_Many_Pixels_Text(image.width(), image.height()));
     const QImage converted = overBlack(std::move(image));
     if (converted.isNull())
         throw std::bad_alloc();
-    TPicture picture;
-    picture.Assign(converted);
-    return picture;
+    TPicture loaded;
+    loaded.Assign(converted);
+    return loaded;
 }
 
 std::string Readable_Picture_Patterns() {

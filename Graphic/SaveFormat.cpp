@@ -1,6 +1,7 @@
 #include "Engine.h"
 
 #include <array>
+#include <string>
 #include <utility>
 
 TSaveFormat Save_Format_Of(const std::string& fileName) {
@@ -19,6 +20,12 @@ TSaveFormat Save_Format_Of(const std::string& fileName) {
         if (ending == text)
             return format;
     return TSaveFormat::None;
+}
+
+std::string Wrong_Size_Message(const std::string& picture, int width, int height, const std::string& outputNeeds,
+                               int neededWidth, int neededHeight, const std::string& wayOut) {
+    return picture + " is " + std::to_string(width) + " x " + std::to_string(height) + "; " + outputNeeds + " " +
+           std::to_string(neededWidth) + " x " + std::to_string(neededHeight) + ": " + wayOut;
 }
 
 bool Fits_Screen(const TPicture& result) {

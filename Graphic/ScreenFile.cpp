@@ -18,6 +18,19 @@ namespace {
 constexpr int kLevelCount = 766;
 constexpr int kNoInk = -1;
 
+// The ink a pixel shows: the first ink of exactly its colour, else the first
+// of its level (a picture not dithered with these inks), else kNoInk. Inks of
+// one level but different colours each keep their own number, so the screen
+// shows what the result shows.
+int inkOfPixel(const std::uint8_t* pixel, const InkTable& inks, const std::array<int, kLevelCount>& byLevel) {
+    for (int n = 0; n < kInkCount; ++n) {
+        const Ink& ink = inks[static_cast<std::size_t>(n)];
+        if (pixel[0] == ink.b && pixel[1] == ink.g && pixel[2] == ink.r)
+            return n;
+    }
+    return byLevel[static_cast<std::size_t>(pixel[0] + pixel[1] + pixel[2])];
+}
+
 // For every level 0..765 the first ink of that level, or kNoInk.
 std::array<int, kLevelCount> inkByLevel(const InkTable& inks) {
     std::array<int, kLevelCount> table;
@@ -46,7 +59,7 @@ void CPC_Mode1_Convert(const TPicture& picture, std::unique_ptr<std::uint8_t[]>&
             const int position = x % 4;
             if (position == 0)
                 out[x / 4] = 0;
-            int ink = inkOfLevel[static_cast<std::size_t>(pixel[0] + pixel[1] + pixel[2])];
+            int ink = inkOfPixel(pixel, inks, inkOfLevel);
             if (ink == kNoInk) {
                 if (!bugShown)
                     ShowMessage(kConvertBugMessage);

@@ -43,5 +43,12 @@ int Packed_Row_Bytes(const ScreenMode& mode, int width);
 // mode.inkCount entries wherever a mode's inks are passed.
 using InkList = std::vector<Ink>;
 
-// The four inks of the table as a list, and back (the first four of a list).
+// The inks a mode starts with: in mode 1 the design's start inks
+// (Reset_Ink_Table); in modes 0 and 2 the CPC's own inks of its pens at
+// power-on (the flashing pens 14 and 15 at their first colours).
+InkList Start_Inks(const ScreenMode& mode);
+
+// The four inks of the table as a list, and back (the first four of a list;
+// missing entries are black).
 InkList Ink_List_Of(const InkTable& inks);
+InkTable Ink_Table_Of(const InkList& inks);

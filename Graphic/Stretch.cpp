@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <utility>
+
+#include "RowThreads.h"
 
 namespace {
 
@@ -73,14 +77,32 @@ unsigned Stretch_Palette(TPicture* picture) {
     picture->SetPixelFormat(TPixelFormat::pf24bit);
 
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    const int rowsPerThread = Rows_Worth_A_Thread(width);
+    // Each band finds its own range; the smallest and largest of the bands'
+    // are the picture's, however the rows were split.
+    std::mutex gathering;
     ChannelBytes lowest{255, 255, 255};
     ChannelBytes highest{0, 0, 0};
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = std::as_const(*picture).GetScanline(y);
-        if (!row)
-            return kStretchRowMissingFirstPass;
-        channelRange(row, rowBytes, lowest, highest);
-    }
+    std::atomic<bool> rowMissing{false};
+    Run_Over_Rows(height, rowsPerThread, [&](int first, int last) {
+        ChannelBytes bandLowest{255, 255, 255};
+        ChannelBytes bandHighest{0, 0, 0};
+        for (int y = first; y < last; ++y) {
+            const std::uint8_t* row = std::as_const(*picture).GetScanline(y);
+            if (!row) {
+                rowMissing = true;
+                return;
+            }
+            channelRange(row, rowBytes, bandLowest, bandHighest);
+        }
+        const std::lock_guard<std::mutex> lock(gathering);
+        for (std::size_t c = 0; c < 3; ++c) {
+            lowest[c] = std::min(lowest[c], bandLowest[c]);
+            highest[c] = std::max(highest[c], bandHighest[c]);
+        }
+    });
+    if (rowMissing)
+        return kStretchRowMissingFirstPass;
 
     std::uint32_t minimum[kLanes];
     std::uint32_t factor[kLanes];
@@ -89,13 +111,17 @@ unsigned Stretch_Palette(TPicture* picture) {
         minimum[i] = stretch.minimum;
         factor[i] = stretch.factor;
     }
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = picture->GetScanline(y);
-        if (!row)
-            return kStretchRowMissingSecondPass;
-        stretchRow(row, rowBytes, minimum, factor);
-    }
-    return kStretchDone;
+    Run_Over_Rows(height, rowsPerThread, [&](int first, int last) {
+        for (int y = first; y < last; ++y) {
+            std::uint8_t* row = picture->GetScanline(y);
+            if (!row) {
+                rowMissing = true;
+                return;
+            }
+            stretchRow(row, rowBytes, minimum, factor);
+        }
+    });
+    return rowMissing ? kStretchRowMissingSecondPass : kStretchDone;
 }
 
 int Copy_Picture(TPicture& destination, TPicture& source) {

@@ -8,15 +8,19 @@
 #include "Controls.h"
 #include "FitToScreen.h"
 #include "Picture.h"
+#include "ScreenChoice.h"
 
 // Everything of the main window that decides the result, besides the picture
 // itself: what an Undo step puts back. A new setting of the conversion gets a
-// field here and a line where the window reads and applies it.
+// field here and a line where the window reads and applies it. Every ink is
+// kept, shown by the mode or not, as the window keeps them.
 struct TWorkState {
-    InkTable inks{};
-    std::array<std::string, kInkCount> inkNumbers; // the number labels' texts
-    std::array<TColor, kInkCount> swatches{};
-    std::array<bool, kInkCount> keepInk{};
+    TScreenChoice screen{};
+    InkTable inks{};                                           // inks 0..3
+    std::array<Ink, kMaxInkCount - kInkCount> upperInks{};     // inks 4..15
+    std::array<std::string, kMaxInkCount> inkNumbers;          // the palette's number texts
+    std::array<TColor, kMaxInkCount> swatches{};
+    std::array<bool, kMaxInkCount> keepInk{};
     int brightness = 0;
     int contrast = 0;
     int local = 0;

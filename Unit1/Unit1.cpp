@@ -4,12 +4,15 @@
 #include <atomic>
 #include <cstdlib>
 #include <exception>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include <QActionGroup>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -22,12 +25,16 @@
 #include "About.h"
 #include "AmsdosHeader.h"
 #include "Colorselect.h"
+#include "Compare.h"
 #include "CpcExport.h"
 #include "Engine.h"
 #include "FileKind.h"
 #include "InkSearchProgress.h"
 #include "Menus.h"
+#include "ModeInkChoice.h"
+#include "ModePacking.h"
 #include "OcpPalette.h"
+#include "PixelShape.h"
 #include "QtPictureReader.h"
 #include "RawSprite.h"
 #include "SysUtils.h"
@@ -45,6 +52,10 @@ constexpr int kOuterWidth = 456;
 constexpr int kOuterHeight = 472;
 constexpr int kMinimumOuterWidth = 456;
 constexpr int kMinimumOuterHeight = 192;
+// The tool strip's height in the design, and the room it leaves under the
+// palette group when the group grows.
+constexpr int kToolStripHeight = 97;
+constexpr int kToolStripMargin = 8;
 
 // Shown when a BMP is asked for before any picture has been loaded: the
 // result is empty and there is nothing to write.
@@ -94,11 +105,35 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
     SetOuterMinimumSize(kMinimumOuterWidth, kMinimumOuterHeight);
     SetPosition(TPosition::poScreenCenter);
     SetAcceptFiles(true);
-    mCaption = GetCaption();
     ApplyAlternateShortcuts(this);
+    Palette = new TPaletteGroup(GroupBox1,
+                                {{{Label2, Label6, Shape1, Button2},
+                                  {Label3, Label7, Shape2, Button3},
+                                  {Label4, Label8, Shape3, Button4},
+                                  {Label5, Label9, Shape4, Button5}}},
+                                {InkNumber0, InkNumber1, InkNumber2, InkNumber3, InkNumber4, InkNumber5,
+                                 InkNumber6, InkNumber7, InkNumber8, InkNumber9, InkNumber10, InkNumber11,
+                                 InkNumber12, InkNumber13, InkNumber14, InkNumber15},
+                                {InkSwatch0, InkSwatch1, InkSwatch2, InkSwatch3, InkSwatch4, InkSwatch5,
+                                 InkSwatch6, InkSwatch7, InkSwatch8, InkSwatch9, InkSwatch10, InkSwatch11,
+                                 InkSwatch12, InkSwatch13, InkSwatch14, InkSwatch15});
+    // Inks 4..15 start as the CPC's own pens 4..15; inks 0..3 as the design gives them.
+    const InkList powerOn = Start_Inks(Screen_Mode(0));
+    for (int k = kInkCount; k < kMaxInkCount; ++k)
+        SetInkNumber(k, Colour_Number_Of_Ink(powerOn[static_cast<std::size_t>(k)]));
+    // The green monitor's picture is drawn in the result's place; it is never
+    // shown on its own.
+    GreenView = new TImage(ScrollBox1Contents);
+    GreenView->setObjectName(QStringLiteral("GreenView"));
+    GreenView->SetVisible(false);
+    LineGaps = new TScanlineGaps(Image2);
+    LineGaps->setVisible(false);
     setUpDialogs();
     bindEvents();
     bindMenus();
+    bindScreenMenus();
+    showModeInks();
+    updateCaption();
     syncNumberBoxes();
     updateUndoItems();
     rebuildRecentMenu();
@@ -145,6 +180,7 @@ void TForm1::bindEvents() {
     Bind(Button4, &TButton::OnClick, this, &TForm1::Button4Click);
     Bind(Button5, &TButton::OnClick, this, &TForm1::Button5Click);
     Bind(this, &TForm::OnDropFiles, this, &TForm1::FormDropFiles);
+    Bind(Palette, &TPaletteGroup::OnInkClick, this, &TForm1::PaletteInkClick);
     Bind(ScrollBox1, &TScrollBox::OnCtrlWheel, this, &TForm1::ScrollBox1CtrlWheel);
     Bind(this, &TForm::OnCloseQuery, this, &TForm1::FormCloseQuery);
     Bind(this, &TForm::OnClose, this, &TForm1::FormClose);
@@ -169,10 +205,6 @@ void TForm1::bindMenus() {
     BindCommand(actionShowOriginal, this, &TForm1::ShowOriginalClick);
     BindCommand(actionStretchPalette, this, &TForm1::Panel2Click);
     MirrorCheck(actionStretchPalette, [this] { return stretchOn(); });
-    BindCommand(actionSetInk0, this, &TForm1::Button2Click);
-    BindCommand(actionSetInk1, this, &TForm1::Button3Click);
-    BindCommand(actionSetInk2, this, &TForm1::Button4Click);
-    BindCommand(actionSetInk3, this, &TForm1::Button5Click);
     BindCommand(actionAbout, this, &TForm1::SpeedButton4Click);
 
     BindCommand(actionExportDisc, this, &TForm1::ExportDiscClick);
@@ -200,17 +232,39 @@ void TForm1::bindMenus() {
     BindCommand(actionCropUp, this, &TForm1::CropUpClick);
     BindCommand(actionCropDown, this, &TForm1::CropDownClick);
     BindCommand(actionChooseInks, this, &TForm1::ChooseInksClick);
-    const std::pair<QAction*, void (TForm1::*)(TObject*)> keepItems[] = {
-        {actionKeepInk0, &TForm1::KeepInk0Click},
-        {actionKeepInk1, &TForm1::KeepInk1Click},
-        {actionKeepInk2, &TForm1::KeepInk2Click},
-        {actionKeepInk3, &TForm1::KeepInk3Click},
-    };
-    for (int k = 0; k < kInkCount; ++k) {
-        const auto& [item, handler] = keepItems[k];
-        BindCommand(item, this, handler);
-        MirrorCheck(item, [this, k] { return GetKeepInk(k); });
+    QAction* const setItems[kMaxInkCount] = {
+        actionSetInk0, actionSetInk1, actionSetInk2,  actionSetInk3,  actionSetInk4,  actionSetInk5,
+        actionSetInk6, actionSetInk7, actionSetInk8,  actionSetInk9,  actionSetInk10, actionSetInk11,
+        actionSetInk12, actionSetInk13, actionSetInk14, actionSetInk15};
+    QAction* const keepItems[kMaxInkCount] = {
+        actionKeepInk0,  actionKeepInk1,  actionKeepInk2,  actionKeepInk3,  actionKeepInk4,  actionKeepInk5,
+        actionKeepInk6,  actionKeepInk7,  actionKeepInk8,  actionKeepInk9,  actionKeepInk10, actionKeepInk11,
+        actionKeepInk12, actionKeepInk13, actionKeepInk14, actionKeepInk15};
+    for (int k = 0; k < kMaxInkCount; ++k) {
+        // The items say which ink they are for; the handlers read it.
+        setItems[k]->setData(k);
+        keepItems[k]->setData(k);
+        BindCommand(setItems[k], this, &TForm1::SetInkClick);
+        BindCommand(keepItems[k], this, &TForm1::KeepInkClick);
+        MirrorCheck(keepItems[k], [this, k] { return GetKeepInk(k); });
     }
+
+    BindCommand(actionCpcProportions, this, &TForm1::CpcProportionsClick);
+    MirrorCheck(actionCpcProportions, [this] { return CpcProportions; });
+    const struct {
+        QAction* item;
+        void (TForm1::*handler)(TObject*);
+        TMonitor monitor;
+    } monitorItems[] = {
+        {actionMonitorPlain, &TForm1::MonitorPlainClick, TMonitor::Plain},
+        {actionMonitorColour, &TForm1::MonitorColourClick, TMonitor::Colour},
+        {actionMonitorGreen, &TForm1::MonitorGreenClick, TMonitor::Green},
+    };
+    for (const auto& item : monitorItems) {
+        BindCommand(item.item, this, item.handler);
+        MirrorCheck(item.item, [this, monitor = item.monitor] { return Monitor == monitor; });
+    }
+    BindCommand(actionCompare, this, &TForm1::CompareClick);
 }
 
 // Before a picture is loaded the history starts here, from the inks just
@@ -232,13 +286,42 @@ bool TForm1::stretchOn() const {
 }
 
 void TForm1::render() {
-    CPC_Mode1_Dither(Image1->GetPicture(), Image2->GetPicture(), Image7->GetPicture(), Inks,
-                     TrackBar3->GetPosition(), TrackBar4->GetPosition(), TrackBar1->GetPosition());
+    if (loaded())
+        mRenderer.Request();
+}
+
+void TForm1::FlushRender() {
+    mRenderer.Flush();
+}
+
+// The map depends only on the source: it is dropped when the source changes
+// and made again the first time a render needs it.
+void TForm1::updateMap() {
+    TPicture& map = Image7->GetPicture();
+    if (TrackBar1->GetPosition() == 0)
+        map = TPicture();
+    else if (map.GetWidth() != Image1->GetPicture().GetWidth() || map.GetHeight() != Image1->GetPicture().GetHeight())
+        Local_Contrast_Map(Image1->GetPicture(), map);
+}
+
+void TForm1::renderNow() {
+    if (!loaded())
+        return;
+    settleSource();
+    updateMap();
+    convert(Image1->GetPicture(), Image2->GetPicture(), Image7->GetPicture());
+    updatePreview();
     Image2->Refresh();
 }
 
-void TForm1::mapAndRender() {
-    Local_Contrast_Map(Image1->GetPicture(), Image7->GetPicture());
+// The classic dither in mode 1 is the design's CPC_Mode1_Dither, exactly.
+void TForm1::convert(TPicture& source, TPicture& result, const TPicture& map) {
+    Mode_Dither(ScreenChoice.dither, source, result, map, ModeInks(), TrackBar3->GetPosition(),
+                TrackBar4->GetPosition(), TrackBar1->GetPosition(), Mode());
+}
+
+void TForm1::sourceChanged() {
+    Image7->GetPicture() = TPicture();
     render();
 }
 
@@ -261,11 +344,13 @@ void TForm1::loadPicture(const std::string& fileName) {
     std::unique_ptr<TPicture> asLoaded = fitLoaded(source, TCropPosition{});
     TPicture map;
     TPicture result;
-    Local_Contrast_Map(source, map);
-    CPC_Mode1_Dither(source, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
-                     TrackBar1->GetPosition());
+    if (TrackBar1->GetPosition() != 0)
+        Local_Contrast_Map(source, map);
+    convert(source, result, map);
+    mRenderer.Rendered();
     Image1->GetPicture() = std::move(source);
     LoadedPicture = std::move(asLoaded);
+    mRefitPending = false;
     Image7->GetPicture() = std::move(map);
     Image2->GetPicture() = std::move(result);
     Image1->Refresh();
@@ -273,8 +358,9 @@ void TForm1::loadPicture(const std::string& fileName) {
     CSpinEdit1Change(CSpinEdit1);
     ScrollBox1->ScrollContentTo(QPoint(0, 0), QPoint(0, 0));
     ScrollBox1->SetPlaceholderText("");
-    mFileName = QFileInfo(QString::fromStdString(fileName)).fileName().toStdString();
-    SetCaption(mFileName + " - " + mCaption);
+    mPictureName = QFileInfo(QString::fromStdString(fileName)).fileName().toStdString();
+    updateCaption();
+    updatePreview();
     Image2->Refresh();
     CropAt = TCropPosition{};
     rememberRecent(fileName);
@@ -307,6 +393,7 @@ bool TForm1::runSave() {
 
 bool TForm1::saveResultAs(const std::string& fileName) {
     TBusyCursor busy(this);
+    FlushRender();
     const TPicture& result = Image2->GetPicture();
     const bool empty = result.GetWidth() == 0 || result.GetHeight() == 0;
     switch (Save_Format_Of(fileName)) {
@@ -318,18 +405,24 @@ bool TForm1::saveResultAs(const std::string& fileName) {
         result.SaveToFile(fileName);
         break;
     case TSaveFormat::Screen:
-        if (!Fits_Screen(result)) {
-            ShowMessage(kScreenSizeMessage);
+        if (!Fits_Mode_Screen(result, Mode())) {
+            ShowMessage(Screen_Size_Message(Mode()));
             return false;
         }
-        Save_Screen_File(result, Inks, fileName);
+        if (classicPath())
+            Save_Screen_File(result, Inks, fileName);
+        else {
+            const std::vector<std::uint8_t> screen = Mode_Screen_File_Bytes(result, ModeInks(), Mode());
+            Write_Raw_File(screen.data(), screen.size(), fileName);
+        }
         break;
     case TSaveFormat::Sprite: {
         if (empty) {
             ShowMessage(kNothingToSaveMessage);
             return false;
         }
-        const std::vector<std::uint8_t> sprite = Raw_Sprite(result, Inks);
+        const std::vector<std::uint8_t> sprite =
+            classicPath() ? Raw_Sprite(result, Inks) : Pack_Mode_Rows(result, ModeInks(), Mode());
         Write_Raw_File(sprite.data(), sprite.size(), fileName);
         break;
     }
@@ -354,6 +447,7 @@ void TForm1::Panel2Click(TObject*) {
         return;
     StepScope step(*this, "Stretch palette");
     TBusyCursor busy(this);
+    settleSource();
     TPicture& source = Image1->GetPicture();
     if (!stretchOn()) {
         auto backup = std::make_unique<TPicture>();
@@ -368,7 +462,7 @@ void TForm1::Panel2Click(TObject*) {
         Panel2->SetBevelOuter(TPanel::bvRaised);
         StretchBackup.reset();
     }
-    mapAndRender();
+    sourceChanged();
 }
 
 void TForm1::Image4Click(TObject* Sender) {
@@ -401,8 +495,9 @@ void TForm1::CSpinEdit1Change(TObject*) {
 
     const int zoom = CSpinEdit1->GetValue();
     const TPicture& source = Image1->GetPicture();
-    Image2->SetHeight(source.GetHeight() * zoom);
-    Image2->SetWidth(source.GetWidth() * zoom);
+    const QSize view = View_Size(source.GetWidth(), source.GetHeight(), Mode(), CpcProportions, zoom);
+    Image2->SetHeight(view.height());
+    Image2->SetWidth(view.width());
 
     if (oldSize.isEmpty())
         return;
@@ -430,14 +525,13 @@ void TForm1::QuitClick(TObject*) {
 // The source (stretched, if the stretch is on) takes the result's place in
 // the view, at the view's zoom and scroll; nothing is rendered for it.
 void TForm1::ShowOriginalClick(TObject*) {
-    Image2->ShowPictureOf(actionShowOriginal->isChecked() ? Image1 : nullptr);
+    updatePreview();
 }
 
 void TForm1::TrackBar1Change(TObject*) {
     StepScope step(*this, "Local contrast", "local");
     syncNumberBoxes();
-    if (loaded())
-        mapAndRender();
+    render();
 }
 
 // Brightness and contrast share this handler; neither changes the map.
@@ -445,39 +539,53 @@ void TForm1::TrackBar3Change(TObject* Sender) {
     const bool contrast = Sender == TrackBar4;
     StepScope step(*this, contrast ? "Contrast" : "Brightness", contrast ? "contrast" : "brightness");
     syncNumberBoxes();
-    if (loaded())
-        render();
+    render();
 }
 
-void TForm1::setInk(int k, TShape* swatch, TLabel* number) {
+// The dialog opens on the ink's own colour, so "Ok" at once keeps that colour.
+void TForm1::setInk(int k) {
+    const InkList inks = ModeInks();
+    if (k < 0 || k >= static_cast<int>(inks.size()))
+        throw Exception("Ink " + IntToStr(k) + " is not an ink of mode " + IntToStr(ScreenChoice.mode));
     StepScope step(*this, "Set ink #" + IntToStr(k));
+    F_ColorSelect->OpenOnInk(k, Colour_Number_Of_Ink(inks[static_cast<std::size_t>(k)]));
     F_ColorSelect->ShowModal();
     const std::string text = F_ColorSelect->Label3->GetText();
     if (text.empty())
         return;
-    swatch->Brush->SetColor(F_ColorSelect->Shape2->Brush->GetColor());
-    number->SetText(text);
-    Set_Ink_From_Text(Inks, k, text);
-    if (loaded()) {
-        TBusyCursor busy(this);
-        render();
-    }
+    Palette->SetInk(k, F_ColorSelect->Shape2->Brush->GetColor(), text);
+    if (k < kInkCount)
+        Set_Ink_From_Text(Inks, k, text);
+    else
+        UpperInks[static_cast<std::size_t>(k - kInkCount)] = Ink_From_Colour_Number(StrToInt(text));
+    render();
 }
 
 void TForm1::Button2Click(TObject*) {
-    setInk(0, Shape1, Label6);
+    setInk(0);
 }
 
 void TForm1::Button3Click(TObject*) {
-    setInk(1, Shape2, Label7);
+    setInk(1);
 }
 
 void TForm1::Button4Click(TObject*) {
-    setInk(2, Shape3, Label8);
+    setInk(2);
 }
 
 void TForm1::Button5Click(TObject*) {
-    setInk(3, Shape4, Label9);
+    setInk(3);
+}
+
+void TForm1::PaletteInkClick(TObject*) {
+    setInk(Palette->GetClickedInk());
+}
+
+// Only the mode's inks can be set; the menu shows no others.
+void TForm1::SetInkClick(TObject* Sender) {
+    auto* item = qobject_cast<QAction*>(Sender);
+    if (item && item->data().toInt() < Mode().inkCount)
+        setInk(item->data().toInt());
 }
 
 bool TForm1::runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
@@ -489,41 +597,59 @@ bool TForm1::runExportDialog(TSaveDialog& dialog, const std::string& title, cons
     return dialog.Execute();
 }
 
-bool TForm1::resultFitsScreen() const {
-    if (Fits_Screen(Image2->GetPicture()))
+// The mode's size, and where to get it: the fit.
+bool TForm1::resultFitsScreen(const std::string& outputNeeds) {
+    FlushRender();
+    const TPicture& result = Image2->GetPicture();
+    const ScreenMode& mode = Mode();
+    if (Fits_Mode_Screen(result, mode))
         return true;
-    ShowMessage(kScreenSizeMessage);
+    if (result.GetWidth() == 0 || result.GetHeight() == 0)
+        ShowMessage(kNothingToSaveMessage);
+    else
+        ShowMessage(Wrong_Size_Message("The picture", result.GetWidth(), result.GetHeight(), outputNeeds, mode.width,
+                                       mode.height, "use Picture > Fit to CPC screen"));
     return false;
 }
 
 // The size is checked before the dialog: no name is asked for a file that
-// cannot be made.
+// cannot be made. The classic dither in mode 1 packs its pixels as the
+// design's screen file does (by level); every other mode and dither by exact
+// colour, and the loader sets the mode.
 void TForm1::ExportDiscClick(TObject*) {
-    if (!resultFitsScreen() ||
+    if (!resultFitsScreen("a disc image needs") ||
         !runExportDialog(ExportDiscDialog, "Export disc image", "Disc image (*.dsk)|*.dsk", "dsk"))
         return;
     const std::string fileName = ExportDiscDialog.GetFileName();
-    Save_Picture_Disc(Image2->GetPicture(), Inks, Amsdos_Name_Of_Path(fileName), fileName);
+    const std::string name = Amsdos_Name_Of_Path(fileName);
+    if (classicPath())
+        Save_Picture_Disc(Image2->GetPicture(), Inks, name, fileName);
+    else
+        Save_Picture_Disc(Image2->GetPicture(), ModeInks(), Mode(), name, fileName);
     mHistory.MarkSaved();
 }
 
 void TForm1::ExportScreenClick(TObject*) {
-    if (!resultFitsScreen() || !runExportDialog(ExportScreenDialog, "Export screen with AMSDOS header",
+    if (!resultFitsScreen("a screen file needs") || !runExportDialog(ExportScreenDialog, "Export screen with AMSDOS header",
                                                 "Screen with AMSDOS header (*.scr)|*.scr", "scr"))
         return;
     const std::string fileName = ExportScreenDialog.GetFileName();
-    const std::vector<std::uint8_t> bytes =
-        Screen_File_With_Header(Image2->GetPicture(), Inks, Amsdos_Name_Of_Path(fileName));
+    const std::string name = Amsdos_Name_Of_Path(fileName);
+    const std::vector<std::uint8_t> bytes = classicPath()
+                                                ? Screen_File_With_Header(Image2->GetPicture(), Inks, name)
+                                                : Screen_File_With_Header(Image2->GetPicture(), ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
     mHistory.MarkSaved();
 }
 
-// The palette holds only the inks: it needs no picture.
+// The palette holds only the inks and the mode: it needs no picture.
 void TForm1::ExportPaletteClick(TObject*) {
     if (!runExportDialog(ExportPaletteDialog, "Export palette", "OCP Art Studio palette (*.pal)|*.pal", "pal"))
         return;
     const std::string fileName = ExportPaletteDialog.GetFileName();
-    const std::vector<std::uint8_t> bytes = Palette_File_With_Header(Inks, Amsdos_Name_Of_Path(fileName));
+    const std::string name = Amsdos_Name_Of_Path(fileName);
+    const std::vector<std::uint8_t> bytes =
+        classicPath() ? Palette_File_With_Header(Inks, name) : Palette_File_With_Header(ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
     mHistory.MarkSaved();
 }
@@ -532,12 +658,14 @@ void TForm1::ExportPaletteClick(TObject*) {
 
 namespace {
 
-// One automatic ink search on a thread of its own, over cells read from the
-// pictures beforehand, so the window's pictures may change meanwhile.
+// One automatic ink search on a thread of its own, over what it was given
+// beforehand (cells read from the pictures, or copies of them), so the
+// window's pictures may change meanwhile.
 class InkSearchJob {
   public:
-    InkSearchJob(Ink_Search_Cells cells, const InkNumbers& kept)
-        : mCells(std::move(cells)), mKept(kept) {
+    using Search = std::function<std::vector<int>(const Ink_Search_Control& control, bool& cancelled)>;
+
+    explicit InkSearchJob(Search search) : mSearch(std::move(search)) {
         mThread = std::thread([this] { run(); });
     }
     ~InkSearchJob() {
@@ -551,12 +679,13 @@ class InkSearchJob {
     bool done() const { return mDone.load(); }
     int percent() const { return mPercent.load(); }
     void cancel() { mCancel = true; }
-    // Waits for the search; raises the error it ended with, if any.
-    Ink_Choice finish() {
+    // Waits for the search; raises the error it ended with, if any. Empty
+    // when it was cancelled.
+    std::vector<int> finish() {
         mThread.join();
         if (mError)
             std::rethrow_exception(mError);
-        return mChoice;
+        return mCancelled ? std::vector<int>{} : mNumbers;
     }
 
   private:
@@ -568,19 +697,19 @@ class InkSearchJob {
                 mPercent = total > 0 ? done * 100 / total : 100;
             };
             control.cancel = &mCancel;
-            mChoice = Choose_Inks(mCells, mKept, control);
+            mNumbers = mSearch(control, mCancelled);
         } catch (...) {
             mError = std::current_exception();
         }
         mDone = true;
     }
 
-    const Ink_Search_Cells mCells;
-    const InkNumbers mKept;
+    const Search mSearch;
     std::atomic<bool> mCancel{false};
     std::atomic<bool> mDone{false};
     std::atomic<int> mPercent{0};
-    Ink_Choice mChoice;
+    std::vector<int> mNumbers;
+    bool mCancelled = false;
     std::exception_ptr mError;
     std::thread mThread;
 };
@@ -603,19 +732,47 @@ void waitFor(const InkSearchJob& job, int milliseconds) {
 
 } // namespace
 
+// The classic dither in mode 1 keeps its own search over 2x2 cells (the
+// design's inks, exactly); every other mode and dither is judged on copies
+// of the source and its map by the dither in use.
 void TForm1::ChooseInksClick(TObject*) {
     if (!loaded())
         return;
     StepScope step(*this, "Automatic inks");
+    // The search reads the map the latest render made.
+    FlushRender();
+    const ScreenMode& mode = Mode();
     // A kept ink is the one in use: the number labels are not reset with the
     // inks when the window is shown again.
-    InkNumbers kept;
-    for (std::size_t k = 0; k < kInkCount; ++k)
-        kept[k] = mKeepInk[k] ? Colour_Number_Of_Ink(Inks[k]) : kChooseInk;
-    InkSearchJob job(Ink_Search_Cells_Of(Image1->GetPicture(), Image7->GetPicture(),
-                                         TrackBar3->GetPosition(), TrackBar4->GetPosition(),
-                                         TrackBar1->GetPosition()),
-                     kept);
+    const InkList inks = ModeInks();
+    std::vector<int> kept(inks.size(), kChooseInk);
+    for (std::size_t k = 0; k < inks.size(); ++k)
+        if (mKeepInk[k])
+            kept[k] = Colour_Number_Of_Ink(inks[k]);
+    const int a = TrackBar3->GetPosition(), b = TrackBar4->GetPosition(), c = TrackBar1->GetPosition();
+    InkSearchJob::Search search;
+    if (classicPath()) {
+        InkNumbers keptFour{};
+        std::copy(kept.begin(), kept.end(), keptFour.begin());
+        search = [cells = Ink_Search_Cells_Of(Image1->GetPicture(), Image7->GetPicture(), a, b, c),
+                  keptFour](const Ink_Search_Control& control, bool& cancelled) {
+            const Ink_Choice choice = Choose_Inks(cells, keptFour, control);
+            cancelled = choice.cancelled;
+            return std::vector<int>(choice.numbers.begin(), choice.numbers.end());
+        };
+    } else {
+        auto source = std::make_shared<TPicture>();
+        auto map = std::make_shared<TPicture>();
+        Copy_Picture(*source, Image1->GetPicture());
+        Copy_Picture(*map, Image7->GetPicture());
+        search = [source, map, kept, dither = ScreenChoice.dither, &mode, a, b,
+                  c](const Ink_Search_Control& control, bool& cancelled) {
+            const Mode_Ink_Choice choice = Choose_Mode_Inks(*source, *map, kept, dither, mode, a, b, c, control);
+            cancelled = choice.cancelled;
+            return choice.numbers;
+        };
+    }
+    InkSearchJob job(std::move(search));
     waitFor(job, InkSearchProgressDelay);
     if (!job.done()) {
         TInkSearchProgress progress([&job] { return job.percent(); },
@@ -625,34 +782,27 @@ void TForm1::ChooseInksClick(TObject*) {
             return;
         }
     }
-    const Ink_Choice choice = job.finish();
-    if (!choice.cancelled)
-        applyInkNumbers(choice.numbers);
+    const std::vector<int> numbers = job.finish();
+    if (!numbers.empty())
+        applyInkNumbers(numbers);
 }
 
 // As if each colour had been chosen in the colour dialog: its swatch as the
 // dialog's preview, its number, its ink; then the result again.
-void TForm1::applyInkNumbers(const InkNumbers& numbers) {
-    TShape* const swatches[kInkCount] = {Shape1, Shape2, Shape3, Shape4};
-    TLabel* const labels[kInkCount] = {Label6, Label7, Label8, Label9};
-    for (std::size_t k = 0; k < kInkCount; ++k) {
-        const std::string text = IntToStr(numbers[k]);
-        swatches[k]->Brush->SetColor(F_ColorSelect->Swatch(numbers[k])->GetColor());
-        labels[k]->SetText(text);
-        Set_Ink_From_Text(Inks, static_cast<int>(k), text);
-    }
-    if (loaded())
-        render();
+void TForm1::applyInkNumbers(const std::vector<int>& numbers) {
+    for (std::size_t k = 0; k < numbers.size(); ++k)
+        SetInkNumber(static_cast<int>(k), numbers[k]);
+    render();
 }
 
 void TForm1::SetKeepInk(int k, bool keep) {
-    if (k < 0 || k >= kInkCount)
-        throw Exception("Ink " + IntToStr(k) + " does not exist: mode 1 has inks 0 to 3");
+    if (k < 0 || k >= kMaxInkCount)
+        throw Exception("Ink " + IntToStr(k) + " does not exist: the inks are 0 to 15");
     mKeepInk[static_cast<std::size_t>(k)] = keep;
 }
 
 bool TForm1::GetKeepInk(int k) const {
-    return k >= 0 && k < kInkCount && mKeepInk[static_cast<std::size_t>(k)];
+    return k >= 0 && k < kMaxInkCount && mKeepInk[static_cast<std::size_t>(k)];
 }
 
 // ---- Fit to the screen ----
@@ -661,14 +811,14 @@ std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source, TCropPosition crop
     if (FitMode == TFitMode::Off)
         return nullptr;
     TPicture fitted;
-    Fit_To_Screen(source, fitted, FitMode, cropAt);
+    fitToMode(source, fitted, FitMode, Mode(), cropAt);
     auto asLoaded = std::make_unique<TPicture>(std::move(source));
     source = std::move(fitted);
     return asLoaded;
 }
 
-// The new source, its map and its result are built beside the current ones
-// and take their place only once all three exist, as in Load.
+// The fitted source is built beside the current one and takes its place
+// only once it exists; its map and result follow through the renderer.
 void TForm1::SetFitMode(TFitMode mode) {
     static const char* const kNames[] = {"Fit off", "Fit crop", "Fit pad", "Fit stretch"};
     StepScope step(*this, kNames[static_cast<int>(mode)]);
@@ -681,13 +831,7 @@ void TForm1::SetFitMode(TFitMode mode) {
     TPicture& asLoaded = LoadedPicture ? *LoadedPicture : Image1->GetPicture();
     TPicture fitted;
     if (mode != TFitMode::Off)
-        Fit_To_Screen(asLoaded, fitted, mode, CropAt);
-    TPicture& source = mode == TFitMode::Off ? asLoaded : fitted;
-    TPicture map;
-    TPicture result;
-    Local_Contrast_Map(source, map);
-    CPC_Mode1_Dither(source, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
-                     TrackBar1->GetPosition());
+        fitToMode(asLoaded, fitted, mode, Mode(), CropAt);
     if (mode == TFitMode::Off) {
         if (LoadedPicture)
             Image1->GetPicture() = std::move(*LoadedPicture);
@@ -698,31 +842,20 @@ void TForm1::SetFitMode(TFitMode mode) {
         Image1->GetPicture() = std::move(fitted);
     }
     FitMode = mode;
-    Image7->GetPicture() = std::move(map);
-    Image2->GetPicture() = std::move(result);
+    mRefitPending = false;
+    sourceChanged();
     Image1->Refresh();
     CSpinEdit1Change(CSpinEdit1);
-    Image2->Refresh();
 }
 
-void TForm1::KeepInk0Click(TObject*) {
-    StepScope step(*this, "Keep ink #0");
-    SetKeepInk(0, !GetKeepInk(0));
-}
-
-void TForm1::KeepInk1Click(TObject*) {
-    StepScope step(*this, "Keep ink #1");
-    SetKeepInk(1, !GetKeepInk(1));
-}
-
-void TForm1::KeepInk2Click(TObject*) {
-    StepScope step(*this, "Keep ink #2");
-    SetKeepInk(2, !GetKeepInk(2));
-}
-
-void TForm1::KeepInk3Click(TObject*) {
-    StepScope step(*this, "Keep ink #3");
-    SetKeepInk(3, !GetKeepInk(3));
+// The step names the ink as the menu item does.
+void TForm1::KeepInkClick(TObject* Sender) {
+    auto* item = qobject_cast<QAction*>(Sender);
+    if (!item)
+        return;
+    const int k = item->data().toInt();
+    StepScope step(*this, "Keep ink #" + IntToStr(k));
+    SetKeepInk(k, !GetKeepInk(k));
 }
 
 void TForm1::FitOffClick(TObject*) {
@@ -745,12 +878,12 @@ void TForm1::FitStretchClick(TObject*) {
 
 TWorkState TForm1::workState() const {
     TWorkState state;
+    state.screen = ScreenChoice;
     state.inks = Inks;
-    const TLabel* const labels[kInkCount] = {Label6, Label7, Label8, Label9};
-    const TShape* const swatches[kInkCount] = {Shape1, Shape2, Shape3, Shape4};
-    for (std::size_t k = 0; k < kInkCount; ++k) {
-        state.inkNumbers[k] = labels[k]->GetText();
-        state.swatches[k] = swatches[k]->Brush->GetColor();
+    state.upperInks = UpperInks;
+    for (int k = 0; k < kMaxInkCount; ++k) {
+        state.inkNumbers[static_cast<std::size_t>(k)] = Palette->GetNumberText(k);
+        state.swatches[static_cast<std::size_t>(k)] = Palette->GetSwatchColour(k);
     }
     state.keepInk = mKeepInk;
     state.brightness = TrackBar3->GetPosition();
@@ -762,8 +895,10 @@ TWorkState TForm1::workState() const {
     return state;
 }
 
-// Puts every setting back at once and renders once: the sliders are set
-// without their handlers, the fit and the stretch only when they differ.
+// Puts every setting back at once: the inks and sliders first, without
+// their handlers, so that the screen choice, the fit and the stretch, each
+// changed only when it differs, refit and render with them; what is left
+// renders once, through the renderer.
 void TForm1::applyWorkState(const TWorkState& state) {
     ++mStepDepth; // nothing done here is a step of its own
     struct Unwind {
@@ -772,14 +907,11 @@ void TForm1::applyWorkState(const TWorkState& state) {
     } unwind{mStepDepth};
     TBusyCursor busy(this);
     Inks = state.inks;
-    TLabel* const labels[kInkCount] = {Label6, Label7, Label8, Label9};
-    TShape* const swatches[kInkCount] = {Shape1, Shape2, Shape3, Shape4};
-    for (std::size_t k = 0; k < kInkCount; ++k) {
-        labels[k]->SetText(state.inkNumbers[k]);
-        swatches[k]->Brush->SetColor(state.swatches[k]);
-    }
+    UpperInks = state.upperInks;
+    for (int k = 0; k < kMaxInkCount; ++k)
+        Palette->SetInk(k, state.swatches[static_cast<std::size_t>(k)],
+                        state.inkNumbers[static_cast<std::size_t>(k)]);
     mKeepInk = state.keepInk;
-    const bool mapChanged = TrackBar1->GetPosition() != state.local;
     {
         const QSignalBlocker local(TrackBar1), brightness(TrackBar3), contrast(TrackBar4);
         TrackBar1->SetPosition(state.local);
@@ -787,25 +919,19 @@ void TForm1::applyWorkState(const TWorkState& state) {
         TrackBar4->SetPosition(state.contrast);
     }
     syncNumberBoxes();
-    bool rendered = false;
-    if (state.fit != FitMode || state.cropAt != CropAt) {
-        CropAt = state.cropAt;
-        if (state.fit != FitMode)
-            SetFitMode(state.fit);
-        else
-            refit();
-        rendered = true;
-    }
-    if (loaded() && state.stretch != stretchOn()) {
+    const bool cropMoved = state.cropAt != CropAt;
+    const bool modeChanged = state.screen.mode != ScreenChoice.mode;
+    CropAt = state.cropAt;
+    // A new mode fits the picture again, at the crop position just set.
+    if (state.screen != ScreenChoice)
+        SetScreenChoice(state.screen);
+    if (state.fit != FitMode)
+        SetFitMode(state.fit);
+    else if (cropMoved && !modeChanged)
+        refit();
+    if (loaded() && state.stretch != stretchOn())
         Panel2Click(this);
-        rendered = true;
-    }
-    if (loaded() && !rendered) {
-        if (mapChanged)
-            mapAndRender();
-        else
-            render();
-    }
+    render();
 }
 
 void TForm1::updateUndoItems() {
@@ -861,7 +987,7 @@ bool TForm1::WorkChanged() const {
 bool TForm1::ConfirmDiscardWork() {
     if (!WorkChanged())
         return true;
-    switch (AskSaveChanges(mFileName)) {
+    switch (AskSaveChanges(mPictureName)) {
     case TSaveChangesAnswer::Save:
         return runSave();
     case TSaveChangesAnswer::Discard:
@@ -881,29 +1007,38 @@ void TForm1::FormCloseQuery(TObject*) {
 
 // ---- Crop position ----
 
+// A run of crop moves (keys held, a drag let go) fits the picture once, for
+// the last position, when the render it asks for runs.
 void TForm1::refit() {
     if (!loaded() || !LoadedPicture || FitMode == TFitMode::Off)
         return;
+    mRefitPending = true;
+    render();
+}
+
+// The fitted picture is built beside the source and takes its place once it
+// exists; unstretched, it becomes the stretch's backup.
+void TForm1::settleSource() {
+    if (!mRefitPending)
+        return;
+    if (!loaded() || !LoadedPicture || FitMode == TFitMode::Off) {
+        mRefitPending = false;
+        return;
+    }
     TBusyCursor busy(this);
     TPicture fitted;
-    Fit_To_Screen(*LoadedPicture, fitted, FitMode, CropAt);
+    fitToMode(*LoadedPicture, fitted, FitMode, Mode(), CropAt);
     std::unique_ptr<TPicture> backup;
     if (stretchOn()) {
         backup = std::make_unique<TPicture>();
         Copy_Picture(*backup, fitted);
         Stretch_Palette(&fitted);
     }
-    TPicture map;
-    TPicture result;
-    Local_Contrast_Map(fitted, map);
-    CPC_Mode1_Dither(fitted, result, map, Inks, TrackBar3->GetPosition(), TrackBar4->GetPosition(),
-                     TrackBar1->GetPosition());
     Image1->GetPicture() = std::move(fitted);
     if (backup)
         StretchBackup = std::move(backup);
-    Image7->GetPicture() = std::move(map);
-    Image2->GetPicture() = std::move(result);
-    Image2->Refresh();
+    Image7->GetPicture() = TPicture();
+    mRefitPending = false;
 }
 
 void TForm1::SetCropPosition(TCropPosition at) {
@@ -918,7 +1053,7 @@ void TForm1::moveCropBy(double dx, double dy) {
         return;
     constexpr double kStep = 0.1;
     const TPicture& whole = *LoadedPicture;
-    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, CropAt);
+    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, Mode(), CropAt);
     const bool acrossSpare = crop.sourceWidth < whole.GetWidth(), downSpare = crop.sourceHeight < whole.GetHeight();
     if ((dx != 0 && !acrossSpare) || (dy != 0 && !downSpare))
         return;
@@ -939,8 +1074,9 @@ void TForm1::Image2MouseDown(TObject*) {
     drag->start = Image2->mapToGlobal(Image2->GetMousePoint());
     drag->startAt = CropAt;
     drag->picture = LoadedPicture.get();
-    Fit_To_Screen(*LoadedPicture, drag->whole, TFitMode::Pad);
-    drag->pad = Fit_Placement(LoadedPicture->GetWidth(), LoadedPicture->GetHeight(), TFitMode::Pad);
+    drag->mode = ScreenChoice.mode;
+    fitToMode(*LoadedPicture, drag->whole, TFitMode::Pad, Mode(), {});
+    drag->pad = Fit_Placement(LoadedPicture->GetWidth(), LoadedPicture->GetHeight(), TFitMode::Pad, Mode());
     mCropDrag = std::move(drag);
     drawCropPreview();
     Image2->ShowPictureOf(ImageCropPreview);
@@ -948,22 +1084,27 @@ void TForm1::Image2MouseDown(TObject*) {
 
 // The crop window follows the pointer over the whole picture, which shows at
 // the same scale as the screen (Pad's), so a pixel of pointer movement is a
-// pixel of the picture on the screen.
+// pixel of the picture on the screen. The view's pixels per screen pixel
+// (the zoom, the mode's pixel shape) come from the view's size. Only the
+// preview is drawn while the pointer moves; the picture is fitted when the
+// drag ends.
 void TForm1::Image2MouseMove(TObject*) {
     if (!cropDragGoesOn())
         return;
-    const int zoom = std::max(1, CSpinEdit1->GetValue());
     const QPoint moved = Image2->mapToGlobal(Image2->GetMousePoint()) - mCropDrag->start;
     const TPicture& whole = *LoadedPicture;
-    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, CropAt);
+    const TPicture& screen = mCropDrag->whole;
+    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, Mode(), CropAt);
     const double spareX = whole.GetWidth() - crop.sourceWidth, spareY = whole.GetHeight() - crop.sourceHeight;
+    const double viewPerScreenX = std::max(1, Image2->width()) / static_cast<double>(screen.GetWidth());
+    const double viewPerScreenY = std::max(1, Image2->height()) / static_cast<double>(screen.GetHeight());
     const double sourcePerScreenX = static_cast<double>(whole.GetWidth()) / mCropDrag->pad.width;
     const double sourcePerScreenY = static_cast<double>(whole.GetHeight()) / mCropDrag->pad.height;
     TCropPosition at = mCropDrag->startAt;
     if (spareX > 0)
-        at.x += moved.x() * sourcePerScreenX / zoom / spareX;
+        at.x += moved.x() / viewPerScreenX * sourcePerScreenX / spareX;
     if (spareY > 0)
-        at.y += moved.y() * sourcePerScreenY / zoom / spareY;
+        at.y += moved.y() / viewPerScreenY * sourcePerScreenY / spareY;
     CropAt = {std::clamp(at.x, 0.0, 1.0), std::clamp(at.y, 0.0, 1.0)};
     drawCropPreview();
     Image2->update();
@@ -986,7 +1127,8 @@ void TForm1::Image2MouseUp(TObject*) {
 bool TForm1::cropDragGoesOn() {
     if (!mCropDrag)
         return false;
-    if (FitMode == TFitMode::Crop && LoadedPicture.get() == mCropDrag->picture)
+    if (FitMode == TFitMode::Crop && LoadedPicture.get() == mCropDrag->picture &&
+        ScreenChoice.mode == mCropDrag->mode)
         return true;
     endCropDrag();
     return false;
@@ -995,8 +1137,8 @@ bool TForm1::cropDragGoesOn() {
 // The view shows what it showed before the drag.
 void TForm1::endCropDrag() {
     mCropDrag.reset();
-    Image2->ShowPictureOf(actionShowOriginal->isChecked() ? Image1 : nullptr);
     ImageCropPreview->GetPicture() = TPicture();
+    updatePreview();
 }
 
 // The whole picture as Pad shows it, the part outside the crop window
@@ -1004,7 +1146,7 @@ void TForm1::endCropDrag() {
 void TForm1::drawCropPreview() {
     const TPicture& whole = *LoadedPicture;
     const TFitPlacement pad = mCropDrag->pad;
-    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, CropAt);
+    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, Mode(), CropAt);
     const QRectF window(pad.left + crop.sourceX * pad.width / whole.GetWidth(),
                         pad.top + crop.sourceY * pad.height / whole.GetHeight(),
                         crop.sourceWidth * pad.width / whole.GetWidth(),
@@ -1046,15 +1188,16 @@ void TForm1::LoadInksFromPalette(const std::string& fileName) {
     } catch (const Exception& error) {
         throw Exception("Cannot load inks from \"" + fileName + "\": " + error.what());
     }
-    // The window draws in mode 1 only: a palette of another mode would need
-    // the window in that mode first.
-    if (palette.mode != 1) {
-        ShowMessage("\"" + fileName + "\" is a palette for mode " + IntToStr(palette.mode) +
-                    ". This window works in mode 1: the inks were left as they were.");
-        return;
-    }
+    // The palette's mode comes with its inks; the dither stays. Inks the
+    // mode does not show keep their colours.
     StepScope step(*this, "Load inks from palette");
-    applyInkNumbers({palette.pens[0], palette.pens[1], palette.pens[2], palette.pens[3]});
+    const ScreenMode& mode = Screen_Mode(palette.mode);
+    for (int k = 0; k < mode.inkCount; ++k)
+        SetInkNumber(k, palette.pens[static_cast<std::size_t>(k)]);
+    if (palette.mode != ScreenChoice.mode)
+        SetScreenChoice(TScreenChoice{palette.mode, ScreenChoice.dither});
+    else
+        render();
 }
 
 // ---- Recent files ----
@@ -1091,7 +1234,10 @@ void TForm1::OpenRecentClick(TObject* Sender) {
 
 TWindowSettings TForm1::GetSettings() const {
     TWindowSettings kept;
+    kept.screen = ScreenChoice;
     kept.fit = FitMode;
+    kept.monitor = Monitor;
+    kept.cpcProportions = CpcProportions;
     kept.zoom = CSpinEdit1->GetValue();
     kept.openFolder = OpenPictureDialog1.GetInitialDir();
     kept.saveFolder = SaveDialog1.GetInitialDir();
@@ -1107,8 +1253,12 @@ TWindowSettings TForm1::GetSettings() const {
 }
 
 void TForm1::RestoreSettings(const TWindowSettings& kept) {
+    SetScreenChoice(kept.screen);
     FitMode = kept.fit;
+    SetMonitor(kept.monitor);
+    CpcProportions = kept.cpcProportions;
     CSpinEdit1->SetValue(kept.zoom);
+    CSpinEdit1Change(CSpinEdit1);
     OpenPictureDialog1.SetInitialDir(kept.openFolder);
     SaveDialog1.SetInitialDir(kept.saveFolder);
     for (TSaveDialog* dialog : {&ExportDiscDialog, &ExportScreenDialog, &ExportPaletteDialog})
@@ -1135,4 +1285,255 @@ void TForm1::UseSettings(QSettings* settings) {
 void TForm1::FormClose(TObject*) {
     if (mSettings)
         Write_Window_Settings(*mSettings, GetSettings());
+}
+
+// ---- Screen modes, dithers and the palette ----
+
+void TForm1::fitToMode(TPicture& source, TPicture& result, TFitMode fit, const ScreenMode& mode,
+                       TCropPosition cropAt) {
+    Fit_To_Screen(source, result, fit, mode, cropAt);
+}
+
+void TForm1::bindScreenMenus() {
+    auto* modes = new QActionGroup(this);
+    for (const ScreenMode& mode : kScreenModes) {
+        QAction* item = menuScreenMode->addAction(QStringLiteral("Mode &%1 (%2 x %3, %4 inks)")
+                                                      .arg(mode.number)
+                                                      .arg(mode.width)
+                                                      .arg(mode.height)
+                                                      .arg(mode.inkCount));
+        item->setObjectName(QStringLiteral("actionMode%1").arg(mode.number));
+        item->setCheckable(true);
+        item->setData(mode.number);
+        modes->addAction(item);
+        BindCommand(item, this, &TForm1::ScreenModeClick);
+        MirrorCheck(item, [this, number = mode.number] { return ScreenChoice.mode == number; });
+    }
+    auto* dithers = new QActionGroup(this);
+    for (const DitherInfo& info : kDithers) {
+        QAction* item = menuDither->addAction(QString::fromUtf8(info.title));
+        item->setObjectName(QStringLiteral("actionDither_%1").arg(QString::fromUtf8(info.name)));
+        item->setCheckable(true);
+        item->setData(static_cast<int>(info.dither));
+        dithers->addAction(item);
+        BindCommand(item, this, &TForm1::DitherClick);
+        MirrorCheck(item, [this, dither = info.dither] { return ScreenChoice.dither == dither; });
+    }
+    auto* monitors = new QActionGroup(this);
+    for (QAction* item : {actionMonitorPlain, actionMonitorColour, actionMonitorGreen})
+        monitors->addAction(item);
+    // Items for the start's choices are checked before any menu opens.
+    for (QMenu* menu : {menuScreenMode, menuDither, menuMonitor})
+        for (QAction* item : menu->actions())
+            item->setChecked(item->data().isValid()
+                                 ? (menu == menuScreenMode ? item->data().toInt() == ScreenChoice.mode
+                                                           : item->data().toInt() == static_cast<int>(ScreenChoice.dither))
+                                 : item == actionMonitorPlain);
+}
+
+bool TForm1::classicPath() const {
+    return ScreenChoice.mode == kDefaultScreenMode && ScreenChoice.dither == TDither::Classic;
+}
+
+const ScreenMode& TForm1::Mode() const {
+    return Screen_Mode(ScreenChoice.mode);
+}
+
+InkList TForm1::ModeInks() const {
+    InkList inks = Ink_List_Of(Inks);
+    inks.insert(inks.end(), UpperInks.begin(), UpperInks.end());
+    inks.resize(static_cast<std::size_t>(Mode().inkCount));
+    return inks;
+}
+
+void TForm1::SetInkNumber(int k, int colourNumber) {
+    const std::string text = IntToStr(colourNumber);
+    const Ink ink = Ink_From_Colour_Number(colourNumber);
+    Palette->SetInk(k, Swatch_Colour_Of(colourNumber), text);
+    if (k < kInkCount)
+        Inks[static_cast<std::size_t>(k)] = ink;
+    else
+        UpperInks[static_cast<std::size_t>(k - kInkCount)] = ink;
+}
+
+void TForm1::sourceForMode(const ScreenMode& mode, TPicture& source) {
+    if (FitMode == TFitMode::Off || !LoadedPicture) {
+        Copy_Picture(source, Image1->GetPicture());
+        return;
+    }
+    fitToMode(*LoadedPicture, source, FitMode, mode, CropAt);
+    if (stretchOn())
+        Stretch_Palette(&source);
+}
+
+// With a fit on, the new source, its map and its result are built beside the
+// current ones and take their place only once all three exist, as in Load;
+// the new fitted picture, unstretched, becomes the stretch's backup.
+void TForm1::SetScreenChoice(const TScreenChoice& choice) {
+    const ScreenMode& mode = Screen_Mode(choice.mode);
+    Dither_Info(choice.dither); // raises for a dither that does not exist, as Screen_Mode does for a mode
+    StepScope step(*this, choice.mode != ScreenChoice.mode ? "Screen mode" : "Dither");
+    if (loaded()) {
+        TBusyCursor busy(this);
+        const TScreenChoice previous = ScreenChoice;
+        const bool refit = FitMode != TFitMode::Off && LoadedPicture && choice.mode != previous.mode;
+        TPicture source, map, result;
+        std::unique_ptr<TPicture> backup;
+        if (refit) {
+            fitToMode(*LoadedPicture, source, FitMode, mode, CropAt);
+            if (stretchOn()) {
+                backup = std::make_unique<TPicture>();
+                Copy_Picture(*backup, source);
+                Stretch_Palette(&source);
+            }
+            if (TrackBar1->GetPosition() != 0)
+                Local_Contrast_Map(source, map);
+        } else {
+            FlushRender();
+            updateMap();
+        }
+        // A drag over the old mode's screen does not go on over the new one.
+        if (choice.mode != previous.mode && mCropDrag)
+            endCropDrag();
+        ScreenChoice = choice;
+        try {
+            convert(refit ? source : Image1->GetPicture(), result, refit ? map : Image7->GetPicture());
+        } catch (...) {
+            ScreenChoice = previous;
+            throw;
+        }
+        if (refit) {
+            Image1->GetPicture() = std::move(source);
+            Image7->GetPicture() = std::move(map);
+            if (backup)
+                StretchBackup = std::move(backup);
+            mRefitPending = false;
+        }
+        Image2->GetPicture() = std::move(result);
+        mRenderer.Rendered();
+    } else {
+        ScreenChoice = choice;
+    }
+    showModeInks();
+    updateCaption();
+    CSpinEdit1Change(CSpinEdit1);
+    updatePreview();
+    Image2->Refresh();
+}
+
+void TForm1::ScreenModeClick(TObject* Sender) {
+    if (auto* item = qobject_cast<QAction*>(Sender))
+        SetScreenChoice(TScreenChoice{item->data().toInt(), ScreenChoice.dither});
+}
+
+void TForm1::DitherClick(TObject* Sender) {
+    if (auto* item = qobject_cast<QAction*>(Sender))
+        SetScreenChoice(TScreenChoice{ScreenChoice.mode, static_cast<TDither>(item->data().toInt())});
+}
+
+// The tool strip is as high as the design makes it, or as the palette group
+// needs; the window grows and shrinks by the difference, its picture area
+// staying as it was.
+void TForm1::showModeInks() {
+    const int count = Mode().inkCount;
+    Palette->ShowInks(count);
+    const int stripHeight = std::max(kToolStripHeight, GroupBox1->geometry().bottom() + 1 + kToolStripMargin);
+    const int grow = stripHeight - Panel1->height();
+    // The Set ink and Keep ink items follow the inks shown.
+    for (QMenu* menu : {menuSetInk, menuKeepInk})
+        for (QAction* item : menu->actions())
+            item->setVisible(item->data().toInt() < count);
+    if (grow == 0)
+        return;
+    Panel1->SetHeight(stripHeight);
+    setMinimumHeight(std::max(0, minimumHeight() + grow));
+    resize(width(), height() + grow);
+    AlignChildren(this, rect());
+}
+
+void TForm1::updateCaption() {
+    SetCaption(Window_Caption(mPictureName, ScreenChoice.mode));
+}
+
+// ---- What the view shows ----
+
+void TForm1::SetMonitor(TMonitor monitor) {
+    Monitor = monitor;
+    updatePreview();
+}
+
+void TForm1::CpcProportionsClick(TObject*) {
+    CpcProportions = !CpcProportions;
+    CSpinEdit1Change(CSpinEdit1);
+    updatePreview();
+}
+
+void TForm1::MonitorPlainClick(TObject*) {
+    SetMonitor(TMonitor::Plain);
+}
+
+void TForm1::MonitorColourClick(TObject*) {
+    SetMonitor(TMonitor::Colour);
+}
+
+void TForm1::MonitorGreenClick(TObject*) {
+    SetMonitor(TMonitor::Green);
+}
+
+// The original, when asked for, is shown as it is; the result as the
+// monitor would show it. The result picture itself never changes here.
+void TForm1::updatePreview() {
+    const bool original = actionShowOriginal->isChecked();
+    const bool green = Monitor == TMonitor::Green && !original;
+    if (green)
+        Green_Monitor_Picture(Image2->GetPicture(), GreenView->GetPicture());
+    else
+        GreenView->GetPicture() = TPicture();
+    Image2->ShowPictureOf(original ? Image1 : green ? GreenView : nullptr);
+    LineGaps->SetRows(Image2->GetPicture().GetHeight());
+    LineGaps->setVisible(Monitor != TMonitor::Plain && !original && loaded());
+    LineGaps->update();
+    Image2->update();
+}
+
+// ---- Compare ----
+
+TF_Compare* TForm1::CompareWindow() {
+    if (!mCompare)
+        mCompare = std::make_unique<TF_Compare>();
+    return mCompare.get();
+}
+
+// Each mode gets its own source when a fit is on (the picture as loaded
+// fitted to that mode's screen); otherwise all three convert the source. The
+// choice applied, inks and screen choice together, is one step.
+void TForm1::CompareClick(TObject*) {
+    if (!loaded())
+        return;
+    settleSource();
+    TCompareInput input;
+    input.brightness = TrackBar3->GetPosition();
+    input.contrast = TrackBar4->GetPosition();
+    input.local = TrackBar1->GetPosition();
+    std::shared_ptr<TPicture> shared;
+    for (const ScreenMode& mode : kScreenModes) {
+        auto& source = input.sources[static_cast<std::size_t>(mode.number)];
+        if (FitMode == TFitMode::Off && shared) {
+            source = shared;
+            continue;
+        }
+        source = std::make_shared<TPicture>();
+        sourceForMode(mode, *source);
+        shared = source;
+    }
+    const std::optional<TCompareCell> chosen = CompareWindow()->Choose(std::move(input));
+    if (!chosen)
+        return;
+    StepScope step(*this, "Compare");
+    for (std::size_t k = 0; k < chosen->inkNumbers.size(); ++k)
+        SetInkNumber(static_cast<int>(k), chosen->inkNumbers[k]);
+    if (chosen->choice == ScreenChoice)
+        render();
+    else
+        SetScreenChoice(chosen->choice);
 }

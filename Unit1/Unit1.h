@@ -14,17 +14,27 @@
 #include "History.h"
 #include "WindowSettings.h"
 #include "InkChoice.h"
+#include "MonitorPreview.h"
+#include "PaletteGroup.h"
 #include "Picture.h"
+#include "RenderScheduler.h"
+#include "ScreenChoice.h"
 #include "ui_Unit1.h"
+
+class TF_Compare;
 
 // The main window: the tool strip (file, zoom, stretch and About buttons, the
 // four ink swatches, the three modifier sliders) above the scrolling result.
 // The working pictures live in the picture views: Image1 the source, Image7
-// its local-contrast map, Image2 the result. The hidden spin box CSpinEdit1
+// its local-contrast map (held only while the local slider is not 0), Image2
+// the result. Changes are rendered through a render scheduler: a quick run of
+// them is rendered once, for the last. The hidden spin box CSpinEdit1
 // holds the zoom (its value) and whether a picture is loaded (its enabled
 // flag); Panel2's inner bevel holds whether the stretch is on (lowered).
 // The menu bar above the tool strip runs the buttons' handlers; a picture
 // also loads when dropped on the window or named on the command line.
+// The window converts for one of the CPC's screen modes by one dither
+// (ScreenChoice); the palette group shows that mode's inks.
 class TForm1 : public TForm, public Ui::TForm1 {
     Q_OBJECT
   public:
@@ -61,6 +71,12 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void FormDropFiles(TObject* Sender);
     void ScrollBox1CtrlWheel(TObject* Sender);
 
+    // Renders now a render that changes have asked for and that has not run
+    // yet; commands that read the result call it first.
+    void FlushRender();
+    // True while a render asked for has not run yet.
+    bool RenderPending() const { return mRenderer.Pending(); }
+
     // Loads the file as Load does once the dialog has confirmed it, as soon
     // as the message loop runs (after the window is shown); an error is
     // shown as any handler's is.
@@ -79,20 +95,30 @@ class TForm1 : public TForm, public Ui::TForm1 {
     bool loaded() const;
     // True while the stretch is on (Panel2's inner bevel lowered).
     bool stretchOn() const;
-    // Dithers the source into the result with the inks and the three slider
-    // positions, then repaints the result view.
+    // Asks for a render of the current state (see TRenderScheduler).
     void render();
-    // Rebuilds the local-contrast map from the source, then renders.
-    void mapAndRender();
-    // Lets the user choose ink k's colour in the colour dialog; swatch and
-    // label show the choice.
-    void setInk(int k, TShape* swatch, TLabel* number);
+    // Dithers the source into the result by the mode and dither in use,
+    // with the mode's inks and the three slider positions, then repaints the
+    // result view.
+    void renderNow();
+    // Makes the map the first time the local slider is not 0 for the current
+    // source, and drops it while the slider is 0.
+    void updateMap();
+    // The source has changed: its map no longer holds, and it is rendered again.
+    void sourceChanged();
+    // Dithers source into result by the mode and dither in use, with the
+    // mode's inks and the three slider positions.
+    void convert(TPicture& source, TPicture& result, const TPicture& map);
+    // Lets the user choose ink k's colour in the colour dialog, opened on
+    // the ink's colour; swatch and label show the choice.
+    void setInk(int k);
 
-    // The caption the layout gives, before any file name is put in front.
-    std::string mCaption;
+    // The loaded picture's file name (without its folder), empty before.
+    std::string mPictureName;
     // Where the next zoom change keeps its point, in the scrolling area's
     // visible part; its middle when not set.
     std::optional<QPoint> mZoomAnchor;
+    TRenderScheduler mRenderer{[this] { renderNow(); }, this};
 
     // File > Export for CPC: a disc image, a screen file with its AMSDOS
     // header, the inks as a palette with its header. The CPC name of the
@@ -111,8 +137,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // user chose a file.
     static bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
                                 const std::string& ending);
-    // The dimension message when the result cannot become a screen; true when it can.
-    bool resultFitsScreen() const;
+    // True when the latest result can become a screen; otherwise shows why
+    // not, outputNeeds naming the output with its verb ("a disc image needs").
+    bool resultFitsScreen(const std::string& outputNeeds);
 
     // ---- Automatic inks ----
   public:
@@ -122,23 +149,23 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // for InkSearchProgressDelay milliseconds; a cancelled search changes
     // nothing. Does nothing before a picture is loaded.
     void ChooseInksClick(TObject* Sender);
-    // Whether ink k (0..3) keeps its colour when inks are chosen automatically.
+    // Whether ink k (0..15) keeps its colour when inks are chosen
+    // automatically; only the mode's inks take part in a choice.
     void SetKeepInk(int k, bool keep);
     bool GetKeepInk(int k) const;
-    // Inks > Keep ink #k: each item turns its ink's keeping on or off.
-    void KeepInk0Click(TObject* Sender);
-    void KeepInk1Click(TObject* Sender);
-    void KeepInk2Click(TObject* Sender);
-    void KeepInk3Click(TObject* Sender);
+    // Inks > Keep ink > Ink #k: each item turns its ink's keeping on or off.
+    void KeepInkClick(TObject* Sender);
     int InkSearchProgressDelay = 200;
 
   private:
-    std::array<bool, kInkCount> mKeepInk{};
-    void applyInkNumbers(const InkNumbers& numbers);
+    std::array<bool, kMaxInkCount> mKeepInk{};
+    // Sets inks 0 .. numbers.size() - 1 to the colour numbers as the colour
+    // dialog would, then renders.
+    void applyInkNumbers(const std::vector<int>& numbers);
 
     // ---- Fit to the screen ----
   public:
-    // How loaded pictures are brought to the 320 x 200 screen; Off at start.
+    // How loaded pictures are brought to the mode's screen; Off at start.
     TFitMode FitMode = TFitMode::Off;
     // The picture as loaded, exactly while the fit mode is not Off; while it
     // is Off the source is the picture as loaded (StretchBackup while the
@@ -156,8 +183,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void FitStretchClick(TObject* Sender);
 
   private:
-    // Fits a newly loaded picture in place by the fit mode (a crop at
-    // cropAt); returns the picture as loaded, or nothing when the mode is Off.
+    // Fits a newly loaded picture in place to the mode's screen by the fit
+    // mode (a crop at cropAt); returns the picture as loaded, or nothing when
+    // the fit is Off.
     std::unique_ptr<TPicture> fitLoaded(TPicture& source, TCropPosition cropAt) const;
 
     // ---- Undo, the close question, crop position, number boxes ----
@@ -214,13 +242,17 @@ class TForm1 : public TForm, public Ui::TForm1 {
     bool runSave();
     void moveCropBy(double dx, double dy);
     void drawCropPreview();
-    // Refits the picture as loaded by the fit mode and the crop position,
-    // keeping the stretch as it is, and renders.
+    // The crop position has moved: the picture as loaded is fitted again by
+    // the fit mode, the mode and the crop position, keeping the stretch as it
+    // is, when the render this asks for runs (or settleSource is called).
     void refit();
+    // Makes the source the refit asked for, if one waits; every reader of
+    // the source calls it first (the render does).
+    void settleSource();
+    bool mRefitPending = false;
 
     THistory mHistory;
     int mStepDepth = 0;
-    std::string mFileName; // the picture's file name, without folder
     // A crop drag: where it started, the crop position then, and the whole
     // picture as Pad shows it.
     struct CropDrag {
@@ -229,6 +261,7 @@ class TForm1 : public TForm, public Ui::TForm1 {
         TPicture whole;
         TFitPlacement pad{};
         const TPicture* picture = nullptr; // the picture as loaded it began on
+        int mode = kDefaultScreenMode;     // the screen mode it began in
     };
     bool cropDragGoesOn();
     void endCropDrag();
@@ -254,6 +287,84 @@ class TForm1 : public TForm, public Ui::TForm1 {
     QSettings* mSettings = nullptr;
     void rememberRecent(const std::string& fileName);
     void rebuildRecentMenu();
+
+    // ---- Screen modes, dithers and the palette ----
+  public:
+    // The mode and the dither in use; every command that changes either goes
+    // through SetScreenChoice.
+    TScreenChoice ScreenChoice;
+    // Inks 4..15, shown by mode 0; inks 0..3 are Inks. An ink keeps its
+    // colour while the mode does not show it.
+    std::array<Ink, kMaxInkCount - kInkCount> UpperInks{};
+    // The palette group's swatches (owned by GroupBox1).
+    TPaletteGroup* Palette = nullptr;
+
+    // Converts for another mode and dither: once a picture is loaded, the
+    // picture as loaded is fitted to the new mode's screen again (when a fit
+    // is on) and the result rendered; the palette, the view and the title
+    // follow. Inks do not change.
+    void SetScreenChoice(const TScreenChoice& choice);
+    const ScreenMode& Mode() const;
+    // True for the design's own path, the classic dither in mode 1: its
+    // inks, search and files are exactly the design's.
+    bool classicPath() const;
+    // The inks of the mode in use, ink 0 first.
+    InkList ModeInks() const;
+    // Sets ink k (0..15) to a colour number as the colour dialog does:
+    // swatch, number, ink. Nothing is rendered.
+    void SetInkNumber(int k, int colourNumber);
+
+    // Picture > Screen mode and Picture > Dither: the item's mode or dither.
+    void ScreenModeClick(TObject* Sender);
+    void DitherClick(TObject* Sender);
+    // A click on a swatch of the palette group, and Inks > Set ink > Ink #k.
+    void PaletteInkClick(TObject* Sender);
+    void SetInkClick(TObject* Sender);
+
+  private:
+    void bindScreenMenus();
+    // Fits a picture to the mode's screen, a crop at cropAt (the one place
+    // the window fits).
+    static void fitToMode(TPicture& source, TPicture& result, TFitMode fit, const ScreenMode& mode,
+                          TCropPosition cropAt);
+    // The picture to convert for mode: the picture as loaded fitted to the
+    // mode's screen and stretched when the stretch is on, or the source
+    // itself when no fit is on.
+    void sourceForMode(const ScreenMode& mode, TPicture& source);
+    // Shows the mode's inks in the palette group; the tool strip and the
+    // window grow or shrink by what the group needs.
+    void showModeInks();
+    void updateCaption();
+
+    // ---- What the view shows ----
+  public:
+    // View > CPC proportions: the pixels at the screen's own shape.
+    bool CpcProportions = false;
+    TMonitor Monitor = TMonitor::Plain;
+    // The green monitor's picture of the result, while that monitor is chosen.
+    TImage* GreenView = nullptr;
+    TScanlineGaps* LineGaps = nullptr;
+
+    void SetMonitor(TMonitor monitor);
+    void CpcProportionsClick(TObject* Sender);
+    void MonitorPlainClick(TObject* Sender);
+    void MonitorColourClick(TObject* Sender);
+    void MonitorGreenClick(TObject* Sender);
+
+  private:
+    // Brings the monitor preview up to date with the result: the green
+    // picture, the gaps, and which picture the view draws.
+    void updatePreview();
+
+    // ---- Compare ----
+  public:
+    // View > Compare: the picture in every mode by three dithers, with inks
+    // chosen for each, in a window of its own; the one clicked is applied.
+    void CompareClick(TObject* Sender);
+    TF_Compare* CompareWindow();
+
+  private:
+    std::unique_ptr<TF_Compare> mCompare;
 };
 
 extern TForm1* Form1;

@@ -3,10 +3,16 @@
 #include <QSettings>
 #include <QStringList>
 
+#include "SysUtils.h"
+
 namespace {
 
+constexpr const char* kModeKey = "screen/mode";
+constexpr const char* kDitherKey = "screen/dither"; // the command line's name: "classic", "ordered4", ...
 constexpr const char* kFitKey = "view/fit";
 constexpr const char* kZoomKey = "view/zoom";
+constexpr const char* kMonitorKey = "view/monitor";
+constexpr const char* kCpcProportionsKey = "view/cpcProportions";
 constexpr const char* kOpenFolderKey = "folders/open";
 constexpr const char* kSaveFolderKey = "folders/save";
 constexpr const char* kExportFolderKey = "folders/export";
@@ -25,10 +31,24 @@ std::string text(const QSettings& settings, const char* key) {
     return settings.value(key).toString().toStdString();
 }
 
+TDither ditherIn(const QSettings& settings, TDither otherwise) {
+    try {
+        return Dither_From_Name(text(settings, kDitherKey));
+    } catch (const Exception&) {
+        return otherwise;
+    }
+}
+
 } // namespace
 
 TWindowSettings Read_Window_Settings(const QSettings& settings) {
     TWindowSettings kept;
+    kept.screen.mode = integerIn(settings, kModeKey, 0, kScreenModeCount - 1, kept.screen.mode);
+    kept.screen.dither = ditherIn(settings, kept.screen.dither);
+    kept.monitor = static_cast<TMonitor>(integerIn(settings, kMonitorKey, static_cast<int>(TMonitor::Plain),
+                                                   static_cast<int>(TMonitor::Green),
+                                                   static_cast<int>(kept.monitor)));
+    kept.cpcProportions = integerIn(settings, kCpcProportionsKey, 0, 1, kept.cpcProportions ? 1 : 0) == 1;
     kept.fit = static_cast<TFitMode>(integerIn(settings, kFitKey, static_cast<int>(TFitMode::Off),
                                                static_cast<int>(TFitMode::Stretch),
                                                static_cast<int>(kept.fit)));
@@ -46,8 +66,12 @@ TWindowSettings Read_Window_Settings(const QSettings& settings) {
 }
 
 void Write_Window_Settings(QSettings& settings, const TWindowSettings& kept) {
+    settings.setValue(kModeKey, kept.screen.mode);
+    settings.setValue(kDitherKey, QString::fromUtf8(Dither_Info(kept.screen.dither).name));
     settings.setValue(kFitKey, static_cast<int>(kept.fit));
     settings.setValue(kZoomKey, kept.zoom);
+    settings.setValue(kMonitorKey, static_cast<int>(kept.monitor));
+    settings.setValue(kCpcProportionsKey, kept.cpcProportions ? 1 : 0);
     settings.setValue(kOpenFolderKey, QString::fromStdString(kept.openFolder));
     settings.setValue(kSaveFolderKey, QString::fromStdString(kept.saveFolder));
     settings.setValue(kExportFolderKey, QString::fromStdString(kept.exportFolder));

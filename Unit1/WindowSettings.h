@@ -6,6 +6,8 @@
 #include <QByteArray>
 
 #include "FitToScreen.h"
+#include "MonitorPreview.h"
+#include "ScreenChoice.h"
 
 class QSettings;
 
@@ -13,8 +15,11 @@ class QSettings;
 // own start value, so a first run, with nothing kept, looks as it always
 // did. A setting to keep gets a field here and a line in each function.
 struct TWindowSettings {
+    TScreenChoice screen{};
     TFitMode fit = TFitMode::Off;
     int zoom = 1;
+    TMonitor monitor = TMonitor::Plain;
+    bool cpcProportions = false;
     // The folders the file dialogs open in; empty before the first use.
     std::string openFolder, saveFolder, exportFolder, paletteFolder;
     // The open dialog's filter entry: all pictures.

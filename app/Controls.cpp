@@ -6,8 +6,8 @@
 #include <QChildEvent>
 #include <QCoreApplication>
 #include <QImage>
-#include <QMenuBar>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -98,11 +98,28 @@ void TBrush::SetColor(const TColor& colour) {
 
 TShape::TShape(QWidget* parent) : QWidget(parent), Brush(&mBrush), mBrush(this) {}
 
+void TShape::SetCaption(const std::string& caption) {
+    mCaption = QString::fromStdString(caption);
+    update();
+}
+
 void TShape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(Qt::black);
-    painter.setBrush(ToQColor(mBrush.GetColor()));
+    const QColor fill = ToQColor(mBrush.GetColor());
+    painter.setBrush(fill);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (!mCaption.isEmpty()) {
+        painter.setPen(fill.lightness() < 128 ? Qt::white : Qt::black);
+        painter.drawText(rect(), Qt::AlignCenter, mCaption);
+    }
+}
+
+void TShape::mousePressEvent(QMouseEvent* event) { mClick.press(event); }
+
+void TShape::mouseReleaseEvent(QMouseEvent* event) {
+    if (mClick.release(event, rect()))
+        emit OnClick();
 }
 
 // ---- TClickTracker ----
@@ -226,7 +243,8 @@ void TPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void TPanel::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space && focusPolicy() != Qt::NoFocus && event->modifiers() == Qt::NoModifier) {
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && focusPolicy() != Qt::NoFocus &&
+        event->modifiers() == Qt::NoModifier) {
         emit OnClick();
         return;
     }

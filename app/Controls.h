@@ -89,23 +89,6 @@ class TBrush {
     TColor mColor = clWhite;
 };
 
-// A rectangle filled with its brush, outlined by a one-pixel black pen.
-class TShape : public QWidget, public TControlOps<TShape> {
-    Q_OBJECT
-    Q_PROPERTY(QColor BrushColor READ brushColor WRITE setBrushColor)
-  public:
-    explicit TShape(QWidget* parent = nullptr);
-    TBrush* const Brush;
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-
-  private:
-    QColor brushColor() const { return ToQColor(mBrush.GetColor()); }
-    void setBrushColor(const QColor& colour) { mBrush.SetColor(FromQColor(colour)); }
-    TBrush mBrush;
-};
-
 // A click as a panel or picture view sees one: the left button pressed and
 // released again over the control.
 class TClickTracker {
@@ -118,8 +101,38 @@ class TClickTracker {
     bool mPressed = false;
 };
 
+// A rectangle filled with its brush, outlined by a one-pixel black pen, with
+// an optional caption centred in a colour that stands out from the fill.
+// A click on it raises OnClick.
+class TShape : public QWidget, public TControlOps<TShape> {
+    Q_OBJECT
+    Q_PROPERTY(QColor BrushColor READ brushColor WRITE setBrushColor)
+  public:
+    explicit TShape(QWidget* parent = nullptr);
+    TBrush* const Brush;
+    std::string GetCaption() const { return mCaption.toStdString(); }
+    void SetCaption(const std::string& caption);
+
+  signals:
+    void OnClick();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    QColor brushColor() const { return ToQColor(mBrush.GetColor()); }
+    void setBrushColor(const QColor& colour) { mBrush.SetColor(FromQColor(colour)); }
+    TBrush mBrush;
+    QString mCaption;
+    TClickTracker mClick;
+};
+
 // A panel: a face-coloured (or filled) area with an outer and an inner bevel,
 // each none, raised or lowered, one pixel wide, and an optional centred caption.
+// A panel that takes the focus (its layout's focusPolicy) shows it with a
+// dotted frame, and Space clicks it.
 class TPanel : public QFrame, public TControlOps<TPanel> {
     Q_OBJECT
   public:

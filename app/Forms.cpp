@@ -247,6 +247,8 @@ void TForm::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
+    mKeyDown = event->key();
+    emit OnKeyDown();
     QWidget::keyPressEvent(event);
 }
 

@@ -82,6 +82,9 @@ class TForm : public QWidget {
     // handler says otherwise).
     void SetCanClose(bool canClose) { mCanClose = canClose; }
 
+    // The key of the last OnKeyDown, a Qt::Key.
+    int GetKeyDown() const { return mKeyDown; }
+
     // Raises OnCreate; TApplication::CreateForm calls it once.
     void DoCreate() { emit OnCreate(); }
 
@@ -91,6 +94,9 @@ class TForm : public QWidget {
     void OnCloseQuery();
     void OnClose();
     void OnDropFiles();
+    // A key that no control took and that is not Enter or Escape for the
+    // window's buttons (arrow keys over a dialog, say).
+    void OnKeyDown();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -111,6 +117,7 @@ class TForm : public QWidget {
     bool mCanClose = true;
     QEventLoop* mModalLoop = nullptr;
     std::vector<std::string> mDroppedFiles;
+    int mKeyDown = 0;
 };
 
 // The frame of the platform the layouts were drawn on: 4-pixel borders and a

@@ -1,73 +1,96 @@
 #include "CliOptions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <limits>
 #include <optional>
 #include <sstream>
+#include <string_view>
+#include <sys/stat.h>
 #include <utility>
 
 #include "AmsdosHeader.h"
 #include "CpcExport.h"
 #include "Engine.h"
+#include "ModeInkChoice.h"
+#include "ModePacking.h"
 #include "OcpPalette.h"
 #include "RawSprite.h"
 #include "SysUtils.h"
 
 namespace {
 
-int integerIn(const std::string& option, const std::string& text, int minimum, int maximum) {
-    int value = 0;
-    try {
-        value = StrToInt(text);
-    } catch (const Exception&) {
-        throw Exception(option + " takes a whole number from " + IntToStr(minimum) + " to " + IntToStr(maximum) +
-                        ", not '" + text + "'");
+// The one rule for every number an option takes: decimal digits, leading
+// zeros allowed; a sign only where the range has negative values; where an
+// address is taken, "&", "#" or "0x" marks hexadecimal. nullopt for text
+// that is no such number; values too large for a long long count as too large.
+std::optional<long long> numberFrom(const std::string& text, bool signAllowed, bool hexAllowed) {
+    std::string_view digits(text);
+    const bool negative = signAllowed && !digits.empty() && digits.front() == '-';
+    if (signAllowed && !digits.empty() && (digits.front() == '+' || digits.front() == '-'))
+        digits.remove_prefix(1);
+    int base = 10;
+    if (hexAllowed && (digits.starts_with('&') || digits.starts_with('#'))) {
+        digits.remove_prefix(1);
+        base = 16;
+    } else if (hexAllowed && (digits.starts_with("0x") || digits.starts_with("0X"))) {
+        digits.remove_prefix(2);
+        base = 16;
     }
-    if (value < minimum || value > maximum)
-        throw Exception(option + " must be from " + IntToStr(minimum) + " to " + IntToStr(maximum) + ", not " +
-                        text);
-    return value;
+    if (digits.empty() || !std::isalnum(static_cast<unsigned char>(digits.front())))
+        return std::nullopt;
+    long long value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    if (end != digits.data() + digits.size())
+        return std::nullopt;
+    if (error == std::errc::result_out_of_range)
+        value = std::numeric_limits<long long>::max();
+    return negative ? -value : value;
 }
 
-// Four colour numbers, each of which may be "auto", or "auto" alone for all four.
-InkNumbers inksFrom(const std::string& text) {
+int integerIn(const std::string& option, const std::string& text, int minimum, int maximum) {
+    const std::optional<long long> value = numberFrom(text, minimum < 0, false);
+    if (!value)
+        throw Exception(option + " takes a whole number from " + IntToStr(minimum) + " to " + IntToStr(maximum) +
+                        ", not '" + text + "'");
+    if (*value < minimum || *value > maximum)
+        throw Exception(option + " must be from " + IntToStr(minimum) + " to " + IntToStr(maximum) + ", not " +
+                        text);
+    return static_cast<int>(*value);
+}
+
+// The mode's count of colour numbers, each of which may be "auto", or "auto"
+// alone for all of them.
+std::vector<int> inksFrom(const std::string& text, const ScreenMode& mode) {
+    const std::size_t count = static_cast<std::size_t>(mode.inkCount);
     if (text == "auto")
-        return {kChooseInk, kChooseInk, kChooseInk, kChooseInk};
+        return std::vector<int>(count, kChooseInk);
     std::vector<std::string> numbers;
     std::stringstream stream(text);
     for (std::string part; std::getline(stream, part, ',');)
         numbers.push_back(part);
-    if (numbers.size() != kInkCount || (!text.empty() && text.back() == ','))
-        throw Exception("--inks takes four colour numbers from 0 to 26 (or auto) separated by commas, not '" +
+    if (numbers.size() != count || (!text.empty() && text.back() == ',')) {
+        const std::string counted = count == 2 ? "two" : count == 4 ? "four" : IntToStr(mode.inkCount);
+        throw Exception("--inks takes " + counted + " colour numbers from 0 to 26 (or auto) separated by commas" +
+                        (mode.number == kDefaultScreenMode ? "" : " in mode " + IntToStr(mode.number)) + ", not '" +
                         text + "'");
-    InkNumbers inks{};
-    for (std::size_t k = 0; k < kInkCount; ++k)
+    }
+    std::vector<int> inks(count);
+    for (std::size_t k = 0; k < count; ++k)
         inks[k] = numbers[k] == "auto"
                       ? kChooseInk
                       : integerIn("--inks (ink " + IntToStr(static_cast<int>(k)) + ")", numbers[k], 0, kColourCount - 1);
     return inks;
 }
 
-// A memory address 0..65535: "&4000" or "0x4000" in hexadecimal, "16384" in decimal.
+// A memory address 0..65535: "&4000", "#4000" or "0x4000" in hexadecimal, "16384" in decimal.
 int addressFrom(const std::string& text) {
-    const bool ampersand = text.size() > 1 && text[0] == '&';
-    const bool prefixed = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const std::string digits = ampersand ? text.substr(1) : prefixed ? text.substr(2) : text;
-    const int base = ampersand || prefixed ? 16 : 10;
-    long value = 0;
-    bool valid = !digits.empty() && digits.size() <= 5;
-    for (const char c : digits) {
-        const int digit = (c >= '0' && c <= '9')                 ? c - '0'
-                          : (base == 16 && c >= 'a' && c <= 'f') ? c - 'a' + 10
-                          : (base == 16 && c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                                                 : -1;
-        valid = valid && digit >= 0;
-        value = value * base + (digit >= 0 ? digit : 0);
-    }
-    if (!valid || value >= kCpcMemoryBytes)
-        throw Exception("--load takes an address from 0 to 65535, written &4000, 0x4000 or 16384, not '" + text +
-                        "'");
-    return static_cast<int>(value);
+    const std::optional<long long> value = numberFrom(text, false, true);
+    if (!value || *value < 0 || *value >= kCpcMemoryBytes)
+        throw Exception("--load takes an address from 0 to 65535, written &4000, #4000, 0x4000 or 16384, not '" +
+                        text + "'");
+    return static_cast<int>(*value);
 }
 
 // The output endings that can carry an AMSDOS header.
@@ -94,15 +117,55 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
         options.cpcName = name ? Amsdos_Name(*name) : Amsdos_Name_Of_Path(options.output);
 }
 
-// Chooses the inks marked "auto" on every core and prints the four numbers.
-InkTable chosenInks(const TPicture& source, const TPicture& map, const CliOptions& options, std::ostream& out) {
+InkList inkListOf(const std::vector<int>& numbers) {
+    InkList inks;
+    for (const int number : numbers)
+        inks.push_back(Ink_From_Colour_Number(number));
+    return inks;
+}
+
+// Chooses the inks marked "auto" on every core and prints the numbers of all
+// the mode's inks. The classic dither in mode 1 keeps the search made for it.
+InkList chosenInks(TPicture& source, const TPicture& map, const CliOptions& options, std::ostream& out) {
     Ink_Search_Control control;
     control.threads = Ink_Search_Control::AllCores();
-    const Ink_Search_Cells cells =
-        Ink_Search_Cells_Of(source, map, options.brightness, options.contrast, options.local);
-    const InkNumbers numbers = Choose_Inks(cells, options.keptInks, control).numbers;
-    out << "inks " << numbers[0] << ',' << numbers[1] << ',' << numbers[2] << ',' << numbers[3] << '\n';
-    return Inks_Of_Numbers(numbers);
+    std::vector<int> numbers;
+    if (options.mode == kDefaultScreenMode && options.dither == TDither::Classic) {
+        InkNumbers kept{};
+        std::copy(options.keptInks.begin(), options.keptInks.end(), kept.begin());
+        const Ink_Search_Cells cells =
+            Ink_Search_Cells_Of(source, map, options.brightness, options.contrast, options.local);
+        const InkNumbers chosen = Choose_Inks(cells, kept, control).numbers;
+        numbers.assign(chosen.begin(), chosen.end());
+    } else
+        numbers = Choose_Mode_Inks(source, map, options.keptInks, options.dither, Screen_Mode(options.mode),
+                                   options.brightness, options.contrast, options.local, control)
+                      .numbers;
+    out << "inks ";
+    for (std::size_t k = 0; k < numbers.size(); ++k)
+        out << (k > 0 ? "," : "") << numbers[k];
+    out << '\n';
+    return inkListOf(numbers);
+}
+
+TDither ditherFrom(const std::string& text) {
+    try {
+        return Dither_From_Name(text);
+    } catch (const Exception&) {
+        std::string names;
+        for (const DitherInfo& info : kDithers)
+            names += (names.empty() ? "" : info.dither == kDithers.back().dither ? " or " : ", ") +
+                     std::string(info.name);
+        throw Exception("--dither takes " + names + ", not '" + text + "'");
+    }
+}
+
+// True when both names lead to one file (the same device and inode, links
+// followed); false when either does not exist.
+bool sameFile(const std::string& first, const std::string& second) {
+    struct stat a {}, b {};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
 }
 
 TFitMode fitModeFrom(const std::string& text) {
@@ -135,8 +198,8 @@ TCropPosition cropPositionFrom(const std::string& text) {
 
 CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     CliOptions options;
-    Reset_Ink_Table(options.inks);
     std::vector<std::string> files;
+    std::optional<std::string> inksText;
     std::optional<std::string> name;
     bool loadGiven = false;
     bool cropAtGiven = false;
@@ -163,14 +226,12 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
         else if (argument == "--crop-at") {
             options.cropAt = cropPositionFrom(value());
             cropAtGiven = true;
-        }
-        else if (argument == "--inks") {
-            options.keptInks = inksFrom(value());
-            options.chooseInks =
-                std::find(options.keptInks.begin(), options.keptInks.end(), kChooseInk) != options.keptInks.end();
-            if (!options.chooseInks)
-                options.inks = Inks_Of_Numbers(options.keptInks);
-        }
+        } else if (argument == "--inks")
+            inksText = value();
+        else if (argument == "--mode")
+            options.mode = integerIn(argument, value(), kScreenModes.front().number, kScreenModes.back().number);
+        else if (argument == "--dither")
+            options.dither = ditherFrom(value());
         else if (argument == "--brightness")
             options.brightness = integerIn(argument, value(), kBrightnessMin, kBrightnessMax);
         else if (argument == "--contrast")
@@ -186,6 +247,16 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
         return options;
     if (cropAtGiven && options.fit != TFitMode::Crop)
         throw Exception("--crop-at places the window of --fit crop; it needs --fit crop");
+    // The inks are read once the mode, which says how many there are, is known.
+    const ScreenMode& mode = Screen_Mode(options.mode);
+    options.inks = Start_Inks(mode);
+    if (inksText) {
+        options.keptInks = inksFrom(*inksText, mode);
+        options.chooseInks =
+            std::find(options.keptInks.begin(), options.keptInks.end(), kChooseInk) != options.keptInks.end();
+        if (!options.chooseInks)
+            options.inks = inkListOf(options.keptInks);
+    }
     if (files.size() != 2)
         throw Exception("expected an input picture file and an output file, got " + IntToStr(static_cast<int>(files.size())) +
                         " file names (see --help)");
@@ -196,40 +267,65 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
 }
 
 std::string Cli_Usage() {
-    return "Usage: tintora-cli IN OUT [--inks N,N,N,N | --inks auto] [--brightness A] [--contrast B] [--local C]\n"
+    return "Usage: tintora-cli IN OUT [--mode 0|1|2] [--dither NAME] [--inks N,N,N,N | --inks auto]\n"
+           "                          [--brightness A] [--contrast B] [--local C]\n"
            "                          [--stretch] [--amsdos] [--load ADDRESS] [--name NAME]\n"
            "                          [--fit crop|pad|stretch] [--crop-at X,Y]\n"
            "\n"
            "Converts the picture IN (BMP, PNG, JPEG, GIF; WebP and TIFF where Qt's image\n"
-           "format plugins are installed) to the four inks of the Amstrad CPC's mode 1 with\n"
-           "a 2x2 ordered dither, exactly as the Tintora window does, and saves the result as OUT.\n"
+           "format plugins are installed) to the inks of an Amstrad CPC screen mode (by default\n"
+           "the four of mode 1 with the classic 2x2 dither, exactly as the Tintora window does),\n"
+           "and saves the result as OUT.\n"
            "\n"
            "OUT is written by its last three characters (case-sensitive):\n"
-           "  ...bmp   the result as a 24-bit BMP picture, at the input's size\n"
-           "  ...png   the result as a PNG picture, at the input's size\n"
-           "  ...scr   a 16384-byte mode 1 screen file (OCP Art Studio layout, no header);\n"
-           "           the input must be exactly 320 x 200 pixels (or use --fit)\n"
-           "  ...dat   a raw sprite: the mode 1 bytes of each row, (width + 3) / 4 a row,\n"
-           "           top row first, for a picture of any size\n"
-           "  ...pal   the inks as an OCP Art Studio palette (239 bytes)\n"
+           "  ...bmp   the result as a 24-bit BMP picture, one pixel per CPC pixel, at the input's size\n"
+           "  ...png   the result as a PNG picture, one pixel per CPC pixel, at the input's size\n"
+           "  ...scr   a 16384-byte screen file of the mode (OCP Art Studio layout, no header);\n"
+           "           the input must fill the mode's screen: 160, 320 or 640 x 200 pixels\n"
+           "           in mode 0, 1 or 2 (or use --fit)\n"
+           "  ...dat   a raw sprite: the mode's bytes of each row, (width + 1) / 2, (width + 3) / 4\n"
+           "           or (width + 7) / 8 a row in mode 0, 1 or 2, top row first, for a picture\n"
+           "           of any size\n"
+           "  ...pal   the inks as an OCP Art Studio palette (239 bytes): the mode, all 16 pens\n"
            "  ...dsk   a CPC data disc image (extended DSK) holding NAME.SCR and NAME.PAL\n"
-           "           with headers and the loader DISC.BAS: RUN\"DISC\" shows the picture;\n"
-           "           the input must be exactly 320 x 200 pixels (or use --fit)\n"
+           "           with headers and the loader DISC.BAS, which sets the mode, the border\n"
+           "           and the inks: RUN\"DISC\" shows the picture; the input must fill the\n"
+           "           mode's screen (or use --fit)\n"
            "\n"
            "Options:\n"
-           "  --inks N,N,N,N   CPC colour numbers 0..26 of inks 0 to 3 (n = 9 green + 3 red + blue,\n"
-           "                   each intensity 0..2); default: the window's start inks\n"
-           "                   black, dark red, orange, white. \"auto\" for an ink lets the\n"
-           "                   converter choose it (--inks auto: all four; 0,auto,auto,26 keeps\n"
-           "                   inks 0 and 3): the four different colours whose result looks\n"
-           "                   closest to IN; it prints \"inks N,N,N,N\" before converting\n"
-           "  --brightness A   -550..550, default 0; higher is lighter\n"
-           "  --contrast B     -370..370, default 0; higher is more contrast\n"
-           "  --local C        local contrast reinforcement, -20000..20000, default 0\n"
-           "  --fit MODE       first bring the picture to the 320 x 200 screen: crop fills it,\n"
+           "  --mode M         the CPC screen mode, default 1: 0 has 160 x 200 pixels in 16 inks,\n"
+           "                   1 has 320 x 200 in 4 inks, 2 has 640 x 200 in 2 inks\n"
+           "  --dither NAME    how the inks are spread over the picture, default classic:\n"
+           "                   classic    the 2x2 dither by levels (R + G + B) of the Tintora window;\n"
+           "                              in modes 0 and 2 the same rule over 16 or 2 levels\n"
+           "                   ordered2, ordered4, ordered8  a regular 2x2, 4x4 or 8x8 pattern:\n"
+           "                              each pixel takes the two inks and the mix of them that\n"
+           "                              best show its colour, mixed in linear light\n"
+           "                   diffusion  Floyd-Steinberg error diffusion in linear light\n"
+           "                   atkinson   Atkinson's error diffusion: crisper, less bleeding\n"
+           "                   none       each pixel its nearest ink\n"
+           "                   A picture drawn in at most the mode's count of CPC colours, given\n"
+           "                   those colours as inks, comes out exactly by every dither but classic\n"
+           "  --inks N,N,...   CPC colour numbers 0..26 (n = 9 green + 3 red + blue, each\n"
+           "                   intensity 0..2), one for each of the mode's inks: 2, 4 or 16;\n"
+           "                   default: in mode 1 the window's start inks black, dark red,\n"
+           "                   orange, white; in modes 0 and 2 the CPC's inks after a reset.\n"
+           "                   \"auto\" for an ink lets the converter choose it (--inks auto: all\n"
+           "                   of them; 0,auto,auto,26 keeps inks 0 and 3 in mode 1): the\n"
+           "                   different colours whose result by the dither looks closest to IN;\n"
+           "                   it prints \"inks N,N,...\" with all the mode's inks before converting\n"
+           "  --brightness A   -550..550, default 0; higher is lighter. The classic dither\n"
+           "                   moves the inks' levels; the others move the picture's channels the\n"
+           "                   opposite way: A > 0 lifts black to A / 3, A < 0 darkens towards black\n"
+           "  --contrast B     -370..370, default 0; higher is more contrast: B > 0 spreads the\n"
+           "                   channels from the middle, so those B / 3 from either end clip\n"
+           "  --local C        local contrast reinforcement, -20000..20000, default 0: a pixel\n"
+           "                   moves away from (C > 0) or towards (C < 0) its neighbours' mean\n"
+           "  --fit MODE       first bring the picture to the mode's screen: crop fills it,\n"
            "                   cutting the excess evenly; pad shows it whole between black bars;\n"
            "                   stretch ignores proportions. Crop and pad keep the proportions\n"
-           "                   the CPC's screen shows (its pixels are 0.92 times as wide as high)\n"
+           "                   the CPC's screen shows (its pixels are 1.84, 0.92 or 0.46 times as\n"
+           "                   wide as high in mode 0, 1 or 2), so a circle stays round\n"
            "  --crop-at X,Y    where --fit crop's window sits in the spare width and height,\n"
            "                   0..1 each: 0,0 keeps the top left, 1,1 the bottom right;\n"
            "                   default 0.5,0.5 (the middle)\n"
@@ -237,14 +333,17 @@ std::string Cli_Usage() {
            "  --amsdos         put an AMSDOS header in front of a scr (loads at &C000),\n"
            "                   dat (loads at &4000) or pal (loads at &8809) file, so that\n"
            "                   LOAD\"NAME.EXT\" on a CPC loads it\n"
-           "  --load ADDRESS   where a dat file with --amsdos loads: &4000 or 0x4000\n"
+           "  --load ADDRESS   where a dat file with --amsdos loads: &4000, #4000 or 0x4000\n"
            "                   (hexadecimal) or 16384 (decimal), 0 to 65535\n"
            "  --name NAME      the file name on the CPC, for dsk and --amsdos; default: OUT's\n"
            "                   name. Upper case letters and digits only, at most 8 are kept\n"
            "  --help           show this text\n"
            "\n"
-           "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments,\n"
-           "3 the picture does not suit the output (scr and dsk need 320 x 200).\n"
+           "Numbers may have leading zeros; only options that take negative values take a sign.\n"
+           "\n"
+           "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments\n"
+           "(IN and OUT the same file among them),\n"
+           "3 the picture does not suit the output (scr and dsk need the mode's screen size).\n"
            "Nothing is written when the conversion fails.\n";
 }
 
@@ -260,12 +359,25 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         out << Cli_Usage();
         return kCliOk;
     }
+    if (sameFile(options.input, options.output)) {
+        err << "tintora-cli: " << options.input << " and " << options.output
+            << " are the same file: the output would replace the picture it is made from\n";
+        return kCliBadUsage;
+    }
     try {
+        const ScreenMode& mode = Screen_Mode(options.mode);
+        // The classic dither in mode 1 writes its files as it always has.
+        const bool classic = options.mode == kDefaultScreenMode && options.dither == TDither::Classic;
         TPicture source, map, result;
-        source.LoadFromFile(options.input);
+        // A fitted picture needs no more than twice the screen's pixels: a
+        // JPEG file is decoded no larger.
+        const TFitMode fit = options.fit;
+        source.LoadFromFile(options.input, [fit, &mode](int width, int height) {
+            return Fit_Decode_Divisor(width, height, fit, mode);
+        });
         if (options.fit != TFitMode::Off) {
             TPicture fitted;
-            Fit_To_Screen(source, fitted, options.fit, options.cropAt);
+            Fit_To_Screen(source, fitted, options.fit, mode, options.cropAt);
             source = std::move(fitted);
         }
         if (options.stretch)
@@ -273,14 +385,22 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         // The result takes the source's size: a picture unfit for a screen
         // is refused before any work, the ink choice included.
         const bool needsScreen = options.format == TSaveFormat::Screen || options.format == TSaveFormat::Disc;
-        if (needsScreen && !Fits_Screen(source)) {
-            err << kScreenSizeMessage << '\n';
+        if (needsScreen && !Fits_Mode_Screen(source, mode)) {
+            err << "tintora-cli: "
+                << Wrong_Size_Message(options.input, source.GetWidth(), source.GetHeight(),
+                                      "a screen file and a disc image need", mode.width, mode.height,
+                                      "add --fit crop, pad or stretch")
+                << '\n';
             return kCliUnsuitablePicture;
         }
-        Local_Contrast_Map(source, map);
+        // Only a local term reads the map: without one, no map is made.
+        if (options.local != 0)
+            Local_Contrast_Map(source, map);
         if (options.chooseInks)
             options.inks = chosenInks(source, map, options, out);
-        CPC_Mode1_Dither(source, result, map, options.inks, options.brightness, options.contrast, options.local);
+        Mode_Dither(options.dither, source, result, map, options.inks, options.brightness, options.contrast,
+                    options.local, mode);
+        const InkTable classicInks = Ink_Table_Of(options.inks);
         std::vector<std::uint8_t> bytes;
         switch (options.format) {
         case TSaveFormat::Bmp:
@@ -289,22 +409,29 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
                               options.format == TSaveFormat::Png ? TPictureFileFormat::Png : TPictureFileFormat::Bmp);
             return kCliOk;
         case TSaveFormat::Disc:
-            Save_Picture_Disc(result, options.inks, options.cpcName, options.output);
+            if (classic)
+                Save_Picture_Disc(result, classicInks, options.cpcName, options.output);
+            else
+                Save_Picture_Disc(result, options.inks, mode, options.cpcName, options.output);
             return kCliOk;
         case TSaveFormat::Screen:
-            bytes = options.amsdos ? Screen_File_With_Header(result, options.inks, options.cpcName)
-                                   : Screen_File_Bytes(result, options.inks);
+            if (classic)
+                bytes = options.amsdos ? Screen_File_With_Header(result, classicInks, options.cpcName)
+                                       : Screen_File_Bytes(result, classicInks);
+            else
+                bytes = options.amsdos ? Screen_File_With_Header(result, options.inks, mode, options.cpcName)
+                                       : Mode_Screen_File_Bytes(result, options.inks, mode);
             break;
         case TSaveFormat::Palette:
             if (options.amsdos)
-                bytes = Palette_File_With_Header(options.inks, options.cpcName);
+                bytes = Palette_File_With_Header(options.inks, mode, options.cpcName);
             else {
-                const auto palette = Ocp_Palette(options.inks);
+                const auto palette = Ocp_Palette(options.inks, mode);
                 bytes.assign(palette.begin(), palette.end());
             }
             break;
         case TSaveFormat::Sprite:
-            bytes = Raw_Sprite(result, options.inks);
+            bytes = classic ? Raw_Sprite(result, classicInks) : Pack_Mode_Rows(result, options.inks, mode);
             if (options.amsdos && !Amsdos_Fits(options.loadAddress, bytes.size())) {
                 err << "tintora-cli: the raw sprite of " << result.GetWidth() << " x " << result.GetHeight()
                     << " pixels takes " << bytes.size() << " bytes, more than the CPC's memory holds from &" << std::hex
@@ -312,7 +439,9 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
                 return kCliUnsuitablePicture;
             }
             if (options.amsdos)
-                bytes = Sprite_File_With_Header(result, options.inks, options.cpcName, options.loadAddress);
+                bytes = classic ? Sprite_File_With_Header(result, classicInks, options.cpcName, options.loadAddress)
+                                : Sprite_File_With_Header(result, options.inks, mode, options.cpcName,
+                                                          options.loadAddress);
             break;
         case TSaveFormat::None: // refused with the arguments
             return kCliBadUsage;

@@ -10,16 +10,22 @@
 #include "InkChoice.h"
 #include "Picture.h"
 #include "RawSprite.h"
+#include "ScreenMode.h"
+#include "dither/Dithers.h"
 
 // What one run of the command-line converter is asked to do.
 struct CliOptions {
     std::string input;
     std::string output;
-    InkTable inks{};
+    // The screen mode and the dither.
+    int mode = kDefaultScreenMode;
+    TDither dither = TDither::Classic;
+    // The mode's inks (mode.inkCount of them).
+    InkList inks;
     // With any ink given as "auto": the kept colour numbers, kChooseInk for
     // the inks to choose before the conversion.
     bool chooseInks = false;
-    InkNumbers keptInks{};
+    std::vector<int> keptInks;
     int brightness = 0;
     int contrast = 0;
     int local = 0;
@@ -51,7 +57,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments);
 // The --help text.
 std::string Cli_Usage();
 
-// Runs the converter: load, fit to the screen if asked, stretch if asked,
-// map, choose inks if asked (the choice printed on out as "inks N,N,N,N"),
-// dither, save by the output name's ending. Messages go to err; returns the exit status.
+// Runs the converter: load, fit to the mode's screen if asked, stretch if
+// asked, map (only with a local term), choose inks if asked (the choice
+// printed on out as "inks N,N,..." with the mode's count of numbers), dither,
+// save by the output name's ending. Messages go to err; returns the exit status.
 int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

@@ -4,19 +4,37 @@
 
 namespace {
 
-std::string number(const Ink& ink) { return IntToStr(Colour_Number_Of_Ink(ink)); }
+std::string number(const Ink& ink) {
+    return IntToStr(Colour_Number_Of_Ink(ink));
+}
+
+constexpr int kInksPerLine = 4;
 
 } // namespace
 
 std::vector<std::uint8_t> Basic_Loader(const std::string& screenFile, const InkTable& inks) {
+    return Basic_Loader(screenFile, Ink_List_Of(inks), Screen_Mode(kDefaultScreenMode));
+}
+
+std::vector<std::uint8_t> Basic_Loader(const std::string& screenFile, const InkList& inks,
+                                       const ScreenMode& mode) {
+    if (static_cast<int>(inks.size()) != mode.inkCount || inks.empty())
+        throw Exception("A mode " + IntToStr(mode.number) + " loader takes " +
+                        IntToStr(mode.inkCount) + " inks");
     const std::string newLine = "\r\n";
     // The border takes ink 0's colour, so the picture's background runs on.
-    const std::string text = "10 MODE 1:BORDER " + number(inks[0]) + newLine +
-                             "20 INK 0," + number(inks[0]) + ":INK 1," + number(inks[1]) + ":INK 2," +
-                             number(inks[2]) + ":INK 3," + number(inks[3]) + newLine +
-                             "30 LOAD\"" + screenFile + "\",&C000" + newLine +
-                             // KM WAIT KEY: the picture stays until a key is pressed.
-                             "40 CALL &BB18" + newLine;
+    std::string text = "10 MODE " + IntToStr(mode.number) + ":BORDER " + number(inks[0]) + newLine;
+    // Lines 20, 21 ... set four inks each, which keeps every line short.
+    for (std::size_t k = 0; k < inks.size(); ++k) {
+        const bool first = k % kInksPerLine == 0;
+        text += (first ? IntToStr(20 + static_cast<int>(k) / kInksPerLine) + " " : ":") + "INK " +
+                IntToStr(static_cast<int>(k)) + "," + number(inks[k]);
+        if (k % kInksPerLine == kInksPerLine - 1 || k + 1 == inks.size())
+            text += newLine;
+    }
+    text += "30 LOAD\"" + screenFile + "\",&C000" + newLine +
+            // KM WAIT KEY: the picture stays until a key is pressed.
+            "40 CALL &BB18" + newLine;
     std::vector<std::uint8_t> bytes(text.begin(), text.end());
     bytes.resize((bytes.size() + kRecordBytes - 1) / kRecordBytes * kRecordBytes, kEndOfFileMark);
     return bytes;

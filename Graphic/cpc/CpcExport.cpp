@@ -1,10 +1,13 @@
 #include "CpcExport.h"
 
+#include <utility>
+
 #include "AmsdosHeader.h"
 #include "BasicLoader.h"
 #include "CpcDataDisc.h"
 #include "DiscImage.h"
 #include "Engine.h"
+#include "ModePacking.h"
 #include "OcpPalette.h"
 #include "RawSprite.h"
 
@@ -16,11 +19,24 @@ constexpr const char* kSpriteExtension = "DAT";
 constexpr const char* kLoaderName = "DISC";
 constexpr const char* kLoaderExtension = "BAS";
 
+// The disc of a screen file (its bytes with their header) and the palette
+// and loader of the inks in mode.
+void saveDisc(std::vector<std::uint8_t> screenFile, const InkList& inks, const ScreenMode& mode,
+              const std::string& name, const std::string& fileName) {
+    const std::vector<DiscFile> files = {
+        {name, kScreenExtension, std::move(screenFile)},
+        {name, kPaletteExtension, Palette_File_With_Header(inks, mode, name)},
+        {kLoaderName, kLoaderExtension, Basic_Loader(name + "." + kScreenExtension, inks, mode)},
+    };
+    Write_Disc_Image(Cpc_Data_Disc(files), fileName);
+}
+
 } // namespace
 
 std::vector<std::uint8_t> Screen_File_With_Header(const TPicture& result, const InkTable& inks,
                                                   const std::string& name) {
-    return With_Amsdos_Header({name, kScreenExtension, kScreenLoadAddress}, Screen_File_Bytes(result, inks));
+    return With_Amsdos_Header({name, kScreenExtension, kScreenLoadAddress},
+                              Screen_File_Bytes(result, inks));
 }
 
 std::vector<std::uint8_t> Palette_File_With_Header(const InkTable& inks, const std::string& name) {
@@ -34,10 +50,30 @@ std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const 
 
 void Save_Picture_Disc(const TPicture& result, const InkTable& inks, const std::string& name,
                        const std::string& fileName) {
-    const std::vector<DiscFile> files = {
-        {name, kScreenExtension, Screen_File_With_Header(result, inks, name)},
-        {name, kPaletteExtension, Palette_File_With_Header(inks, name)},
-        {kLoaderName, kLoaderExtension, Basic_Loader(name + "." + kScreenExtension, inks)},
-    };
-    Write_Disc_Image(Cpc_Data_Disc(files), fileName);
+    saveDisc(Screen_File_With_Header(result, inks, name), Ink_List_Of(inks),
+             Screen_Mode(kDefaultScreenMode), name, fileName);
+}
+
+std::vector<std::uint8_t> Screen_File_With_Header(const TPicture& result, const InkList& inks,
+                                                  const ScreenMode& mode, const std::string& name) {
+    return With_Amsdos_Header({name, kScreenExtension, kScreenLoadAddress},
+                              Mode_Screen_File_Bytes(result, inks, mode));
+}
+
+std::vector<std::uint8_t> Palette_File_With_Header(const InkList& inks, const ScreenMode& mode,
+                                                   const std::string& name) {
+    return With_Amsdos_Header({name, kPaletteExtension, kOcpPaletteLoadAddress},
+                              Ocp_Palette(inks, mode));
+}
+
+std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const InkList& inks,
+                                                  const ScreenMode& mode, const std::string& name,
+                                                  int loadAddress) {
+    return With_Amsdos_Header({name, kSpriteExtension, loadAddress},
+                              Pack_Mode_Rows(result, inks, mode));
+}
+
+void Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                       const std::string& name, const std::string& fileName) {
+    saveDisc(Screen_File_With_Header(result, inks, mode, name), inks, mode, name, fileName);
 }

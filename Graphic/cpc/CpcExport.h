@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Picture.h"
+#include "ScreenMode.h"
 
 // The CPC files of a result, each with an AMSDOS header naming it name (an
 // Amsdos_Name) and its format's extension, ready for Write_Raw_File.
@@ -29,4 +30,17 @@ std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const 
 // and the loader DISC.BAS, so that RUN"DISC" shows the 320 x 200 result in
 // its inks.
 void Save_Picture_Disc(const TPicture& result, const InkTable& inks, const std::string& name,
+                       const std::string& fileName);
+
+// The same files for a result of any mode, its pixels packed by exact colour
+// (Pack_Mode_Rows); the palette and the loader set the mode. Raise an
+// Exception when the screen or the disc gets a result that does not fill the
+// mode's screen.
+std::vector<std::uint8_t> Screen_File_With_Header(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                                                  const std::string& name);
+std::vector<std::uint8_t> Palette_File_With_Header(const InkList& inks, const ScreenMode& mode,
+                                                   const std::string& name);
+std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                                                  const std::string& name, int loadAddress);
+void Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode, const std::string& name,
                        const std::string& fileName);

@@ -35,6 +35,8 @@ TDither Dither_From_Name(const std::string& name);
 const DitherInfo& Dither_Info(TDither dither);
 
 // Dithers source into result with inks (mode.inkCount of them) by the given
-// dither. source is made 24-bit; result takes the source's size.
+// dither. source is made 24-bit; result takes the source's size. Raises an
+// Exception when the count of inks is not the mode's, a slider is out of its
+// range, or c != 0 and map is not of the source's size.
 void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPicture& map,
                  const InkList& inks, int a, int b, int c, const ScreenMode& mode);

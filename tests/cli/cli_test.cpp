@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <sstream>
+#include <tuple>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -16,6 +17,8 @@
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "InkChoice.h"
+#include "ModeInkChoice.h"
+#include "ModePacking.h"
 #include "PictureBuilder.h"
 #include "RawSprite.h"
 #include "TestFiles.h"
@@ -126,7 +129,7 @@ TEST(CliConvert, CropAtPlacesTheCropWindow) {
         ASSERT_EQ(result.status, kCliOk) << result.err;
         TPicture loaded, source, map, expected, written;
         loaded.LoadFromFile(in);
-        Fit_To_Screen(loaded, source, TFitMode::Crop, at);
+        Fit_To_Screen(loaded, source, TFitMode::Crop, Screen_Mode(kDefaultScreenMode), at);
         Local_Contrast_Map(source, map);
         CPC_Mode1_Dither(source, expected, map, inks, 0, 0, 0);
         written.LoadFromFile(out);
@@ -143,7 +146,9 @@ TEST(CliConvert, WrongSizeForAScreenFileExitsWith3AndWritesNothing) {
             const std::string out = dir.filePath(name).toStdString();
             const CliRun result = run({in, out});
             EXPECT_EQ(result.status, kCliUnsuitablePicture) << name;
-            EXPECT_NE(result.err.find(kScreenSizeMessage), std::string::npos) << result.err;
+            EXPECT_EQ(result.err, "tintora-cli: " + in + " is " + std::to_string(w) + " x " + std::to_string(h) +
+                                      "; a screen file and a disc image need 320 x 200: add --fit crop, pad or "
+                                      "stretch\n");
             EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
         }
     const std::string in = writeInput(dir, 320, 200);
@@ -198,8 +203,36 @@ TEST(CliConvert, EachEndingWritesWhatTheEngineMakes) {
 }
 
 TEST(CliArguments, LoadAddressIsHexadecimalOrDecimal) {
-    for (const auto& [text, address] : {std::pair{"&C180", 0xC180}, {"&c180", 0xC180}, {"0x8000", 0x8000}, {"32768", 0x8000}})
+    for (const auto& [text, address] : {std::pair{"&C180", 0xC180}, {"&c180", 0xC180}, {"0x8000", 0x8000}, {"32768", 0x8000},
+                                        {"016384", 0x4000}, {"&00004000", 0x4000}, {"#4000", 0x4000}})
         EXPECT_EQ(Parse_Cli_Options({"in.bmp", "o.dat", "--amsdos", "--load", text}).loadAddress, address) << text;
+}
+
+// One rule for every number: leading zeros anywhere, a sign only where the
+// range has negative values (the refusals are in the table below).
+TEST(CliArguments, NumbersTakeLeadingZerosAndSignsWhereNegativeValuesExist) {
+    const CliOptions options = Parse_Cli_Options({"in.bmp", "o.bmp", "--contrast", "+5", "--brightness", "-007",
+                                                  "--local", "00300", "--inks", "00,01,02,026"});
+    EXPECT_EQ(std::tuple(options.contrast, options.brightness, options.local), std::tuple(5, -7, 300));
+    EXPECT_EQ(options.keptInks, (std::vector<int>{0, 1, 2, 26}));
+}
+
+// The same file behind another name, a hard link or a symbolic link is
+// refused before it is read: exit 2, the picture untouched.
+TEST(CliFiles, SameFileInAndOutIsRefusedUntouched) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200, "s.png");
+    const QByteArray before = fileBytes(in);
+    const std::string hard = dir.filePath("hard.png").toStdString(), soft = dir.filePath("soft.png").toStdString();
+    ASSERT_EQ(::link(in.c_str(), hard.c_str()), 0);
+    ASSERT_EQ(::symlink(in.c_str(), soft.c_str()), 0);
+    for (const std::string& out : {in, hard, soft, dir.filePath("./s.png").toStdString()}) {
+        const CliRun result = run({in, out});
+        EXPECT_EQ(result.status, kCliBadUsage) << out;
+        EXPECT_EQ(result.err.rfind("tintora-cli: ", 0), 0u) << result.err;
+        EXPECT_NE(result.err.find("are the same file"), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(fileBytes(in), before);
 }
 
 TEST(CliConvert, AutoInksPrintTheChoiceThenConvertWithIt) {
@@ -256,6 +289,8 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, dir.filePath("o.dat").toStdString(), "--load", "&4000"}, "--load sets where"},
         {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "&10000"}, "--load takes an address"},
         {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "4OOO"}, "--load takes an address"},
+        {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "+100"}, "--load takes an address"},
+        {{in, out, "--inks", "+1,2,3,4"}, "--inks (ink 0) takes a whole number"},
         {{in, out, "--name", "PIC"}, "--name names the file"},
         {{in, dir.filePath("o.dsk").toStdString(), "--name", "_-_"}, "no letters or digits"},
         {{in, dir.filePath("_.dsk").toStdString()}, "no letters or digits"},
@@ -341,4 +376,70 @@ TEST(CliFiles, PipesAndDevicesAreRefusedAndLeftInPlace) {
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), haveDevice ? 4 : 3)
         << "nothing else written";
+}
+
+TEST(CliModes, AutoInksInModeZeroPrintAllSixteenThenConvertWithThem) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 40, 30);
+    const std::string out = dir.filePath("auto.bmp").toStdString();
+    std::vector<int> kept(16, kChooseInk);
+    kept.front() = 0;
+    kept.back() = 26;
+    const CliRun result = run({in, out, "--mode", "0", "--dither", "diffusion", "--brightness", "30", "--inks",
+                               "0,auto,auto,auto,auto,auto,auto,auto,auto,auto,auto,auto,auto,auto,auto,26"});
+    ASSERT_EQ(result.status, kCliOk) << result.err;
+    TPicture source, map, expected, written;
+    source.LoadFromFile(in);
+    Local_Contrast_Map(source, map);
+    const ScreenMode& mode = Screen_Mode(0);
+    const std::vector<int> chosen =
+        Choose_Mode_Inks(source, map, kept, TDither::Diffusion, mode, 30, 0, 0, {}).numbers;
+    std::string line = "inks ";
+    InkList inks;
+    for (const int number : chosen) {
+        line += std::to_string(number) + (inks.size() + 1 < 16 ? "," : "\n");
+        inks.push_back(Ink_From_Colour_Number(number));
+    }
+    EXPECT_EQ(result.out, line);
+    EXPECT_EQ(chosen.front(), 0);
+    EXPECT_EQ(chosen.back(), 26);
+    Mode_Dither(TDither::Diffusion, source, expected, map, inks, 30, 0, 0, mode);
+    written.LoadFromFile(out);
+    written.SetPixelFormat(TPixelFormat::pf24bit);
+    EXPECT_EQ(rows(written), rows(expected));
+}
+
+// The result picture holds one pixel per CPC pixel of the mode, and the
+// screen file is that picture packed; scr needs the mode's own screen size.
+TEST(CliModes, EachModeFitsItsScreenAndItsScreenFileIsItsResult) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200);
+    for (const ScreenMode& mode : kScreenModes) {
+        const std::string m = std::to_string(mode.number);
+        const std::string bmp = dir.filePath(QString::fromStdString("m" + m + ".bmp")).toStdString();
+        const std::string scr = dir.filePath(QString::fromStdString("m" + m + ".scr")).toStdString();
+        const CliRun unfit = run({in, scr, "--mode", m});
+        EXPECT_EQ(unfit.status, mode.width == 320 ? kCliOk : kCliUnsuitablePicture) << unfit.err;
+        for (const std::string& out : {bmp, scr})
+            ASSERT_EQ(run({in, out, "--mode", m, "--fit", "pad", "--dither", "ordered4"}).status, kCliOk) << out;
+        TPicture result;
+        result.LoadFromFile(bmp);
+        ASSERT_EQ(result.GetWidth(), mode.width);
+        ASSERT_EQ(result.GetHeight(), mode.height);
+        EXPECT_EQ(fileBytes(scr), bytesOf(Mode_Screen_File_Bytes(result, Start_Inks(mode), mode))) << "mode " << m;
+    }
+}
+
+TEST(CliArguments, ModeDitherAndTheModesCountOfInksAreChecked) {
+    for (const auto& [arguments, mentions] :
+         {std::pair{std::vector<std::string>{"--mode", "3"}, "--mode must be from 0 to 2"},
+          {{"--dither", "fs"}, "--dither takes classic, ordered2"},
+          {{"--mode", "2", "--inks", "0,1,2,3"}, "--inks takes two colour numbers"},
+          {{"--mode", "0", "--inks", "0,1,2,3"}, "--inks takes 16 colour numbers"}}) {
+        std::vector<std::string> all = {"in.bmp", "out.bmp"};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        const CliRun result = run(all);
+        EXPECT_EQ(result.status, kCliBadUsage) << mentions;
+        EXPECT_NE(result.err.find(mentions), std::string::npos) << result.err;
+    }
 }

@@ -143,3 +143,47 @@ INSTANTIATE_TEST_SUITE_P(, ColorSelectEnter, ::testing::Values(Qt::Key_Return, Q
                          [](const auto& info) { return info.param == Qt::Key_Return ? "Return" : "KeypadEnter"; });
 
 } // namespace
+
+// Opened on an ink's colour, the dialog shows it chosen; the arrow keys move
+// the mark over the nine columns and three rows, stopping at the edges; Enter
+// hands back the marked colour.
+struct ArrowCase {
+    const char* name;
+    int start;
+    std::vector<Qt::Key> keys;
+    int chosen;
+};
+
+class ColorSelectOpenedOnAnInk : public ::testing::TestWithParam<ArrowCase> {};
+
+TEST_P(ColorSelectOpenedOnAnInk, ChoosesWithTheArrowKeysAndEnter) {
+    TF_ColorSelect dialog;
+    showAndDo(dialog, [](TF_ColorSelect& d) { // a choice left by an earlier showing
+        clickSwatch(d, 20);
+        pressOk(d);
+    });
+    dialog.OpenOnInk(5, GetParam().start);
+    showAndDo(dialog, [](TF_ColorSelect& d) {
+        EXPECT_EQ(d.GetCaption(), "Ink #5");
+        EXPECT_EQ(d.Label2->GetText(), IntToStr(GetParam().start));
+        EXPECT_EQ(preview(d), d.Swatch(GetParam().start)->GetColor());
+        EXPECT_TRUE(d.Swatch(GetParam().start)->GetMarked());
+        for (const Qt::Key key : GetParam().keys)
+            QTest::keyClick(&d, key);
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    EXPECT_EQ(result(dialog), IntToStr(GetParam().chosen));
+    EXPECT_EQ(preview(dialog), dialog.Swatch(GetParam().chosen)->GetColor());
+    EXPECT_TRUE(dialog.Swatch(GetParam().chosen)->GetMarked());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ColorSelect, ColorSelectOpenedOnAnInk,
+    ::testing::Values(ArrowCase{"EnterAtOnceKeepsTheInksColour", 13, {}, 13},
+                      ArrowCase{"RightIsOneBlueStepMore", 13, {Qt::Key_Right}, 14},
+                      ArrowCase{"DownIsOneRedStepMore", 13, {Qt::Key_Down}, 16},
+                      ArrowCase{"RightCrossesIntoTheNextGreenBlock", 2, {Qt::Key_Right}, 9},
+                      ArrowCase{"LeftAndUpStopAtTheEdge", 0, {Qt::Key_Left, Qt::Key_Up}, 0},
+                      ArrowCase{"RightAndDownStopAtTheEdge", 26, {Qt::Key_Right, Qt::Key_Down}, 26},
+                      ArrowCase{"AWalkOverTheBlocks", 0, {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Left}, 5}),
+    [](const ::testing::TestParamInfo<ArrowCase>& info) { return std::string(info.param.name); });

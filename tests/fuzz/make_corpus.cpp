@@ -36,8 +36,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto accepted = bmp_corpus::acceptedFiles();
+    const auto progressive = bmp_corpus::progressiveFiles();
     const auto malformed = bmp_corpus::malformedFiles();
-    if (!writeAll(folder, accepted, "good-") || !writeAll(folder, malformed, "bad-"))
+    if (!writeAll(folder, accepted, "good-") || !writeAll(folder, progressive, "good-") ||
+        !writeAll(folder, malformed, "bad-"))
         return 1;
     std::printf("%zu accepted and %zu malformed files in %s\n", accepted.size(), malformed.size(), argv[1]);
     return 0;

@@ -260,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "the GIF picture is unreadable"},
         BadFileCase{"NotAPicture", {'h', 'e', 'l', 'l', 'o'}, "not a BMP file: it starts with \"he\""},
         BadFileCase{"PngOversize", pngClaiming(10001, 10000),
-                    "the PNG picture's size 10001 x 10000 exceeds the 100-megapixel limit"},
+                    "the PNG picture has more than 100 megapixels (10001 x 10000)"},
         BadFileCase{"Truncated", cut(valid24(), 60), "pixel data ends at byte 60 of 70 needed"},
         BadFileCase{"OversizeDeclared",
                     patched32(patched32(valid24(), kWidthPos, 100000), kHeightPos, 100000),
@@ -269,11 +269,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "palette index 9 beyond the 4 entries"},
         BadFileCase{
             "EmbeddedPngOversize", embedding(pngClaiming(20000, 20000), 5, 3, 2),
-            "the embedded PNG picture's size 20000 x 20000 exceeds the 100-megapixel limit"},
+            "the embedded PNG picture has more than 100 megapixels (20000 x 20000)"},
         BadFileCase{"EmbeddedPngBroken",
                     embedding({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 1, 2, 3, 4, 5, 6, 7, 8},
                               5, 3, 2),
-                    "the embedded PNG picture is unreadable"}),
+                    "damaged embedded PNG (a chunk named"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_P(BmpDecode, LoadsThroughThePictureAs24Bit) {
@@ -311,8 +311,8 @@ TEST_F(PictureLoad, EmbeddedJpegGivesItsPixelsWithinTheLoss) {
     EXPECT_NEAR(p[2], 120, 4);
 }
 
-// Saving goes through Qt's writer; our reader must read its file back exactly,
-// whatever the row padding.
+// Saving writes the bitmap straight from the rows; our reader and Qt's must
+// read its file back exactly, whatever the row padding.
 class PictureSave : public ::testing::TestWithParam<int> {};
 
 TEST_P(PictureSave, WritesA24BitFileThatReadsBackByteForByte) {
@@ -335,6 +335,9 @@ TEST_P(PictureSave, WritesA24BitFileThatReadsBackByteForByte) {
     TPicture loaded;
     loaded.LoadFromFile(name);
     EXPECT_EQ(testing_pictures::rows(loaded), testing_pictures::rows(original));
+    TPicture readByQt;
+    readByQt.Assign(QImage(QString::fromStdString(name)).convertToFormat(QImage::Format_BGR888));
+    EXPECT_EQ(testing_pictures::rows(readByQt), testing_pictures::rows(original));
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, PictureSave, ::testing::Range(1, 6),

@@ -5,6 +5,8 @@
 #include <random>
 
 #include "Engine.h"
+#include "InkChoice.h"
+#include "SysUtils.h"
 #include "PictureBuilder.h"
 
 using namespace testing_pictures;
@@ -233,6 +235,21 @@ TEST(DitherShape, ResultTakesTheSourceSizeWhateverItWas) {
     CPC_Mode1_Dither(empty, result, map, kDefaultInks, 0, 0, 0);
     EXPECT_EQ(result.GetWidth(), 7);
     EXPECT_EQ(result.GetHeight(), 0);
+}
+
+// Without a local term the map is not read, so none need be made; with one,
+// a missing map is refused rather than read.
+TEST(DitherShape, OnlyALocalTermNeedsTheMap) {
+    TPicture source = random(9, 5, 3);
+    TPicture map, result, expected;
+    Local_Contrast_Map(source, map);
+    CPC_Mode1_Dither(source, expected, map, kDefaultInks, 20, 10, 0);
+    const TPicture noMap;
+    CPC_Mode1_Dither(source, result, noMap, kDefaultInks, 20, 10, 0);
+    EXPECT_EQ(rows(result), rows(expected));
+    EXPECT_THROW(CPC_Mode1_Dither(source, result, noMap, kDefaultInks, 20, 10, 1), Exception);
+    EXPECT_THROW(Ink_Search_Cells_Of(source, noMap, 0, 0, -1), Exception);
+    EXPECT_EQ(Ink_Search_Cells_Of(source, noMap, 20, 10, 0).m, Ink_Search_Cells_Of(source, map, 20, 10, 0).m);
 }
 
 TEST(DitherShape, EveryResultPixelIsOneOfTheInks) {

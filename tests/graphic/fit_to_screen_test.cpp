@@ -35,7 +35,7 @@ TEST_P(FitGeometry, KeepsTheProportionsTheScreenShows) {
     const FitCase& c = GetParam();
     TPicture source = whiteIn(c.width, c.height, c.white);
     TPicture result = filled(5, 5, 9, 9, 9);
-    Fit_To_Screen(source, result, c.mode, c.cropAt);
+    Fit_To_Screen(source, result, c.mode, Screen_Mode(kDefaultScreenMode), c.cropAt);
     ASSERT_EQ(result.GetWidth(), kScreenWidth);
     ASSERT_EQ(result.GetHeight(), kScreenHeight);
     EXPECT_EQ(rows(result), rows(whiteIn(kScreenWidth, kScreenHeight, c.onScreen)));
@@ -83,5 +83,25 @@ TEST(FitToScreen, ShrinkingAveragesInLinearLight) {
     Fit_To_Screen(source, result, TFitMode::Stretch);
     EXPECT_EQ(rows(result), rows(filled(kScreenWidth, kScreenHeight, 188, 188, 188)));
 }
+
+// A square padded onto each mode's screen covers as many screen pixels
+// across as its height at the mode's pixel shape, so it shows square.
+class FitEveryMode : public ::testing::TestWithParam<int> {};
+
+TEST_P(FitEveryMode, ASquareFillsTheHeightAndShowsSquare) {
+    const ScreenMode& mode = Screen_Mode(GetParam());
+    TPicture source = filled(50, 50, 255, 255, 255), result;
+    Fit_To_Screen(source, result, TFitMode::Pad, mode);
+    ASSERT_EQ(result.GetWidth(), mode.width);
+    ASSERT_EQ(result.GetHeight(), mode.height);
+    int whiteAcross = 0;
+    for (int x = 0; x < mode.width; ++x)
+        whiteAcross += pixel(result, x, mode.height / 2) == Bytes{255, 255, 255};
+    EXPECT_NEAR(whiteAcross * mode.pixelAspect, mode.height, mode.pixelAspect);
+    EXPECT_EQ(pixel(result, mode.width / 2, 0), (Bytes{255, 255, 255}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FitEveryMode, ::testing::Values(0, 1, 2),
+                         [](const auto& info) { return "Mode" + std::to_string(info.param); });
 
 } // namespace

@@ -89,14 +89,18 @@ TEST(ScreenFile, BlockGapsCarryNoPictureData) {
                 << "block " << block << " byte " << i;
 }
 
-TEST(ScreenFile, EqualLevelInksTakeTheLowerNumber) {
+// Inks 2 and 18 (blue, green) share a level: each pixel keeps its own ink
+// number, so the screen shows what the result shows. Only an ink repeated
+// exactly takes the lower number.
+TEST(ScreenFile, InksOfOneLevelKeepTheirOwnNumbers) {
     const InkTable inks = {{Ink_From_Colour_Number(0), Ink_From_Colour_Number(2), Ink_From_Colour_Number(18),
-                            Ink_From_Colour_Number(26)}};
+                            Ink_From_Colour_Number(2)}};
     TPicture picture = screenInInk0();
     paintInk(picture, 0, 0, inks[1]);
     paintInk(picture, 1, 0, inks[2]);
+    paintInk(picture, 2, 0, inks[3]);
     const auto screen = screenOf(picture, inks);
-    EXPECT_EQ(screen[0], 0x80 | 0x40);
+    EXPECT_EQ(screen[0], 0x80 | 0x04 | 0x20);
 }
 
 TEST(ScreenFile, WidthNotAMultipleOfFourPadsWithInk0) {

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <random>
 #include <stdexcept>
+#include <zlib.h>
 
 namespace bmp_corpus {
 
@@ -151,7 +152,62 @@ void putBig32(Bytes& bytes, std::size_t pos, std::uint32_t value) {
         bytes[pos + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
 }
 
+// An 8-bit RGB PNG interlaced in seven passes (Adam7), which Qt does not
+// write: each pass's rows, each row a filter byte 0 (none) and its pixels.
+Bytes interlacedPng(const QImage& image) {
+    static constexpr int kStartX[7]{0, 4, 0, 2, 0, 1, 0}, kStartY[7]{0, 0, 4, 0, 2, 0, 1};
+    static constexpr int kStepX[7]{8, 8, 4, 4, 2, 2, 1}, kStepY[7]{8, 8, 8, 4, 4, 2, 2};
+    Bytes raw;
+    for (int pass = 0; pass < 7; ++pass) {
+        if (kStartX[pass] >= image.width())
+            continue; // a pass without columns has no rows either
+        for (int y = kStartY[pass]; y < image.height(); y += kStepY[pass]) {
+            raw.push_back(0);
+            for (int x = kStartX[pass]; x < image.width(); x += kStepX[pass]) {
+                const QRgb c = image.pixel(x, y);
+                raw.insert(raw.end(), {static_cast<std::uint8_t>(qRed(c)), static_cast<std::uint8_t>(qGreen(c)),
+                                       static_cast<std::uint8_t>(qBlue(c))});
+            }
+        }
+    }
+    uLongf packedLength = compressBound(static_cast<uLong>(raw.size()));
+    Bytes packed(packedLength);
+    compress2(packed.data(), &packedLength, raw.data(), static_cast<uLong>(raw.size()), 9);
+    packed.resize(packedLength);
+    Bytes header(13, 0); // width, height, depth 8, colour type 2 (RGB), compression, filter, interlace 1
+    putBig32(header, 0, static_cast<std::uint32_t>(image.width()));
+    putBig32(header, 4, static_cast<std::uint32_t>(image.height()));
+    header[8] = 8;
+    header[9] = 2;
+    header[12] = 1;
+    Bytes png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    for (const Bytes& chunk : {pngChunk("IHDR", header), pngChunk("IDAT", packed), pngChunk("IEND", {})})
+        png.insert(png.end(), chunk.begin(), chunk.end());
+    return png;
+}
+
 } // namespace
+
+Bytes progressiveJpeg(const QImage& image) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.setQuality(100);
+    if (!writer.write(image))
+        throw std::runtime_error("Qt cannot write a progressive JPEG");
+    return toBytes(data);
+}
+
+Bytes pngChunk(const char* type, const Bytes& data) {
+    Bytes chunk(12 + data.size());
+    putBig32(chunk, 0, static_cast<std::uint32_t>(data.size()));
+    std::copy(type, type + 4, chunk.begin() + 4);
+    std::copy(data.begin(), data.end(), chunk.begin() + 8);
+    putBig32(chunk, 8 + data.size(), crc32(chunk.data() + 4, data.size() + 4));
+    return chunk;
+}
 
 std::ostream& operator<<(std::ostream& out, const DecodeCase& c) {
     return out << c.name;
@@ -549,6 +605,10 @@ std::vector<FormatCase> otherFormatCases() {
         {"Png", encoded(sixColours(), "png"), encoded(sixColoursHalfSeen(), "png"), true},
         {"Jpeg", encoded(sixColours(), "jpeg", 100), {}, false},
         {"Gif", gifOfSixColours(false), gifOfSixColours(true), true},
+        {"Png16Bit", encoded(sixColours().convertToFormat(QImage::Format_RGBX64), "png"), {}, true},
+        {"PngPalette", encoded(sixColours().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither), "png"), {},
+         true},
+        {"PngInterlaced", interlacedPng(sixColours()), {}, true},
     };
     // Lossless WebP at quality 100.
     if (QImageWriter::supportedImageFormats().contains("webp"))
@@ -640,6 +700,10 @@ std::vector<CorpusFile> acceptedFiles() {
             files.push_back({c.name + "HalfSeen", std::move(c.halfSeen)});
     }
     return files;
+}
+
+std::vector<CorpusFile> progressiveFiles() {
+    return {{"JpegProgressive", progressiveJpeg(sixColours())}};
 }
 
 std::vector<CorpusFile> malformedFiles() {

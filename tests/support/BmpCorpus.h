@@ -50,6 +50,8 @@ struct CorpusFile {
 // Files the picture loader reads: every decoded layout, a PNG and a JPEG
 // stream carried inside a bitmap file, and the files of otherFormatCases.
 std::vector<CorpusFile> acceptedFiles();
+// Files the loader reads whole, and in part when cut short: a progressive JPEG.
+std::vector<CorpusFile> progressiveFiles();
 // Files it must refuse: every refusal case, every accepted file cut short at
 // a few lengths, zero-length and garbage files, sizes declared beyond what the
 // file holds or the loader allows, broken embedded streams.
@@ -71,6 +73,10 @@ Bytes embedding(const Bytes& stream, std::uint32_t compression, int width, int h
 // A 3 x 2 picture with six distinct colours, and its rows as blue, green, red.
 QImage sixColours();
 Bytes sixColoursBgr();
+// A progressive JPEG of the image, at quality 100.
+Bytes progressiveJpeg(const QImage& image);
+// A PNG chunk: its length, type, data and checksum.
+Bytes pngChunk(const char* type, const Bytes& data);
 // A small PNG whose header claims another size, with the header's checksum redone.
 Bytes pngClaiming(std::uint32_t width, std::uint32_t height);
 

@@ -34,7 +34,8 @@ using testing_pictures::Bytes;
 using testing_pictures::rows;
 
 // What the engine makes of a source picture with the given inks and slider
-// positions, computed here without the window.
+// positions, computed here without the window. As in the window, the map is
+// made only for a local term.
 struct Conversion {
     TPicture source, map, result;
 };
@@ -45,7 +46,8 @@ inline Conversion convert(const TPicture& picture, const InkTable& inks, int a, 
     out.source.SetPixelFormat(TPixelFormat::pf24bit);
     if (stretched)
         Stretch_Palette(&out.source);
-    Local_Contrast_Map(out.source, out.map);
+    if (c != 0)
+        Local_Contrast_Map(out.source, out.map);
     CPC_Mode1_Dither(out.source, out.result, out.map, inks, a, b, c);
     return out;
 }
@@ -177,9 +179,19 @@ class MainWindowCommands : public ::testing::Test {
         return form.Panel2->GetBevelInner() == TPanel::bvRaised && form.Panel2->GetBevelOuter() == TPanel::bvRaised;
     }
 
-    Bytes source() const { return rows(form.Image1->GetPicture()); }
-    Bytes map() const { return rows(form.Image7->GetPicture()); }
-    Bytes result() const { return rows(form.Image2->GetPicture()); }
+    // The window's pictures once the render its last change asked for has run.
+    Bytes source() {
+        form.FlushRender();
+        return rows(form.Image1->GetPicture());
+    }
+    Bytes map() {
+        form.FlushRender();
+        return rows(form.Image7->GetPicture());
+    }
+    Bytes result() {
+        form.FlushRender();
+        return rows(form.Image2->GetPicture());
+    }
     QSize view() const { return form.Image2->size(); }
 
     QTemporaryDir folder;

@@ -224,10 +224,15 @@ INSTANTIATE_TEST_SUITE_P(, MainWindowSliders,
                                            SliderCase{"AllThree", 60, -90, 7000}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MainWindowCommands, OnlyTheLocalContrastSliderRebuildsTheMap) {
+// The map depends on the source alone: it is made the first time the local
+// slider is not 0, reused by every step after, dropped at 0, and made again
+// for a changed source.
+TEST_F(MainWindowCommands, TheMapIsMadeOnlyForALocalTermAndReusedUntilTheSourceChanges) {
     load(writeLandscape("land.bmp"));
+    EXPECT_TRUE(map().empty()) << "no map without a local term";
     form.TrackBar1->SetPosition(9000);
-    // Spoil the map: a command that rebuilds it puts it right again.
+    EXPECT_EQ(map(), rows(convert(testing_pictures::landscape(), defaultInks(), 0, 0, 9000).map));
+    // Spoil the map: a step that made it again would put it right.
     TPicture& mapPicture = form.Image7->GetPicture();
     for (int y = 0; y < mapPicture.GetHeight(); ++y)
         for (int x = 0; x < 3 * mapPicture.GetWidth(); ++x)
@@ -237,17 +242,23 @@ TEST_F(MainWindowCommands, OnlyTheLocalContrastSliderRebuildsTheMap) {
     form.TrackBar3->SetPosition(40);
     form.TrackBar4->SetPosition(-40);
     chooseColour(form.Button3, 6);
-    EXPECT_EQ(map(), spoiled) << "brightness, contrast and inks reuse the map";
+    form.TrackBar1->SetPosition(9001);
+    EXPECT_EQ(map(), spoiled) << "brightness, contrast, inks and local steps reuse the map";
     InkTable inks = defaultInks();
     inks[1] = Ink_From_Colour_Number(6);
     TPicture expectedResult;
-    CPC_Mode1_Dither(form.Image1->GetPicture(), expectedResult, mapPicture, inks, 40, -40, 9000);
+    CPC_Mode1_Dither(form.Image1->GetPicture(), expectedResult, mapPicture, inks, 40, -40, 9001);
     EXPECT_EQ(result(), rows(expectedResult));
 
+    form.TrackBar1->SetPosition(0);
+    EXPECT_TRUE(map().empty()) << "dropped at 0";
     form.TrackBar1->SetPosition(9001);
-    const Conversion rebuilt = convert(testing_pictures::landscape(), inks, 40, -40, 9001);
-    EXPECT_EQ(map(), rows(rebuilt.map));
-    EXPECT_EQ(result(), rows(rebuilt.result));
+    const Conversion remade = convert(testing_pictures::landscape(), inks, 40, -40, 9001);
+    EXPECT_EQ(map(), rows(remade.map));
+    EXPECT_EQ(result(), rows(remade.result));
+    clickStretch();
+    const Conversion stretched = convert(testing_pictures::landscape(), inks, 40, -40, 9001, true);
+    EXPECT_EQ(map(), rows(stretched.map)) << "made again for the stretched source";
 }
 
 TEST_F(MainWindowCommands, BeforeAnyLoadCommandsChangeOnlyTheirOwnState) {
@@ -646,8 +657,13 @@ TEST_P(MainWindowScreenSize, OnlyExactly320By200BecomesAScreenFile) {
     const ScreenSizeCase& c = GetParam();
     load(writeLandscape("land.bmp", c.width, c.height));
     save(path("x.scr"));
-    ASSERT_EQ(messages.size(), 1u);
+    form.ExportDiscClick(nullptr);
+    form.ExportScreenClick(nullptr);
+    ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0], "This image hasn't the right dimensions. a .src file must be 320x200.");
+    const std::string size = "The picture is " + std::to_string(c.width) + " x " + std::to_string(c.height) + "; ";
+    EXPECT_EQ(messages[1], size + "a disc image needs 320 x 200: use Picture > Fit to CPC screen");
+    EXPECT_EQ(messages[2], size + "a screen file needs 320 x 200: use Picture > Fit to CPC screen");
     EXPECT_FALSE(fileExists(path("x.scr")));
 }
 
@@ -673,7 +689,7 @@ TEST_F(MainWindowCommands, ExportCommandsWriteTheCpcFiles) {
     form.ExportDiscClick(nullptr);
     form.ExportScreenClick(nullptr);
     EXPECT_TRUE(requests.empty()) << "no name is asked for a file that cannot be made";
-    EXPECT_EQ(messages, std::vector<std::string>(2, kScreenSizeMessage));
+    EXPECT_EQ(messages, std::vector<std::string>(2, "There is no picture to save yet."));
 
     answers = {path("My inks.pal")};
     form.ExportPaletteClick(nullptr);

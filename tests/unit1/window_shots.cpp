@@ -39,6 +39,7 @@
 #include <QToolTip>
 
 #include "Colorselect.h"
+#include "Compare.h"
 #include "Dialogs.h"
 #include "LandscapePicture.h"
 #include "SysUtils.h"
@@ -216,6 +217,67 @@ void takeDesktopShots(const QDir& folder, const char* photo) {
     }
 }
 
+// The window in each screen mode with inks chosen for it, the sixteen-ink
+// palette, the colour dialog opened from ink #5, the Compare window and the
+// green monitor: desk_mode0.png (and desk_mode0_smallest.png at the
+// window's smallest size), desk_mode1.png, desk_mode2.png,
+// palette16.png, desk_colorselect_ink5.png (after one press of Right),
+// desk_compare.png, desk_green.png, desk_colour_monitor.png.
+void takeModeShots(const QDir& folder, const std::string& picture) {
+    Form1->SetFitMode(TFitMode::Crop);
+    loadThroughDialog(picture);
+    Form1->InkSearchProgressDelay = 60000;
+    for (const int mode : {0, 2, 1}) {
+        Form1->SetScreenChoice(TScreenChoice{mode, mode == 1 ? TDither::Ordered4 : TDither::Diffusion});
+        Form1->ChooseInksClick(Form1);
+        const QString name = QStringLiteral("desk_mode%1.png").arg(mode);
+        grabScreenAround(Form1, QRect(), folder, name.toLatin1().constData());
+        if (mode == 0) {
+            // The smallest the window can be, with sixteen inks.
+            const QSize before = Form1->size();
+            Form1->resize(Form1->minimumSize());
+            grabScreenAround(Form1, QRect(), folder, "desk_mode0_smallest.png");
+            Form1->resize(before);
+            QTest::qWait(100);
+            Form1->GroupBox1->grab().save(folder.filePath(QStringLiteral("palette16.png")));
+            const TModalDriver previous = SetModalDriver([&](TForm&) {
+                if (!QTest::qWaitForWindowActive(F_ColorSelect))
+                    qWarning("the colour dialog did not become active");
+                QTest::keyClick(F_ColorSelect, Qt::Key_Right);
+                grabScreenAround(F_ColorSelect, QRect(), folder, "desk_colorselect_ink5.png");
+                F_ColorSelect->Button1->click();
+            });
+            QTest::mouseClick(Form1->InkSwatch5, Qt::LeftButton);
+            SetModalDriver(previous);
+        }
+    }
+    const TModalDriver previous = SetModalDriver([&](TForm& shown) {
+        auto* compare = qobject_cast<TF_Compare*>(&shown);
+        if (!compare)
+            return;
+        const bool allDone = QTest::qWaitFor([&] {
+            for (int cell = 0; cell < TF_Compare::kCellCount; ++cell)
+                if (!compare->IsCellDone(cell))
+                    return false;
+            return true;
+        }, 120000);
+        if (!allDone)
+            qWarning("the Compare window did not finish in time");
+        grabScreenAround(compare, QRect(), folder, "desk_compare.png");
+        QTest::keyClick(compare, Qt::Key_Escape);
+    });
+    Form1->actionCompare->trigger();
+    SetModalDriver(previous);
+
+    Form1->SpeedButton2->click();
+    Form1->SetMonitor(TMonitor::Green);
+    grabScreenAround(Form1, QRect(), folder, "desk_green.png");
+    Form1->SetMonitor(TMonitor::Colour);
+    grabScreenAround(Form1, QRect(), folder, "desk_colour_monitor.png");
+    Form1->SetMonitor(TMonitor::Plain);
+    Form1->SpeedButton3->click();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -275,6 +337,7 @@ int main(int argc, char** argv) {
 
     SetFileDialogDriver(nullptr);
     takeDesktopShots(folder, argc > 2 ? argv[2] : nullptr);
+    takeModeShots(folder, argc > 2 ? std::string(argv[2]) : picture);
     Application->DestroyForms();
     return 0;
 }

@@ -216,7 +216,7 @@ TEST_F(MainWindowCommands, DraggingTheResultMovesTheCropWindow) {
     EXPECT_NEAR(form.CropAt.y, 1.0, 0.02);
     TPicture copy, fitted;
     copy.Assign(tall.Image());
-    Fit_To_Screen(copy, fitted, TFitMode::Crop, form.CropAt);
+    Fit_To_Screen(copy, fitted, TFitMode::Crop, Screen_Mode(kDefaultScreenMode), form.CropAt);
     EXPECT_EQ(source(), rows(fitted));
     EXPECT_EQ(form.actionUndo->text(), "&Undo Move crop window");
 }
@@ -285,15 +285,21 @@ TEST_F(MainWindowCommands, AnExportedPaletteLoadsTheSameInksBack) {
     EXPECT_EQ(form.Label6->GetText(), "13");
     EXPECT_EQ(form.Label9->GetText(), "20");
 
-    // Another mode's palette is refused with a message; the inks stay.
-    auto mode0 = Ocp_Palette(exported);
-    mode0[0] = 0;
+    // A mode 0 palette brings its mode and all sixteen inks, in one step.
+    InkList sixteen;
+    for (int k = 0; k < kMaxInkCount; ++k)
+        sixteen.push_back(Ink_From_Colour_Number(26 - k));
+    const auto mode0 = Ocp_Palette(sixteen, Screen_Mode(0));
     Write_Raw_File(mode0.data(), mode0.size(), path("mode0.pal"));
     const InkTable before = form.Inks;
     form.LoadInksFromPalette(path("mode0.pal"));
+    EXPECT_EQ(form.ScreenChoice.mode, 0);
+    EXPECT_EQ(form.ModeInks(), sixteen);
+    EXPECT_EQ(form.Palette->GetNumberText(15), "11");
+    EXPECT_TRUE(messages.empty());
+    trigger(form.actionUndo);
+    EXPECT_EQ(form.ScreenChoice.mode, 1);
     EXPECT_EQ(form.Inks, before);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find("mode 0"), std::string::npos);
 }
 
 } // namespace

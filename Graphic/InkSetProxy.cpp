@@ -1,0 +1,134 @@
+#include "InkSetProxy.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <map>
+#include <utility>
+
+#include "Picture.h"
+
+namespace {
+
+// Bins a channel: 16 of them over 0..1 in sRGB terms, through the byte value.
+constexpr int kBinLevels = 16;
+// Mix steps between two inks.
+constexpr int kMixSteps = 16;
+// What the measure's blur leaves of pixel-to-pixel noise: the root of the
+// sum of the squared weights of a 2-D Gaussian of sigma 1, 1 / (2 sqrt(pi)).
+constexpr double kGrainLeft = 0.28209479177387814;
+
+std::size_t pairIndex(int i, int j) {
+    if (i > j)
+        std::swap(i, j);
+    return static_cast<std::size_t>(i * kColourCount + j);
+}
+
+std::array<double, 3> linearOfColour(int number) {
+    const Ink ink = Ink_From_Colour_Number(number);
+    return {Linear_From_Byte(ink.r), Linear_From_Byte(ink.g), Linear_From_Byte(ink.b)};
+}
+
+// The sRGB byte of linear light 0..1, by search in the byte table.
+int byteOfLinear(float linear) {
+    int low = 0, high = 255;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (Linear_From_Byte(static_cast<std::uint8_t>(middle)) < linear)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+} // namespace
+
+const std::vector<OkLab>& Cpc_Colours_Lab() {
+    static const std::vector<OkLab> colours = [] {
+        std::vector<OkLab> lab;
+        for (int n = 0; n < kColourCount; ++n) {
+            const auto l = linearOfColour(n);
+            lab.push_back(OkLab_From_Linear(l[0], l[1], l[2]));
+        }
+        return lab;
+    }();
+    return colours;
+}
+
+InkSetProxy::InkSetProxy(const PerceptualReference& reference, bool mixes) : mMixes(mixes) {
+    // Bin colours as sums, ordered by bin number so the bins come out the
+    // same way every time.
+    std::map<int, std::array<double, 4>> bins;
+    const std::vector<float>& linear = reference.blurredLinear();
+    std::array<int, 256> binOfByte;
+    for (std::size_t v = 0; v < binOfByte.size(); ++v)
+        binOfByte[v] = static_cast<int>(v) * kBinLevels / 256;
+    for (std::size_t p = 0; p + 2 < linear.size(); p += 3) {
+        int key = 0;
+        for (std::size_t c = 0; c < 3; ++c)
+            key = key * kBinLevels +
+                  binOfByte[static_cast<std::size_t>(byteOfLinear(linear[p + c]))];
+        std::array<double, 4>& sum = bins[key];
+        sum[0] += linear[p];
+        sum[1] += linear[p + 1];
+        sum[2] += linear[p + 2];
+        sum[3] += 1;
+    }
+    for (const auto& [key, sum] : bins) {
+        mColour.push_back(OkLab_From_Linear(sum[0] / sum[3], sum[1] / sum[3], sum[2] / sum[3]));
+        mWeight.push_back(sum[3]);
+    }
+    const std::size_t binCount = mColour.size();
+    mDistance.resize(static_cast<std::size_t>(kColourCount * kColourCount));
+    for (int i = 0; i < kColourCount; ++i)
+        for (int j = i; j < kColourCount; ++j) {
+            if (i != j && !mMixes)
+                continue;
+            const auto li = linearOfColour(i), lj = linearOfColour(j);
+            std::vector<OkLab> steps;
+            std::vector<double> grain;
+            const double contrast = Cell_Distance(Cpc_Colours_Lab()[static_cast<std::size_t>(i)],
+                                                  Cpc_Colours_Lab()[static_cast<std::size_t>(j)]);
+            for (int k = 0; k <= (i == j ? 0 : kMixSteps); ++k) {
+                const double t = static_cast<double>(k) / kMixSteps;
+                steps.push_back(OkLab_From_Linear((1 - t) * li[0] + t * lj[0],
+                                                  (1 - t) * li[1] + t * lj[1],
+                                                  (1 - t) * li[2] + t * lj[2]));
+                grain.push_back(kGrainLeft * kGrainLeft * contrast * t * (1 - t));
+            }
+            std::vector<float>& distance = mDistance[pairIndex(i, j)];
+            distance.resize(binCount);
+            for (std::size_t b = 0; b < binCount; ++b) {
+                double nearest = std::numeric_limits<double>::infinity();
+                for (std::size_t k = 0; k < steps.size(); ++k)
+                    nearest = std::min(nearest, Cell_Distance(mColour[b], steps[k]) + grain[k]);
+                distance[b] = static_cast<float>(std::sqrt(nearest));
+            }
+        }
+}
+
+double InkSetProxy::error(const std::vector<int>& numbers) const {
+    const std::size_t binCount = mColour.size();
+    if (binCount == 0 || numbers.empty())
+        return 0;
+    std::vector<float> nearest(binCount, std::numeric_limits<float>::infinity());
+    const auto take = [&](const std::vector<float>& distance) {
+        for (std::size_t b = 0; b < binCount; ++b)
+            nearest[b] = std::min(nearest[b], distance[b]);
+    };
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        take(mDistance[pairIndex(numbers[i], numbers[i])]);
+        if (mMixes)
+            for (std::size_t j = i + 1; j < numbers.size(); ++j)
+                take(mDistance[pairIndex(numbers[i], numbers[j])]);
+    }
+    double total = 0, pixels = 0;
+    for (std::size_t b = 0; b < binCount; ++b) {
+        total += mWeight[b] * nearest[b];
+        pixels += mWeight[b];
+    }
+    return 100 * total / pixels;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <vector>
+
+#include "InkMeasure.h"
+#include "PerceptualMeasure.h"
+
+// A cheap stand-in for the perceptual measure, to rank thousands of ink sets
+// before the real dither judges the best few.
+//
+// The blurred source's colours (what the measure compares against) are
+// gathered into bins of 16 levels a channel, each bin its pixels' mean colour
+// in linear light and their count. A set's proxy error is the mean, over the
+// pixels, of the OKLab distance x 100 from the pixel's bin colour to the
+// nearest colour the set can show on average: for a mixing dither, a mix of
+// two of its inks in linear light, in steps of 1/16 (one ink alone
+// included); for the nearest-ink dither, one of its inks. A mix also costs
+// the grain the blur leaves of it: its pixels, a share t of one ink and
+// 1 - t of the other, spread by sqrt(t (1 - t)) times the inks' OKLab
+// distance, and a Gaussian of sigma 1 keeps 1 / (2 sqrt(pi)) of
+// uncorrelated noise; the two add as squares. The real judgement sees the
+// patterns as they are.
+class InkSetProxy {
+  public:
+    // mixes: whether the dither mixes inks (every dither but the nearest-ink one).
+    InkSetProxy(const PerceptualReference& reference, bool mixes);
+
+    // The proxy error of the set of colour numbers (0..26, all different).
+    double error(const std::vector<int>& numbers) const;
+
+    // The bins' colours and pixel counts, for a search to cluster.
+    const std::vector<OkLab>& binColours() const { return mColour; }
+    const std::vector<double>& binWeights() const { return mWeight; }
+
+  private:
+    bool mMixes;
+    std::vector<OkLab> mColour;
+    std::vector<double> mWeight;
+    // Per pair of colours (i <= j), the distance of every bin to the pair's
+    // nearest mix; i == j is the colour alone.
+    std::vector<std::vector<float>> mDistance;
+};
+
+// OKLab of each of the 27 CPC colours at channel values 0, 127 and 254.
+const std::vector<OkLab>& Cpc_Colours_Lab();

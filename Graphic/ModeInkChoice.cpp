@@ -1,0 +1,452 @@
+#include "ModeInkChoice.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <numeric>
+#include <optional>
+#include <set>
+
+#include "Engine.h"
+#include "FitToScreen.h"
+#include "InkSetProxy.h"
+#include "PerceptualMeasure.h"
+#include "SearchRun.h"
+#include "SysUtils.h"
+
+namespace {
+
+// Swaps the real dither judges in each round of the swap search.
+constexpr int kJudgedSwaps = 8;
+// Bounds on the swap search's rounds; each round must improve to go on.
+constexpr int kMaxProxyRounds = 64;
+constexpr int kMaxJudgedRounds = 4;
+constexpr int kClusterRounds = 12;
+// Progress units of one judgement, against one proxy error.
+constexpr int kJudgementWeight = 100;
+// A channel byte this close to 0, 128 or 255 is that CPC intensity.
+constexpr int kExactTolerance = 8;
+
+// The CPC intensity (0..2) of a channel byte, or -1 when it is none.
+int exactIntensity(std::uint8_t value) {
+    if (value <= kExactTolerance)
+        return 0;
+    if (value >= 128 - kExactTolerance && value <= 128 + kExactTolerance)
+        return 1;
+    if (value >= 255 - kExactTolerance)
+        return 2;
+    return -1;
+}
+
+// The picture's colours as colour numbers when every pixel is a CPC colour
+// and there are at most limit of them; nothing otherwise.
+std::optional<std::set<int>> exactColours(const TPicture& source, std::size_t limit) {
+    std::set<int> numbers;
+    for (int y = 0; y < source.GetHeight(); ++y) {
+        const std::uint8_t* p = source.GetScanline(y);
+        for (int x = 0; x < source.GetWidth(); ++x, p += 3) {
+            const int b = exactIntensity(p[0]), g = exactIntensity(p[1]), r = exactIntensity(p[2]);
+            if (b < 0 || g < 0 || r < 0)
+                return std::nullopt;
+            numbers.insert(9 * g + 3 * r + b);
+            if (numbers.size() > limit)
+                return std::nullopt;
+        }
+    }
+    return numbers;
+}
+
+TPicture copyOf(const TPicture& source) {
+    TPicture copy;
+    copy.SetWidth(source.GetWidth());
+    copy.SetHeight(source.GetHeight());
+    for (int y = 0; y < source.GetHeight(); ++y)
+        std::memcpy(copy.GetScanline(y), source.GetScanline(y),
+                    static_cast<std::size_t>(source.GetWidth()) * 3);
+    return copy;
+}
+
+// Every way to choose count of the first n indices, in lexicographic order,
+// count indices a row.
+std::vector<int> combinations(int n, int count) {
+    std::vector<int> all;
+    if (count > n)
+        return all;
+    std::vector<int> pick(static_cast<std::size_t>(count));
+    std::iota(pick.begin(), pick.end(), 0);
+    for (;;) {
+        all.insert(all.end(), pick.begin(), pick.end());
+        int i = count;
+        while (i > 0 && pick[static_cast<std::size_t>(i - 1)] == n - count + i - 1)
+            --i;
+        if (i == 0)
+            return all;
+        ++pick[static_cast<std::size_t>(i - 1)];
+        for (int j = i; j < count; ++j)
+            pick[static_cast<std::size_t>(j)] = pick[static_cast<std::size_t>(j - 1)] + 1;
+    }
+}
+
+// The number of ways to choose count of n (n <= 27: at most 20,058,300).
+long long setCount(int n, int count) {
+    const int k = std::min(count, n - count);
+    long long ways = 1;
+    for (int i = 0; i < k; ++i)
+        ways = ways * (n - i) / (i + 1);
+    return k < 0 ? 0 : ways;
+}
+
+// Indices 0..values.size()-1 ordered by value, equal values by index.
+std::vector<int> ranking(const std::vector<double>& values) {
+    std::vector<int> order(values.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
+        return values[static_cast<std::size_t>(x)] < values[static_cast<std::size_t>(y)];
+    });
+    return order;
+}
+
+// What the search ranks judged sets by.
+std::vector<double> ranks(const std::vector<PerceptualScore>& scores) {
+    std::vector<double> values;
+    for (const PerceptualScore& score : scores)
+        values.push_back(score.rank());
+    return values;
+}
+
+// One choice in progress: the picture it judges on, the kept inks, the
+// colours free to choose, the measure and the proxy.
+class InkSearch {
+  public:
+    InkSearch(TPicture& source, const TPicture& map, const std::vector<int>& kept, TDither dither,
+              const ScreenMode& mode, int a, int b, int c, const Ink_Search_Control& control)
+        : mDither(dither), mMode(mode), mA(a), mB(b), mC(c), mControl(control), mKept(kept),
+          mJudged(judgedPicture(source)),
+          mJudgedMap(&mJudged == &source ? map : mReducedMap), mReference(mJudged),
+          mProxy(mReference, dither != TDither::None) {
+        for (int number : kept)
+            if (number != kChooseInk)
+                mKeptNumbers.push_back(number);
+        for (int n = 0; n < kColourCount; ++n)
+            if (std::find(kept.begin(), kept.end(), n) == kept.end())
+                mFree.push_back(n);
+        mToChoose = static_cast<int>(std::count(kept.begin(), kept.end(), kChooseInk));
+    }
+
+    int toChoose() const { return mToChoose; }
+    const std::vector<int>& free() const { return mFree; }
+
+    // The inks of chosen colours beside the kept ones, chosen placed darkest first.
+    std::vector<int> placed(const std::vector<int>& chosen) const {
+        return Place_Chosen_Inks(mKept, chosen);
+    }
+
+    // The measure of the result of the dither with the inks of numbers.
+    PerceptualScore judge(const std::vector<int>& numbers) const {
+        TPicture source = copyOf(mJudged), result;
+        InkList inks;
+        for (int number : numbers)
+            inks.push_back(Ink_From_Colour_Number(number));
+        Mode_Dither(mDither, source, result, mJudgedMap, inks, mA, mB, mC, mMode);
+        return mReference.score(result);
+    }
+
+    double proxy(const std::vector<int>& chosen) const {
+        std::vector<int> numbers = mKeptNumbers;
+        numbers.insert(numbers.end(), chosen.begin(), chosen.end());
+        return mProxy.error(numbers);
+    }
+
+    // Runs work over count indices as the control asks; false when cancelled.
+    bool run(int count, int weight, const std::function<void(int)>& work, int chunk) {
+        return Run_Search_Parallel(count, weight, mControl, mDone, mTotal, work, chunk);
+    }
+    void setTotal(int total) { mTotal = total; }
+    void finish() {
+        if (mControl.progress)
+            mControl.progress(mTotal, mTotal);
+    }
+
+    // Judges the sets of chosen colours at once; empty when cancelled.
+    std::vector<PerceptualScore> judgeAll(const std::vector<std::vector<int>>& sets) {
+        std::vector<PerceptualScore> scores(sets.size());
+        if (!run(
+                static_cast<int>(sets.size()), kJudgementWeight,
+                [&](int i) {
+                    scores[static_cast<std::size_t>(i)] =
+                        judge(placed(sets[static_cast<std::size_t>(i)]));
+                },
+                1))
+            return {};
+        return scores;
+    }
+
+    // The colours k-means over the proxy's bins settles on, kept inks as
+    // fixed centres, snapped to free CPC colours.
+    std::vector<int> clusterStart() const;
+
+  private:
+    // The source itself, or its copy stretched to the screen when it is
+    // more than twice as large.
+    TPicture& judgedPicture(TPicture& source) {
+        source.SetPixelFormat(TPixelFormat::pf24bit);
+        const long long pixels = static_cast<long long>(source.GetWidth()) * source.GetHeight();
+        if (pixels <= 2LL * mMode.width * mMode.height)
+            return source;
+        Fit_To_Screen(source, mReduced, TFitMode::Stretch, mMode);
+        Local_Contrast_Map(mReduced, mReducedMap);
+        return mReduced;
+    }
+
+    TDither mDither;
+    const ScreenMode& mMode;
+    int mA, mB, mC;
+    const Ink_Search_Control& mControl;
+    std::vector<int> mKept, mKeptNumbers, mFree;
+    int mToChoose = 0;
+    TPicture mReduced, mReducedMap;
+    TPicture& mJudged;
+    const TPicture& mJudgedMap;
+    PerceptualReference mReference;
+    InkSetProxy mProxy;
+    std::atomic<int> mDone{0};
+    int mTotal = 1;
+};
+
+std::vector<int> InkSearch::clusterStart() const {
+    const std::vector<OkLab>& bins = mProxy.binColours();
+    const std::vector<double>& weights = mProxy.binWeights();
+    const std::vector<OkLab>& cpc = Cpc_Colours_Lab();
+    std::vector<OkLab> centres;
+    for (int number : mKeptNumbers)
+        centres.push_back(cpc[static_cast<std::size_t>(number)]);
+    const std::size_t fixed = centres.size();
+    const auto nearestCentre = [&](const OkLab& colour) {
+        std::size_t best = 0;
+        double distance = std::numeric_limits<double>::infinity();
+        for (std::size_t k = 0; k < centres.size(); ++k)
+            if (const double d = Cell_Distance(colour, centres[k]); d < distance)
+                distance = d, best = k;
+        return std::make_pair(best, distance);
+    };
+    // Seeds: each time the bin that adds most weight x squared distance to
+    // its nearest centre (the heaviest bin first when nothing is fixed).
+    for (int k = 0; k < mToChoose; ++k) {
+        std::size_t pick = 0;
+        double most = -1;
+        for (std::size_t b = 0; b < bins.size(); ++b) {
+            const double far = centres.empty() ? 1 : nearestCentre(bins[b]).second;
+            if (weights[b] * far > most)
+                most = weights[b] * far, pick = b;
+        }
+        centres.push_back(bins.empty() ? OkLab{} : bins[pick]);
+    }
+    std::vector<double> clusterWeight(centres.size());
+    for (int round = 0; round < kClusterRounds; ++round) {
+        std::vector<OkLab> sum(centres.size());
+        std::fill(clusterWeight.begin(), clusterWeight.end(), 0);
+        for (std::size_t b = 0; b < bins.size(); ++b) {
+            const std::size_t k = nearestCentre(bins[b]).first;
+            sum[k].L += weights[b] * bins[b].L;
+            sum[k].a += weights[b] * bins[b].a;
+            sum[k].b += weights[b] * bins[b].b;
+            clusterWeight[k] += weights[b];
+        }
+        for (std::size_t k = fixed; k < centres.size(); ++k)
+            if (clusterWeight[k] > 0)
+                centres[k] = {sum[k].L / clusterWeight[k], sum[k].a / clusterWeight[k],
+                              sum[k].b / clusterWeight[k]};
+    }
+    // The heaviest clusters snap first, each to its nearest colour not yet taken.
+    std::vector<std::size_t> order(centres.size() - fixed);
+    std::iota(order.begin(), order.end(), fixed);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t x, std::size_t y) { return clusterWeight[x] > clusterWeight[y]; });
+    std::vector<int> chosen;
+    for (std::size_t k : order) {
+        int best = -1;
+        double distance = std::numeric_limits<double>::infinity();
+        for (int n : mFree)
+            if (std::find(chosen.begin(), chosen.end(), n) == chosen.end())
+                if (const double d = Cell_Distance(centres[k], cpc[static_cast<std::size_t>(n)]);
+                    d < distance)
+                    distance = d, best = n;
+        chosen.push_back(best);
+    }
+    return chosen;
+}
+
+Mode_Ink_Choice everySet(InkSearch& search) {
+    Mode_Ink_Choice choice;
+    const std::vector<int>& free = search.free();
+    const int size = search.toChoose();
+    const std::vector<int> picks = combinations(static_cast<int>(free.size()), size);
+    const int count = size == 0 ? 1 : static_cast<int>(picks.size()) / size;
+    const auto chosenOf = [&](int s) {
+        std::vector<int> chosen;
+        for (int i = 0; i < size; ++i)
+            chosen.push_back(free[static_cast<std::size_t>(picks[static_cast<std::size_t>(s * size + i)])]);
+        return chosen;
+    };
+    const int judged = std::min(count, kJudgedSets);
+    search.setTotal(count + judged * kJudgementWeight);
+    std::vector<double> proxies(static_cast<std::size_t>(count));
+    if (!search.run(
+            count, 1, [&](int s) { proxies[static_cast<std::size_t>(s)] = search.proxy(chosenOf(s)); },
+            32)) {
+        choice.cancelled = true;
+        return choice;
+    }
+    const std::vector<int> ranked = ranking(proxies);
+    std::vector<std::vector<int>> best;
+    for (int i = 0; i < judged; ++i)
+        best.push_back(chosenOf(ranked[static_cast<std::size_t>(i)]));
+    const std::vector<PerceptualScore> scores = search.judgeAll(best);
+    if (scores.empty()) {
+        choice.cancelled = true;
+        return choice;
+    }
+    const std::size_t winner = static_cast<std::size_t>(ranking(ranks(scores))[0]);
+    choice.numbers = search.placed(best[winner]);
+    choice.error = scores[winner].error;
+    return choice;
+}
+
+Mode_Ink_Choice swaps(InkSearch& search) {
+    Mode_Ink_Choice choice;
+    std::vector<int> current = search.clusterStart();
+    const std::vector<int>& free = search.free();
+    const std::size_t size = current.size();
+    // Every swap of one chosen colour for an unused free one, in a fixed order.
+    const auto swapsOf = [&](const std::vector<int>& chosen) {
+        std::vector<std::vector<int>> sets;
+        for (std::size_t i = 0; i < size; ++i)
+            for (int n : free)
+                if (std::find(chosen.begin(), chosen.end(), n) == chosen.end()) {
+                    sets.push_back(chosen);
+                    sets.back()[i] = n;
+                }
+        return sets;
+    };
+    const int swapCount = static_cast<int>(size * (free.size() - size));
+    search.setTotal(kMaxProxyRounds * swapCount +
+                    kMaxJudgedRounds * (swapCount + kJudgedSwaps * kJudgementWeight) +
+                    (static_cast<int>(size) + 1) * kJudgementWeight);
+    const auto proxiesOf = [&](const std::vector<std::vector<int>>& sets, std::vector<double>& out) {
+        out.assign(sets.size(), 0);
+        return search.run(
+            static_cast<int>(sets.size()), 1,
+            [&](int s) { out[static_cast<std::size_t>(s)] = search.proxy(sets[static_cast<std::size_t>(s)]); },
+            8);
+    };
+    double currentProxy = search.proxy(current);
+    std::vector<double> proxies;
+    for (int round = 0; round < kMaxProxyRounds && swapCount > 0; ++round) {
+        const std::vector<std::vector<int>> sets = swapsOf(current);
+        if (!proxiesOf(sets, proxies)) {
+            choice.cancelled = true;
+            return choice;
+        }
+        const std::size_t best = static_cast<std::size_t>(ranking(proxies)[0]);
+        if (proxies[best] >= currentProxy)
+            break;
+        current = sets[best];
+        currentProxy = proxies[best];
+    }
+    const std::vector<PerceptualScore> start = search.judgeAll({current});
+    if (start.empty()) {
+        choice.cancelled = true;
+        return choice;
+    }
+    PerceptualScore currentScore = start[0];
+    for (int round = 0; round < kMaxJudgedRounds && swapCount > 0; ++round) {
+        const std::vector<std::vector<int>> sets = swapsOf(current);
+        if (!proxiesOf(sets, proxies)) {
+            choice.cancelled = true;
+            return choice;
+        }
+        // The swaps the proxy likes best and, in the first round, the best
+        // swap of each ink, so that every ink is tried once where the proxy
+        // misjudges the dither.
+        const std::vector<int> ranked = ranking(proxies);
+        const std::size_t perSlot = free.size() - size;
+        std::vector<bool> slotTried(size);
+        std::vector<std::vector<int>> judged;
+        for (std::size_t i = 0; i < ranked.size(); ++i) {
+            const auto s = static_cast<std::size_t>(ranked[i]);
+            if (i < static_cast<std::size_t>(kJudgedSwaps) || (round == 0 && !slotTried[s / perSlot]))
+                judged.push_back(sets[s]);
+            slotTried[s / perSlot] = true;
+        }
+        const std::vector<PerceptualScore> scores = search.judgeAll(judged);
+        if (scores.empty()) {
+            choice.cancelled = true;
+            return choice;
+        }
+        const std::size_t best = static_cast<std::size_t>(ranking(ranks(scores))[0]);
+        if (scores[best].rank() >= currentScore.rank())
+            break;
+        current = judged[best];
+        currentScore = scores[best];
+    }
+    choice.numbers = search.placed(current);
+    choice.error = currentScore.error;
+    return choice;
+}
+
+} // namespace
+
+Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const std::vector<int>& kept,
+                                 TDither dither, const ScreenMode& mode, int a, int b, int c,
+                                 const Ink_Search_Control& control, Ink_Search_Way way) {
+    if (kept.size() != static_cast<std::size_t>(mode.inkCount))
+        throw Exception("Mode " + IntToStr(mode.number) + " has " + IntToStr(mode.inkCount) +
+                        " inks, not " + IntToStr(static_cast<int>(kept.size())));
+    for (int number : kept)
+        if (number != kChooseInk && (number < 0 || number >= kColourCount))
+            throw Exception("Colour number " + IntToStr(number) +
+                            " is not one of the CPC colours 0 to 26");
+    source.SetPixelFormat(TPixelFormat::pf24bit);
+    InkSearch search(source, map, kept, dither, mode, a, b, c, control);
+    Mode_Ink_Choice choice;
+
+    const auto toChoose = static_cast<std::size_t>(search.toChoose());
+    if (std::optional<std::set<int>> own =
+            exactColours(source, static_cast<std::size_t>(mode.inkCount))) {
+        for (int number : kept)
+            own->erase(number);
+        if (own->size() <= toChoose) {
+            std::vector<int> chosen(own->begin(), own->end());
+            for (int n : search.free())
+                if (chosen.size() < toChoose && own->count(n) == 0)
+                    chosen.push_back(n);
+            choice.numbers = search.placed(chosen);
+            choice.error = search.judge(choice.numbers).error;
+            search.finish();
+            return choice;
+        }
+    }
+
+    const long long sets = setCount(static_cast<int>(search.free().size()), static_cast<int>(toChoose));
+    if (way == Ink_Search_Way::Automatic && dither == TDither::Classic &&
+        mode.number == kDefaultScreenMode) {
+        InkNumbers keptFour;
+        std::copy(kept.begin(), kept.end(), keptFour.begin());
+        const Ink_Choice exact =
+            Choose_Inks(Ink_Search_Cells_Of(source, map, a, b, c), keptFour, control);
+        choice.cancelled = exact.cancelled;
+        if (!exact.cancelled) {
+            choice.numbers.assign(exact.numbers.begin(), exact.numbers.end());
+            choice.error = search.judge(choice.numbers).error;
+        }
+        return choice;
+    }
+    const bool enumerate = way == Ink_Search_Way::EverySet ||
+                           (way == Ink_Search_Way::Automatic && sets <= kMaxEnumeratedSets);
+    choice = enumerate ? everySet(search) : swaps(search);
+    if (!choice.cancelled)
+        search.finish();
+    return choice;
+}

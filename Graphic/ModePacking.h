@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Picture.h"
+#include "ScreenMode.h"
+
+// Packs a result into the bytes of a screen mode, row after row from the top,
+// Packed_Row_Bytes(mode, width) bytes a row, each pixel's ink number placed
+// at the mode's bits. A pixel's ink is the first of inks of its exact colour;
+// pixels past a row's end in its last byte are ink 0. Raises an Exception
+// naming the first pixel that is none of the inks, and when there are more
+// inks than the mode has. An empty result gives no bytes.
+std::vector<std::uint8_t> Pack_Mode_Rows(const TPicture& result, const InkList& inks,
+                                         const ScreenMode& mode);
+
+// True when result fills the mode's screen: mode.width x mode.height.
+bool Fits_Mode_Screen(const TPicture& result, const ScreenMode& mode);
+
+// What a screen file of the wrong size is told: the design's words in mode 1.
+std::string Screen_Size_Message(const ScreenMode& mode);
+
+// The 16384 bytes of screen memory of a result that fills the mode's screen:
+// packed, then laid out by CPC_Screen_Layout. Raises an Exception when the
+// result does not fill the screen.
+std::vector<std::uint8_t> Mode_Screen_File_Bytes(const TPicture& result, const InkList& inks,
+                                                 const ScreenMode& mode);

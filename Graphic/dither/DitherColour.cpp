@@ -1,0 +1,183 @@
+#include "DitherColour.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "DitherRules.h"
+
+namespace {
+
+constexpr int kLevelCount = kDitherFullLevel + 1;
+constexpr int kMapSumCount = 766;
+// Cache slots: a power of two, about as many as a 320 x 200 picture has colours.
+constexpr int kCacheBits = 16;
+constexpr std::uint64_t kCacheFilled = 1u << 31;
+
+// Linear light of each channel level 0..765 (3 x a byte for an unadjusted one).
+const std::array<float, kLevelCount>& linearOfLevel() {
+    static const std::array<float, kLevelCount> table = [] {
+        std::array<float, kLevelCount> t{};
+        for (int l = 0; l < kLevelCount; ++l)
+            t[static_cast<std::size_t>(l)] =
+                static_cast<float>(Linear_From_Fraction(static_cast<double>(l) / kDitherFullLevel));
+        return t;
+    }();
+    return table;
+}
+
+float distance(const LabColour& p, const LabColour& q) {
+    const float dL = p.L - q.L, da = p.a - q.a, db = p.b - q.b;
+    return dL * dL + da * da + db * db;
+}
+
+std::size_t slotOf(std::uint32_t key) {
+    return (key * 2654435761u) >> (32 - kCacheBits);
+}
+
+} // namespace
+
+LabColour Lab_Of(const LinearColour& colour) {
+    const float linear[3] = {colour.r, colour.g, colour.b};
+    float lab[3];
+    OkLab_From_Linear_Floats(linear, 1, lab);
+    return {lab[0], lab[1], lab[2]};
+}
+
+SliderLight::SliderLight(int a, int b, int c) : mShift(kMapSumCount) {
+    int termLow = 0, termHigh = 0;
+    for (int n = 0; n < kMapSumCount; ++n) {
+        termLow = std::min(termLow, Local_Term(n, c));
+        termHigh = std::max(termHigh, Local_Term(n, c));
+    }
+    mReadsMap = termLow != termHigh;
+    // A channel level 0..765 less the term reaches -termHigh..765 - termLow.
+    const int low = -termHigh;
+    for (int n = 0; n < kMapSumCount; ++n)
+        mShift[static_cast<std::size_t>(n)] = -Local_Term(n, c) - low;
+    mLevel.resize(static_cast<std::size_t>(kDitherFullLevel + termHigh - termLow + 1));
+    for (std::size_t i = 0; i < mLevel.size(); ++i)
+        mLevel[i] =
+            static_cast<std::uint16_t>(Adjusted_Pixel_Level(static_cast<int>(i) + low, a, b));
+}
+
+LinearColour SliderLight::linear(std::uint32_t key) {
+    const auto& table = linearOfLevel();
+    return {table[key >> 20], table[key >> 10 & 0x3FF], table[key & 0x3FF]};
+}
+
+InkColours::InkColours(const InkList& inks) : mInks(inks) {
+    const auto& table = linearOfLevel();
+    for (const Ink& ink : inks) {
+        mLinear.push_back({table[3u * ink.r], table[3u * ink.g], table[3u * ink.b]});
+        mLab.push_back(Lab_Of(mLinear.back()));
+    }
+}
+
+int InkColours::nearest(const LabColour& colour) const {
+    int best = 0;
+    float bestDistance = distance(colour, mLab[0]);
+    for (int i = 1; i < count(); ++i) {
+        const float d = distance(colour, mLab[static_cast<std::size_t>(i)]);
+        if (d < bestDistance) {
+            best = i;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+MixChooser::MixChooser(const InkColours& inks, int parts)
+    : mInks(inks), mParts(parts), mCache(std::size_t{1} << kCacheBits, 0) {
+    for (int low = 0; low < inks.count(); ++low)
+        for (int high = low + 1; high < inks.count(); ++high) {
+            const LinearColour& l = inks.linear(low);
+            const LinearColour& h = inks.linear(high);
+            const LinearColour d = {h.r - l.r, h.g - l.g, h.b - l.b};
+            const float length = d.r * d.r + d.g * d.g + d.b * d.b;
+            if (length == 0) // two inks of one colour: their mixes are the ink's
+                continue;
+            if (parts < 2) // no mix between the two inks alone
+                continue;
+            const std::size_t first = mMixLab.size();
+            for (int s = 1; s < parts; ++s) {
+                const float t = static_cast<float>(s) / static_cast<float>(parts);
+                mMixLab.push_back(Lab_Of({l.r + t * d.r, l.g + t * d.g, l.b + t * d.b}));
+            }
+            // The segment from the first mix to the last, and how far the
+            // mixes between bulge from it.
+            Pair pair{static_cast<std::uint8_t>(low),
+                      static_cast<std::uint8_t>(high),
+                      d,
+                      1 / length,
+                      {},
+                      {},
+                      0,
+                      0};
+            pair.start = mMixLab[first];
+            const LabColour& end = mMixLab.back();
+            pair.span = {end.L - pair.start.L, end.a - pair.start.a, end.b - pair.start.b};
+            const float spanLength = distance(end, pair.start);
+            pair.inverseSpan = spanLength > 0 ? 1 / spanLength : 0;
+            for (std::size_t m = first; m < mMixLab.size(); ++m)
+                pair.bulge = std::max(pair.bulge, std::sqrt(segmentDistance(pair, mMixLab[m])));
+            pair.bulge = pair.bulge * (1 + 1e-4f) + 1e-6f;
+            mPairs.push_back(pair);
+        }
+}
+
+float MixChooser::segmentDistance(const Pair& pair, const LabColour& colour) {
+    const LabColour from = {colour.L - pair.start.L, colour.a - pair.start.a,
+                            colour.b - pair.start.b};
+    const float t = std::clamp(
+        (from.L * pair.span.L + from.a * pair.span.a + from.b * pair.span.b) * pair.inverseSpan,
+        0.0f, 1.0f);
+    const float dL = from.L - t * pair.span.L, da = from.a - t * pair.span.a,
+                db = from.b - t * pair.span.b;
+    return dL * dL + da * da + db * db;
+}
+
+InkMix MixChooser::choose(std::uint32_t key) {
+    std::uint64_t& slot = mCache[slotOf(key)];
+    if ((slot & kCacheFilled) && slot >> 32 == key)
+        return {static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(slot >> 8),
+                static_cast<std::uint8_t>(slot >> 16)};
+    const InkMix mix = search(key);
+    slot = std::uint64_t{key} << 32 | kCacheFilled | std::uint64_t{mix.share} << 16 |
+           std::uint64_t{mix.high} << 8 | mix.low;
+    return mix;
+}
+
+InkMix MixChooser::search(std::uint32_t key) const {
+    const LinearColour colour = SliderLight::linear(key);
+    const LabColour lab = Lab_Of(colour);
+    const int single = mInks.nearest(lab);
+    InkMix best{static_cast<std::uint8_t>(single), static_cast<std::uint8_t>(single), 0};
+    float bestDistance = distance(lab, mInks.lab(single));
+    float bestRoot = std::sqrt(bestDistance);
+    const std::size_t stride = static_cast<std::size_t>(mParts - 1);
+    for (std::size_t p = 0; p < mPairs.size(); ++p) {
+        const Pair& pair = mPairs[p];
+        // No mix of a pair whose segment, widened by its bulge, is further
+        // than the best so far can win.
+        const float reach = bestRoot + pair.bulge;
+        if (segmentDistance(pair, lab) >= reach * reach)
+            continue;
+        const LinearColour& l = mInks.linear(pair.low);
+        const float along =
+            ((colour.r - l.r) * pair.direction.r + (colour.g - l.g) * pair.direction.g +
+             (colour.b - l.b) * pair.direction.b) *
+            pair.inverseLength;
+        const int below = static_cast<int>(
+            std::floor(std::clamp(along, 0.0f, 1.0f) * static_cast<float>(mParts)));
+        for (int s = std::max(1, below); s <= std::min(mParts - 1, below + 1); ++s) {
+            const float d = distance(lab, mMixLab[p * stride + static_cast<std::size_t>(s - 1)]);
+            if (d < bestDistance) {
+                bestDistance = d;
+                bestRoot = std::sqrt(d);
+                best = {pair.low, pair.high, static_cast<std::uint8_t>(s)};
+            }
+        }
+    }
+    return best;
+}

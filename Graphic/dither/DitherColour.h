@@ -1,0 +1,129 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Engine.h"
+#include "InkMeasure.h"
+#include "ScreenMode.h"
+
+// The colour arithmetic every colour dither shares: the sliders applied to
+// a pixel, linear light, OKLab, the nearest ink and the mixes of two inks.
+// Everything a call needs is worked out once per call, by the constructors.
+
+// A colour in linear light, each channel 0..1 (error diffusion may carry a
+// colour past either end).
+struct LinearColour {
+    float r = 0, g = 0, b = 0;
+};
+
+// A colour in OKLab, in single precision: L lightness 0..1, a green-red, b
+// blue-yellow.
+struct LabColour {
+    float L = 0, a = 0, b = 0;
+};
+
+// OKLab of a linear colour (OkLab_From_Linear_Floats).
+LabColour Lab_Of(const LinearColour& colour);
+
+// The pixels of a source as the colour dithers see them, the sliders applied
+// (Adjusted_Pixel_Level after the local term). A pixel's adjusted colour is
+// known by a key: its three adjusted levels (0..765), 10 bits each.
+class SliderLight {
+  public:
+    // Brightness a (-550..550), contrast b (-370..370), local c (-20000..20000).
+    SliderLight(int a, int b, int c);
+    // True when the local term moves pixels, so the map must be read.
+    bool readsMap() const { return mReadsMap; }
+    // The key of a source pixel (B, G, R bytes) whose map pixel is map; map
+    // may be null when readsMap() is false.
+    std::uint32_t key(const std::uint8_t* bgr, const std::uint8_t* map) const {
+        const int shift = map ? mShift[static_cast<std::size_t>(map[0] + map[1] + map[2])]
+                              : mShift[kNeutralMapSum];
+        const auto level = [&](std::uint8_t v) {
+            return static_cast<std::uint32_t>(mLevel[static_cast<std::size_t>(3 * v + shift)]);
+        };
+        return level(bgr[2]) << 20 | level(bgr[1]) << 10 | level(bgr[0]);
+    }
+    // The linear colour of a key.
+    static LinearColour linear(std::uint32_t key);
+
+  private:
+    bool mReadsMap = false;
+    // Per map sum 0..765: what the pixel's channel levels move by, as an
+    // offset into mLevel.
+    std::vector<int> mShift;
+    // Adjusted level of each reachable channel level after the local term.
+    std::vector<std::uint16_t> mLevel;
+};
+
+// The inks of a call in every form the dithers compare them in. Each ink's
+// linear colour is its bytes' through the same table as a pixel's, so a
+// pixel of an ink's exact colour is at distance 0 from it.
+class InkColours {
+  public:
+    explicit InkColours(const InkList& inks);
+    int count() const { return static_cast<int>(mLinear.size()); }
+    const LinearColour& linear(int ink) const { return mLinear[static_cast<std::size_t>(ink)]; }
+    const LabColour& lab(int ink) const { return mLab[static_cast<std::size_t>(ink)]; }
+    // Writes ink's B, G, R bytes to out.
+    void put(int ink, std::uint8_t* out) const {
+        const Ink& i = mInks[static_cast<std::size_t>(ink)];
+        out[0] = i.b;
+        out[1] = i.g;
+        out[2] = i.r;
+    }
+    // The ink nearest to colour in OKLab; the first of equally near ones.
+    int nearest(const LabColour& colour) const;
+
+  private:
+    InkList mInks;
+    std::vector<LinearColour> mLinear;
+    std::vector<LabColour> mLab;
+};
+
+// The two inks and the mix that best show a colour: ink high covers share
+// parts of every `parts` pixels, ink low the rest (share 0: low alone).
+struct InkMix {
+    std::uint8_t low = 0, high = 0;
+    std::uint8_t share = 0;
+};
+
+// Chooses the mix of a colour among every single ink and every pair of
+// different inks mixed in parts (1..64) steps, in linear light, by the OKLab
+// distance of the mixed colour to the pixel's. For each pair the share is
+// the projection of the colour onto the line between the two inks in linear
+// light, tried rounded down and up; a pair none of whose mixes can beat the
+// best so far (by their distance from the segment between its end mixes) is
+// passed over. Of equally good mixes the single inks win,
+// then the first pair. Decisions are cached by colour key; the cache
+// only saves work, never changes a choice.
+class MixChooser {
+  public:
+    MixChooser(const InkColours& inks, int parts);
+    InkMix choose(std::uint32_t key);
+
+  private:
+    InkMix search(std::uint32_t key) const;
+
+    struct Pair {
+        std::uint8_t low, high;
+        LinearColour direction; // high - low
+        float inverseLength;    // 1 / |direction|^2
+        // The segment in OKLab from the pair's first mix to its last
+        // (start + t span, t = 0..1, 1 / |span|^2), and the furthest any
+        // mix lies from it.
+        LabColour start, span;
+        float inverseSpan;
+        float bulge;
+    };
+    // The squared OKLab distance of colour to the pair's segment.
+    static float segmentDistance(const Pair& pair, const LabColour& colour);
+    const InkColours& mInks;
+    int mParts;
+    std::vector<Pair> mPairs;
+    // OKLab of pair p at share s (1..parts - 1): p x (parts - 1) + s - 1.
+    std::vector<LabColour> mMixLab;
+    // Direct-mapped: key << 32 | 1 << 31 | the mix, 0 for an empty slot.
+    std::vector<std::uint64_t> mCache;
+};

@@ -1,0 +1,83 @@
+#include "Dithers.h"
+
+#include "AtkinsonDither.h"
+#include "ClassicDither.h"
+#include "DiffusionDither.h"
+#include "Engine.h"
+#include "NearestDither.h"
+#include "OrderedDither.h"
+#include "SysUtils.h"
+
+const std::vector<DitherInfo> kDithers = {
+    {TDither::Classic, "classic", "Classic"},
+    {TDither::Ordered2, "ordered2", "Ordered 2x2"},
+    {TDither::Ordered4, "ordered4", "Ordered 4x4"},
+    {TDither::Ordered8, "ordered8", "Ordered 8x8"},
+    {TDither::Diffusion, "diffusion", "Error diffusion"},
+    {TDither::Atkinson, "atkinson", "Atkinson"},
+    {TDither::None, "none", "None"},
+};
+
+TDither Dither_From_Name(const std::string& name) {
+    std::string choices;
+    for (const DitherInfo& info : kDithers) {
+        if (name == info.name)
+            return info.dither;
+        choices += (choices.empty() ? "" : ", ") + std::string(info.name);
+    }
+    throw Exception("There is no dither '" + name + "': the dithers are " + choices);
+}
+
+const DitherInfo& Dither_Info(TDither dither) {
+    for (const DitherInfo& info : kDithers)
+        if (info.dither == dither)
+            return info;
+    throw Exception("Unknown dither " + IntToStr(static_cast<int>(dither)));
+}
+
+void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPicture& map,
+                 const InkList& inks, int a, int b, int c, const ScreenMode& mode) {
+    if (static_cast<int>(inks.size()) != mode.inkCount)
+        throw Exception("Mode " + IntToStr(mode.number) + " takes " + IntToStr(mode.inkCount) +
+                        " inks, not " + IntToStr(static_cast<int>(inks.size())));
+    if (a < kBrightnessMin || a > kBrightnessMax || b < kContrastMin || b > kContrastMax ||
+        c < kLocalMin || c > kLocalMax)
+        throw Exception("Brightness " + IntToStr(a) + ", contrast " + IntToStr(b) +
+                        " or local contrast " + IntToStr(c) +
+                        " is outside -550..550, -370..370 or -20000..20000");
+    // Only the local term reads the map, and it reads it pixel for pixel.
+    if (c != 0 && (map.GetWidth() != source.GetWidth() || map.GetHeight() != source.GetHeight()))
+        throw Exception("The local-contrast map is " + IntToStr(map.GetWidth()) + " x " +
+                        IntToStr(map.GetHeight()) + ", not the picture's " +
+                        IntToStr(source.GetWidth()) + " x " + IntToStr(source.GetHeight()));
+    source.SetPixelFormat(TPixelFormat::pf24bit);
+    result.SetPixelFormat(TPixelFormat::pf24bit);
+    result.SetWidth(source.GetWidth());
+    result.SetHeight(source.GetHeight());
+    if (source.GetWidth() == 0 || source.GetHeight() == 0)
+        return;
+    const TPicture& src = source;
+    switch (dither) {
+    case TDither::Classic:
+        Classic_Dither(source, result, map, inks, a, b, c, mode);
+        return;
+    case TDither::Ordered2:
+        Ordered_Dither(src, result, map, inks, a, b, c, 2);
+        return;
+    case TDither::Ordered4:
+        Ordered_Dither(src, result, map, inks, a, b, c, 4);
+        return;
+    case TDither::Ordered8:
+        Ordered_Dither(src, result, map, inks, a, b, c, 8);
+        return;
+    case TDither::Diffusion:
+        Floyd_Steinberg_Dither(src, result, map, inks, a, b, c);
+        return;
+    case TDither::Atkinson:
+        Atkinson_Dither(src, result, map, inks, a, b, c);
+        return;
+    case TDither::None:
+        Nearest_Dither(src, result, map, inks, a, b, c);
+        return;
+    }
+}

@@ -1,0 +1,201 @@
+#include "Compare.h"
+
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+
+#include <QImage>
+#include <QMetaObject>
+
+#include "Engine.h"
+#include "ModeInkChoice.h"
+#include "PixelShape.h"
+#include "SysUtils.h"
+
+namespace {
+// The order the pictures are made in: the quickest modes first, so the
+// window fills early (mode 0's sixteen inks take longest to choose).
+constexpr std::array<int, kScreenModeCount> kModeOrder = {1, 2, 0};
+constexpr std::array<TDither, 3> kColumnDithers = {TDither::Classic, TDither::Ordered4, TDither::Diffusion};
+} // namespace
+
+// Makes the nine pictures one after another on a thread of its own and hands
+// each to the window's thread as it is done. Cancelled and joined when it ends.
+class CompareJob {
+  public:
+    CompareJob(TF_Compare* window, TCompareInput input, QSize thumbnailSize,
+               std::function<void(int, QImage, std::vector<int>)> done,
+               std::function<void(int, std::string)> failed)
+        : mThumbnailSize(thumbnailSize), mWindow(window), mInput(std::move(input)), mDone(std::move(done)),
+          mFailed(std::move(failed)) {
+        mThread = std::thread([this] { run(); });
+    }
+    ~CompareJob() {
+        mCancel = true;
+        if (mThread.joinable())
+            mThread.join();
+    }
+    CompareJob(const CompareJob&) = delete;
+    CompareJob& operator=(const CompareJob&) = delete;
+
+  private:
+    void run() {
+        for (const int modeNumber : kModeOrder) {
+            const ScreenMode& mode = Screen_Mode(modeNumber);
+            TPicture& source = *mInput.sources[static_cast<std::size_t>(modeNumber)];
+            TPicture map;
+            Local_Contrast_Map(source, map);
+            for (int column = 0; column < static_cast<int>(kColumnDithers.size()); ++column) {
+                if (mCancel)
+                    return;
+                const int cell = modeNumber * 3 + column;
+                try {
+                    makeCell(cell, source, map, mode, kColumnDithers[static_cast<std::size_t>(column)]);
+                } catch (const std::exception& error) {
+                    post([failed = mFailed, cell, reason = ErrorText(error)] { failed(cell, reason); });
+                }
+            }
+        }
+    }
+
+    void makeCell(int cell, TPicture& source, const TPicture& map, const ScreenMode& mode, TDither dither) {
+        Ink_Search_Control control;
+        control.threads = Ink_Search_Control::AllCores();
+        control.cancel = &mCancel;
+        const std::vector<int> kept(static_cast<std::size_t>(mode.inkCount), kChooseInk);
+        const Mode_Ink_Choice chosen = Choose_Mode_Inks(source, map, kept, dither, mode, mInput.brightness,
+                                                        mInput.contrast, mInput.local, control);
+        if (chosen.cancelled || mCancel)
+            return;
+        InkList inks;
+        for (const int number : chosen.numbers)
+            inks.push_back(Ink_From_Colour_Number(number));
+        TPicture result;
+        Mode_Dither(dither, source, result, map, inks, mInput.brightness, mInput.contrast, mInput.local, mode);
+        // The picture at the mode's shape on a CPC screen, made small.
+        const QSize shape = View_Size(result.GetWidth(), result.GetHeight(), mode, true, 1);
+        QImage thumbnail = result.Image()
+                               .scaled(shape, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                               .scaled(mThumbnailSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        post([done = mDone, cell, thumbnail = std::move(thumbnail), numbers = chosen.numbers] {
+            done(cell, thumbnail, numbers);
+        });
+    }
+
+    // Runs on the window's thread, inside the guard, possibly after this job
+    // has ended: the work holds nothing of the job.
+    template <class Work> void post(Work work) {
+        QMetaObject::invokeMethod(
+            mWindow, [work = std::move(work)] { RunGuarded(work); }, Qt::QueuedConnection);
+    }
+
+    const QSize mThumbnailSize;
+    TF_Compare* mWindow;
+    TCompareInput mInput;
+    std::function<void(int, QImage, std::vector<int>)> mDone;
+    std::function<void(int, std::string)> mFailed;
+    std::atomic<bool> mCancel{false};
+    std::thread mThread;
+};
+
+TF_Compare::TF_Compare(QWidget* parent) : TForm(parent) {
+    setupUi(this);
+    SetPosition(TPosition::poScreenCenter);
+    SetBorderStyle(TBorderStyle::bsDialog);
+    for (int cell = 0; cell < kCellCount; ++cell)
+        Bind(Thumbnail(cell), &TImage::OnClick, this, &TF_Compare::ThumbnailClick);
+    Bind(this, &TForm::OnClose, this, &TF_Compare::FormClose);
+}
+
+TF_Compare::~TF_Compare() {
+    stopWork();
+}
+
+TScreenChoice TF_Compare::CellChoice(int cell) {
+    return TScreenChoice{cell / 3, kColumnDithers[static_cast<std::size_t>(cell % 3)]};
+}
+
+TPanel* TF_Compare::cellPanel(int cell) const {
+    TPanel* const panels[kCellCount] = {Cell0, Cell1, Cell2, Cell3, Cell4, Cell5, Cell6, Cell7, Cell8};
+    return cell >= 0 && cell < kCellCount ? panels[cell] : nullptr;
+}
+
+TImage* TF_Compare::Thumbnail(int cell) const {
+    TImage* const thumbnails[kCellCount] = {Thumb0, Thumb1, Thumb2, Thumb3, Thumb4, Thumb5, Thumb6, Thumb7, Thumb8};
+    return cell >= 0 && cell < kCellCount ? thumbnails[cell] : nullptr;
+}
+
+bool TF_Compare::IsCellDone(int cell) const {
+    return cell >= 0 && cell < kCellCount && mCells[static_cast<std::size_t>(cell)].has_value();
+}
+
+std::optional<TCompareCell> TF_Compare::GetCell(int cell) const {
+    return IsCellDone(cell) ? mCells[static_cast<std::size_t>(cell)] : std::nullopt;
+}
+
+std::optional<TCompareCell> TF_Compare::Choose(TCompareInput input) {
+    stopWork();
+    mChosen.reset();
+    for (int cell = 0; cell < kCellCount; ++cell) {
+        mCells[static_cast<std::size_t>(cell)].reset();
+        Thumbnail(cell)->SetVisible(false);
+        cellPanel(cell)->SetCaption("Working…");
+        cellPanel(cell)->setToolTip(QString());
+    }
+    // Pictures of an earlier showing that arrive late are dropped.
+    const int showing = mShowing;
+    mJob = std::make_unique<CompareJob>(
+        this, std::move(input), Thumbnail(0)->size(),
+        [this, showing](int cell, QImage thumbnail, std::vector<int> numbers) {
+            if (showing == mShowing)
+                cellDone(cell, thumbnail, numbers);
+        },
+        [this, showing](int cell, std::string reason) {
+            if (showing == mShowing)
+                cellFailed(cell, reason);
+        });
+    ShowModal();
+    stopWork();
+    return mChosen;
+}
+
+void TF_Compare::cellDone(int cell, const QImage& thumbnail, const std::vector<int>& inkNumbers) {
+    mCells[static_cast<std::size_t>(cell)] = TCompareCell{CellChoice(cell), inkNumbers};
+    TImage* view = Thumbnail(cell);
+    view->GetPicture().Assign(thumbnail);
+    view->SetVisible(true);
+    view->Refresh();
+    QStringList numbers;
+    for (const int number : inkNumbers)
+        numbers << QString::number(number);
+    view->setToolTip(QStringLiteral("Mode %1, %2; inks %3")
+                         .arg(CellChoice(cell).mode)
+                         .arg(QString::fromUtf8(Dither_Info(CellChoice(cell).dither).title))
+                         .arg(numbers.join(QLatin1Char(','))));
+}
+
+void TF_Compare::cellFailed(int cell, const std::string& reason) {
+    cellPanel(cell)->SetCaption("Not made");
+    cellPanel(cell)->setToolTip(QString::fromStdString(reason));
+}
+
+void TF_Compare::ThumbnailClick(TObject* Sender) {
+    for (int cell = 0; cell < kCellCount; ++cell)
+        if (Sender == Thumbnail(cell) && IsCellDone(cell)) {
+            mChosen = mCells[static_cast<std::size_t>(cell)];
+            SetModalResult(mrOk);
+            return;
+        }
+}
+
+void TF_Compare::FormClose(TObject*) {
+    stopWork();
+}
+
+void TF_Compare::stopWork() {
+    mJob.reset();
+    ++mShowing;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QWidget>
+
+#include "Picture.h"
+
+// How the view shows the result: as it is, or as a CPC monitor would. Only
+// the view changes; the result picture, and so every save and export, is the
+// same whichever is chosen.
+enum class TMonitor {
+    Plain,  // the result's own colours, square-edged pixels
+    Colour, // the colour monitor: dark gaps between the lines, as a CRT shows them
+    Green,  // the green-screen monitor: each colour at its green level, with the gaps
+};
+
+// Brightness (0..255) of CPC colour number n (0..26) on the green-screen
+// monitor. That monitor shows the luminance signal the CPC puts out beside R,
+// G and B: the three colour signals joined through resistors of 3.3 kOhm
+// (red), 1 kOhm (green) and 10 kOhm (blue), so each counts by its conductance
+// (Kevin Thacker, "Split luminance signal for BW image on CTM monitors",
+// CPCWiki forum, April 2011). Each signal is 0, half or full for intensity
+// 0, 1 or 2. The levels rise with the colour number, as the firmware's
+// numbering of the colours by brightness has it.
+int Green_Monitor_Level(int colourNumber);
+
+// The result as the green-screen monitor shows it: each pixel's colour (a CPC
+// colour, the nearest one for any other) at its green level, in the
+// phosphor's green. Same size as result.
+void Green_Monitor_Picture(const TPicture& result, TPicture& green);
+
+// The dark gaps between a CRT's lines, drawn over its parent (the result's
+// view), which it follows in size: the lower third of each of the picture's
+// rows darkened, when a row is at least two screen pixels high. Clicks go
+// through to the view.
+class TScanlineGaps : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TScanlineGaps(QWidget* view);
+    // The picture's rows the view shows.
+    void SetRows(int rows);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    int mRows = 0;
+};

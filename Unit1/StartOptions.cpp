@@ -1,0 +1,56 @@
+#include "StartOptions.h"
+
+#include "SysUtils.h"
+
+namespace {
+int modeFrom(const std::string& text) {
+    int number = -1;
+    try {
+        number = StrToInt(text);
+    } catch (const Exception&) {
+    }
+    if (number < 0 || number >= kScreenModeCount)
+        throw Exception("--mode takes 0, 1 or 2, not '" + text + "'");
+    return number;
+}
+} // namespace
+
+TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
+    TStartOptions options;
+    bool fileGiven = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const auto value = [&]() -> const std::string& {
+            if (i + 1 >= arguments.size())
+                throw Exception(argument + " needs a value");
+            return arguments[++i];
+        };
+        if (argument == "--mode") {
+            options.choice.mode = modeFrom(value());
+            options.modeGiven = true;
+        } else if (argument == "--dither") {
+            options.choice.dither = Dither_From_Name(value());
+            options.ditherGiven = true;
+        } else if (argument == "--reset")
+            options.reset = true;
+        else if (argument.size() > 1 && argument[0] == '-')
+            throw Exception("unknown option " + argument +
+                            ": tintora takes --reset, --mode 0|1|2, --dither NAME and a picture file");
+        else if (fileGiven)
+            throw Exception("tintora opens one picture, not '" + options.file + "' and '" + argument + "'");
+        else {
+            options.file = argument;
+            fileGiven = true;
+        }
+    }
+    return options;
+}
+
+TScreenChoice Start_Screen_Choice(const TStartOptions& options, const TScreenChoice& kept) {
+    TScreenChoice choice = kept;
+    if (options.modeGiven)
+        choice.mode = options.choice.mode;
+    if (options.ditherGiven)
+        choice.dither = options.choice.dither;
+    return choice;
+}

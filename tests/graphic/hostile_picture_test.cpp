@@ -1,0 +1,193 @@
+// Files made to cost far more than their picture or to make the libraries
+// talk, each made here by a small generator: refused with a reason a user
+// understands, or loaded at the cost of the picture; nothing is printed.
+#include <gtest/gtest.h>
+
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include "BmpCorpus.h"
+#include "LandscapePicture.h"
+#include "ProcessMemory.h"
+#include "SysUtils.h"
+#include "TestFiles.h"
+
+using namespace bmp_corpus;
+
+namespace {
+
+// A 320 x 200 PNG carrying `chunks` compressed text chunks (zTXt: keyword,
+// its end, method 0, zlib data) that each unpack to `unpacked` spaces.
+Bytes pngTextBomb(int chunks, std::size_t unpacked) {
+    const Bytes text(unpacked, ' ');
+    uLongf packedLength = compressBound(static_cast<uLong>(unpacked));
+    Bytes data(9 + packedLength, 0);
+    std::copy_n("Comment", 7, data.begin());
+    compress2(data.data() + 9, &packedLength, text.data(), static_cast<uLong>(unpacked), 9);
+    data.resize(9 + packedLength);
+    const Bytes bomb = pngChunk("zTXt", data);
+    Bytes png = encoded(testing_pictures::landscape(320, 200).Image(), "png");
+    for (int i = 0; i < chunks; ++i) // after the signature and the header chunk
+        png.insert(png.begin() + 33, bomb.begin(), bomb.end());
+    return png;
+}
+
+// A small progressive JPEG with its last scan repeated, and its number of scans.
+std::pair<Bytes, int> jpegScanBomb(int repeats) {
+    Bytes jpeg = progressiveJpeg(testing_pictures::landscape(64, 48).Image());
+    const std::string text(jpeg.begin(), jpeg.end()), startOfScan("\xFF\xDA");
+    int scans = repeats;
+    for (std::size_t at = text.find(startOfScan); at != std::string::npos; at = text.find(startOfScan, at + 1))
+        ++scans;
+    const Bytes scan(jpeg.begin() + static_cast<std::ptrdiff_t>(text.rfind(startOfScan)), jpeg.end() - 2);
+    for (int i = 0; i < repeats; ++i)
+        jpeg.insert(jpeg.end() - 2, scan.begin(), scan.end());
+    return {jpeg, scans};
+}
+
+// A GIF whose logical screen is width x height, holding a 1 x 1 frame.
+Bytes gifScreen(int width, int height) {
+    const auto byte = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
+    return {'G', 'I', 'F', '8', '9', 'a', byte(width), byte(width >> 8), byte(height), byte(height >> 8),
+            0x80, 0, 0, 0, 0, 0, 255, 255, 255,   // 2-entry colour table, background, aspect, the table
+            0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0,      // a 1 x 1 frame at 0, 0
+            2, 2, 0x44, 0x01, 0, 0x3B};           // its pixel, the end
+}
+
+// A PNG with a byte of its image data chunk's checksum changed (the image
+// data chunk is the last before the 12-byte end chunk), or cut inside it.
+Bytes pngImageDataDamaged(bool cutShort) {
+    Bytes png = encoded(sixColours(), "png");
+    if (cutShort)
+        return cut(png, png.size() - 14);
+    png[png.size() - 13] ^= 0x55;
+    return png;
+}
+
+// A JPEG with stray bytes before its scan, which libjpeg warns of and reads past.
+Bytes jpegWithStrayBytes() {
+    Bytes jpeg = encoded(sixColours(), "jpeg", 90);
+    const std::string text(jpeg.begin(), jpeg.end());
+    jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(text.find("\xFF\xDA")), {1, 2, 3, 4, 5, 6, 7, 8});
+    return jpeg;
+}
+
+// What loading a file writes to standard error: Qt's messages (its default
+// handler writes there) and the libraries' own.
+std::string printedWhileLoading(TPicture& picture, const std::string& path) {
+    std::fflush(stderr);
+    const int savedError = dup(STDERR_FILENO);
+    std::FILE* captured = std::tmpfile();
+    dup2(fileno(captured), STDERR_FILENO);
+    std::string printed, reason;
+    try {
+        picture.LoadFromFile(path);
+    } catch (const Exception& error) {
+        reason = error.what();
+    }
+    std::fflush(stderr);
+    dup2(savedError, STDERR_FILENO);
+    close(savedError);
+    std::rewind(captured);
+    for (int c; (c = std::fgetc(captured)) != EOF;)
+        printed.push_back(static_cast<char>(c));
+    std::fclose(captured);
+    if (!reason.empty())
+        throw Exception(reason);
+    return printed;
+}
+
+// Peak memory of loading a file, in kilobytes above what a child process
+// held at its start, so that the test's own allocations do not count; -1
+// when the file does not load.
+long long loadingPeakKilobytes(const std::string& path) {
+    int channel[2];
+    if (pipe(channel) != 0)
+        return -1;
+    if (fork() == 0) {
+        const long long start = statusKilobytes("VmHWM");
+        long long grown = -1;
+        try {
+            TPicture picture;
+            picture.LoadFromFile(path);
+            grown = statusKilobytes("VmHWM") - start;
+        } catch (const Exception&) {
+        }
+        _exit(write(channel[1], &grown, sizeof grown) == sizeof grown ? 0 : 1);
+    }
+    close(channel[1]);
+    long long grown = -1;
+    if (read(channel[0], &grown, sizeof grown) != sizeof grown)
+        grown = -1;
+    close(channel[0]);
+    wait(nullptr);
+    return grown;
+}
+
+struct RefusalRow {
+    std::string name;
+    Bytes file;
+    std::string reason;
+};
+std::ostream& operator<<(std::ostream& out, const RefusalRow& row) { return out << row.name; }
+
+class HostilePicture : public ::testing::TestWithParam<RefusalRow> {
+  protected:
+    std::string written(const std::string& name, const Bytes& bytes) const {
+        const std::string path = mDir.filePath(QString::fromStdString(name)).toStdString();
+        writeFile(path, bytes);
+        return path;
+    }
+    QTemporaryDir mDir;
+};
+
+TEST_P(HostilePicture, IsRefusedNamingTheFileAndTheReasonPrintingNothing) {
+    const std::string path = written(GetParam().name, GetParam().file);
+    TPicture picture;
+    try {
+        EXPECT_EQ(printedWhileLoading(picture, path), "");
+        ADD_FAILURE() << "loaded";
+    } catch (const Exception& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot load \"" + path + "\": " + GetParam().reason);
+    }
+}
+
+std::vector<RefusalRow> refusalRows() {
+    const auto [scanBomb, scans] = jpegScanBomb(150);
+    std::vector<RefusalRow> rows{
+        {"JpegScanRepeated150Times", scanBomb, "too many scans for a JPEG (" + std::to_string(scans) + ")"},
+        {"GifScreen16383", gifScreen(16383, 16383), "the GIF picture has more than 100 megapixels (16383 x 16383)"},
+        {"GifScreen65535", gifScreen(65535, 65535), "the GIF picture has more than 100 megapixels (65535 x 65535)"},
+        {"PngBadImageChecksum", pngImageDataDamaged(false), "damaged PNG (bad checksum in chunk IDAT)"},
+        {"PngCutInsideImageData", pngImageDataDamaged(true), "damaged PNG (it is cut short inside chunk IDAT)"},
+        {"PngSignatureOnly", cut(encoded(sixColours(), "png"), 8), "damaged PNG (it ends before its header chunk IHDR)"},
+        {"GifHeaderOnly", cut(gifScreen(3, 2), 8), "the GIF picture is unreadable (its data is damaged or cut short)"},
+    };
+    if (QImageReader::supportedImageFormats().contains("tiff"))
+        rows.push_back({"TiffHeaderOnly", {'I', 'I', '*', 0, 8, 0, 0, 0},
+                        "the TIFF picture is unreadable (TIFFReadDirectory: Failed to read directory at offset 8)"});
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HostilePicture, ::testing::ValuesIn(refusalRows()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(HostilePicture, LibraryWarningsOfAReadablePictureAreNotPrinted) {
+    TPicture picture;
+    EXPECT_EQ(printedWhileLoading(picture, written("stray.jpg", jpegWithStrayBytes())), "");
+    EXPECT_EQ(picture.GetWidth(), 3);
+}
+
+// Ten chunks that each unpack to 7 MB of text beside a 320 x 200 picture
+// (192,000 bytes): the text plays no part, so loading costs what the picture costs.
+TEST_F(HostilePicture, CompressedTextInAPngCostsNothing) {
+    const long long peak = loadingPeakKilobytes(written("text.png", pngTextBomb(10, 7'000'000)));
+    ASSERT_GE(peak, 0) << "the picture did not load";
+    EXPECT_LT(peak, 40 * 1024);
+}
+
+} // namespace

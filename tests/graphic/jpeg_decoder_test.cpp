@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <cmath>
+#include <cstdlib>
+
+#include "Engine.h"
+#include "FitToScreen.h"
+#include "JpegDecoder.h"
+#include "LandscapePicture.h"
+#include "PictureBuilder.h"
+#include "QtPictureReader.h"
+
+using namespace testing_pictures;
+
+namespace {
+
+// A made-up photograph (the test landscape) stored as a JPEG.
+QByteArray madeUpJpeg(int width, int height, QImage::Format format = QImage::Format_RGB32) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(landscape(width, height).Image().convertToFormat(format).save(&buffer, "jpeg", 92));
+    return bytes;
+}
+
+TPicture fittedCrop(TPicture& picture) {
+    TPicture screen;
+    Fit_To_Screen(picture, screen, TFitMode::Crop);
+    return screen;
+}
+
+TEST(JpegDecoder, AtFullSizeGivesQtsPixelsAndLeavesDamageToQt) {
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_Grayscale8}) {
+        const QByteArray jpeg = madeUpJpeg(77, 45, format);
+        const std::optional<TPicture> direct = Decode_Jpeg_Directly(jpeg, 1);
+        ASSERT_TRUE(direct);
+        TPicture viaQt;
+        viaQt.Assign(QImage::fromData(jpeg, "jpeg").convertToFormat(QImage::Format_BGR888));
+        EXPECT_EQ(rows(*direct), rows(viaQt)) << "format " << format;
+    }
+    EXPECT_FALSE(Decode_Jpeg_Directly(madeUpJpeg(77, 45).left(300), 1))
+        << "cut short in its tables";
+    EXPECT_FALSE(Decode_Jpeg_Directly(QByteArray("\xFF\xD8\xFF\xE0 not a picture"), 1));
+}
+
+struct DivisorCase {
+    const char* name;
+    int width, height;
+    TFitMode mode;
+    int divisor;
+};
+
+class FitDecodeDivisor : public ::testing::TestWithParam<DivisorCase> {};
+
+TEST_P(FitDecodeDivisor, LeavesTwiceTheScreenOfThePartTheFitReads) {
+    const DivisorCase& c = GetParam();
+    EXPECT_EQ(Fit_Decode_Divisor(c.width, c.height, c.mode), c.divisor);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , FitDecodeDivisor,
+    ::testing::Values(DivisorCase{"NoFitFullSize", 4000, 3000, TFitMode::Off, 1},
+                      DivisorCase{"PhotoCropQuarter", 4000, 3000, TFitMode::Crop, 4},
+                      DivisorCase{"ExactlyTwiceHalf", 1280, 800, TFitMode::Stretch, 2},
+                      DivisorCase{"JustUnderTwiceFull", 1279, 800, TFitMode::Stretch, 1},
+                      DivisorCase{"PanoramaCropReadsLess", 5120, 1600, TFitMode::Crop, 2},
+                      DivisorCase{"PanoramaPadReadsAll", 5120, 1600, TFitMode::Pad, 4},
+                      DivisorCase{"HugeEighth", 10000, 10000, TFitMode::Stretch, 8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The fitted screen of a reduced decode against that of the full decode:
+// the mean difference of each channel within 2 levels.
+class ReducedDecode : public ::testing::TestWithParam<int> {};
+
+TEST_P(ReducedDecode, FitsWithinTwoLevelsOfTheFullDecode) {
+    const int width = GetParam(), height = width * 5 / 8;
+    const QByteArray jpeg = madeUpJpeg(width, height);
+    TPicture full = decodeWithQt(jpeg, kJpegFormat, "JPEG");
+    TPicture reduced = decodeWithQt(jpeg, kJpegFormat, "JPEG", [](int w, int h) {
+        return Fit_Decode_Divisor(w, h, TFitMode::Crop);
+    });
+    const int divisor = Fit_Decode_Divisor(width, height, TFitMode::Crop);
+    ASSERT_GT(divisor, 1);
+    EXPECT_EQ(reduced.GetWidth(), (width + divisor - 1) / divisor);
+    EXPECT_EQ(reduced.GetHeight(), (height + divisor - 1) / divisor);
+    const Bytes a = rows(fittedCrop(full)), b = rows(fittedCrop(reduced));
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t channel = 0; channel < 3; ++channel) {
+        double sum = 0;
+        for (std::size_t i = channel; i < a.size(); i += 3)
+            sum += std::abs(a[i] - b[i]);
+        EXPECT_LE(sum / static_cast<double>(a.size() / 3), 2.0) << "channel " << channel;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, ReducedDecode, ::testing::Values(1400, 2600),
+                         [](const auto& info) { return "Width" + std::to_string(info.param); });
+
+} // namespace

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+
+#include "ClassicDither.h"
+#include "Dithers.h"
+#include "Engine.h"
+#include "InkMeasure.h"
+#include "PictureBuilder.h"
+#include "SysUtils.h"
+
+using namespace testing_pictures;
+
+namespace {
+
+struct ModeDither {
+    int mode;
+    TDither dither;
+};
+
+std::string caseName(const testing::TestParamInfo<ModeDither>& info) {
+    return "Mode" + std::to_string(info.param.mode) + "_" + Dither_Info(info.param.dither).name;
+}
+
+// A picture made of the mode's count of different CPC colours, each channel
+// off its intensity by up to 8, and those colours as the inks.
+struct CpcColourPicture {
+    TPicture picture;
+    InkList inks;
+};
+
+CpcColourPicture cpcColourPicture(const ScreenMode& mode, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::vector<int> numbers(kColourCount);
+    std::iota(numbers.begin(), numbers.end(), 0);
+    std::shuffle(numbers.begin(), numbers.end(), generator);
+    std::uniform_int_distribution<int> off(-8, 8);
+    const auto near = [&](std::uint8_t v) {
+        return static_cast<std::uint8_t>(std::clamp(v + off(generator), 0, 255));
+    };
+    CpcColourPicture made{random(37, 23, seed), {}};
+    for (int k = 0; k < mode.inkCount; ++k) {
+        const Ink ink = Ink_From_Colour_Number(numbers[static_cast<std::size_t>(k)]);
+        made.inks.push_back({near(ink.r), near(ink.g), near(ink.b)});
+    }
+    std::uniform_int_distribution<std::size_t> which(0, made.inks.size() - 1);
+    for (int y = 0; y < made.picture.GetHeight(); ++y)
+        for (int x = 0; x < made.picture.GetWidth(); ++x) {
+            const Ink& ink = made.inks[which(generator)];
+            setPixel(made.picture, x, y, ink.b, ink.g, ink.r);
+        }
+    return made;
+}
+
+class ExactTransfer : public testing::TestWithParam<ModeDither> {};
+
+TEST_P(ExactTransfer, GivesEveryPixelItsOwnColour) {
+    const ScreenMode& mode = Screen_Mode(GetParam().mode);
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        CpcColourPicture made = cpcColourPicture(mode, seed);
+        TPicture map, result;
+        Local_Contrast_Map(made.picture, map);
+        Mode_Dither(GetParam().dither, made.picture, result, map, made.inks, 0, 0, 0, mode);
+        EXPECT_EQ(rows(result), rows(made.picture)) << "seed " << seed;
+    }
+}
+
+std::vector<ModeDither> colourDithersInEveryMode() {
+    std::vector<ModeDither> cases;
+    for (const ScreenMode& mode : kScreenModes)
+        for (const TDither dither : {TDither::None, TDither::Ordered2, TDither::Ordered4,
+                                     TDither::Ordered8, TDither::Diffusion, TDither::Atkinson})
+            cases.push_back({mode.number, dither});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(ColourDithers, ExactTransfer,
+                         testing::ValuesIn(colourDithersInEveryMode()), caseName);
+
+// The rule modes 0 and 2 use, given mode 1's four inks, is mode 1's dither:
+// sliders at their ends, inks of equal level, odd sizes.
+TEST(ClassicDither, TheRuleOverFourInksIsTheModeOneDither) {
+    const std::vector<std::array<int, 3>> sliders = {
+        {0, 0, 0}, {200, -100, 5000}, {-550, 370, -20000}, {550, -370, 20000}};
+    const std::vector<InkTable> inkTables = {
+        {{{0, 0, 0}, {128, 0, 0}, {255, 128, 0}, {255, 255, 255}}},
+        {{{0, 0, 254}, {254, 0, 0}, {0, 0, 0}, {0, 254, 0}}}};
+    for (const InkTable& inks : inkTables)
+        for (const auto& [a, b, c] : sliders) {
+            TPicture source = random(33, 17, static_cast<unsigned>(a + b + c + 1000)), map,
+                     expected, result;
+            result.SetWidth(33);
+            result.SetHeight(17);
+            Local_Contrast_Map(source, map);
+            CPC_Mode1_Dither(source, expected, map, inks, a, b, c);
+            Classic_Level_Dither(source, result, map, Ink_List_Of(inks), a, b, c);
+            EXPECT_EQ(rows(result), rows(expected)) << a << ", " << b << ", " << c;
+        }
+}
+
+// Mixing happens in linear light: sRGB grey 128 is 22 % of white's light, so
+// black and white mixed for it leave the area as light as the grey is.
+class LinearLight : public testing::TestWithParam<ModeDither> {};
+
+TEST_P(LinearLight, KeepsAFlatGreyAsLightAsItIs) {
+    TPicture grey = filled(64, 64, 128, 128, 128), map, result;
+    Local_Contrast_Map(grey, map);
+    Mode_Dither(GetParam().dither, grey, result, map, {{0, 0, 0}, {255, 255, 255}}, 0, 0, 0,
+                Screen_Mode(2));
+    double light = 0;
+    for (const std::uint8_t byte : rows(result))
+        light += Linear_From_Byte(byte);
+    EXPECT_NEAR(light / (64 * 64 * 3), Linear_From_Byte(128), 0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(MixingDithers, LinearLight,
+                         testing::Values(ModeDither{2, TDither::Ordered8},
+                                         ModeDither{2, TDither::Diffusion}),
+                         caseName);
+
+TEST(ModeDither, RefusesTheWrongCountOfInksASliderOutOfRangeAndAMapOfAnotherSize) {
+    TPicture source = random(8, 8, 3), map, smallMap = random(4, 4, 4), result;
+    Local_Contrast_Map(source, map);
+    const InkList two = {{0, 0, 0}, {255, 255, 255}};
+    EXPECT_THROW(Mode_Dither(TDither::None, source, result, map, two, 0, 0, 0, Screen_Mode(1)),
+                 Exception);
+    EXPECT_THROW(Mode_Dither(TDither::None, source, result, map, two, 0, 371, 0, Screen_Mode(2)),
+                 Exception);
+    EXPECT_THROW(
+        Mode_Dither(TDither::Classic, source, result, smallMap, two, 0, 0, 1000, Screen_Mode(2)),
+        Exception);
+    EXPECT_NO_THROW(
+        Mode_Dither(TDither::Diffusion, source, result, smallMap, two, 0, 0, 0, Screen_Mode(2)));
+}
+
+} // namespace
