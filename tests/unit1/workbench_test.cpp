@@ -14,6 +14,7 @@
 #include "MainWindowFixture.h"
 #include "OcpPalette.h"
 #include "RawFile.h"
+#include "StartOptions.h"
 #include "WindowSettings.h"
 
 namespace {
@@ -30,13 +31,16 @@ enum class Change {
     NumberTyped,
     Stretch,
     Fit,
-    CropKeys
+    CropKeys,
+    ScreenMode,
+    Dither
 };
 
 struct UndoCase {
     const char* name;
     const char* step; // as the Edit menu names it
     Change change;
+    int mode = kDefaultScreenMode; // the screen mode the picture is loaded in
 };
 
 void trigger(QAction* item) {
@@ -78,17 +82,23 @@ class MainWindowUndo : public MainWindowCommands, public ::testing::WithParamInt
         case Change::CropKeys:
             trigger(form.actionCropLeft);
             return trigger(form.actionCropLeft);
+        case Change::ScreenMode:
+            return form.SetScreenChoice({0, form.ScreenChoice.dither});
+        case Change::Dither:
+            return form.SetScreenChoice({form.ScreenChoice.mode, TDither::Ordered4});
         }
     }
 };
 
 TEST_P(MainWindowUndo, UndoPutsTheResultBackAndRedoMakesItAgain) {
     const UndoCase& c = GetParam();
+    form.SetScreenChoice({c.mode, TDither::Classic});
     load(writeLandscape("land.bmp"));
     if (c.change == Change::CropKeys)
         trigger(form.actionFitCrop);
     const Bytes before = result();
     const InkTable inksBefore = form.Inks;
+    const TScreenChoice choiceBefore = form.ScreenChoice;
     make(c.change);
     const Bytes after = result();
     const InkTable inksAfter = form.Inks;
@@ -98,6 +108,7 @@ TEST_P(MainWindowUndo, UndoPutsTheResultBackAndRedoMakesItAgain) {
     trigger(form.actionUndo);
     EXPECT_EQ(result(), before);
     EXPECT_EQ(form.Inks, inksBefore);
+    EXPECT_EQ(form.ScreenChoice, choiceBefore);
     expectNumbersInStep();
     EXPECT_EQ(form.actionRedo->text().toStdString(), std::string("&Redo ") + c.step);
     trigger(form.actionRedo);
@@ -115,7 +126,10 @@ INSTANTIATE_TEST_SUITE_P(
                       UndoCase{"ANumberTyped", "Local contrast", Change::NumberTyped},
                       UndoCase{"Stretch", "Stretch palette", Change::Stretch},
                       UndoCase{"Fit", "Fit pad", Change::Fit},
-                      UndoCase{"CropWindowByKeys", "Move crop window", Change::CropKeys}),
+                      UndoCase{"CropWindowByKeys", "Move crop window", Change::CropKeys},
+                      UndoCase{"CropWindowByKeysInMode0", "Move crop window", Change::CropKeys, 0},
+                      UndoCase{"ScreenMode", "Screen mode", Change::ScreenMode},
+                      UndoCase{"Dither", "Dither", Change::Dither, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WindowHistory, KeepsTheLatestHundredSteps) {
@@ -228,6 +242,10 @@ TEST_F(MainWindowCommands, SettingsComeBackInTheNextRunAndResetForgetsThem) {
     form.UseSettings(&settings);
     trigger(form.actionFitPad);
     form.SpeedButton2->click();
+    const TScreenChoice choice{0, TDither::Ordered4};
+    form.SetScreenChoice(choice);
+    trigger(form.actionMonitorGreen);
+    trigger(form.actionCpcProportions);
     const std::string picture = writeLandscape("land.bmp");
     load(picture);
     form.Close();
@@ -236,6 +254,12 @@ TEST_F(MainWindowCommands, SettingsComeBackInTheNextRunAndResetForgetsThem) {
     next.UseSettings(&settings);
     EXPECT_EQ(next.FitMode, TFitMode::Pad);
     EXPECT_EQ(next.CSpinEdit1->GetValue(), 2);
+    EXPECT_EQ(next.ScreenChoice, choice);
+    EXPECT_EQ(next.Monitor, TMonitor::Green);
+    EXPECT_TRUE(next.CpcProportions);
+    // A mode or dither on the command line wins over the kept one.
+    EXPECT_EQ(Start_Screen_Choice(Parse_Start_Options({"--dither", "none"}), next.ScreenChoice),
+              (TScreenChoice{0, TDither::None}));
     EXPECT_EQ(next.RecentFiles, std::vector<std::string>{picture});
     EXPECT_EQ(next.OpenPictureDialog1.GetInitialDir(), folder.path().toStdString());
     EXPECT_FALSE(next.actionUndo->isEnabled()) << "kept settings are not a step";
@@ -245,6 +269,8 @@ TEST_F(MainWindowCommands, SettingsComeBackInTheNextRunAndResetForgetsThem) {
     reset.UseSettings(&settings);
     const TWindowSettings start;
     EXPECT_EQ(reset.FitMode, start.fit);
+    EXPECT_EQ(reset.ScreenChoice, TScreenChoice{});
+    EXPECT_EQ(reset.Monitor, TMonitor::Plain);
     EXPECT_EQ(reset.CSpinEdit1->GetValue(), start.zoom);
     EXPECT_TRUE(reset.RecentFiles.empty());
     EXPECT_FALSE(reset.menuRecent->isEnabled());
