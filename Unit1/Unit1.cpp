@@ -1079,7 +1079,7 @@ void TForm1::Image2MouseDown(TObject*) {
     drag->pad = Fit_Placement(LoadedPicture->GetWidth(), LoadedPicture->GetHeight(), TFitMode::Pad, Mode());
     mCropDrag = std::move(drag);
     drawCropPreview();
-    Image2->ShowPictureOf(ImageCropPreview);
+    updatePreview();
 }
 
 // The crop window follows the pointer over the whole picture, which shows at
@@ -1481,17 +1481,19 @@ void TForm1::MonitorGreenClick(TObject*) {
 }
 
 // The original, when asked for, is shown as it is; the result as the
-// monitor would show it. The result picture itself never changes here.
+// monitor would show it. A crop drag's preview stays in view through any
+// render that lands meanwhile. The result picture itself never changes here.
 void TForm1::updatePreview() {
+    const bool dragging = mCropDrag != nullptr;
     const bool original = actionShowOriginal->isChecked();
-    const bool green = Monitor == TMonitor::Green && !original;
+    const bool green = Monitor == TMonitor::Green && !original && !dragging;
     if (green)
         Green_Monitor_Picture(Image2->GetPicture(), GreenView->GetPicture());
     else
         GreenView->GetPicture() = TPicture();
-    Image2->ShowPictureOf(original ? Image1 : green ? GreenView : nullptr);
+    Image2->ShowPictureOf(dragging ? ImageCropPreview : original ? Image1 : green ? GreenView : nullptr);
     LineGaps->SetRows(Image2->GetPicture().GetHeight());
-    LineGaps->setVisible(Monitor != TMonitor::Plain && !original && loaded());
+    LineGaps->setVisible(Monitor != TMonitor::Plain && !original && !dragging && loaded());
     LineGaps->update();
     Image2->update();
 }

@@ -374,3 +374,19 @@ TEST_F(MainWindowCommands, UndoDuringACropDragEndsTheDrag) {
 }
 
 } // namespace
+
+namespace {
+
+// A render asked for before the drag (by the fit) lands while dragging: the
+// preview stays in view.
+TEST_F(MainWindowCommands, ARenderDuringACropDragKeepsThePreview) {
+    load(writeLandscape("land.bmp"));
+    form.actionFitCrop->trigger();
+    sendMouse(form.Image2, QEvent::MouseButtonPress, {50, 50}, Qt::LeftButton);
+    form.FlushRender();
+    EXPECT_FALSE(form.Image2->ShowsOwnPicture());
+    sendMouse(form.Image2, QEvent::MouseButtonRelease, {50, 50}, Qt::NoButton);
+    EXPECT_TRUE(form.Image2->ShowsOwnPicture());
+}
+
+} // namespace
