@@ -16,9 +16,9 @@
 // kept, shown by the mode or not, as the window keeps them.
 struct TWorkState {
     TScreenChoice screen{};
-    InkTable inks{};                                           // inks 0..3
-    std::array<Ink, kMaxInkCount - kInkCount> upperInks{};     // inks 4..15
-    std::array<std::string, kMaxInkCount> inkNumbers;          // the palette's number texts
+    InkTable inks{};                                       // inks 0..3
+    std::array<Ink, kMaxInkCount - kInkCount> upperInks{}; // inks 4..15
+    std::array<std::string, kMaxInkCount> inkNumbers;      // the palette's number texts
     std::array<TColor, kMaxInkCount> swatches{};
     std::array<bool, kMaxInkCount> keepInk{};
     int brightness = 0;

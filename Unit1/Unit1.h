@@ -12,13 +12,13 @@
 #include "FitToScreen.h"
 #include "Forms.h"
 #include "History.h"
-#include "WindowSettings.h"
 #include "InkChoice.h"
 #include "MonitorPreview.h"
 #include "PaletteGroup.h"
 #include "Picture.h"
 #include "RenderScheduler.h"
 #include "ScreenChoice.h"
+#include "WindowSettings.h"
 #include "ui_Unit1.h"
 
 class TF_Compare;
