@@ -333,26 +333,34 @@ TEST_F(MainWindowCommands, AnExportedPaletteLoadsTheSameInksBack) {
 namespace {
 
 // Tab runs as the eye reads the tool strip: its buttons, the inks, each
-// modifier's slider and number, then the picture.
+// modifier's slider and number, then the picture. Mode 0's sixteen swatches
+// are set by a click or from Inks > Set ink; Tab passes them.
 TEST(MainWindowKeyboard, TabFollowsTheScreen) {
     TForm1 form;
     form.Show();
-    std::vector<QWidget*> order;
-    QWidget* at = form.SpeedButton1;
-    do {
-        // A number box's text field takes the focus for its box.
-        const bool insideBox = qobject_cast<QAbstractSpinBox*>(at->parentWidget());
-        if (at->isVisible() && at->isEnabled() && (at->focusPolicy() & Qt::TabFocus) && !insideBox)
-            order.push_back(at);
-        at = at->nextInFocusChain();
-    } while (at != form.SpeedButton1 && order.size() < 40);
+    const auto tabOrder = [&form] {
+        std::vector<QWidget*> order;
+        QWidget* at = form.SpeedButton1;
+        do {
+            // A number box's text field takes the focus for its box.
+            const bool insideBox = qobject_cast<QAbstractSpinBox*>(at->parentWidget());
+            if (at->isVisible() && at->isEnabled() && (at->focusPolicy() & Qt::TabFocus) && !insideBox)
+                order.push_back(at);
+            at = at->nextInFocusChain();
+        } while (at != form.SpeedButton1 && order.size() < 40);
+        return order;
+    };
     const std::vector<QWidget*> expected = {
         form.SpeedButton1, form.SpeedButton5,   form.Panel2,    form.SpeedButton2,
         form.SpeedButton3, form.SpeedButton4,   form.Button2,   form.Button3,
         form.Button4,      form.Button5,        form.TrackBar1, form.EditLocal,
         form.TrackBar3,    form.EditBrightness, form.TrackBar4, form.EditContrast,
         form.ScrollBox1};
-    EXPECT_EQ(order, expected);
+    EXPECT_EQ(tabOrder(), expected);
+    form.SetScreenChoice({0, TDither::Classic});
+    std::vector<QWidget*> mode0 = expected;
+    std::erase_if(mode0, [&form](QWidget* w) { return qobject_cast<TButton*>(w) != nullptr; });
+    EXPECT_EQ(tabOrder(), mode0);
     form.Close();
 }
 
