@@ -30,7 +30,7 @@ TF_ColorSelect::TF_ColorSelect(QWidget* parent) : TForm(parent) {
     setupUi(this);
     SetOuterSize(kOuterWidth, kOuterHeight);
     SetBorderStyle(TBorderStyle::bsDialog);
-    SetPosition(TPosition::poScreenCenter);
+    SetPosition(TPosition::poMainFormCenter);
     bindEvents();
 }
 

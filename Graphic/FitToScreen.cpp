@@ -47,24 +47,28 @@ const LightTables& lightTables() {
     return tables;
 }
 
-// A span of source pixels, in fractional pixels, and where it lands on the
-// screen, in whole screen pixels.
-struct Placement {
-    double sourceX, sourceY, sourceWidth, sourceHeight;
-    int left, top, width, height;
-};
+// A crop position along one axis as a share of the spare length; a value
+// that is not a number is the middle.
+double alongAxis(double position) {
+    return std::isnan(position) ? 0.5 : std::clamp(position, 0.0, 1.0);
+}
 
-Placement placementFor(int width, int height, TFitMode mode, const ScreenMode& screen) {
+} // namespace
+
+TFitPlacement Fit_Placement(int width, int height, TFitMode mode, const ScreenMode& screen,
+                            TCropPosition cropAt) {
+    if (width <= 0 || height <= 0)
+        return {0, 0, 0, 0, 0, 0, 0, 0};
     const double sourceAspect = static_cast<double>(width) / height;
     const double screenAspect = screen.width * screen.pixelAspect / screen.height;
-    Placement p{0, 0, static_cast<double>(width), static_cast<double>(height), 0, 0, screen.width, screen.height};
+    TFitPlacement p{0, 0, static_cast<double>(width), static_cast<double>(height), 0, 0, screen.width, screen.height};
     if (mode == TFitMode::Crop) {
         if (sourceAspect > screenAspect) {
             p.sourceWidth = height * screenAspect;
-            p.sourceX = (width - p.sourceWidth) / 2;
+            p.sourceX = (width - p.sourceWidth) * alongAxis(cropAt.x);
         } else {
             p.sourceHeight = width / screenAspect;
-            p.sourceY = (height - p.sourceHeight) / 2;
+            p.sourceY = (height - p.sourceHeight) * alongAxis(cropAt.y);
         }
     } else if (mode == TFitMode::Pad) {
         if (sourceAspect >= screenAspect)
@@ -80,6 +84,8 @@ Placement placementFor(int width, int height, TFitMode mode, const ScreenMode& s
     }
     return p;
 }
+
+namespace {
 
 // The source pixels one output pixel is made of along one axis: count
 // neighbours from first, weighted firstWeight, innerWeight each for those
@@ -140,7 +146,7 @@ std::vector<Taps> axisTaps(int sourceLength, double start, double length, int ou
 // recently resampled are kept, which is every row two output rows share.
 class Resampler {
   public:
-    Resampler(const TPicture& source, const Placement& p)
+    Resampler(const TPicture& source, const TFitPlacement& p)
         : mSource(source), mAcross(axisTaps(source.GetWidth(), p.sourceX, p.sourceWidth, p.width)),
           mDown(axisTaps(source.GetHeight(), p.sourceY, p.sourceHeight, p.height)),
           mSum(3 * static_cast<std::size_t>(p.width)) {
@@ -218,7 +224,8 @@ class Resampler {
 
 } // namespace
 
-void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode, const ScreenMode& screen) {
+void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode, const ScreenMode& screen,
+                   TCropPosition cropAt) {
     if (mode == TFitMode::Off) {
         Copy_Picture(result, source);
         return;
@@ -231,7 +238,7 @@ void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode, const Scre
         std::memset(result.GetScanline(y), 0, 3 * static_cast<std::size_t>(screen.width));
     if (source.GetWidth() <= 0 || source.GetHeight() <= 0)
         return;
-    const Placement placement = placementFor(source.GetWidth(), source.GetHeight(), mode, screen);
+    const TFitPlacement placement = Fit_Placement(source.GetWidth(), source.GetHeight(), mode, screen, cropAt);
     // An output row is the same whichever resampler makes it: each band
     // keeps its own cache of resampled rows.
     const double sourceRowsPerRow = placement.sourceHeight / placement.height;
@@ -248,7 +255,7 @@ void Fit_To_Screen(TPicture& source, TPicture& result, TFitMode mode, const Scre
 int Fit_Decode_Divisor(int width, int height, TFitMode mode, const ScreenMode& screen) {
     if (mode == TFitMode::Off || width <= 0 || height <= 0)
         return 1;
-    const Placement p = placementFor(width, height, mode, screen);
+    const TFitPlacement p = Fit_Placement(width, height, mode, screen);
     int divisor = 1;
     for (const int larger : {2, 4, 8})
         if (p.sourceWidth / larger >= 2 * screen.width && p.sourceHeight / larger >= 2 * screen.height)

@@ -14,7 +14,7 @@ TInkSearchProgress::TInkSearchProgress(std::function<int()> percent, std::functi
     : TForm(parent), mPercent(std::move(percent)), mDone(std::move(done)) {
     setupUi(this);
     SetOuterSize(kOuterWidth, kOuterHeight);
-    SetPosition(TPosition::poScreenCenter);
+    SetPosition(TPosition::poMainFormCenter);
     Timer1.SetInterval(kPollInterval);
     Bind(this, &TForm::OnShow, this, &TInkSearchProgress::FormShow);
     Bind(this, &TForm::OnClose, this, &TInkSearchProgress::FormClose);

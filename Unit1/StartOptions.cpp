@@ -25,12 +25,17 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
                 throw Exception(argument + " needs a value");
             return arguments[++i];
         };
-        if (argument == "--mode")
+        if (argument == "--mode") {
             options.choice.mode = modeFrom(value());
-        else if (argument == "--dither")
+            options.modeGiven = true;
+        } else if (argument == "--dither") {
             options.choice.dither = Dither_From_Name(value());
+            options.ditherGiven = true;
+        } else if (argument == "--reset")
+            options.reset = true;
         else if (argument.size() > 1 && argument[0] == '-')
-            throw Exception("unknown option " + argument + ": tintora takes --mode 0|1|2, --dither NAME and a picture file");
+            throw Exception("unknown option " + argument +
+                            ": tintora takes --reset, --mode 0|1|2, --dither NAME and a picture file");
         else if (fileGiven)
             throw Exception("tintora opens one picture, not '" + options.file + "' and '" + argument + "'");
         else {
@@ -39,4 +44,13 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
         }
     }
     return options;
+}
+
+TScreenChoice Start_Screen_Choice(const TStartOptions& options, const TScreenChoice& kept) {
+    TScreenChoice choice = kept;
+    if (options.modeGiven)
+        choice.mode = options.choice.mode;
+    if (options.ditherGiven)
+        choice.dither = options.choice.dither;
+    return choice;
 }

@@ -5,10 +5,16 @@
 
 #include "ScreenChoice.h"
 
-// What the program is started with: `tintora [--mode 0|1|2] [--dither NAME]
-// [FILE]`, the options under tintora-cli's names and values.
+// What the program is started with: `tintora [--reset] [--mode 0|1|2]
+// [--dither NAME] [FILE]`, the options under tintora-cli's names and values.
 struct TStartOptions {
     TScreenChoice choice;
+    // Which parts of choice the command line gave: those win over the
+    // settings kept from the last run.
+    bool modeGiven = false;
+    bool ditherGiven = false;
+    // --reset: start without the settings kept from earlier runs, as a first run does.
+    bool reset = false;
     // The picture to load once the window is shown; empty for none.
     std::string file;
 };
@@ -17,3 +23,7 @@ struct TStartOptions {
 // out). Raises an Exception naming the argument and what it takes when one
 // is malformed.
 TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments);
+
+// The screen choice to start with: the kept one, with the mode and the
+// dither the command line gave in their place.
+TScreenChoice Start_Screen_Choice(const TStartOptions& options, const TScreenChoice& kept);

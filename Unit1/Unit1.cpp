@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <thread>
 #include <utility>
@@ -13,7 +14,12 @@
 
 #include <QActionGroup>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSettings>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "About.h"
@@ -22,10 +28,12 @@
 #include "Compare.h"
 #include "CpcExport.h"
 #include "Engine.h"
+#include "FileKind.h"
 #include "InkSearchProgress.h"
 #include "Menus.h"
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
+#include "OcpPalette.h"
 #include "PixelShape.h"
 #include "QtPictureReader.h"
 #include "RawSprite.h"
@@ -61,6 +69,34 @@ std::string unwrittenEndingMessage(const std::string& fileName) {
            "\"dat\" (raw sprite), in lower case.";
 }
 } // namespace
+
+// One change of the result as the history sees it: the outermost scope
+// records the window's state when it ends, under its name, so a command made
+// of others (a fit that turns the stretch off) is one step.
+class TForm1::StepScope {
+  public:
+    StepScope(TForm1& form, std::string name, std::string run = {})
+        : mForm(form), mName(std::move(name)), mRun(std::move(run)) {
+        ++mForm.mStepDepth;
+    }
+    ~StepScope() {
+        if (--mForm.mStepDepth != 0)
+            return;
+        // Recording copies a few strings; should even that fail, the step is
+        // lost, which is better than an error escaping a destructor.
+        try {
+            mForm.mHistory.Record(mName, mForm.workState(), mRun);
+            mForm.updateUndoItems();
+        } catch (...) {
+        }
+    }
+    StepScope(const StepScope&) = delete;
+    StepScope& operator=(const StepScope&) = delete;
+
+  private:
+    TForm1& mForm;
+    std::string mName, mRun;
+};
 
 TForm1::TForm1(QWidget* parent) : TForm(parent) {
     initUnit1Resources();
@@ -98,12 +134,15 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
     bindScreenMenus();
     showModeInks();
     updateCaption();
+    syncNumberBoxes();
+    updateUndoItems();
+    rebuildRecentMenu();
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::setUpDialogs() {
-    OpenPictureDialog1.SetTitle("Load Picture");
+    OpenPictureDialog1.SetTitle("Load picture");
     // Every format the loader reads here, then anything: the loader goes by
     // a file's contents, not its name.
     const std::string patterns = Readable_Picture_Patterns();
@@ -112,10 +151,14 @@ void TForm1::setUpDialogs() {
     OpenPictureDialog1.SetFilter("Bitmaps (*.bmp)|*.bmp|All pictures (" + patterns + ")|" + separated +
                                  "|All files (*)|*");
     OpenPictureDialog1.SetDefaultExt("bmp");
+    OpenPictureDialog1.SetFilterIndex(1); // all pictures
+
+    PaletteDialog.SetTitle("Load inks from palette");
+    PaletteDialog.SetFilter("OCP Art Studio palette (*.pal)|*.pal|All files (*)|*");
 
     SaveDialog1.SetTitle("Save picture");
     SaveDialog1.SetFilter("Bitmap (bmp)|*.bmp|OCP Art Studio (scr)|*.scr|Raw sprite (dat)|*.dat");
-    SaveDialog1.SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing);
+    SaveDialog1.SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing | ofFilterEnding);
 }
 
 // Every event of the window, in one place.
@@ -139,6 +182,17 @@ void TForm1::bindEvents() {
     Bind(this, &TForm::OnDropFiles, this, &TForm1::FormDropFiles);
     Bind(Palette, &TPaletteGroup::OnInkClick, this, &TForm1::PaletteInkClick);
     Bind(ScrollBox1, &TScrollBox::OnCtrlWheel, this, &TForm1::ScrollBox1CtrlWheel);
+    Bind(this, &TForm::OnCloseQuery, this, &TForm1::FormCloseQuery);
+    Bind(this, &TForm::OnClose, this, &TForm1::FormClose);
+    for (TTrackBar* slider : {TrackBar1, TrackBar3, TrackBar4}) {
+        Bind(slider, &QSlider::sliderPressed, this, &TForm1::EndStepRun);
+        Bind(slider, &QSlider::sliderReleased, this, &TForm1::EndStepRun);
+    }
+    for (TCSpinEdit* box : {EditLocal, EditBrightness, EditContrast})
+        Bind(box, &TCSpinEdit::OnChange, this, &TForm1::EditModifierChange);
+    Bind(Image2, &TImage::OnMouseDown, this, &TForm1::Image2MouseDown);
+    Bind(Image2, &TImage::OnMouseMove, this, &TForm1::Image2MouseMove);
+    Bind(Image2, &TImage::OnMouseUp, this, &TForm1::Image2MouseUp);
 }
 
 // Every menu item runs the handler of its button.
@@ -170,6 +224,13 @@ void TForm1::bindMenus() {
         BindCommand(fit.item, this, fit.handler);
         MirrorCheck(fit.item, [this, mode = fit.mode] { return FitMode == mode; });
     }
+    BindCommand(actionUndo, this, &TForm1::UndoClick);
+    BindCommand(actionRedo, this, &TForm1::RedoClick);
+    BindCommand(actionLoadPalette, this, &TForm1::LoadPaletteClick);
+    BindCommand(actionCropLeft, this, &TForm1::CropLeftClick);
+    BindCommand(actionCropRight, this, &TForm1::CropRightClick);
+    BindCommand(actionCropUp, this, &TForm1::CropUpClick);
+    BindCommand(actionCropDown, this, &TForm1::CropDownClick);
     BindCommand(actionChooseInks, this, &TForm1::ChooseInksClick);
     QAction* const setItems[kMaxInkCount] = {
         actionSetInk0, actionSetInk1, actionSetInk2,  actionSetInk3,  actionSetInk4,  actionSetInk5,
@@ -206,8 +267,14 @@ void TForm1::bindMenus() {
     BindCommand(actionCompare, this, &TForm1::CompareClick);
 }
 
+// Before a picture is loaded the history starts here, from the inks just
+// reset; a picture's history starts with the picture.
 void TForm1::FormShow(TObject*) {
     Reset_Ink_Table(Inks);
+    if (!loaded()) {
+        mHistory.Start(workState());
+        updateUndoItems();
+    }
 }
 
 bool TForm1::loaded() const {
@@ -240,6 +307,7 @@ void TForm1::updateMap() {
 void TForm1::renderNow() {
     if (!loaded())
         return;
+    settleSource();
     updateMap();
     convert(Image1->GetPicture(), Image2->GetPicture(), Image7->GetPicture());
     updatePreview();
@@ -262,7 +330,7 @@ void TForm1::sourceChanged() {
 // that cannot be read (or a picture too large for the memory left) leaves
 // the window exactly as it was.
 void TForm1::SpeedButton1Click(TObject*) {
-    if (!OpenPictureDialog1.Execute())
+    if (!OpenPictureDialog1.Execute() || !ConfirmDiscardWork())
         return;
     loadPicture(OpenPictureDialog1.GetFileName());
 }
@@ -273,7 +341,7 @@ void TForm1::loadPicture(const std::string& fileName) {
         Panel2Click(this);
     TPicture source;
     source.LoadFromFile(fileName);
-    std::unique_ptr<TPicture> asLoaded = fitLoaded(source);
+    std::unique_ptr<TPicture> asLoaded = fitLoaded(source, TCropPosition{});
     TPicture map;
     TPicture result;
     if (TrackBar1->GetPosition() != 0)
@@ -282,6 +350,7 @@ void TForm1::loadPicture(const std::string& fileName) {
     mRenderer.Rendered();
     Image1->GetPicture() = std::move(source);
     LoadedPicture = std::move(asLoaded);
+    mRefitPending = false;
     Image7->GetPicture() = std::move(map);
     Image2->GetPicture() = std::move(result);
     Image1->Refresh();
@@ -293,6 +362,10 @@ void TForm1::loadPicture(const std::string& fileName) {
     updateCaption();
     updatePreview();
     Image2->Refresh();
+    CropAt = TCropPosition{};
+    rememberRecent(fileName);
+    mHistory.Start(workState());
+    updateUndoItems();
 }
 
 void TForm1::OpenWhenShown(const std::string& fileName) {
@@ -300,55 +373,69 @@ void TForm1::OpenWhenShown(const std::string& fileName) {
 }
 
 void TForm1::FormDropFiles(TObject*) {
-    const std::vector<std::string>& files = GetDroppedFiles();
-    if (!files.empty())
+    const std::vector<std::string> files = GetDroppedFiles();
+    if (!files.empty() && ConfirmDiscardWork())
         loadPicture(files.front());
 }
 
 // Save: only the last three characters of the typed name decide, case
 // included; the selected filter entry plays no part. Any other ending
 // writes nothing and says so.
+// A name typed without ending has been given the selected entry's by the
+// dialog first.
 void TForm1::SpeedButton5Click(TObject*) {
-    if (!SaveDialog1.Execute())
-        return;
+    runSave();
+}
+
+bool TForm1::runSave() {
+    return SaveDialog1.Execute() && saveResultAs(SaveDialog1.GetFileName());
+}
+
+bool TForm1::saveResultAs(const std::string& fileName) {
     TBusyCursor busy(this);
     FlushRender();
-    const std::string fileName = SaveDialog1.GetFileName();
     const TPicture& result = Image2->GetPicture();
+    const bool empty = result.GetWidth() == 0 || result.GetHeight() == 0;
     switch (Save_Format_Of(fileName)) {
     case TSaveFormat::Bmp:
-        if (result.GetWidth() == 0 || result.GetHeight() == 0)
+        if (empty) {
             ShowMessage(kNothingToSaveMessage);
-        else
-            result.SaveToFile(fileName);
+            return false;
+        }
+        result.SaveToFile(fileName);
         break;
     case TSaveFormat::Screen:
-        if (!Fits_Mode_Screen(result, Mode()))
+        if (!Fits_Mode_Screen(result, Mode())) {
             ShowMessage(Screen_Size_Message(Mode()));
-        else if (classicPath())
+            return false;
+        }
+        if (classicPath())
             Save_Screen_File(result, Inks, fileName);
         else {
             const std::vector<std::uint8_t> screen = Mode_Screen_File_Bytes(result, ModeInks(), Mode());
             Write_Raw_File(screen.data(), screen.size(), fileName);
         }
         break;
-    case TSaveFormat::Sprite:
-        if (result.GetWidth() == 0 || result.GetHeight() == 0)
+    case TSaveFormat::Sprite: {
+        if (empty) {
             ShowMessage(kNothingToSaveMessage);
-        else {
-            const std::vector<std::uint8_t> sprite =
-                classicPath() ? Raw_Sprite(result, Inks) : Pack_Mode_Rows(result, ModeInks(), Mode());
-            Write_Raw_File(sprite.data(), sprite.size(), fileName);
+            return false;
         }
+        const std::vector<std::uint8_t> sprite =
+            classicPath() ? Raw_Sprite(result, Inks) : Pack_Mode_Rows(result, ModeInks(), Mode());
+        Write_Raw_File(sprite.data(), sprite.size(), fileName);
         break;
+    }
     // The CPC exports have commands of their own; PNG is the command line's.
     case TSaveFormat::Png:
     case TSaveFormat::Palette:
     case TSaveFormat::Disc:
     case TSaveFormat::None:
         ShowMessage(unwrittenEndingMessage(fileName));
-        break;
+        return false;
     }
+    mHistory.MarkSaved();
+    return true;
 }
 
 // Stretch toggle. Turning it on keeps the unstretched source in
@@ -358,7 +445,9 @@ void TForm1::SpeedButton5Click(TObject*) {
 void TForm1::Panel2Click(TObject*) {
     if (!loaded())
         return;
+    StepScope step(*this, "Stretch palette");
     TBusyCursor busy(this);
+    settleSource();
     TPicture& source = Image1->GetPicture();
     if (!stretchOn()) {
         auto backup = std::make_unique<TPicture>();
@@ -440,11 +529,16 @@ void TForm1::ShowOriginalClick(TObject*) {
 }
 
 void TForm1::TrackBar1Change(TObject*) {
+    StepScope step(*this, "Local contrast", "local");
+    syncNumberBoxes();
     render();
 }
 
 // Brightness and contrast share this handler; neither changes the map.
-void TForm1::TrackBar3Change(TObject*) {
+void TForm1::TrackBar3Change(TObject* Sender) {
+    const bool contrast = Sender == TrackBar4;
+    StepScope step(*this, contrast ? "Contrast" : "Brightness", contrast ? "contrast" : "brightness");
+    syncNumberBoxes();
     render();
 }
 
@@ -453,6 +547,7 @@ void TForm1::setInk(int k) {
     const InkList inks = ModeInks();
     if (k < 0 || k >= static_cast<int>(inks.size()))
         throw Exception("Ink " + IntToStr(k) + " is not an ink of mode " + IntToStr(ScreenChoice.mode));
+    StepScope step(*this, "Set ink #" + IntToStr(k));
     F_ColorSelect->OpenOnInk(k, Colour_Number_Of_Ink(inks[static_cast<std::size_t>(k)]));
     F_ColorSelect->ShowModal();
     const std::string text = F_ColorSelect->Label3->GetText();
@@ -531,6 +626,7 @@ void TForm1::ExportDiscClick(TObject*) {
         Save_Picture_Disc(Image2->GetPicture(), Inks, name, fileName);
     else
         Save_Picture_Disc(Image2->GetPicture(), ModeInks(), Mode(), name, fileName);
+    mHistory.MarkSaved();
 }
 
 void TForm1::ExportScreenClick(TObject*) {
@@ -543,6 +639,7 @@ void TForm1::ExportScreenClick(TObject*) {
                                                 ? Screen_File_With_Header(Image2->GetPicture(), Inks, name)
                                                 : Screen_File_With_Header(Image2->GetPicture(), ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
+    mHistory.MarkSaved();
 }
 
 // The palette holds only the inks and the mode: it needs no picture.
@@ -554,6 +651,7 @@ void TForm1::ExportPaletteClick(TObject*) {
     const std::vector<std::uint8_t> bytes =
         classicPath() ? Palette_File_With_Header(Inks, name) : Palette_File_With_Header(ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
+    mHistory.MarkSaved();
 }
 
 // ---- Automatic inks ----
@@ -640,6 +738,7 @@ void waitFor(const InkSearchJob& job, int milliseconds) {
 void TForm1::ChooseInksClick(TObject*) {
     if (!loaded())
         return;
+    StepScope step(*this, "Automatic inks");
     // The search reads the map the latest render made.
     FlushRender();
     const ScreenMode& mode = Mode();
@@ -708,11 +807,11 @@ bool TForm1::GetKeepInk(int k) const {
 
 // ---- Fit to the screen ----
 
-std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source) const {
+std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source, TCropPosition cropAt) const {
     if (FitMode == TFitMode::Off)
         return nullptr;
     TPicture fitted;
-    fitToMode(source, fitted, FitMode, Mode());
+    fitToMode(source, fitted, FitMode, Mode(), cropAt);
     auto asLoaded = std::make_unique<TPicture>(std::move(source));
     source = std::move(fitted);
     return asLoaded;
@@ -721,6 +820,8 @@ std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source) const {
 // The fitted source is built beside the current one and takes its place
 // only once it exists; its map and result follow through the renderer.
 void TForm1::SetFitMode(TFitMode mode) {
+    static const char* const kNames[] = {"Fit off", "Fit crop", "Fit pad", "Fit stretch"};
+    StepScope step(*this, kNames[static_cast<int>(mode)]);
     if (!loaded()) {
         FitMode = mode;
         return;
@@ -730,7 +831,7 @@ void TForm1::SetFitMode(TFitMode mode) {
     TPicture& asLoaded = LoadedPicture ? *LoadedPicture : Image1->GetPicture();
     TPicture fitted;
     if (mode != TFitMode::Off)
-        fitToMode(asLoaded, fitted, mode, Mode());
+        fitToMode(asLoaded, fitted, mode, Mode(), CropAt);
     if (mode == TFitMode::Off) {
         if (LoadedPicture)
             Image1->GetPicture() = std::move(*LoadedPicture);
@@ -741,14 +842,20 @@ void TForm1::SetFitMode(TFitMode mode) {
         Image1->GetPicture() = std::move(fitted);
     }
     FitMode = mode;
+    mRefitPending = false;
     sourceChanged();
     Image1->Refresh();
     CSpinEdit1Change(CSpinEdit1);
 }
 
+// The step names the ink as the menu item does.
 void TForm1::KeepInkClick(TObject* Sender) {
-    if (auto* item = qobject_cast<QAction*>(Sender))
-        SetKeepInk(item->data().toInt(), !GetKeepInk(item->data().toInt()));
+    auto* item = qobject_cast<QAction*>(Sender);
+    if (!item)
+        return;
+    const int k = item->data().toInt();
+    StepScope step(*this, "Keep ink #" + IntToStr(k));
+    SetKeepInk(k, !GetKeepInk(k));
 }
 
 void TForm1::FitOffClick(TObject*) {
@@ -767,10 +874,424 @@ void TForm1::FitStretchClick(TObject*) {
     SetFitMode(TFitMode::Stretch);
 }
 
+// ---- Undo and redo ----
+
+TWorkState TForm1::workState() const {
+    TWorkState state;
+    state.screen = ScreenChoice;
+    state.inks = Inks;
+    state.upperInks = UpperInks;
+    for (int k = 0; k < kMaxInkCount; ++k) {
+        state.inkNumbers[static_cast<std::size_t>(k)] = Palette->GetNumberText(k);
+        state.swatches[static_cast<std::size_t>(k)] = Palette->GetSwatchColour(k);
+    }
+    state.keepInk = mKeepInk;
+    state.brightness = TrackBar3->GetPosition();
+    state.contrast = TrackBar4->GetPosition();
+    state.local = TrackBar1->GetPosition();
+    state.stretch = stretchOn();
+    state.fit = FitMode;
+    state.cropAt = CropAt;
+    return state;
+}
+
+// Puts every setting back at once: the inks and sliders first, without
+// their handlers, so that the screen choice, the fit and the stretch, each
+// changed only when it differs, refit and render with them; what is left
+// renders once, through the renderer.
+void TForm1::applyWorkState(const TWorkState& state) {
+    ++mStepDepth; // nothing done here is a step of its own
+    struct Unwind {
+        int& depth;
+        ~Unwind() { --depth; }
+    } unwind{mStepDepth};
+    TBusyCursor busy(this);
+    Inks = state.inks;
+    UpperInks = state.upperInks;
+    for (int k = 0; k < kMaxInkCount; ++k)
+        Palette->SetInk(k, state.swatches[static_cast<std::size_t>(k)],
+                        state.inkNumbers[static_cast<std::size_t>(k)]);
+    mKeepInk = state.keepInk;
+    {
+        const QSignalBlocker local(TrackBar1), brightness(TrackBar3), contrast(TrackBar4);
+        TrackBar1->SetPosition(state.local);
+        TrackBar3->SetPosition(state.brightness);
+        TrackBar4->SetPosition(state.contrast);
+    }
+    syncNumberBoxes();
+    const bool cropMoved = state.cropAt != CropAt;
+    const bool modeChanged = state.screen.mode != ScreenChoice.mode;
+    CropAt = state.cropAt;
+    // A new mode fits the picture again, at the crop position just set.
+    if (state.screen != ScreenChoice)
+        SetScreenChoice(state.screen);
+    if (state.fit != FitMode)
+        SetFitMode(state.fit);
+    else if (cropMoved && !modeChanged)
+        refit();
+    if (loaded() && state.stretch != stretchOn())
+        Panel2Click(this);
+    render();
+}
+
+void TForm1::updateUndoItems() {
+    actionUndo->setEnabled(mHistory.CanUndo());
+    actionUndo->setText(QString::fromStdString(mHistory.CanUndo() ? "&Undo " + mHistory.UndoName() : "&Undo"));
+    actionRedo->setEnabled(mHistory.CanRedo());
+    actionRedo->setText(QString::fromStdString(mHistory.CanRedo() ? "&Redo " + mHistory.RedoName() : "&Redo"));
+}
+
+void TForm1::UndoClick(TObject*) {
+    if (!mHistory.CanUndo())
+        return;
+    applyWorkState(mHistory.Undo());
+    updateUndoItems();
+}
+
+void TForm1::RedoClick(TObject*) {
+    if (!mHistory.CanRedo())
+        return;
+    applyWorkState(mHistory.Redo());
+    updateUndoItems();
+}
+
+void TForm1::EndStepRun(TObject*) {
+    mHistory.EndRun();
+}
+
+// ---- Number boxes beside the sliders ----
+
+void TForm1::syncNumberBoxes() {
+    const std::pair<TCSpinEdit*, TTrackBar*> pairs[] = {
+        {EditLocal, TrackBar1}, {EditBrightness, TrackBar3}, {EditContrast, TrackBar4}};
+    for (const auto& [box, slider] : pairs) {
+        const QSignalBlocker quiet(box);
+        box->SetValue(slider->GetPosition());
+    }
+}
+
+// A typed number is a step of its own, not part of the slider's last run.
+void TForm1::EditModifierChange(TObject* Sender) {
+    TTrackBar* const slider = Sender == EditLocal ? TrackBar1 : Sender == EditBrightness ? TrackBar3 : TrackBar4;
+    mHistory.EndRun();
+    slider->SetPosition(static_cast<TCSpinEdit*>(Sender)->GetValue());
+    mHistory.EndRun();
+}
+
+// ---- The close question ----
+
+bool TForm1::WorkChanged() const {
+    return loaded() && mHistory.Changed();
+}
+
+bool TForm1::ConfirmDiscardWork() {
+    if (!WorkChanged())
+        return true;
+    switch (AskSaveChanges(mPictureName)) {
+    case TSaveChangesAnswer::Save:
+        return runSave();
+    case TSaveChangesAnswer::Discard:
+        return true;
+    case TSaveChangesAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+// Refused until the question is answered: a save that fails with an error
+// keeps the window.
+void TForm1::FormCloseQuery(TObject*) {
+    SetCanClose(false);
+    SetCanClose(ConfirmDiscardWork());
+}
+
+// ---- Crop position ----
+
+// A run of crop moves (keys held, a drag let go) fits the picture once, for
+// the last position, when the render it asks for runs.
+void TForm1::refit() {
+    if (!loaded() || !LoadedPicture || FitMode == TFitMode::Off)
+        return;
+    mRefitPending = true;
+    render();
+}
+
+// The fitted picture is built beside the source and takes its place once it
+// exists; unstretched, it becomes the stretch's backup.
+void TForm1::settleSource() {
+    if (!mRefitPending)
+        return;
+    if (!loaded() || !LoadedPicture || FitMode == TFitMode::Off) {
+        mRefitPending = false;
+        return;
+    }
+    TBusyCursor busy(this);
+    TPicture fitted;
+    fitToMode(*LoadedPicture, fitted, FitMode, Mode(), CropAt);
+    std::unique_ptr<TPicture> backup;
+    if (stretchOn()) {
+        backup = std::make_unique<TPicture>();
+        Copy_Picture(*backup, fitted);
+        Stretch_Palette(&fitted);
+    }
+    Image1->GetPicture() = std::move(fitted);
+    if (backup)
+        StretchBackup = std::move(backup);
+    Image7->GetPicture() = TPicture();
+    mRefitPending = false;
+}
+
+void TForm1::SetCropPosition(TCropPosition at) {
+    CropAt = {std::clamp(at.x, 0.0, 1.0), std::clamp(at.y, 0.0, 1.0)};
+    if (FitMode == TFitMode::Crop)
+        refit();
+}
+
+// A run of key presses is one step. Only a direction with a spare part moves.
+void TForm1::moveCropBy(double dx, double dy) {
+    if (FitMode != TFitMode::Crop || !LoadedPicture)
+        return;
+    constexpr double kStep = 0.1;
+    const TPicture& whole = *LoadedPicture;
+    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, Mode(), CropAt);
+    const bool acrossSpare = crop.sourceWidth < whole.GetWidth(), downSpare = crop.sourceHeight < whole.GetHeight();
+    if ((dx != 0 && !acrossSpare) || (dy != 0 && !downSpare))
+        return;
+    StepScope step(*this, "Move crop window", "crop keys");
+    SetCropPosition({CropAt.x + dx * kStep, CropAt.y + dy * kStep});
+}
+
+void TForm1::CropLeftClick(TObject*) { moveCropBy(-1, 0); }
+void TForm1::CropRightClick(TObject*) { moveCropBy(1, 0); }
+void TForm1::CropUpClick(TObject*) { moveCropBy(0, -1); }
+void TForm1::CropDownClick(TObject*) { moveCropBy(0, 1); }
+
+void TForm1::Image2MouseDown(TObject*) {
+    if (FitMode != TFitMode::Crop || !loaded() || !LoadedPicture)
+        return;
+    TBusyCursor busy(this);
+    auto drag = std::make_unique<CropDrag>();
+    drag->start = Image2->mapToGlobal(Image2->GetMousePoint());
+    drag->startAt = CropAt;
+    drag->picture = LoadedPicture.get();
+    drag->mode = ScreenChoice.mode;
+    fitToMode(*LoadedPicture, drag->whole, TFitMode::Pad, Mode(), {});
+    drag->pad = Fit_Placement(LoadedPicture->GetWidth(), LoadedPicture->GetHeight(), TFitMode::Pad, Mode());
+    mCropDrag = std::move(drag);
+    drawCropPreview();
+    updatePreview();
+}
+
+// The crop window follows the pointer over the whole picture, which shows at
+// the same scale as the screen (Pad's), so a pixel of pointer movement is a
+// pixel of the picture on the screen. The view's pixels per screen pixel
+// (the zoom, the mode's pixel shape) come from the view's size. Only the
+// preview is drawn while the pointer moves; the picture is fitted when the
+// drag ends.
+void TForm1::Image2MouseMove(TObject*) {
+    if (!cropDragGoesOn())
+        return;
+    const QPoint moved = Image2->mapToGlobal(Image2->GetMousePoint()) - mCropDrag->start;
+    const TPicture& whole = *LoadedPicture;
+    const TPicture& screen = mCropDrag->whole;
+    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, Mode(), CropAt);
+    const double spareX = whole.GetWidth() - crop.sourceWidth, spareY = whole.GetHeight() - crop.sourceHeight;
+    const double viewPerScreenX = std::max(1, Image2->width()) / static_cast<double>(screen.GetWidth());
+    const double viewPerScreenY = std::max(1, Image2->height()) / static_cast<double>(screen.GetHeight());
+    const double sourcePerScreenX = static_cast<double>(whole.GetWidth()) / mCropDrag->pad.width;
+    const double sourcePerScreenY = static_cast<double>(whole.GetHeight()) / mCropDrag->pad.height;
+    TCropPosition at = mCropDrag->startAt;
+    if (spareX > 0)
+        at.x += moved.x() / viewPerScreenX * sourcePerScreenX / spareX;
+    if (spareY > 0)
+        at.y += moved.y() / viewPerScreenY * sourcePerScreenY / spareY;
+    CropAt = {std::clamp(at.x, 0.0, 1.0), std::clamp(at.y, 0.0, 1.0)};
+    drawCropPreview();
+    Image2->update();
+}
+
+void TForm1::Image2MouseUp(TObject*) {
+    if (!cropDragGoesOn())
+        return;
+    const TCropPosition startAt = mCropDrag->startAt;
+    endCropDrag();
+    if (CropAt == startAt)
+        return;
+    mHistory.EndRun();
+    StepScope step(*this, "Move crop window");
+    SetCropPosition(CropAt);
+}
+
+// A key pressed while dragging (Undo, a fit, a picture loaded) may have
+// taken away the picture or the crop the drag began with: the drag ends.
+bool TForm1::cropDragGoesOn() {
+    if (!mCropDrag)
+        return false;
+    if (FitMode == TFitMode::Crop && LoadedPicture.get() == mCropDrag->picture &&
+        ScreenChoice.mode == mCropDrag->mode)
+        return true;
+    endCropDrag();
+    return false;
+}
+
+// The view shows what it showed before the drag.
+void TForm1::endCropDrag() {
+    mCropDrag.reset();
+    ImageCropPreview->GetPicture() = TPicture();
+    updatePreview();
+}
+
+// The whole picture as Pad shows it, the part outside the crop window
+// darkened, the window outlined.
+void TForm1::drawCropPreview() {
+    const TPicture& whole = *LoadedPicture;
+    const TFitPlacement pad = mCropDrag->pad;
+    const TFitPlacement crop = Fit_Placement(whole.GetWidth(), whole.GetHeight(), TFitMode::Crop, Mode(), CropAt);
+    const QRectF window(pad.left + crop.sourceX * pad.width / whole.GetWidth(),
+                        pad.top + crop.sourceY * pad.height / whole.GetHeight(),
+                        crop.sourceWidth * pad.width / whole.GetWidth(),
+                        crop.sourceHeight * pad.height / whole.GetHeight());
+    QImage preview = mCropDrag->whole.Image().convertToFormat(QImage::Format_RGB32);
+    {
+        QPainter painter(&preview);
+        QPainterPath outside;
+        outside.addRect(QRectF(preview.rect()));
+        outside.addRect(window);
+        painter.fillPath(outside, QColor(0, 0, 0, 150));
+        painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+        painter.drawRect(window.adjusted(0, 0, -1, -1));
+    }
+    ImageCropPreview->GetPicture().Assign(preview);
+}
+
+// ---- Load inks from palette ----
+
+void TForm1::LoadPaletteClick(TObject*) {
+    if (PaletteDialog.Execute())
+        LoadInksFromPalette(PaletteDialog.GetFileName());
+}
+
+void TForm1::LoadInksFromPalette(const std::string& fileName) {
+    const TFileKind kind = FileKindOf(fileName);
+    if (kind != TFileKind::Regular)
+        throw Exception("Cannot load inks from \"" + fileName + "\": " +
+                        (kind == TFileKind::Missing ? std::string("there is no such file") : "it is " + FileKindText(kind)));
+    QFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception("Cannot load inks from \"" + fileName + "\": " + file.errorString().toStdString());
+    // One byte more than the largest palette is enough to tell a file too long.
+    const QByteArray data = file.read(static_cast<qint64>(kAmsdosHeaderBytes + kOcpPaletteBytes + 1));
+    OcpPaletteContents palette;
+    try {
+        palette = Ocp_Palette_Contents(
+            std::span(reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())));
+    } catch (const Exception& error) {
+        throw Exception("Cannot load inks from \"" + fileName + "\": " + error.what());
+    }
+    // The palette's mode comes with its inks; the dither stays. Inks the
+    // mode does not show keep their colours.
+    StepScope step(*this, "Load inks from palette");
+    const ScreenMode& mode = Screen_Mode(palette.mode);
+    for (int k = 0; k < mode.inkCount; ++k)
+        SetInkNumber(k, palette.pens[static_cast<std::size_t>(k)]);
+    if (palette.mode != ScreenChoice.mode)
+        SetScreenChoice(TScreenChoice{palette.mode, ScreenChoice.dither});
+    else
+        render();
+}
+
+// ---- Recent files ----
+
+void TForm1::rememberRecent(const std::string& fileName) {
+    const std::string path = QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
+    std::erase(RecentFiles, path);
+    RecentFiles.insert(RecentFiles.begin(), path);
+    if (RecentFiles.size() > static_cast<std::size_t>(kRecentFiles))
+        RecentFiles.resize(kRecentFiles);
+    rebuildRecentMenu();
+}
+
+void TForm1::rebuildRecentMenu() {
+    menuRecent->clear();
+    for (std::size_t i = 0; i < RecentFiles.size(); ++i) {
+        const QString name = QFileInfo(QString::fromStdString(RecentFiles[i])).fileName();
+        QAction* item = menuRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString(name).replace('&', "&&")));
+        item->setToolTip(QString::fromStdString(RecentFiles[i]));
+        item->setData(QString::fromStdString(RecentFiles[i]));
+        BindCommand(item, this, &TForm1::OpenRecentClick);
+    }
+    menuRecent->setEnabled(!RecentFiles.empty());
+}
+
+void TForm1::OpenRecentClick(TObject* Sender) {
+    const auto* item = qobject_cast<QAction*>(Sender);
+    if (!item || !ConfirmDiscardWork())
+        return;
+    loadPicture(item->data().toString().toStdString());
+}
+
+// ---- Settings ----
+
+TWindowSettings TForm1::GetSettings() const {
+    TWindowSettings kept;
+    kept.screen = ScreenChoice;
+    kept.fit = FitMode;
+    kept.monitor = Monitor;
+    kept.cpcProportions = CpcProportions;
+    kept.zoom = CSpinEdit1->GetValue();
+    kept.openFolder = OpenPictureDialog1.GetInitialDir();
+    kept.saveFolder = SaveDialog1.GetInitialDir();
+    kept.exportFolder = ExportDiscDialog.GetInitialDir();
+    for (const TSaveDialog* dialog : {&ExportScreenDialog, &ExportPaletteDialog})
+        if (kept.exportFolder.empty())
+            kept.exportFolder = dialog->GetInitialDir();
+    kept.paletteFolder = PaletteDialog.GetInitialDir();
+    kept.openFilter = OpenPictureDialog1.GetFilterIndex();
+    kept.recentFiles = RecentFiles;
+    kept.geometry = saveGeometry();
+    return kept;
+}
+
+void TForm1::RestoreSettings(const TWindowSettings& kept) {
+    SetScreenChoice(kept.screen);
+    FitMode = kept.fit;
+    SetMonitor(kept.monitor);
+    CpcProportions = kept.cpcProportions;
+    CSpinEdit1->SetValue(kept.zoom);
+    CSpinEdit1Change(CSpinEdit1);
+    OpenPictureDialog1.SetInitialDir(kept.openFolder);
+    SaveDialog1.SetInitialDir(kept.saveFolder);
+    for (TSaveDialog* dialog : {&ExportDiscDialog, &ExportScreenDialog, &ExportPaletteDialog})
+        dialog->SetInitialDir(kept.exportFolder);
+    PaletteDialog.SetInitialDir(kept.paletteFolder);
+    OpenPictureDialog1.SetFilterIndex(kept.openFilter);
+    RecentFiles = kept.recentFiles;
+    if (RecentFiles.size() > static_cast<std::size_t>(kRecentFiles))
+        RecentFiles.resize(kRecentFiles);
+    rebuildRecentMenu();
+    // A kept place replaces the centring of a first start.
+    if (!kept.geometry.isEmpty() && restoreGeometry(kept.geometry))
+        SetPosition(TPosition::poDesigned);
+    mHistory.Start(workState());
+    updateUndoItems();
+}
+
+void TForm1::UseSettings(QSettings* settings) {
+    mSettings = settings;
+    if (mSettings)
+        RestoreSettings(Read_Window_Settings(*mSettings));
+}
+
+void TForm1::FormClose(TObject*) {
+    if (mSettings)
+        Write_Window_Settings(*mSettings, GetSettings());
+}
+
 // ---- Screen modes, dithers and the palette ----
 
-void TForm1::fitToMode(TPicture& source, TPicture& result, TFitMode fit, const ScreenMode& mode) {
-    Fit_To_Screen(source, result, fit, mode);
+void TForm1::fitToMode(TPicture& source, TPicture& result, TFitMode fit, const ScreenMode& mode,
+                       TCropPosition cropAt) {
+    Fit_To_Screen(source, result, fit, mode, cropAt);
 }
 
 void TForm1::bindScreenMenus() {
@@ -840,7 +1361,7 @@ void TForm1::sourceForMode(const ScreenMode& mode, TPicture& source) {
         Copy_Picture(source, Image1->GetPicture());
         return;
     }
-    fitToMode(*LoadedPicture, source, FitMode, mode);
+    fitToMode(*LoadedPicture, source, FitMode, mode, CropAt);
     if (stretchOn())
         Stretch_Palette(&source);
 }
@@ -851,6 +1372,7 @@ void TForm1::sourceForMode(const ScreenMode& mode, TPicture& source) {
 void TForm1::SetScreenChoice(const TScreenChoice& choice) {
     const ScreenMode& mode = Screen_Mode(choice.mode);
     Dither_Info(choice.dither); // raises for a dither that does not exist, as Screen_Mode does for a mode
+    StepScope step(*this, choice.mode != ScreenChoice.mode ? "Screen mode" : "Dither");
     if (loaded()) {
         TBusyCursor busy(this);
         const TScreenChoice previous = ScreenChoice;
@@ -858,7 +1380,7 @@ void TForm1::SetScreenChoice(const TScreenChoice& choice) {
         TPicture source, map, result;
         std::unique_ptr<TPicture> backup;
         if (refit) {
-            fitToMode(*LoadedPicture, source, FitMode, mode);
+            fitToMode(*LoadedPicture, source, FitMode, mode, CropAt);
             if (stretchOn()) {
                 backup = std::make_unique<TPicture>();
                 Copy_Picture(*backup, source);
@@ -870,6 +1392,9 @@ void TForm1::SetScreenChoice(const TScreenChoice& choice) {
             FlushRender();
             updateMap();
         }
+        // A drag over the old mode's screen does not go on over the new one.
+        if (choice.mode != previous.mode && mCropDrag)
+            endCropDrag();
         ScreenChoice = choice;
         try {
             convert(refit ? source : Image1->GetPicture(), result, refit ? map : Image7->GetPicture());
@@ -882,6 +1407,7 @@ void TForm1::SetScreenChoice(const TScreenChoice& choice) {
             Image7->GetPicture() = std::move(map);
             if (backup)
                 StretchBackup = std::move(backup);
+            mRefitPending = false;
         }
         Image2->GetPicture() = std::move(result);
         mRenderer.Rendered();
@@ -955,17 +1481,19 @@ void TForm1::MonitorGreenClick(TObject*) {
 }
 
 // The original, when asked for, is shown as it is; the result as the
-// monitor would show it. The result picture itself never changes here.
+// monitor would show it. A crop drag's preview stays in view through any
+// render that lands meanwhile. The result picture itself never changes here.
 void TForm1::updatePreview() {
+    const bool dragging = mCropDrag != nullptr;
     const bool original = actionShowOriginal->isChecked();
-    const bool green = Monitor == TMonitor::Green && !original;
+    const bool green = Monitor == TMonitor::Green && !original && !dragging;
     if (green)
         Green_Monitor_Picture(Image2->GetPicture(), GreenView->GetPicture());
     else
         GreenView->GetPicture() = TPicture();
-    Image2->ShowPictureOf(original ? Image1 : green ? GreenView : nullptr);
+    Image2->ShowPictureOf(dragging ? ImageCropPreview : original ? Image1 : green ? GreenView : nullptr);
     LineGaps->SetRows(Image2->GetPicture().GetHeight());
-    LineGaps->setVisible(Monitor != TMonitor::Plain && !original && loaded());
+    LineGaps->setVisible(Monitor != TMonitor::Plain && !original && !dragging && loaded());
     LineGaps->update();
     Image2->update();
 }
@@ -979,10 +1507,12 @@ TF_Compare* TForm1::CompareWindow() {
 }
 
 // Each mode gets its own source when a fit is on (the picture as loaded
-// fitted to that mode's screen); otherwise all three convert the source.
+// fitted to that mode's screen); otherwise all three convert the source. The
+// choice applied, inks and screen choice together, is one step.
 void TForm1::CompareClick(TObject*) {
     if (!loaded())
         return;
+    settleSource();
     TCompareInput input;
     input.brightness = TrackBar3->GetPosition();
     input.contrast = TrackBar4->GetPosition();
@@ -1001,6 +1531,7 @@ void TForm1::CompareClick(TObject*) {
     const std::optional<TCompareCell> chosen = CompareWindow()->Choose(std::move(input));
     if (!chosen)
         return;
+    StepScope step(*this, "Compare");
     for (std::size_t k = 0; k < chosen->inkNumbers.size(); ++k)
         SetInkNumber(static_cast<int>(k), chosen->inkNumbers[k]);
     if (chosen->choice == ScreenChoice)

@@ -4,18 +4,21 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Controls.h"
 #include "Dialogs.h"
 #include "Events.h"
 #include "FitToScreen.h"
 #include "Forms.h"
+#include "History.h"
 #include "InkChoice.h"
 #include "MonitorPreview.h"
 #include "PaletteGroup.h"
 #include "Picture.h"
 #include "RenderScheduler.h"
 #include "ScreenChoice.h"
+#include "WindowSettings.h"
 #include "ui_Unit1.h"
 
 class TF_Compare;
@@ -162,7 +165,7 @@ class TForm1 : public TForm, public Ui::TForm1 {
 
     // ---- Fit to the screen ----
   public:
-    // How loaded pictures are brought to the 320 x 200 screen; Off at start.
+    // How loaded pictures are brought to the mode's screen; Off at start.
     TFitMode FitMode = TFitMode::Off;
     // The picture as loaded, exactly while the fit mode is not Off; while it
     // is Off the source is the picture as loaded (StretchBackup while the
@@ -180,9 +183,110 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void FitStretchClick(TObject* Sender);
 
   private:
-    // Fits a newly loaded picture in place by the fit mode; returns the
-    // picture as loaded, or nothing when the mode is Off.
-    std::unique_ptr<TPicture> fitLoaded(TPicture& source) const;
+    // Fits a newly loaded picture in place to the mode's screen by the fit
+    // mode (a crop at cropAt); returns the picture as loaded, or nothing when
+    // the fit is Off.
+    std::unique_ptr<TPicture> fitLoaded(TPicture& source, TCropPosition cropAt) const;
+
+    // ---- Undo, the close question, crop position, number boxes ----
+  public:
+    // Edit > Undo and Redo: every change of the result is a step.
+    void UndoClick(TObject* Sender);
+    void RedoClick(TObject* Sender);
+    // The next slider change starts a new step (a drag starts or ends, a
+    // number is typed).
+    void EndStepRun(TObject* Sender);
+    // A number box changed: its slider follows.
+    void EditModifierChange(TObject* Sender);
+    // Before the window closes (Quit, the close box): the close question.
+    void FormCloseQuery(TObject* Sender);
+    // True when the result changed since the picture was loaded, saved or exported.
+    bool WorkChanged() const;
+    // Asks "Save changes to NAME before closing it?" when the work changed;
+    // true when the work may go (saved or discarded), false to keep it.
+    bool ConfirmDiscardWork();
+
+    // Where Crop's window sits; the middle for each picture loaded.
+    TCropPosition CropAt{};
+    // Moves the crop window; with Crop and a picture, fits it again (keeping
+    // the stretch) and renders.
+    void SetCropPosition(TCropPosition at);
+    // Picture > Move crop window, a tenth of the spare part a press.
+    void CropLeftClick(TObject* Sender);
+    void CropRightClick(TObject* Sender);
+    void CropUpClick(TObject* Sender);
+    void CropDownClick(TObject* Sender);
+    // Dragging the result with Crop moves the crop window; while it moves,
+    // the view shows the whole picture with the spare part dimmed.
+    void Image2MouseDown(TObject* Sender);
+    void Image2MouseMove(TObject* Sender);
+    void Image2MouseUp(TObject* Sender);
+
+    // File > Load inks from palette: an OCP palette's mode and inks.
+    TOpenDialog PaletteDialog;
+    void LoadPaletteClick(TObject* Sender);
+    // Sets the inks from a palette file, as the menu item does once its
+    // dialog has confirmed the file.
+    void LoadInksFromPalette(const std::string& fileName);
+
+  private:
+    class StepScope;
+    friend class StepScope;
+    TWorkState workState() const;
+    void applyWorkState(const TWorkState& state);
+    void updateUndoItems();
+    void syncNumberBoxes();
+    // Save's work once the name is known; true when a file was written.
+    bool saveResultAs(const std::string& fileName);
+    // Runs Save; true when a file was written.
+    bool runSave();
+    void moveCropBy(double dx, double dy);
+    void drawCropPreview();
+    // The crop position has moved: the picture as loaded is fitted again by
+    // the fit mode, the mode and the crop position, keeping the stretch as it
+    // is, when the render this asks for runs (or settleSource is called).
+    void refit();
+    // Makes the source the refit asked for, if one waits; every reader of
+    // the source calls it first (the render does).
+    void settleSource();
+    bool mRefitPending = false;
+
+    THistory mHistory;
+    int mStepDepth = 0;
+    // A crop drag: where it started, the crop position then, and the whole
+    // picture as Pad shows it.
+    struct CropDrag {
+        QPoint start;
+        TCropPosition startAt;
+        TPicture whole;
+        TFitPlacement pad{};
+        const TPicture* picture = nullptr; // the picture as loaded it began on
+        int mode = kDefaultScreenMode;     // the screen mode it began in
+    };
+    bool cropDragGoesOn();
+    void endCropDrag();
+    std::unique_ptr<CropDrag> mCropDrag;
+
+    // ---- Settings and recent files ----
+  public:
+    // The pictures loaded last, the latest first; at most kRecentFiles.
+    static constexpr int kRecentFiles = 8;
+    std::vector<std::string> RecentFiles;
+    void OpenRecentClick(TObject* Sender);
+
+    // What the window keeps between runs, as it is now, and taking it back
+    // (before the window is first shown; the history starts afresh).
+    TWindowSettings GetSettings() const;
+    void RestoreSettings(const TWindowSettings& kept);
+    // Restores from settings now and writes to them whenever the window
+    // closes. Without it the window neither reads nor writes any.
+    void UseSettings(QSettings* settings);
+    void FormClose(TObject* Sender);
+
+  private:
+    QSettings* mSettings = nullptr;
+    void rememberRecent(const std::string& fileName);
+    void rebuildRecentMenu();
 
     // ---- Screen modes, dithers and the palette ----
   public:
@@ -219,8 +323,10 @@ class TForm1 : public TForm, public Ui::TForm1 {
 
   private:
     void bindScreenMenus();
-    // Fits a picture to the mode's screen (the one place the window fits).
-    static void fitToMode(TPicture& source, TPicture& result, TFitMode fit, const ScreenMode& mode);
+    // Fits a picture to the mode's screen, a crop at cropAt (the one place
+    // the window fits).
+    static void fitToMode(TPicture& source, TPicture& result, TFitMode fit, const ScreenMode& mode,
+                          TCropPosition cropAt);
     // The picture to convert for mode: the picture as loaded fitted to the
     // mode's screen and stretched when the stretch is on, or the source
     // itself when no fit is on.

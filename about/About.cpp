@@ -44,7 +44,7 @@ TAboutBox::TAboutBox(QWidget* parent) : TForm(parent) {
     background.setColor(QPalette::Window, Qt::white);
     setPalette(background);
     setAutoFillBackground(true);
-    SetPosition(TPosition::poScreenCenter);
+    SetPosition(TPosition::poMainFormCenter);
 
     autoSizeLabels(this);
     loadPictures();

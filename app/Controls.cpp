@@ -53,11 +53,25 @@ void AlignChildren(QWidget* parent, const QRect& clientRect) {
             free.setBottom(free.bottom() - child->height());
         } else if (align == QLatin1String("alClient")) {
             client = child;
+        } else if (const QVariant margin = child->property("RightMargin"); margin.isValid()) {
+            const int width = std::max(child->minimumWidth(), clientRect.right() + 1 - margin.toInt() - child->x());
+            child->resize(width, child->height());
         }
     }
     if (client)
         client->setGeometry(free.left(), free.top(), std::max(0, free.width()),
                             std::max(0, free.height()));
+}
+
+void DrawFocusFrame(QWidget* control) {
+    if (!control->hasFocus())
+        return;
+    QPainter painter(control);
+    QPen pen(control->palette().color(QPalette::Highlight));
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(control->rect().adjusted(0, 0, -1, -1));
 }
 
 // ---- TLabel ----
@@ -212,20 +226,8 @@ void TPanel::paintEvent(QPaintEvent*) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(ClientRect().adjusted(2, 2, -3, -3));
     }
-    if (hasFocus()) {
-        const QColor fill = mColor.isValid() ? mColor : palette().color(QPalette::Window);
-        painter.setPen(QPen(fill.lightness() < 128 ? Qt::white : Qt::black, 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(ClientRect().adjusted(0, 0, -1, -1));
-    }
-}
-
-void TPanel::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
-        emit OnClick();
-        return;
-    }
-    QFrame::keyPressEvent(event);
+    painter.end();
+    DrawFocusFrame(this);
 }
 
 void TPanel::mousePressEvent(QMouseEvent* event) { mClick.press(event); }
@@ -238,6 +240,25 @@ void TPanel::mouseReleaseEvent(QMouseEvent* event) {
 void TPanel::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
     AlignChildren(this, ClientRect());
+}
+
+void TPanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && focusPolicy() != Qt::NoFocus &&
+        event->modifiers() == Qt::NoModifier) {
+        emit OnClick();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+void TPanel::focusInEvent(QFocusEvent* event) {
+    QFrame::focusInEvent(event);
+    update();
+}
+
+void TPanel::focusOutEvent(QFocusEvent* event) {
+    QFrame::focusOutEvent(event);
+    update();
 }
 
 // ---- TImage ----
@@ -315,10 +336,28 @@ void TImage::paintEvent(QPaintEvent* event) {
     painter.drawImage(target, image.copy(source));
 }
 
-void TImage::mousePressEvent(QMouseEvent* event) { mClick.press(event); }
+void TImage::mousePressEvent(QMouseEvent* event) {
+    mClick.press(event);
+    if (event->button() == Qt::LeftButton) {
+        mMousePoint = event->position().toPoint();
+        emit OnMouseDown();
+    }
+}
+
+void TImage::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() & Qt::LeftButton) {
+        mMousePoint = event->position().toPoint();
+        emit OnMouseMove();
+    }
+}
 
 void TImage::mouseReleaseEvent(QMouseEvent* event) {
-    if (mClick.release(event, rect()))
+    const bool click = mClick.release(event, rect());
+    if (event->button() == Qt::LeftButton) {
+        mMousePoint = event->position().toPoint();
+        emit OnMouseUp();
+    }
+    if (click)
         emit OnClick();
 }
 
@@ -415,6 +454,11 @@ void TTrackBar::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void TTrackBar::paintEvent(QPaintEvent* event) {
+    QSlider::paintEvent(event);
+    DrawFocusFrame(this);
+}
+
 void TTrackBar::SetThumbLength(int length) {
     mThumbLength = length;
     auto* style = new ThumbStyle(length);
@@ -427,6 +471,11 @@ void TTrackBar::SetThumbLength(int length) {
 TButton::TButton(QWidget* parent) : QPushButton(parent) {
     setAutoDefault(false);
     connect(this, &QPushButton::clicked, this, &TButton::applyClick);
+}
+
+void TButton::paintEvent(QPaintEvent* event) {
+    QPushButton::paintEvent(event);
+    DrawFocusFrame(this);
 }
 
 // The window takes the button's modal result first (which closes it), then
@@ -450,6 +499,11 @@ TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent) {
     // click leaves the focus where it was.
     setFocusPolicy(Qt::TabFocus);
     connect(this, &QToolButton::clicked, this, &TSpeedButton::OnClick);
+}
+
+void TSpeedButton::paintEvent(QPaintEvent* event) {
+    QToolButton::paintEvent(event);
+    DrawFocusFrame(this);
 }
 
 void TSpeedButton::SetGlyph(const QImage& strip) {

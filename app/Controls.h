@@ -37,7 +37,9 @@ TColor FromQColor(const QColor& colour);
 // top or bottom edge at full width, or filling what the others leave. Written
 // in a window's layout as the dynamic property "Align" ("alTop", "alBottom",
 // "alClient"); the parent window or panel places such children whenever it
-// is resized.
+// is resized. A control at its own geometry with the property "RightMargin"
+// grows and shrinks with its parent, keeping that many pixels to the right
+// edge, never narrower than its minimum width.
 void AlignChildren(QWidget* parent, const QRect& clientRect);
 
 // The operations every control of the layer offers, on top of its Qt widget.
@@ -167,7 +169,11 @@ class TPanel : public QFrame, public TControlOps<TPanel> {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // A panel that takes the focus (its layout gives it a focus policy) is
+    // a button: Space clicks it, and the focus shows as a dotted frame.
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     QColor colorProperty() const { return mColor; }
@@ -187,7 +193,9 @@ class TPanel : public QFrame, public TControlOps<TPanel> {
 // A picture view. It holds its picture and draws it at 1:1 in its top-left
 // corner, centred, or stretched to the view's size (nearest pixel, no
 // smoothing, so zoomed CPC pixels stay sharp). With AutoSize it takes the
-// picture's size whenever it is refreshed.
+// picture's size whenever it is refreshed. Pressing the left button on it,
+// moving with the button held and letting go raise OnMouseDown, OnMouseMove
+// and OnMouseUp, GetMousePoint telling where (in the view).
 class TImage : public QWidget, public TControlOps<TImage> {
     Q_OBJECT
     Q_PROPERTY(bool Stretch READ GetStretch WRITE SetStretch)
@@ -210,13 +218,18 @@ class TImage : public QWidget, public TControlOps<TImage> {
     // view draws its own, until called with nullptr. Neither picture changes.
     void ShowPictureOf(TImage* other);
     bool ShowsOwnPicture() const { return mShown.isNull(); }
+    QPoint GetMousePoint() const { return mMousePoint; }
 
   signals:
     void OnClick();
+    void OnMouseDown();
+    void OnMouseMove();
+    void OnMouseUp();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
@@ -232,6 +245,7 @@ class TImage : public QWidget, public TControlOps<TImage> {
     bool mAutoSize = false;
     TClickTracker mClick;
     QString mResource;
+    QPoint mMousePoint;
 };
 
 // A spin box. Setting its value raises OnChange, even while it is hidden or
@@ -248,6 +262,10 @@ class TCSpinEdit : public QSpinBox, public TControlOps<TCSpinEdit> {
   signals:
     void OnChange();
 };
+
+// The focus as every control of the layer shows it, whatever the style: a
+// dotted frame in the highlight colour just inside the control's edge.
+void DrawFocusFrame(QWidget* control);
 
 // A horizontal slider. Every change of position raises OnChange, while
 // dragging, from the keyboard or from the program. While the user moves it,
@@ -276,6 +294,7 @@ class TTrackBar : public QSlider, public TControlOps<TTrackBar> {
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void showPositionTip();
@@ -307,6 +326,9 @@ class TButton : public QPushButton, public TControlOps<TButton> {
   signals:
     void OnClick();
 
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
   private:
     void applyClick();
 
@@ -327,6 +349,9 @@ class TSpeedButton : public QToolButton, public TControlOps<TSpeedButton> {
 
   signals:
     void OnClick();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     QString glyphResource() const { return mGlyphResource; }

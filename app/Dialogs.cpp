@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 
+#include <algorithm>
 #include <iostream>
 #include <utility>
 
@@ -100,19 +101,41 @@ TFileDialogDriver SetFileDialogDriver(TFileDialogDriver driver) {
     return std::exchange(fileDialogDriver(), std::move(driver));
 }
 
+std::string FilterEnding(const std::string& vclFilter, int index) {
+    const QStringList parts = QString::fromStdString(vclFilter).split(QLatin1Char('|'));
+    const qsizetype at = 2 * qsizetype(index) + 1;
+    if (index < 0 || at >= parts.size())
+        return {};
+    const QString first = parts[at].split(QLatin1Char(';')).constFirst().trimmed();
+    const QString ending = first.mid(2);
+    if (!first.startsWith(QLatin1String("*.")) || ending.isEmpty() || ending.contains(QLatin1Char('*')) ||
+        ending.contains(QLatin1Char('?')))
+        return {};
+    return ending.toStdString();
+}
+
 bool TFileDialog::Execute() {
     if (!run())
         return false;
+    // Qt's dialog adds the ending itself; the seam's answer gets it here.
+    if (mRequest.options & ofFilterEnding) {
+        const std::string ending = FilterEnding(mRequest.filter, mRequest.filterIndex);
+        if (!ending.empty() && QFileInfo(QString::fromStdString(mFileName)).suffix().isEmpty() &&
+            !mFileName.empty() && mFileName.back() != '.')
+            mFileName += "." + ending;
+    }
     mRequest.initialDir = QFileInfo(QString::fromStdString(mFileName)).absolutePath().toStdString();
     return true;
 }
 
 bool TFileDialog::run() {
     if (fileDialogDriver()) {
-        const std::optional<std::string> answer = fileDialogDriver()(mRequest);
+        TFileDialogRequest request = mRequest;
+        const std::optional<std::string> answer = fileDialogDriver()(request);
         if (!answer)
             return false;
         mFileName = *answer;
+        mRequest.filterIndex = request.filterIndex;
         return true;
     }
     QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(mRequest.title));
@@ -120,9 +143,20 @@ bool TFileDialog::run() {
                                                                 : QFileDialog::AcceptOpen);
     dialog.setFileMode(mRequest.kind == TFileDialogKind::Save ? QFileDialog::AnyFile
                                                               : QFileDialog::ExistingFile);
-    dialog.setNameFilters(ConvertFilter(mRequest.filter));
+    const QStringList filters = ConvertFilter(mRequest.filter);
+    dialog.setNameFilters(filters);
+    if (mRequest.filterIndex > 0 && mRequest.filterIndex < filters.size())
+        dialog.selectNameFilter(filters[mRequest.filterIndex]);
     if (!mRequest.defaultExt.empty())
         dialog.setDefaultSuffix(QString::fromStdString(mRequest.defaultExt));
+    if (mRequest.options & ofFilterEnding) {
+        // Qt then asks about replacing the file under its full name.
+        const auto takeEnding = [&dialog, &filters, this](const QString& chosen) {
+            dialog.setDefaultSuffix(QString::fromStdString(FilterEnding(mRequest.filter, int(filters.indexOf(chosen)))));
+        };
+        takeEnding(dialog.selectedNameFilter());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, takeEnding);
+    }
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(mRequest.options & ofOverwritePrompt));
     dialog.setSizeGripEnabled(mRequest.options & ofEnableSizing);
     if (!mRequest.initialDir.empty())
@@ -134,6 +168,7 @@ bool TFileDialog::run() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     mFileName = dialog.selectedFiles().constFirst().toStdString();
+    mRequest.filterIndex = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
     return true;
 }
 
@@ -146,7 +181,7 @@ void InstallMessageBox() {
         QWidget* owner = QApplication::activeWindow();
         if (!owner)
             owner = Application->GetMainForm();
-        QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(Application->GetTitle()),
+        QMessageBox box(QMessageBox::Information, QString::fromStdString(Application->GetTitle()),
                         BreakLongWords(QString::fromStdString(text)), QMessageBox::Ok, owner);
         // Stays with its window and cannot be minimised away from it.
         box.setWindowFlags(kDialogFrame);
@@ -174,4 +209,41 @@ QString BreakLongWords(const QString& text) {
         }
     }
     return out;
+}
+
+namespace {
+
+TSaveChangesDriver& saveChangesDriver() {
+    static TSaveChangesDriver driver;
+    return driver;
+}
+
+} // namespace
+
+TSaveChangesDriver SetSaveChangesDriver(TSaveChangesDriver driver) {
+    return std::exchange(saveChangesDriver(), std::move(driver));
+}
+
+TSaveChangesAnswer AskSaveChanges(const std::string& documentName) {
+    const std::string question = "Save changes to " + documentName + " before closing it?";
+    if (saveChangesDriver())
+        return saveChangesDriver()(question);
+    QWidget* owner = QApplication::activeWindow();
+    if (!owner)
+        owner = Application->GetMainForm();
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(Application->GetTitle()),
+                    BreakLongWords(QString::fromStdString(question)),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner);
+    box.setWindowFlags(kDialogFrame);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return TSaveChangesAnswer::Save;
+    case QMessageBox::Discard:
+        return TSaveChangesAnswer::Discard;
+    default:
+        return TSaveChangesAnswer::Cancel;
+    }
 }

@@ -17,6 +17,7 @@ enum TOpenOption : unsigned {
     ofOverwritePrompt = 1u << 0, // ask before replacing an existing file
     ofHideReadOnly = 1u << 1,    // no "open read-only" check box
     ofEnableSizing = 1u << 2,    // the dialog can be resized
+    ofFilterEnding = 1u << 3,    // a name typed without ending gets the selected filter's
 };
 
 enum class TFileDialogKind { Open, Save };
@@ -33,12 +34,15 @@ struct TFileDialogRequest {
     std::string initialDir;
     // An open dialog for pictures shows the selected file's picture.
     bool preview = false;
+    // The filter entry selected (from 0): when the dialog opens, and as the
+    // user left it once a file is confirmed.
+    int filterIndex = 0;
 };
 
 // A seam for tests: when installed, it answers every file dialog instead of
-// the user: a file name to confirm, or nothing to cancel.
-using TFileDialogDriver =
-    std::function<std::optional<std::string>(const TFileDialogRequest& request)>;
+// the user: a file name to confirm, or nothing to cancel. It may select
+// another filter entry, as the user would, by changing filterIndex.
+using TFileDialogDriver = std::function<std::optional<std::string>(TFileDialogRequest& request)>;
 // Installs a driver (or none) and returns the one it replaces.
 TFileDialogDriver SetFileDialogDriver(TFileDialogDriver driver);
 
@@ -55,6 +59,10 @@ class TFileDialog {
     void SetOptions(unsigned options) { mRequest.options = options; }
     std::string GetInitialDir() const { return mRequest.initialDir; }
     void SetInitialDir(const std::string& folder) { mRequest.initialDir = folder; }
+    // The filter entry selected, from 0; the next run starts on the one the
+    // user left selected.
+    int GetFilterIndex() const { return mRequest.filterIndex; }
+    void SetFilterIndex(int index) { mRequest.filterIndex = index; }
     // The file chosen by the last confirmed Execute (UTF-8).
     std::string GetFileName() const { return mFileName; }
 
@@ -78,14 +86,35 @@ class TOpenPictureDialog : public TFileDialog {
     TOpenPictureDialog() : TFileDialog(TFileDialogKind::Open) { mRequest.preview = true; }
 };
 
+// A file-open dialog.
+class TOpenDialog : public TFileDialog {
+  public:
+    TOpenDialog() : TFileDialog(TFileDialogKind::Open) {}
+};
+
 // A file-save dialog.
 class TSaveDialog : public TFileDialog {
   public:
     TSaveDialog() : TFileDialog(TFileDialogKind::Save) {}
 };
 
-// Makes ShowMessage show a modal message box with an OK button, titled with
-// the application's title. Without a Qt application the text goes to stderr.
+// The ending ("bmp") of a filter entry's first pattern when it is "*.ending",
+// else empty.
+std::string FilterEnding(const std::string& vclFilter, int index);
+
+// The answer to "Save changes to NAME before closing it?".
+enum class TSaveChangesAnswer { Save, Discard, Cancel };
+// Asks it in a message box with Save, Discard and Cancel (Escape), Save
+// the default.
+TSaveChangesAnswer AskSaveChanges(const std::string& documentName);
+// A seam for tests: when installed, it answers the question instead of the
+// user, given the question's text.
+using TSaveChangesDriver = std::function<TSaveChangesAnswer(const std::string& question)>;
+// Installs a driver (or none) and returns the one it replaces.
+TSaveChangesDriver SetSaveChangesDriver(TSaveChangesDriver driver);
+
+// Makes ShowMessage show a modal message box with the information icon and
+// an OK button, titled with the application's title. Without a Qt application the text goes to stderr.
 void InstallMessageBox();
 
 // The text with a break opportunity (a zero-width space) after each folder

@@ -150,8 +150,11 @@ void TForm::keepWithMainWindow() {
 }
 
 void TForm::Show() {
-    if (!mPlaced && mPosition == TPosition::poScreenCenter) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (!mPlaced && mPosition != TPosition::poDesigned) {
+        const TForm* main = Application->GetMainForm();
+        if (mPosition == TPosition::poMainFormCenter && main && main != this && main->isVisible()) {
+            move(main->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+        } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();
             move(area.center() - QPoint(width() / 2, height() / 2));
         }
@@ -210,6 +213,12 @@ void TForm::hideEvent(QHideEvent* event) {
 }
 
 void TForm::closeEvent(QCloseEvent* event) {
+    mCanClose = true;
+    emit OnCloseQuery();
+    if (!mCanClose) {
+        event->ignore();
+        return;
+    }
     emit OnClose();
     event->accept();
 }

@@ -22,7 +22,11 @@ inline constexpr int mrCancel = 2;
 QFont InterfaceFont();
 
 // Where a window appears when first shown.
-enum class TPosition { poDesigned, poScreenCenter };
+enum class TPosition {
+    poDesigned,
+    poScreenCenter,
+    poMainFormCenter, // centred on the main window while it is shown, else on the screen
+};
 
 // A window's frame: resizable with every box, or a fixed dialog frame whose
 // title bar carries only the system menu and its close box.
@@ -37,8 +41,9 @@ inline constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | Qt::CustomizeWindow
 
 // A top-level window. Its layout is built by the derived class's constructor;
 // it raises OnCreate once (from TApplication::CreateForm), OnShow at every
-// showing by the program (not when the user restores it from minimised) and
-// OnClose at every closing. Closing hides it: the window and its controls
+// showing by the program (not when the user restores it from minimised),
+// OnCloseQuery before every closing, which a handler can refuse with
+// SetCanClose(false), and OnClose at every closing. Closing hides it: the window and its controls
 // keep their state for the next showing.
 class TForm : public QWidget {
     Q_OBJECT
@@ -73,6 +78,10 @@ class TForm : public QWidget {
     // A result other than mrNone closes the window.
     void SetModalResult(int result);
 
+    // Inside OnCloseQuery: whether the window may close (true unless a
+    // handler says otherwise).
+    void SetCanClose(bool canClose) { mCanClose = canClose; }
+
     // The key of the last OnKeyDown, a Qt::Key.
     int GetKeyDown() const { return mKeyDown; }
 
@@ -82,6 +91,7 @@ class TForm : public QWidget {
   signals:
     void OnCreate();
     void OnShow();
+    void OnCloseQuery();
     void OnClose();
     void OnDropFiles();
     // A key that no control took and that is not Enter or Escape for the
@@ -104,6 +114,7 @@ class TForm : public QWidget {
     TPosition mPosition = TPosition::poDesigned;
     bool mPlaced = false;
     int mModalResult = mrNone;
+    bool mCanClose = true;
     QEventLoop* mModalLoop = nullptr;
     std::vector<std::string> mDroppedFiles;
     int mKeyDown = 0;

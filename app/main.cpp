@@ -3,7 +3,9 @@
 // go to the Qt application; then --mode and --dither choose the screen mode
 // and the dither as tintora-cli's options do, and a file named is loaded once
 // the main window is shown, as the Load button loads it ("tintora FILE", and
-// "Open with" in a file manager).
+// "Open with" in a file manager). The main window keeps its settings between
+// runs (QSettings, "Tintora/tintora"); "tintora --reset" forgets them first,
+// and a mode or dither on the command line wins over the kept one.
 #include <exception>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QSettings>
 
 #include "About.h"
 #include "Colorselect.h"
@@ -35,7 +38,11 @@ int main(int argc, char** argv) {
         for (int i = 1; i < argc; ++i)
             arguments.push_back(QFile::decodeName(argv[i]).toStdString());
         const TStartOptions options = Parse_Start_Options(arguments);
-        Form1->SetScreenChoice(options.choice);
+        QSettings settings(QStringLiteral("Tintora"), QStringLiteral("tintora"));
+        if (options.reset)
+            settings.clear();
+        Form1->UseSettings(&settings);
+        Form1->SetScreenChoice(Start_Screen_Choice(options, Form1->ScreenChoice));
         if (!options.file.empty())
             Form1->OpenWhenShown(options.file);
         Application->Run();

@@ -178,6 +178,22 @@ TFitMode fitModeFrom(const std::string& text) {
     throw Exception("--fit takes crop, pad or stretch, not '" + text + "'");
 }
 
+// "X,Y": two decimals from 0 to 1, as 0.25 or 1.
+TCropPosition cropPositionFrom(const std::string& text) {
+    const std::size_t comma = text.find(',');
+    const auto share = [&](std::size_t first, std::size_t last, double& value) {
+        const char* begin = text.data() + first;
+        const char* end = text.data() + last;
+        const auto [stop, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
+        return begin != end && error == std::errc() && stop == end && value >= 0 && value <= 1;
+    };
+    TCropPosition at;
+    if (comma == std::string::npos || !share(0, comma, at.x) || !share(comma + 1, text.size(), at.y))
+        throw Exception("--crop-at takes two numbers from 0 to 1 separated by a comma (0.5,0.5 is the middle), not '" +
+                        text + "'");
+    return at;
+}
+
 } // namespace
 
 CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
@@ -186,6 +202,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     std::optional<std::string> inksText;
     std::optional<std::string> name;
     bool loadGiven = false;
+    bool cropAtGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&]() -> const std::string& {
@@ -206,7 +223,10 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             name = value();
         else if (argument == "--fit")
             options.fit = fitModeFrom(value());
-        else if (argument == "--inks")
+        else if (argument == "--crop-at") {
+            options.cropAt = cropPositionFrom(value());
+            cropAtGiven = true;
+        } else if (argument == "--inks")
             inksText = value();
         else if (argument == "--mode")
             options.mode = integerIn(argument, value(), kScreenModes.front().number, kScreenModes.back().number);
@@ -225,6 +245,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     }
     if (options.help)
         return options;
+    if (cropAtGiven && options.fit != TFitMode::Crop)
+        throw Exception("--crop-at places the window of --fit crop; it needs --fit crop");
     // The inks are read once the mode, which says how many there are, is known.
     const ScreenMode& mode = Screen_Mode(options.mode);
     options.inks = Start_Inks(mode);
@@ -248,7 +270,7 @@ std::string Cli_Usage() {
     return "Usage: tintora-cli IN OUT [--mode 0|1|2] [--dither NAME] [--inks N,N,N,N | --inks auto]\n"
            "                          [--brightness A] [--contrast B] [--local C]\n"
            "                          [--stretch] [--amsdos] [--load ADDRESS] [--name NAME]\n"
-           "                          [--fit crop|pad|stretch]\n"
+           "                          [--fit crop|pad|stretch] [--crop-at X,Y]\n"
            "\n"
            "Converts the picture IN (BMP, PNG, JPEG, GIF; WebP and TIFF where Qt's image\n"
            "format plugins are installed) to the inks of an Amstrad CPC screen mode (by default\n"
@@ -304,6 +326,9 @@ std::string Cli_Usage() {
            "                   stretch ignores proportions. Crop and pad keep the proportions\n"
            "                   the CPC's screen shows (its pixels are 1.84, 0.92 or 0.46 times as\n"
            "                   wide as high in mode 0, 1 or 2), so a circle stays round\n"
+           "  --crop-at X,Y    where --fit crop's window sits in the spare width and height,\n"
+           "                   0..1 each: 0,0 keeps the top left, 1,1 the bottom right;\n"
+           "                   default 0.5,0.5 (the middle)\n"
            "  --stretch        first stretch each colour channel to the full range 0..255\n"
            "  --amsdos         put an AMSDOS header in front of a scr (loads at &C000),\n"
            "                   dat (loads at &4000) or pal (loads at &8809) file, so that\n"
@@ -352,7 +377,7 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         });
         if (options.fit != TFitMode::Off) {
             TPicture fitted;
-            Fit_To_Screen(source, fitted, options.fit, mode);
+            Fit_To_Screen(source, fitted, options.fit, mode, options.cropAt);
             source = std::move(fitted);
         }
         if (options.stretch)

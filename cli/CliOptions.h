@@ -31,6 +31,8 @@ struct CliOptions {
     int local = 0;
     bool stretch = false;
     TFitMode fit = TFitMode::Off;
+    // Where --fit crop's window sits in the spare width and height.
+    TCropPosition cropAt{};
     bool help = false;
     // What the output ending asks for.
     TSaveFormat format = TSaveFormat::None;

@@ -104,3 +104,13 @@ std::vector<std::uint8_t> With_Amsdos_Header(const AmsdosFile& file, std::span<c
     std::copy(data.begin(), data.end(), bytes.begin() + static_cast<std::ptrdiff_t>(header.size()));
     return bytes;
 }
+
+bool Starts_With_Amsdos_Header(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < kAmsdosHeaderBytes)
+        return false;
+    unsigned long sum = 0;
+    for (std::size_t i = 0; i < kChecksumOffset; ++i)
+        sum += bytes[i];
+    const unsigned long stored = bytes[kChecksumOffset] | (static_cast<unsigned long>(bytes[kChecksumOffset + 1]) << 8);
+    return (sum & 0xFFFF) == stored;
+}

@@ -44,3 +44,7 @@ std::array<std::uint8_t, kAmsdosHeaderBytes> Amsdos_Header(const AmsdosFile& fil
 
 // The header followed by the data.
 std::vector<std::uint8_t> With_Amsdos_Header(const AmsdosFile& file, std::span<const std::uint8_t> data);
+
+// True when bytes start with a header AMSDOS would take: at least 128 bytes
+// whose sum over bytes 0..66 is the checksum stored at 67..68.
+bool Starts_With_Amsdos_Header(std::span<const std::uint8_t> bytes);

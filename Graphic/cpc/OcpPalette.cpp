@@ -1,7 +1,9 @@
 #include "OcpPalette.h"
 
 #include <algorithm>
+#include <string>
 
+#include "AmsdosHeader.h"
 #include "SysUtils.h"
 
 namespace {
@@ -21,6 +23,10 @@ static_assert(kBorderOffset + kFramesPerPen == kExcludedInksOffset);
 static_assert(kExcludedInksOffset + kInkFlagBytes == kProtectedInksOffset);
 static_assert(kProtectedInksOffset + kInkFlagBytes == kOcpPaletteBytes);
 
+// The gate array reads the low five bits of a colour command; the top three
+// are the command itself (&40), which files may leave out.
+constexpr std::uint8_t kColourBits = 0x1F;
+constexpr std::uint8_t kColourCommand = 0x40;
 constexpr std::uint8_t kAnimationOff = 0x00;
 constexpr std::uint8_t kNoDelay = 0;
 
@@ -54,4 +60,49 @@ std::array<std::uint8_t, kOcpPaletteBytes> Ocp_Palette(const InkList& inks,
     putFrames(&palette[kBorderOffset], ink0);
     // The excluded and protected inks stay 0: none.
     return palette;
+}
+
+namespace {
+
+// Colour number of each of the 32 hardware colours: the 27 of the colour
+// table, and five that repeat one of them.
+std::array<int, 32> colourNumbersOfHardware() {
+    std::array<int, 32> numbers{};
+    for (int n = 0; n < kColourCount; ++n)
+        numbers[Hardware_Colour_Byte[n] & kColourBits] = n;
+    numbers[0x01] = 13; // white, as &40
+    numbers[0x08] = 7;  // purple, as &45
+    numbers[0x09] = 25; // pastel yellow, as &43
+    numbers[0x10] = 1;  // blue, as &44
+    numbers[0x11] = 19; // sea green, as &42
+    return numbers;
+}
+
+int colourNumberAt(std::span<const std::uint8_t> palette, std::size_t offset) {
+    static const std::array<int, 32> numbers = colourNumbersOfHardware();
+    const std::uint8_t byte = palette[offset];
+    if ((byte & ~kColourBits) != kColourCommand && (byte & ~kColourBits) != 0)
+        throw Exception("byte " + std::to_string(offset) + " (" + std::to_string(byte) +
+                        ") is not a CPC hardware colour");
+    return numbers[byte & kColourBits];
+}
+
+} // namespace
+
+OcpPaletteContents Ocp_Palette_Contents(std::span<const std::uint8_t> bytes) {
+    std::span<const std::uint8_t> palette = bytes;
+    if (bytes.size() == kAmsdosHeaderBytes + kOcpPaletteBytes && Starts_With_Amsdos_Header(bytes))
+        palette = bytes.subspan(kAmsdosHeaderBytes);
+    if (palette.size() != kOcpPaletteBytes)
+        throw Exception("a palette file holds " + std::to_string(kOcpPaletteBytes) + " bytes (" +
+                        std::to_string(kAmsdosHeaderBytes + kOcpPaletteBytes) + " with an AMSDOS header), not " +
+                        std::to_string(bytes.size()));
+    OcpPaletteContents contents;
+    if (palette[kModeOffset] >= kScreenModeCount)
+        throw Exception("its screen mode is " + std::to_string(palette[kModeOffset]) + "; the CPC has modes 0, 1 and 2");
+    contents.mode = palette[kModeOffset];
+    for (std::size_t pen = 0; pen < kPenCount; ++pen)
+        contents.pens[pen] = colourNumberAt(palette, kPensOffset + pen * kFramesPerPen);
+    contents.border = colourNumberAt(palette, kBorderOffset);
+    return contents;
 }

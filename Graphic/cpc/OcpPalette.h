@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "Picture.h"
 #include "ScreenMode.h"
@@ -22,3 +23,17 @@ std::array<std::uint8_t, kOcpPaletteBytes> Ocp_Palette(const InkList& inks, cons
 
 // The palette of a mode 1 picture in the four inks.
 std::array<std::uint8_t, kOcpPaletteBytes> Ocp_Palette(const InkTable& inks);
+
+// What a palette file says, as CPC colour numbers 0..26: the screen mode and
+// the first animation frame of each pen and of the border.
+struct OcpPaletteContents {
+    int mode = 1;
+    std::array<int, 16> pens{};
+    int border = 0;
+};
+
+// Reads a palette of the layout above, 239 bytes, with or without the
+// 128-byte AMSDOS header in front. A colour byte is a hardware colour with
+// or without its command bits (&40..&5F or &00..&1F). Raises an Exception
+// saying what is wrong for any other size, mode or colour byte.
+OcpPaletteContents Ocp_Palette_Contents(std::span<const std::uint8_t> bytes);

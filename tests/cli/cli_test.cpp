@@ -116,6 +116,28 @@ TEST(CliConvert, FitBringsThePictureToTheScreenBeforeConverting) {
     }
 }
 
+// The crop window where --crop-at puts it: the engine's crop at that position.
+TEST(CliConvert, CropAtPlacesTheCropWindow) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 200, 400);
+    InkTable inks;
+    Reset_Ink_Table(inks);
+    for (const auto& [text, at] : {std::pair{"0,0", TCropPosition{0, 0}}, {"1,0.25", TCropPosition{1, 0.25}}}) {
+        SCOPED_TRACE(text);
+        const std::string out = dir.filePath("out.bmp").toStdString();
+        const CliRun result = run({in, out, "--fit", "crop", "--crop-at", text});
+        ASSERT_EQ(result.status, kCliOk) << result.err;
+        TPicture loaded, source, map, expected, written;
+        loaded.LoadFromFile(in);
+        Fit_To_Screen(loaded, source, TFitMode::Crop, Screen_Mode(kDefaultScreenMode), at);
+        Local_Contrast_Map(source, map);
+        CPC_Mode1_Dither(source, expected, map, inks, 0, 0, 0);
+        written.LoadFromFile(out);
+        written.SetPixelFormat(TPixelFormat::pf24bit);
+        EXPECT_EQ(rows(written), rows(expected));
+    }
+}
+
 TEST(CliConvert, WrongSizeForAScreenFileExitsWith3AndWritesNothing) {
     QTemporaryDir dir;
     for (auto [w, h] : {std::pair{320, 199}, {321, 200}})
@@ -257,6 +279,10 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, out, "--sharpen"}, "unknown option --sharpen"},
         {{in}, "expected an input picture file and an output file"},
         {{in, out, "--fit", "wide"}, "--fit takes crop, pad or stretch, not 'wide'"},
+        {{in, out, "--fit", "crop", "--crop-at", "0.5"}, "--crop-at takes two numbers from 0 to 1"},
+        {{in, out, "--fit", "crop", "--crop-at", "0.5,1.5"}, "--crop-at takes two numbers from 0 to 1"},
+        {{in, out, "--fit", "crop", "--crop-at", ",0"}, "--crop-at takes two numbers from 0 to 1"},
+        {{in, out, "--fit", "pad", "--crop-at", "0,0"}, "it needs --fit crop"},
         {{in, dir.filePath("o.SCR").toStdString()}, "must end in \"bmp\""},
         {{in, dir.filePath("o.txt").toStdString()}, "must end in \"bmp\""},
         {{in, out, "--amsdos"}, "--amsdos adds a header"},

@@ -26,6 +26,7 @@ struct FitCase {
     int width, height;
     TFitMode mode;
     Rect white, onScreen; // the source's white part, and where it lands
+    TCropPosition cropAt = {};
 };
 
 class FitGeometry : public ::testing::TestWithParam<FitCase> {};
@@ -34,7 +35,7 @@ TEST_P(FitGeometry, KeepsTheProportionsTheScreenShows) {
     const FitCase& c = GetParam();
     TPicture source = whiteIn(c.width, c.height, c.white);
     TPicture result = filled(5, 5, 9, 9, 9);
-    Fit_To_Screen(source, result, c.mode);
+    Fit_To_Screen(source, result, c.mode, Screen_Mode(kDefaultScreenMode), c.cropAt);
     ASSERT_EQ(result.GetWidth(), kScreenWidth);
     ASSERT_EQ(result.GetHeight(), kScreenHeight);
     EXPECT_EQ(rows(result), rows(whiteIn(kScreenWidth, kScreenHeight, c.onScreen)));
@@ -52,6 +53,13 @@ const std::vector<FitCase> kFitCases = {
     {"PadOneRowKeepsOneScreenRow", 4000, 1, Pad, {0, 0, 4000, 1}, {0, 99, 320, 100}},
     {"StretchIgnoresProportions", 1000, 1000, Stretch, {0, 250, 1000, 750}, {0, 50, 320, 150}},
     {"EmptyGivesABlackScreen", 0, 0, Pad, {0, 0, 0, 0}, {0, 0, 0, 0}},
+    // The crop window is 1475 of the wide picture's 2950 columns, 1000 of the tall one's 2000 rows.
+    {"CropAtLeftKeepsTheLeftEdge", 2950, 1000, Crop, {0, 0, 1180, 1000}, {0, 0, 256, 200}, {0, 0.5}},
+    {"CropAtRightKeepsTheRightEdge", 2950, 1000, Crop, {1770, 0, 2950, 1000}, {64, 0, 320, 200}, {1, 0.5}},
+    {"CropAtTopKeepsTheHead", 1475, 2000, Crop, {0, 0, 1475, 400}, {0, 0, 320, 80}, {0.5, 0}},
+    {"CropAtAQuarterDown", 1475, 2000, Crop, {0, 450, 1475, 1250}, {0, 40, 320, 200}, {0.5, 0.25}},
+    {"CropBeyondTheEndsIsAtTheEnds", 1475, 2000, Crop, {0, 1600, 1475, 2000}, {0, 120, 320, 200}, {-3, 7}},
+    {"CropPositionLeavesPadAlone", 2950, 1000, Pad, {0, 0, 2950, 1000}, {0, 50, 320, 150}, {0, 1}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Pictures, FitGeometry, ::testing::ValuesIn(kFitCases),

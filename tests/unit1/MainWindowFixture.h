@@ -69,8 +69,10 @@ class MainWindowCommands : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         previousColourDialog = std::exchange(F_ColorSelect, &colourDialog);
-        previousFileDriver = SetFileDialogDriver([this](const TFileDialogRequest& request) {
+        previousFileDriver = SetFileDialogDriver([this](TFileDialogRequest& request) {
             requests.push_back(request);
+            if (filterChoice)
+                request.filterIndex = *std::exchange(filterChoice, std::nullopt);
             std::optional<std::string> answer;
             if (answers.empty())
                 ADD_FAILURE() << "a file dialog the test did not expect: " << request.title;
@@ -87,12 +89,21 @@ class MainWindowCommands : public ::testing::Test {
                 colourSteps(colourDialog);
         });
         previousSink = SetMessageSink([this](const std::string& text) { messages.push_back(text); });
+        previousQuestion = SetSaveChangesDriver([this](const std::string& question) {
+            questions.push_back(question);
+            if (saveAnswers.empty())
+                return TSaveChangesAnswer::Discard;
+            const TSaveChangesAnswer answer = saveAnswers.front();
+            saveAnswers.pop_front();
+            return answer;
+        });
         form.Show();
     }
 
     void TearDown() override {
         SetFileWriteLimitForTesting(-1);
         form.Close();
+        SetSaveChangesDriver(previousQuestion);
         SetMessageSink(previousSink);
         SetModalDriver(previousModalDriver);
         SetFileDialogDriver(previousFileDriver);
@@ -116,8 +127,11 @@ class MainWindowCommands : public ::testing::Test {
         form.SpeedButton1->click();
         EXPECT_TRUE(answers.empty()) << "the load button runs the open dialog";
     }
-    void save(const std::string& file) {
+    // Saves under a typed name, with the save dialog's filter entry
+    // filter selected, if given.
+    void save(const std::string& file, std::optional<int> filter = std::nullopt) {
         answers.push_back(file);
+        filterChoice = filter;
         form.SpeedButton5->click();
         EXPECT_TRUE(answers.empty()) << "the save button runs the save dialog";
     }
@@ -184,11 +198,18 @@ class MainWindowCommands : public ::testing::Test {
     TF_ColorSelect colourDialog;
     TForm1 form;
     std::deque<std::optional<std::string>> answers;
+    // The filter entry the next file dialog's user selects, if any.
+    std::optional<int> filterChoice;
     std::vector<TFileDialogRequest> requests;
     std::function<void(TF_ColorSelect&)> colourSteps;
     std::vector<std::string> messages;
+    // The answers to "Save changes to NAME before closing it?", in turn
+    // (Discard once they run out), and the questions asked.
+    std::deque<TSaveChangesAnswer> saveAnswers;
+    std::vector<std::string> questions;
 
   private:
+    TSaveChangesDriver previousQuestion;
     TF_ColorSelect* previousColourDialog = nullptr;
     TFileDialogDriver previousFileDriver;
     TModalDriver previousModalDriver;

@@ -141,6 +141,9 @@ TEST_F(MainWindowCommands, CompareAppliesTheModeDitherAndInksClicked) {
     Conversion expected = convert(testing_pictures::landscape(48, 30), defaultInks(), 0, 0, 0);
     Mode_Dither(TDither::Diffusion, expected.source, expected.result, expected.map, inks, 0, 0, 0, Screen_Mode(1));
     EXPECT_EQ(result(), rows(expected.result));
+    form.actionUndo->trigger();
+    EXPECT_EQ(form.ScreenChoice, TScreenChoice{}) << "the choice applied is one step";
+    EXPECT_EQ(form.Inks, defaultInks());
 }
 
 class MonitorPreview : public MainWindowCommands, public ::testing::WithParamInterface<const char*> {};
@@ -174,6 +177,7 @@ TEST(StartOptions, TakeTheCommandLinesModeAndDitherAndAFile) {
     EXPECT_EQ(options.choice, (TScreenChoice{0, TDither::Ordered4}));
     EXPECT_EQ(options.file, "a.bmp");
     EXPECT_EQ(Parse_Start_Options({}).choice, TScreenChoice{});
+    EXPECT_TRUE(Parse_Start_Options({"--reset", "a.bmp"}).reset);
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"--mode", "3"}, {"--dither", "fuzzy"}, {"--mode"}, {"a.bmp", "b.bmp"}, {"--zoom", "2"}})
         EXPECT_THROW(Parse_Start_Options(bad), Exception) << bad.front();

@@ -127,7 +127,7 @@ TEST(MainWindow, LayoutFillsTheWindowMenuThenTopStripThenScrollArea) {
 
 TEST(MainWindow, FileDialogsAskForWhatTheCommandsNeed) {
     TForm1 form;
-    EXPECT_EQ(form.OpenPictureDialog1.GetTitle(), "Load Picture");
+    EXPECT_EQ(form.OpenPictureDialog1.GetTitle(), "Load picture");
     EXPECT_EQ(form.SaveDialog1.GetTitle(), "Save picture");
     EXPECT_EQ(ConvertFilter(form.SaveDialog1.GetFilter()).size(), 3);
     const QStringList open = ConvertFilter(form.OpenPictureDialog1.GetFilter());
@@ -170,7 +170,7 @@ TEST_F(MainWindowCommands, LoadBuildsMapAndResultAsTheEngineDoes) {
     EXPECT_EQ(view(), QSize(320, 200));
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].kind, TFileDialogKind::Open);
-    EXPECT_EQ(requests[0].title, "Load Picture");
+    EXPECT_EQ(requests[0].title, "Load picture");
     EXPECT_TRUE(messages.empty());
 }
 
@@ -562,8 +562,10 @@ enum class Written { Nothing, Screen, Bmp, Sprite };
 
 struct SaveCase {
     const char* name;
-    const char* fileName;
+    const char* fileName; // as typed
     Written written;
+    int filter = 0;                 // the filter entry selected: bmp, scr, dat
+    const char* writtenAs = nullptr; // the name written, when not the typed one
 };
 
 class MainWindowSaveEndings : public MainWindowCommands, public ::testing::WithParamInterface<SaveCase> {};
@@ -571,8 +573,9 @@ class MainWindowSaveEndings : public MainWindowCommands, public ::testing::WithP
 TEST_P(MainWindowSaveEndings, OnlyTheLastThreeCharactersDecide) {
     const SaveCase& c = GetParam();
     load(writeLandscape("land.bmp"));
-    const std::string file = path(c.fileName);
-    save(file);
+    const std::string typed = path(c.fileName);
+    const std::string file = c.writtenAs ? path(c.writtenAs) : typed;
+    save(typed, c.filter);
     ASSERT_EQ(fileExists(file), c.written != Written::Nothing);
     if (c.written == Written::Nothing) {
         ASSERT_EQ(messages.size(), 1u) << "an ending Save does not write is reported";
@@ -595,12 +598,15 @@ TEST_P(MainWindowSaveEndings, OnlyTheLastThreeCharactersDecide) {
 
 INSTANTIATE_TEST_SUITE_P(, MainWindowSaveEndings,
                          ::testing::Values(SaveCase{"ScrWithDot", "x.scr", Written::Screen},
-                                           SaveCase{"ScrWithoutDot", "xscr", Written::Screen},
+                                           SaveCase{"ScrWithoutDotGetsTheChosenEnding", "xscr", Written::Screen, 1, "xscr.scr"},
                                            SaveCase{"UpperCaseScr", "x.SCR", Written::Nothing},
                                            SaveCase{"BmpWithDot", "x.bmp", Written::Bmp},
-                                           SaveCase{"BmpWithoutDot", "xbmp", Written::Bmp},
+                                           SaveCase{"BmpWithoutDotGetsTheChosenEnding", "xbmp", Written::Bmp, 0, "xbmp.bmp"},
                                            SaveCase{"MixedCaseBmp", "x.Bmp", Written::Nothing},
-                                           SaveCase{"NoExtension", "x", Written::Nothing},
+                                           SaveCase{"NoEndingWithBmpChosen", "coffee", Written::Bmp, 0, "coffee.bmp"},
+                                           SaveCase{"NoEndingWithScreenChosen", "coffee", Written::Screen, 1, "coffee.scr"},
+                                           SaveCase{"NoEndingWithSpriteChosen", "coffee", Written::Sprite, 2, "coffee.dat"},
+                                           SaveCase{"EndingOfAnotherTypeIsKept", "x.scr", Written::Screen, 0},
                                            SaveCase{"RawSprite", "x.dat", Written::Sprite},
                                            SaveCase{"UpperCaseDat", "x.DAT", Written::Nothing}),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -14,7 +14,11 @@
 // desk_slider.png (a slider's value beside its thumb after Page Up),
 // desk_colorselect.png (the colour dialog with a swatch's tool tip),
 // desk_original.png (the original shown in the result's place),
-// desk_message.png (an error naming a long path). With a BMP named as the
+// desk_message.png (an error naming a long path), desk_question.png (the
+// question before changed work is closed), desk_menu_edit.png (Edit after a
+// change), desk_focus.png (the focus on a slider, reached with Tab),
+// desk_crop.png (the crop window dragged), desk_small.png (the window at its
+// smallest size). With a BMP named as the
 // second argument, desk_open.png shows it selected in the open dialog and
 // desk_photo.png shows it converted. It also prints what the window manager
 // does to the main window when the modal colour dialog is minimised.
@@ -27,6 +31,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QMenu>
 #include <QScreen>
@@ -151,6 +156,41 @@ void takeDesktopShots(const QDir& folder, const char* photo) {
                           .toStdString());
     SetMessageSink([](const std::string& text) { qWarning("message: %s", text.c_str()); });
 
+    SetSaveChangesDriver(nullptr);
+    QTimer::singleShot(600, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            grabScreenAround(box, QRect(), folder, "desk_question.png");
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    AskSaveChanges("landscape.bmp");
+    SetSaveChangesDriver([](const std::string&) { return TSaveChangesAnswer::Discard; });
+
+    Form1->TrackBar3->SetPosition(120);
+    shootMenu(Form1->menuEdit, nullptr, folder, "desk_menu_edit.png");
+    Form1->activateWindow();
+    if (!QTest::qWaitForWindowActive(Form1))
+        qWarning("the main window did not become active");
+    Form1->Button5->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::qWait(100);
+    grabScreenAround(Form1, QRect(), folder, "desk_focus.png");
+
+    Form1->actionFitCrop->trigger();
+    Form1->SpeedButton2->click();
+    QTest::mousePress(Form1->Image2, Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
+    QTest::mouseMove(Form1->Image2, QPoint(200, 110));
+    QMouseEvent move(QEvent::MouseMove, QPointF(200, 110), Form1->Image2->mapToGlobal(QPointF(200, 110)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Form1->Image2, &move);
+    grabScreenAround(Form1, QRect(), folder, "desk_crop.png");
+    QTest::mouseRelease(Form1->Image2, Qt::LeftButton, Qt::NoModifier, QPoint(200, 110));
+    Form1->SpeedButton3->click();
+    const QSize size = Form1->size();
+    Form1->resize(Form1->minimumSize());
+    grabScreenAround(Form1, QRect(), folder, "desk_small.png");
+    Form1->resize(size);
+
     if (photo) {
         // The real open dialog, the photograph selected in it.
         QTimer::singleShot(1500, [&] {
@@ -251,6 +291,7 @@ int main(int argc, char** argv) {
     Application->CreateForm(F_ColorSelect);
     // A message box here would wait for a click: print it instead.
     SetMessageSink([](const std::string& text) { qWarning("message: %s", text.c_str()); });
+    SetSaveChangesDriver([](const std::string&) { return TSaveChangesAnswer::Discard; });
 
     Form1->Show();
     if (!QTest::qWaitForWindowExposed(Form1))

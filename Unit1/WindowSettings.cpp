@@ -1,0 +1,86 @@
+#include "WindowSettings.h"
+
+#include <QSettings>
+#include <QStringList>
+
+#include "SysUtils.h"
+
+namespace {
+
+constexpr const char* kModeKey = "screen/mode";
+constexpr const char* kDitherKey = "screen/dither"; // the command line's name: "classic", "ordered4", ...
+constexpr const char* kFitKey = "view/fit";
+constexpr const char* kZoomKey = "view/zoom";
+constexpr const char* kMonitorKey = "view/monitor";
+constexpr const char* kCpcProportionsKey = "view/cpcProportions";
+constexpr const char* kOpenFolderKey = "folders/open";
+constexpr const char* kSaveFolderKey = "folders/save";
+constexpr const char* kExportFolderKey = "folders/export";
+constexpr const char* kPaletteFolderKey = "folders/palette";
+constexpr const char* kOpenFilterKey = "dialogs/openFilter";
+constexpr const char* kRecentFilesKey = "recentFiles";
+constexpr const char* kGeometryKey = "window/geometry";
+
+int integerIn(const QSettings& settings, const char* key, int lowest, int highest, int otherwise) {
+    bool ok = false;
+    const int value = settings.value(key).toInt(&ok);
+    return ok && value >= lowest && value <= highest ? value : otherwise;
+}
+
+std::string text(const QSettings& settings, const char* key) {
+    return settings.value(key).toString().toStdString();
+}
+
+TDither ditherIn(const QSettings& settings, TDither otherwise) {
+    try {
+        return Dither_From_Name(text(settings, kDitherKey));
+    } catch (const Exception&) {
+        return otherwise;
+    }
+}
+
+} // namespace
+
+TWindowSettings Read_Window_Settings(const QSettings& settings) {
+    TWindowSettings kept;
+    kept.screen.mode = integerIn(settings, kModeKey, 0, kScreenModeCount - 1, kept.screen.mode);
+    kept.screen.dither = ditherIn(settings, kept.screen.dither);
+    kept.monitor = static_cast<TMonitor>(integerIn(settings, kMonitorKey, static_cast<int>(TMonitor::Plain),
+                                                   static_cast<int>(TMonitor::Green),
+                                                   static_cast<int>(kept.monitor)));
+    kept.cpcProportions = integerIn(settings, kCpcProportionsKey, 0, 1, kept.cpcProportions ? 1 : 0) == 1;
+    kept.fit = static_cast<TFitMode>(integerIn(settings, kFitKey, static_cast<int>(TFitMode::Off),
+                                               static_cast<int>(TFitMode::Stretch),
+                                               static_cast<int>(kept.fit)));
+    kept.zoom = integerIn(settings, kZoomKey, 1, 4, kept.zoom);
+    kept.openFolder = text(settings, kOpenFolderKey);
+    kept.saveFolder = text(settings, kSaveFolderKey);
+    kept.exportFolder = text(settings, kExportFolderKey);
+    kept.paletteFolder = text(settings, kPaletteFolderKey);
+    kept.openFilter = integerIn(settings, kOpenFilterKey, 0, 2, kept.openFilter);
+    for (const QString& file : settings.value(kRecentFilesKey).toStringList())
+        if (!file.isEmpty())
+            kept.recentFiles.push_back(file.toStdString());
+    kept.geometry = settings.value(kGeometryKey).toByteArray();
+    return kept;
+}
+
+void Write_Window_Settings(QSettings& settings, const TWindowSettings& kept) {
+    settings.setValue(kModeKey, kept.screen.mode);
+    settings.setValue(kDitherKey, QString::fromUtf8(Dither_Info(kept.screen.dither).name));
+    settings.setValue(kFitKey, static_cast<int>(kept.fit));
+    settings.setValue(kZoomKey, kept.zoom);
+    settings.setValue(kMonitorKey, static_cast<int>(kept.monitor));
+    settings.setValue(kCpcProportionsKey, kept.cpcProportions ? 1 : 0);
+    settings.setValue(kOpenFolderKey, QString::fromStdString(kept.openFolder));
+    settings.setValue(kSaveFolderKey, QString::fromStdString(kept.saveFolder));
+    settings.setValue(kExportFolderKey, QString::fromStdString(kept.exportFolder));
+    settings.setValue(kPaletteFolderKey, QString::fromStdString(kept.paletteFolder));
+    settings.setValue(kOpenFilterKey, kept.openFilter);
+    QStringList recent;
+    for (const std::string& file : kept.recentFiles)
+        recent << QString::fromStdString(file);
+    settings.setValue(kRecentFilesKey, recent);
+    settings.setValue(kGeometryKey, kept.geometry);
+    settings.sync();
+}

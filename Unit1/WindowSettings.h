@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <QByteArray>
+
+#include "FitToScreen.h"
+#include "MonitorPreview.h"
+#include "ScreenChoice.h"
+
+class QSettings;
+
+// What the main window keeps between runs. Each field starts at the window's
+// own start value, so a first run, with nothing kept, looks as it always
+// did. A setting to keep gets a field here and a line in each function.
+struct TWindowSettings {
+    TScreenChoice screen{};
+    TFitMode fit = TFitMode::Off;
+    int zoom = 1;
+    TMonitor monitor = TMonitor::Plain;
+    bool cpcProportions = false;
+    // The folders the file dialogs open in; empty before the first use.
+    std::string openFolder, saveFolder, exportFolder, paletteFolder;
+    // The open dialog's filter entry: all pictures.
+    int openFilter = 1;
+    std::vector<std::string> recentFiles; // the latest first
+    QByteArray geometry;                  // empty: the designed size, centred
+};
+
+// Reads what was kept; a missing or unreadable value keeps its start value.
+TWindowSettings Read_Window_Settings(const QSettings& settings);
+void Write_Window_Settings(QSettings& settings, const TWindowSettings& kept);
