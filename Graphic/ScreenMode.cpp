@@ -1,6 +1,7 @@
 #include "ScreenMode.h"
 
 #include "FitToScreen.h"
+#include "OptionNumbers.h"
 #include "SysUtils.h"
 
 // Bits of a screen byte, bit 7 first, where pN.k is bit k of pixel N's ink:
@@ -53,4 +54,8 @@ InkTable Ink_Table_Of(const InkList& inks) {
     for (std::size_t k = 0; k < table.size() && k < inks.size(); ++k)
         table[k] = inks[k];
     return table;
+}
+
+int Screen_Mode_From_Option(const std::string& text) {
+    return Option_Integer_In("--mode", text, kScreenModes.front().number, kScreenModes.back().number);
 }

@@ -31,6 +31,9 @@ extern const std::array<ScreenMode, kScreenModeCount> kScreenModes;
 
 // The mode of the given number (0, 1 or 2). Raises an Exception otherwise.
 const ScreenMode& Screen_Mode(int number);
+// The mode number the --mode option's text names, by the options' number
+// rule. Raises an Exception naming the range otherwise.
+int Screen_Mode_From_Option(const std::string& text);
 
 // The mode whose number the program starts with, and that the classic
 // four-ink path is built for.

@@ -2,18 +2,6 @@
 
 #include "SysUtils.h"
 
-namespace {
-int modeFrom(const std::string& text) {
-    int number = -1;
-    try {
-        number = StrToInt(text);
-    } catch (const Exception&) {
-    }
-    if (number < 0 || number >= kScreenModeCount)
-        throw Exception("--mode takes 0, 1 or 2, not '" + text + "'");
-    return number;
-}
-} // namespace
 
 TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
     TStartOptions options;
@@ -26,10 +14,10 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
             return arguments[++i];
         };
         if (argument == "--mode") {
-            options.choice.mode = modeFrom(value());
+            options.choice.mode = Screen_Mode_From_Option(value());
             options.modeGiven = true;
         } else if (argument == "--dither") {
-            options.choice.dither = Dither_From_Name(value());
+            options.choice.dither = Dither_From_Option(value());
             options.ditherGiven = true;
         } else if (argument == "--reset")
             options.reset = true;

@@ -1,12 +1,9 @@
 #include "CliOptions.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
-#include <limits>
 #include <optional>
 #include <sstream>
-#include <string_view>
 #include <sys/stat.h>
 #include <utility>
 
@@ -16,49 +13,12 @@
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
 #include "OcpPalette.h"
+#include "OptionNumbers.h"
 #include "RawSprite.h"
 #include "SysUtils.h"
 
 namespace {
 
-// The one rule for every number an option takes: decimal digits, leading
-// zeros allowed; a sign only where the range has negative values; where an
-// address is taken, "&", "#" or "0x" marks hexadecimal. nullopt for text
-// that is no such number; values too large for a long long count as too large.
-std::optional<long long> numberFrom(const std::string& text, bool signAllowed, bool hexAllowed) {
-    std::string_view digits(text);
-    const bool negative = signAllowed && !digits.empty() && digits.front() == '-';
-    if (signAllowed && !digits.empty() && (digits.front() == '+' || digits.front() == '-'))
-        digits.remove_prefix(1);
-    int base = 10;
-    if (hexAllowed && (digits.starts_with('&') || digits.starts_with('#'))) {
-        digits.remove_prefix(1);
-        base = 16;
-    } else if (hexAllowed && (digits.starts_with("0x") || digits.starts_with("0X"))) {
-        digits.remove_prefix(2);
-        base = 16;
-    }
-    if (digits.empty() || !std::isalnum(static_cast<unsigned char>(digits.front())))
-        return std::nullopt;
-    long long value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-    if (end != digits.data() + digits.size())
-        return std::nullopt;
-    if (error == std::errc::result_out_of_range)
-        value = std::numeric_limits<long long>::max();
-    return negative ? -value : value;
-}
-
-int integerIn(const std::string& option, const std::string& text, int minimum, int maximum) {
-    const std::optional<long long> value = numberFrom(text, minimum < 0, false);
-    if (!value)
-        throw Exception(option + " takes a whole number from " + IntToStr(minimum) + " to " + IntToStr(maximum) +
-                        ", not '" + text + "'");
-    if (*value < minimum || *value > maximum)
-        throw Exception(option + " must be from " + IntToStr(minimum) + " to " + IntToStr(maximum) + ", not " +
-                        text);
-    return static_cast<int>(*value);
-}
 
 // The mode's count of colour numbers, each of which may be "auto", or "auto"
 // alone for all of them.
@@ -80,13 +40,13 @@ std::vector<int> inksFrom(const std::string& text, const ScreenMode& mode) {
     for (std::size_t k = 0; k < count; ++k)
         inks[k] = numbers[k] == "auto"
                       ? kChooseInk
-                      : integerIn("--inks (ink " + IntToStr(static_cast<int>(k)) + ")", numbers[k], 0, kColourCount - 1);
+                      : Option_Integer_In("--inks (ink " + IntToStr(static_cast<int>(k)) + ")", numbers[k], 0, kColourCount - 1);
     return inks;
 }
 
 // A memory address 0..65535: "&4000", "#4000" or "0x4000" in hexadecimal, "16384" in decimal.
 int addressFrom(const std::string& text) {
-    const std::optional<long long> value = numberFrom(text, false, true);
+    const std::optional<long long> value = Option_Number_From(text, false, true);
     if (!value || *value < 0 || *value >= kCpcMemoryBytes)
         throw Exception("--load takes an address from 0 to 65535, written &4000, #4000, 0x4000 or 16384, not '" +
                         text + "'");
@@ -148,17 +108,6 @@ InkList chosenInks(TPicture& source, const TPicture& map, const CliOptions& opti
     return inkListOf(numbers);
 }
 
-TDither ditherFrom(const std::string& text) {
-    try {
-        return Dither_From_Name(text);
-    } catch (const Exception&) {
-        std::string names;
-        for (const DitherInfo& info : kDithers)
-            names += (names.empty() ? "" : info.dither == kDithers.back().dither ? " or " : ", ") +
-                     std::string(info.name);
-        throw Exception("--dither takes " + names + ", not '" + text + "'");
-    }
-}
 
 // True when both names lead to one file (the same device and inode, links
 // followed); false when either does not exist.
@@ -229,15 +178,15 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
         } else if (argument == "--inks")
             inksText = value();
         else if (argument == "--mode")
-            options.mode = integerIn(argument, value(), kScreenModes.front().number, kScreenModes.back().number);
+            options.mode = Screen_Mode_From_Option(value());
         else if (argument == "--dither")
-            options.dither = ditherFrom(value());
+            options.dither = Dither_From_Option(value());
         else if (argument == "--brightness")
-            options.brightness = integerIn(argument, value(), kBrightnessMin, kBrightnessMax);
+            options.brightness = Option_Integer_In(argument, value(), kBrightnessMin, kBrightnessMax);
         else if (argument == "--contrast")
-            options.contrast = integerIn(argument, value(), kContrastMin, kContrastMax);
+            options.contrast = Option_Integer_In(argument, value(), kContrastMin, kContrastMax);
         else if (argument == "--local")
-            options.local = integerIn(argument, value(), kLocalMin, kLocalMax);
+            options.local = Option_Integer_In(argument, value(), kLocalMin, kLocalMax);
         else if (argument.size() > 1 && argument[0] == '-')
             throw Exception("unknown option " + argument + " (see --help)");
         else

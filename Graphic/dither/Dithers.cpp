@@ -81,3 +81,15 @@ void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPict
         return;
     }
 }
+
+TDither Dither_From_Option(const std::string& text) {
+    try {
+        return Dither_From_Name(text);
+    } catch (const Exception&) {
+        std::string names;
+        for (const DitherInfo& info : kDithers)
+            names += (names.empty() ? "" : info.dither == kDithers.back().dither ? " or " : ", ") +
+                     std::string(info.name);
+        throw Exception("--dither takes " + names + ", not '" + text + "'");
+    }
+}

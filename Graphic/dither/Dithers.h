@@ -33,6 +33,9 @@ extern const std::vector<DitherInfo> kDithers;
 // The dither of a command-line name. Raises an Exception naming the choices otherwise.
 TDither Dither_From_Name(const std::string& name);
 const DitherInfo& Dither_Info(TDither dither);
+// The dither named by the --dither option's text; raises an Exception that
+// lists every name otherwise.
+TDither Dither_From_Option(const std::string& text);
 
 // Dithers source into result with inks (mode.inkCount of them) by the given
 // dither. source is made 24-bit; result takes the source's size. Raises an
