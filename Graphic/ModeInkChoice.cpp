@@ -412,6 +412,22 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
     InkSearch search(source, map, kept, dither, mode, a, b, c, control);
     Mode_Ink_Choice choice;
 
+    // The classic dither in mode 1 has an exact search of its own, for every
+    // picture alike.
+    if (way == Ink_Search_Way::Automatic && dither == TDither::Classic &&
+        mode.number == kDefaultScreenMode) {
+        InkNumbers keptFour;
+        std::copy(kept.begin(), kept.end(), keptFour.begin());
+        const Ink_Choice exact =
+            Choose_Inks(Ink_Search_Cells_Of(source, map, a, b, c), keptFour, control);
+        choice.cancelled = exact.cancelled;
+        if (!exact.cancelled) {
+            choice.numbers.assign(exact.numbers.begin(), exact.numbers.end());
+            choice.error = search.judge(choice.numbers).error;
+        }
+        return choice;
+    }
+
     const auto toChoose = static_cast<std::size_t>(search.toChoose());
     if (std::optional<std::set<int>> own =
             exactColours(source, static_cast<std::size_t>(mode.inkCount))) {
@@ -430,19 +446,6 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
     }
 
     const long long sets = setCount(static_cast<int>(search.free().size()), static_cast<int>(toChoose));
-    if (way == Ink_Search_Way::Automatic && dither == TDither::Classic &&
-        mode.number == kDefaultScreenMode) {
-        InkNumbers keptFour;
-        std::copy(kept.begin(), kept.end(), keptFour.begin());
-        const Ink_Choice exact =
-            Choose_Inks(Ink_Search_Cells_Of(source, map, a, b, c), keptFour, control);
-        choice.cancelled = exact.cancelled;
-        if (!exact.cancelled) {
-            choice.numbers.assign(exact.numbers.begin(), exact.numbers.end());
-            choice.error = search.judge(choice.numbers).error;
-        }
-        return choice;
-    }
     const bool enumerate = way == Ink_Search_Way::EverySet ||
                            (way == Ink_Search_Way::Automatic && sets <= kMaxEnumeratedSets);
     choice = enumerate ? everySet(search) : swaps(search);

@@ -85,22 +85,14 @@ InkList inkListOf(const std::vector<int>& numbers) {
 }
 
 // Chooses the inks marked "auto" on every core and prints the numbers of all
-// the mode's inks. The classic dither in mode 1 keeps the search made for it.
+// the mode's inks.
 InkList chosenInks(TPicture& source, const TPicture& map, const CliOptions& options, std::ostream& out) {
     Ink_Search_Control control;
     control.threads = Ink_Search_Control::AllCores();
-    std::vector<int> numbers;
-    if (options.mode == kDefaultScreenMode && options.dither == TDither::Classic) {
-        InkNumbers kept{};
-        std::copy(options.keptInks.begin(), options.keptInks.end(), kept.begin());
-        const Ink_Search_Cells cells =
-            Ink_Search_Cells_Of(source, map, options.brightness, options.contrast, options.local);
-        const InkNumbers chosen = Choose_Inks(cells, kept, control).numbers;
-        numbers.assign(chosen.begin(), chosen.end());
-    } else
-        numbers = Choose_Mode_Inks(source, map, options.keptInks, options.dither, Screen_Mode(options.mode),
-                                   options.brightness, options.contrast, options.local, control)
-                      .numbers;
+    const std::vector<int> numbers =
+        Choose_Mode_Inks(source, map, options.keptInks, options.dither, Screen_Mode(options.mode),
+                         options.brightness, options.contrast, options.local, control)
+            .numbers;
     out << "inks ";
     for (std::size_t k = 0; k < numbers.size(); ++k)
         out << (k > 0 ? "," : "") << numbers[k];
