@@ -3,6 +3,7 @@
 #include <functional>
 #include <limits>
 
+#include "ColourChoices.h"
 #include "Engine.h"
 #include "InkChoice.h"
 #include "LandscapePicture.h"
@@ -20,24 +21,12 @@ Ink_Choice bruteForce(TPicture& source, const TPicture& map, const Ink_Search_Ce
                       const InkNumbers& kept) {
     Ink_Choice best;
     best.error = std::numeric_limits<double>::infinity();
-    const auto toChoose = static_cast<std::size_t>(std::count(kept.begin(), kept.end(), A));
-    std::vector<int> chosen;
-    const std::function<void(int)> visit = [&](int from) {
-        if (chosen.size() == toChoose) {
-            const InkNumbers numbers = Place_Chosen_Inks(kept, chosen);
-            const double error = Ink_Table_Error(source, map, Inks_Of_Numbers(numbers), cells);
-            if (error < best.error)
-                best = {numbers, error, false};
-            return;
-        }
-        for (int n = from; n < kColourCount; ++n)
-            if (std::find(kept.begin(), kept.end(), n) == kept.end()) {
-                chosen.push_back(n);
-                visit(n + 1);
-                chosen.pop_back();
-            }
-    };
-    visit(0);
+    For_Each_Colour_Choice(kept, [&](const std::vector<int>& chosen) {
+        const InkNumbers numbers = Place_Chosen_Inks(kept, chosen);
+        const double error = Ink_Table_Error(source, map, Inks_Of_Numbers(numbers), cells);
+        if (error < best.error)
+            best = {numbers, error, false};
+    });
     return best;
 }
 

@@ -7,6 +7,7 @@
 #include <limits>
 #include <set>
 
+#include "ColourChoices.h"
 #include "Engine.h"
 #include "LandscapePicture.h"
 #include "ModeInkChoice.h"
@@ -38,28 +39,16 @@ Mode_Ink_Choice bruteForce(TPicture& source, const TPicture& map, const std::vec
     const PerceptualReference reference(source);
     Mode_Ink_Choice best;
     double bestRank = std::numeric_limits<double>::infinity();
-    const auto toChoose = static_cast<std::size_t>(std::count(kept.begin(), kept.end(), A));
-    std::vector<int> chosen;
-    const std::function<void(int)> visit = [&](int from) {
-        if (chosen.size() == toChoose) {
-            const std::vector<int> numbers = Place_Chosen_Inks(kept, chosen);
-            TPicture result;
-            Mode_Dither(dither, source, result, map, inksOf(numbers), 0, 0, 0, mode);
-            const PerceptualScore score = reference.score(result);
-            if (score.rank() < bestRank) {
-                best = {numbers, score.error, false};
-                bestRank = score.rank();
-            }
-            return;
+    For_Each_Colour_Choice(kept, [&](const std::vector<int>& chosen) {
+        const std::vector<int> numbers = Place_Chosen_Inks(kept, chosen);
+        TPicture result;
+        Mode_Dither(dither, source, result, map, inksOf(numbers), 0, 0, 0, mode);
+        const PerceptualScore score = reference.score(result);
+        if (score.rank() < bestRank) {
+            best = {numbers, score.error, false};
+            bestRank = score.rank();
         }
-        for (int n = from; n < kColourCount; ++n)
-            if (std::find(kept.begin(), kept.end(), n) == kept.end()) {
-                chosen.push_back(n);
-                visit(n + 1);
-                chosen.pop_back();
-            }
-    };
-    visit(0);
+    });
     return best;
 }
 
