@@ -1,5 +1,6 @@
 #include "StartOptions.h"
 
+#include "OptionNumbers.h"
 #include "SysUtils.h"
 
 
@@ -8,11 +9,7 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
     bool fileGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= arguments.size())
-                throw Exception(argument + " needs a value");
-            return arguments[++i];
-        };
+        const auto value = [&]() -> const std::string& { return Option_Value(arguments, i); };
         if (argument == "--mode") {
             options.choice.mode = Screen_Mode_From_Option(value());
             options.modeGiven = true;

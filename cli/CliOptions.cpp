@@ -146,11 +146,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     bool cropAtGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= arguments.size())
-                throw Exception(argument + " needs a value");
-            return arguments[++i];
-        };
+        const auto value = [&]() -> const std::string& { return Option_Value(arguments, i); };
         if (argument == "--help" || argument == "-h")
             options.help = true;
         else if (argument == "--stretch")

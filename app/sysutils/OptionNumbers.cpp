@@ -41,3 +41,9 @@ int Option_Integer_In(const std::string& option, const std::string& text, int mi
                         text);
     return static_cast<int>(*value);
 }
+
+const std::string& Option_Value(const std::vector<std::string>& arguments, std::size_t& i) {
+    if (i + 1 >= arguments.size())
+        throw Exception(arguments[i] + " needs a value");
+    return arguments[++i];
+}
