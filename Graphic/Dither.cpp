@@ -4,7 +4,9 @@
 #include <array>
 #include <memory>
 
+#include "ClassicDither.h"
 #include "DitherRules.h"
+#include "DitherRun.h"
 #include "RowThreads.h"
 #include "SysUtils.h"
 
@@ -123,6 +125,29 @@ private:
     std::array<std::array<std::uint32_t, kMaxLevelSpan>, 4> mColour;
 };
 
+// The design's dither over any rows: each result row depends on its own
+// source and map rows and its parity only. The tables are the caller's
+// (CPC_Mode1_Dither keeps one set per thread) or the run's own.
+class Mode1Run final : public TDitherRun {
+public:
+    explicit Mode1Run(const DitherTables& tables) : TDitherRun(tables.readsMap(), false), mTables(tables) {}
+    explicit Mode1Run(std::unique_ptr<DitherTables> owned) : Mode1Run(*owned) { mOwned = std::move(owned); }
+
+private:
+    void render(const TPicture& source, const TPicture& map, const std::vector<std::uint8_t*>& rows, int first,
+                int last) override {
+        const int width = source.GetWidth();
+        Run_Over_Rows(first, last, Rows_Worth_A_Thread(width), [&](int from, int to) {
+            for (int y = from; y < to; ++y)
+                mTables.row(source.GetScanline(y), mTables.readsMap() ? map.GetScanline(y) : nullptr,
+                            rows[static_cast<std::size_t>(y - first)], width, y);
+        });
+    }
+
+    const DitherTables& mTables;
+    std::unique_ptr<DitherTables> mOwned;
+};
+
 } // namespace
 
 void CPC_Mode1_Dither(TPicture& source, TPicture& result, const TPicture& map, const InkTable& inks, int a,
@@ -141,15 +166,12 @@ void CPC_Mode1_Dither(TPicture& source, TPicture& result, const TPicture& map, c
     // The row threads only read the caller's tables, and only during the call.
     thread_local const std::unique_ptr<DitherTables> callerTables = std::make_unique<DitherTables>();
     callerTables->prepare(inks, a, b, c);
-    const DitherTables& tables = *callerTables;
-    if (tables.readsMap())
-        Require_Map_Of(source, map);
-    const TPicture& src = source;
-    const std::vector<std::uint8_t*> out = Writable_Rows(result);
-    // Each result row depends on its own source and map rows and its parity only.
-    Run_Over_Rows(height, Rows_Worth_A_Thread(width), [&](int first, int last) {
-        for (int y = first; y < last; ++y)
-            tables.row(src.GetScanline(y), tables.readsMap() ? map.GetScanline(y) : nullptr, out[static_cast<std::size_t>(y)],
-                       width, y);
-    });
+    Mode1Run(*callerTables).Rows(source, result, map, 0, height);
+}
+
+std::unique_ptr<TDitherRun> Start_Mode1_Dither(const InkTable& inks, int a, int b, int c) {
+    // Left uninitialised: prepare fills every entry a pixel can reach.
+    std::unique_ptr<DitherTables> tables(new DitherTables);
+    tables->prepare(inks, a, b, c);
+    return std::make_unique<Mode1Run>(std::move(tables));
 }

@@ -34,15 +34,21 @@ int Rows_Worth_A_Thread(int rowPixels) {
 
 void Run_Over_Rows(int rowCount, int minimumRows,
                    const std::function<void(int first, int last)>& rows) {
+    Run_Over_Rows(0, rowCount, minimumRows, rows);
+}
+
+void Run_Over_Rows(int first, int last, int minimumRows,
+                   const std::function<void(int first, int last)>& rows) {
+    const int rowCount = last - first;
     if (rowCount <= 0)
         return;
     const int bands = std::clamp(rowCount / std::max(1, minimumRows), 1, Row_Threads());
     if (bands == 1) {
-        rows(0, rowCount);
+        rows(first, last);
         return;
     }
     const auto bandStart = [&](int band) {
-        return static_cast<int>(static_cast<long long>(rowCount) * band / bands);
+        return first + static_cast<int>(static_cast<long long>(rowCount) * band / bands);
     };
     std::vector<std::exception_ptr> errors(static_cast<std::size_t>(bands));
     const auto runBand = [&](int band) {
@@ -71,8 +77,12 @@ void Run_Over_Rows(int rowCount, int minimumRows,
 }
 
 std::vector<std::uint8_t*> Writable_Rows(TPicture& picture) {
-    std::vector<std::uint8_t*> rows(static_cast<std::size_t>(std::max(0, picture.GetHeight())));
-    for (std::size_t y = 0; y < rows.size(); ++y)
-        rows[y] = picture.GetScanline(static_cast<int>(y));
+    return Writable_Rows(picture, 0, picture.GetHeight());
+}
+
+std::vector<std::uint8_t*> Writable_Rows(TPicture& picture, int first, int last) {
+    std::vector<std::uint8_t*> rows(static_cast<std::size_t>(std::max(0, last - first)));
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        rows[k] = picture.GetScanline(first + static_cast<int>(k));
     return rows;
 }

@@ -28,12 +28,18 @@ void Set_Row_Threads(int threads);
 // of work worth a thread), so small pictures stay on the caller's thread.
 void Run_Over_Rows(int rowCount, int minimumRows,
                    const std::function<void(int first, int last)>& rows);
+// The same over the rows [first, last) of a picture, rows(first, last) getting
+// the picture's row numbers.
+void Run_Over_Rows(int first, int last, int minimumRows,
+                   const std::function<void(int first, int last)>& rows);
 
 // The rows of picture to be written by several threads, fetched here on the
 // calling thread: fetching a row for writing lets Qt count the fetch and copy
 // pixels it shares with another image, which must not happen on two threads
 // at once. Valid while the picture keeps its size and format.
 std::vector<std::uint8_t*> Writable_Rows(TPicture& picture);
+// The rows [first, last) of picture, the same way: element 0 is row first.
+std::vector<std::uint8_t*> Writable_Rows(TPicture& picture, int first, int last);
 
 // The minimumRows for rows of rowPixels pixels each: about 64K pixels a band.
 int Rows_Worth_A_Thread(int rowPixels);

@@ -2,8 +2,7 @@
 
 #include "ErrorDiffusion.h"
 
-void Atkinson_Dither(const TPicture& source, TPicture& result, const TPicture& map,
-                     const InkList& inks, int a, int b, int c) {
+std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, int b, int c) {
     constexpr float kEighth = 1.0f / 8;
     static const DiffusionKernel kAtkinson = {{{1, 0, kEighth},
                                                {2, 0, kEighth},
@@ -13,5 +12,5 @@ void Atkinson_Dither(const TPicture& source, TPicture& result, const TPicture& m
                                                {0, 2, kEighth}},
                                               false,
                                               DiffusionChoice::OkLab};
-    Diffuse_Error(source, result, map, inks, a, b, c, kAtkinson);
+    return Start_Error_Diffusion(inks, a, b, c, kAtkinson);
 }

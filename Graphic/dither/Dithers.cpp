@@ -35,8 +35,9 @@ const DitherInfo& Dither_Info(TDither dither) {
     throw Exception("Unknown dither " + IntToStr(static_cast<int>(dither)));
 }
 
-void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPicture& map,
-                 const InkList& inks, int a, int b, int c, const ScreenMode& mode) {
+std::unique_ptr<TDitherRun> Start_Mode_Dither(TDither dither, TPicture& source, TPicture& result,
+                                              const TPicture& map, const InkList& inks, int a,
+                                              int b, int c, const ScreenMode& mode) {
     if (static_cast<int>(inks.size()) != mode.inkCount)
         throw Exception("Mode " + IntToStr(mode.number) + " takes " + IntToStr(mode.inkCount) +
                         " inks, not " + IntToStr(static_cast<int>(inks.size())));
@@ -54,32 +55,29 @@ void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPict
     result.SetPixelFormat(TPixelFormat::pf24bit);
     result.SetWidth(source.GetWidth());
     result.SetHeight(source.GetHeight());
-    if (source.GetWidth() == 0 || source.GetHeight() == 0)
-        return;
-    const TPicture& src = source;
     switch (dither) {
     case TDither::Classic:
-        Classic_Dither(source, result, map, inks, a, b, c, mode);
-        return;
+        return Start_Classic_Dither(inks, a, b, c, mode);
     case TDither::Ordered2:
-        Ordered_Dither(src, result, map, inks, a, b, c, 2);
-        return;
+        return Start_Ordered_Dither(inks, a, b, c, 2);
     case TDither::Ordered4:
-        Ordered_Dither(src, result, map, inks, a, b, c, 4);
-        return;
+        return Start_Ordered_Dither(inks, a, b, c, 4);
     case TDither::Ordered8:
-        Ordered_Dither(src, result, map, inks, a, b, c, 8);
-        return;
+        return Start_Ordered_Dither(inks, a, b, c, 8);
     case TDither::Diffusion:
-        Floyd_Steinberg_Dither(src, result, map, inks, a, b, c);
-        return;
+        return Start_Floyd_Steinberg_Dither(inks, a, b, c);
     case TDither::Atkinson:
-        Atkinson_Dither(src, result, map, inks, a, b, c);
-        return;
+        return Start_Atkinson_Dither(inks, a, b, c);
     case TDither::None:
-        Nearest_Dither(src, result, map, inks, a, b, c);
-        return;
+        return Start_Nearest_Dither(inks, a, b, c);
     }
+    throw Exception("Unknown dither " + IntToStr(static_cast<int>(dither)));
+}
+
+void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPicture& map,
+                 const InkList& inks, int a, int b, int c, const ScreenMode& mode) {
+    Start_Mode_Dither(dither, source, result, map, inks, a, b, c, mode)
+        ->Rows(source, result, map, 0, source.GetHeight());
 }
 
 TDither Dither_From_Option(const std::string& text) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "DitherRun.h"
 #include "Picture.h"
 #include "ScreenMode.h"
 
@@ -43,3 +45,11 @@ TDither Dither_From_Option(const std::string& text);
 // range, or c != 0 and map is not of the source's size.
 void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPicture& map,
                  const InkList& inks, int a, int b, int c, const ScreenMode& mode);
+
+// The same in parts: checks and prepares the pictures as Mode_Dither does
+// (source 24-bit, result of its size, not yet rendered) and returns the run
+// that renders the result's rows, from these pictures or others of their
+// size.
+std::unique_ptr<TDitherRun> Start_Mode_Dither(TDither dither, TPicture& source, TPicture& result,
+                                              const TPicture& map, const InkList& inks, int a,
+                                              int b, int c, const ScreenMode& mode);

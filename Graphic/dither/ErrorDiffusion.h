@@ -1,8 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
-#include "Picture.h"
+#include "DitherRun.h"
 #include "ScreenMode.h"
 
 // Error diffusion in linear light: each pixel's colour, brought to the
@@ -35,6 +36,6 @@ struct DiffusionKernel {
     DiffusionChoice choice = DiffusionChoice::LinearLight;
 };
 
-// source and result come prepared by Mode_Dither: 24-bit, of one size, not empty.
-void Diffuse_Error(const TPicture& source, TPicture& result, const TPicture& map,
-                   const InkList& inks, int a, int b, int c, const DiffusionKernel& kernel);
+// Its rows come in order, from the top (TDitherRun::InOrder).
+std::unique_ptr<TDitherRun> Start_Error_Diffusion(const InkList& inks, int a, int b, int c,
+                                                  const DiffusionKernel& kernel);

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "Picture.h"
+#include <memory>
+
+#include "DitherRun.h"
 #include "ScreenMode.h"
 
 // No dither: each pixel takes the ink nearest its colour in OKLab, after the
-// sliders. source and result come prepared by Mode_Dither.
-void Nearest_Dither(const TPicture& source, TPicture& result, const TPicture& map,
-                    const InkList& inks, int a, int b, int c);
+// sliders.
+std::unique_ptr<TDitherRun> Start_Nearest_Dither(const InkList& inks, int a, int b, int c);

@@ -26,34 +26,51 @@ std::vector<int> bayerMatrix(int size) {
     return matrix;
 }
 
+// A pixel's ink depends on its own colour and place only; each band keeps
+// its own cache of the shared table's choices.
+class OrderedRun final : public TDitherRun {
+  public:
+    OrderedRun(const InkList& inks, int a, int b, int c, int size)
+        : OrderedRun(SliderLight(a, b, c), inks, size) {}
+
+  private:
+    OrderedRun(const SliderLight& light, const InkList& inks, int size)
+        : TDitherRun(light.readsMap(), false), mSize(size), mMatrix(bayerMatrix(size)),
+          mLight(light), mColours(inks), mTable(mColours, size * size) {}
+
+    void render(const TPicture& source, const TPicture& map, const std::vector<std::uint8_t*>& rows,
+                int first, int last) override {
+        const int width = source.GetWidth();
+        Run_Over_Rows(first, last, Rows_Worth_A_Thread(width), [&](int from, int to) {
+            MixChooser chooser(mTable);
+            for (int y = from; y < to; ++y) {
+                const std::uint8_t* src = source.GetScanline(y);
+                const std::uint8_t* mapPixel = mLight.readsMap() ? map.GetScanline(y) : nullptr;
+                std::uint8_t* out = rows[static_cast<std::size_t>(y - first)];
+                const int* rank = &mMatrix[static_cast<std::size_t>(y % mSize * mSize)];
+                for (int x = 0; x < width; ++x, src += 3, out += 3) {
+                    const InkMix mix = chooser.choose(mLight.key(src, mapPixel));
+                    mColours.put(rank[x % mSize] < mix.share ? mix.high : mix.low, out);
+                    if (mapPixel)
+                        mapPixel += 3;
+                }
+            }
+        });
+    }
+
+    int mSize;
+    std::vector<int> mMatrix;
+    SliderLight mLight;
+    InkColours mColours;
+    MixTable mTable; // reads mColours
+};
+
 } // namespace
 
-void Ordered_Dither(const TPicture& source, TPicture& result, const TPicture& map,
-                    const InkList& inks, int a, int b, int c, int size) {
+std::unique_ptr<TDitherRun> Start_Ordered_Dither(const InkList& inks, int a, int b, int c,
+                                                 int size) {
     if (size != 1 && size != 2 && size != 4 && size != 8)
         throw Exception("An ordered dither's matrix is 1, 2, 4 or 8 pixels wide, not " +
                         IntToStr(size));
-    const std::vector<int> matrix = bayerMatrix(size);
-    const SliderLight light(a, b, c);
-    const InkColours colours(inks);
-    const MixTable table(colours, size * size);
-    const int width = source.GetWidth();
-    // A pixel's ink depends on its own colour and place only; each band
-    // keeps its own cache of the shared table's choices.
-    const std::vector<std::uint8_t*> rows = Writable_Rows(result);
-    Run_Over_Rows(source.GetHeight(), Rows_Worth_A_Thread(width), [&](int first, int last) {
-        MixChooser chooser(table);
-        for (int y = first; y < last; ++y) {
-            const std::uint8_t* src = source.GetScanline(y);
-            const std::uint8_t* mapPixel = light.readsMap() ? map.GetScanline(y) : nullptr;
-            std::uint8_t* out = rows[static_cast<std::size_t>(y)];
-            const int* rank = &matrix[static_cast<std::size_t>(y % size * size)];
-            for (int x = 0; x < width; ++x, src += 3, out += 3) {
-                const InkMix mix = chooser.choose(light.key(src, mapPixel));
-                colours.put(rank[x % size] < mix.share ? mix.high : mix.low, out);
-                if (mapPixel)
-                    mapPixel += 3;
-            }
-        }
-    });
+    return std::make_unique<OrderedRun>(inks, a, b, c, size);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "Picture.h"
+#include <memory>
+
+#include "DitherRun.h"
 #include "ScreenMode.h"
 
 // Positional dithering for any inks: each pixel takes the mix of two inks
@@ -8,7 +10,5 @@
 // Bayer matrix of that size (1, 2, 4 or 8) decides which of the two the
 // pixel shows, so a flat area becomes a regular pattern and one pixel's
 // change never moves another's. Size 1 gives every pixel its nearest ink.
-// source and result come prepared by Mode_Dither: 24-bit, of one size, not
-// empty.
-void Ordered_Dither(const TPicture& source, TPicture& result, const TPicture& map,
-                    const InkList& inks, int a, int b, int c, int size);
+std::unique_ptr<TDitherRun> Start_Ordered_Dither(const InkList& inks, int a, int b, int c,
+                                                 int size);

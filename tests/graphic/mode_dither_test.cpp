@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 #include <random>
 
@@ -149,6 +150,31 @@ TEST(ModeDither, RefusesTheWrongCountOfInksASliderOutOfRangeAndAMapOfAnotherSize
         Exception);
     EXPECT_NO_THROW(
         Mode_Dither(TDither::Diffusion, source, result, smallMap, two, 0, 0, 0, Screen_Mode(2)));
+}
+
+// The window renders the rows in view first and the rest later: a run cut
+// into parts gives the bytes of one whole call, in every mode and dither; a
+// diffusion's parts come in order and a jump is refused.
+TEST(DitherRun, RowsInPartsGiveTheBytesOfOneCall) {
+    TPicture source = random(41, 37, 5), map;
+    Local_Contrast_Map(source, map);
+    for (const ScreenMode& mode : kScreenModes)
+        for (const DitherInfo& info : kDithers) {
+            const InkList inks = Start_Inks(mode);
+            TPicture whole, parted;
+            Mode_Dither(info.dither, source, whole, map, inks, 40, -30, -7000, mode);
+            const std::unique_ptr<TDitherRun> run =
+                Start_Mode_Dither(info.dither, source, parted, map, inks, 40, -30, -7000, mode);
+            if (run->InOrder()) {
+                EXPECT_THROW(run->Rows(source, parted, map, 5, 9), Exception) << info.name;
+                for (const auto& [first, last] : {std::pair{0, 6}, {6, 6}, {6, 29}, {29, 37}})
+                    run->Rows(source, parted, map, first, last);
+            } else {
+                for (const auto& [first, last] : {std::pair{20, 37}, {0, 7}, {7, 20}})
+                    run->Rows(source, parted, map, first, last);
+            }
+            EXPECT_EQ(rows(parted), rows(whole)) << "mode " << mode.number << ", " << info.name;
+        }
 }
 
 } // namespace
