@@ -126,6 +126,11 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
     GreenView = new TImage(ScrollBox1Contents);
     GreenView->setObjectName(QStringLiteral("GreenView"));
     GreenView->SetVisible(false);
+    // Rows scrolled or zoomed into view before the render has reached them
+    // are rendered before they are drawn.
+    Image2->SetBeforePaint([this](const QRect& area) {
+        mRenderer.RenderRows(area.top(), area.top() + area.height());
+    });
     LineGaps = new TScanlineGaps(Image2);
     LineGaps->setVisible(false);
     setUpDialogs();
@@ -304,12 +309,32 @@ void TForm1::updateMap() {
         Local_Contrast_Map(Image1->GetPicture(), map);
 }
 
-void TForm1::renderNow() {
+int TForm1::startRender() {
+    mRun.reset();
     if (!loaded())
-        return;
+        return 0;
     settleSource();
     updateMap();
-    convert(Image1->GetPicture(), Image2->GetPicture(), Image7->GetPicture());
+    mRun = Start_Mode_Dither(ScreenChoice.dither, Image1->GetPicture(), Image2->GetPicture(),
+                             Image7->GetPicture(), ModeInks(), TrackBar3->GetPosition(),
+                             TrackBar4->GetPosition(), TrackBar1->GetPosition(), Mode());
+    return Image2->GetPicture().GetHeight();
+}
+
+void TForm1::renderRows(int first, int last) {
+    mRun->Rows(Image1->GetPicture(), Image2->GetPicture(), Image7->GetPicture(), first, last);
+}
+
+std::pair<int, int> TForm1::rowsInView() const {
+    if (greenShown())
+        return {0, Image2->GetPicture().GetHeight()};
+    if (!Image2->ShowsOwnPicture())
+        return {0, 0};
+    const QRect shown = Image2->VisiblePictureRect();
+    return {shown.top(), shown.top() + shown.height()};
+}
+
+void TForm1::showRender() {
     updatePreview();
     Image2->Refresh();
 }
@@ -1483,10 +1508,14 @@ void TForm1::MonitorGreenClick(TObject*) {
 // The original, when asked for, is shown as it is; the result as the
 // monitor would show it. A crop drag's preview stays in view through any
 // render that lands meanwhile. The result picture itself never changes here.
+bool TForm1::greenShown() const {
+    return Monitor == TMonitor::Green && !actionShowOriginal->isChecked() && !mCropDrag;
+}
+
 void TForm1::updatePreview() {
     const bool dragging = mCropDrag != nullptr;
     const bool original = actionShowOriginal->isChecked();
-    const bool green = Monitor == TMonitor::Green && !original && !dragging;
+    const bool green = greenShown();
     if (green)
         Green_Monitor_Picture(Image2->GetPicture(), GreenView->GetPicture());
     else

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <array>
+#include <utility>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Controls.h"
+#include "DitherRun.h"
 #include "Dialogs.h"
 #include "Events.h"
 #include "FitToScreen.h"
@@ -97,10 +99,19 @@ class TForm1 : public TForm, public Ui::TForm1 {
     bool stretchOn() const;
     // Asks for a render of the current state (see TRenderScheduler).
     void render();
-    // Dithers the source into the result by the mode and dither in use,
-    // with the mode's inks and the three slider positions, then repaints the
-    // result view.
-    void renderNow();
+    // A render in parts (see TRenderScheduler): made ready for the mode and
+    // dither in use, the mode's inks and the three slider positions, with
+    // the source settled and its map made; returns the result's row count.
+    int startRender();
+    // Dithers rows [first, last) of the source into the result.
+    void renderRows(int first, int last);
+    // The result's rows the view shows now; all of them while the green
+    // monitor, made from the whole result, is shown.
+    std::pair<int, int> rowsInView() const;
+    // The rows in view are rendered: the view and its monitor follow.
+    void showRender();
+    // True while the view shows the result as the green monitor would.
+    bool greenShown() const;
     // Makes the map the first time the local slider is not 0 for the current
     // source, and drops it while the slider is 0.
     void updateMap();
@@ -118,7 +129,12 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // Where the next zoom change keeps its point, in the scrolling area's
     // visible part; its middle when not set.
     std::optional<QPoint> mZoomAnchor;
-    TRenderScheduler mRenderer{[this] { renderNow(); }, this};
+    // The render in progress, made ready for the state it renders.
+    std::unique_ptr<TDitherRun> mRun;
+    TRenderScheduler mRenderer{{[this] { return startRender(); }, [this] { return mRun && mRun->InOrder(); },
+                                [this](int first, int last) { renderRows(first, last); },
+                                [this] { return rowsInView(); }, [this] { showRender(); }},
+                               this};
 
     // File > Export for CPC: a disc image, a screen file with its AMSDOS
     // header, the inks as a palette with its header. The CPC name of the

@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include <algorithm>
+#include <exception>
 
 #include <QApplication>
 #include <QChildEvent>
@@ -20,6 +21,7 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include "Events.h"
 #include "Forms.h"
 
 QColor ToQColor(const TColor& colour) {
@@ -302,37 +304,62 @@ void TImage::ShowPictureOf(TImage* other) {
     update();
 }
 
+void TImage::SetBeforePaint(std::function<void(const QRect&)> prepare) {
+    mBeforePaint = std::move(prepare);
+}
+
+QRect TImage::pictureAreaOf(const QRect& viewArea, const QImage& image) const {
+    const QRect area = viewArea & rect();
+    if (area.isEmpty() || image.isNull())
+        return {};
+    if (!mStretch)
+        return area.translated(-pictureOrigin(image)) & image.rect();
+    const long long iw = image.width(), ih = image.height(), vw = width(), vh = height();
+    const int sx0 = static_cast<int>(area.left() * iw / vw);
+    const int sy0 = static_cast<int>(area.top() * ih / vh);
+    const int sx1 = static_cast<int>(std::min(iw, ((area.right() + 1) * iw + vw - 1) / vw));
+    const int sy1 = static_cast<int>(std::min(ih, ((area.bottom() + 1) * ih + vh - 1) / vh));
+    if (sx1 <= sx0 || sy1 <= sy0)
+        return {};
+    return QRect(sx0, sy0, sx1 - sx0, sy1 - sy0);
+}
+
+QPoint TImage::pictureOrigin(const QImage& image) const {
+    return mCenter ? QPoint((width() - image.width()) / 2, (height() - image.height()) / 2)
+                   : QPoint(0, 0);
+}
+
+QRect TImage::VisiblePictureRect() const {
+    return pictureAreaOf(visibleRegion().boundingRect(), mPicture.Image());
+}
+
 void TImage::paintEvent(QPaintEvent* event) {
     const QImage& image = mShown ? mShown->GetPicture().Image() : mPicture.Image();
-    if (image.isNull())
+    const QRect source = pictureAreaOf(event->rect(), image);
+    if (source.isEmpty())
         return;
+    if (!mShown && mBeforePaint) {
+        // A paint is no place for an error dialog: the error is shown once
+        // the paint is over, as any handler's.
+        try {
+            mBeforePaint(source);
+        } catch (...) {
+            QMetaObject::invokeMethod(
+                this, [error = std::current_exception()] { RunGuarded([&] { std::rethrow_exception(error); }); },
+                Qt::QueuedConnection);
+        }
+    }
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const QRect exposed = event->rect() & rect();
-    if (exposed.isEmpty())
-        return;
     if (!mStretch) {
-        QPoint origin(0, 0);
-        if (mCenter)
-            origin = QPoint((width() - image.width()) / 2, (height() - image.height()) / 2);
-        const QRect source = exposed.translated(-origin) & image.rect();
-        if (!source.isEmpty())
-            painter.drawImage(source.topLeft() + origin, image, source);
+        painter.drawImage(source.topLeft() + pictureOrigin(image), image, source);
         return;
     }
     // Only the source pixels that land in the exposed part are copied and
     // scaled, so a huge zoomed picture costs what the visible part costs.
-    const long long iw = image.width(), ih = image.height(), vw = width(), vh = height();
-    const int sx0 = static_cast<int>(exposed.left() * iw / vw);
-    const int sy0 = static_cast<int>(exposed.top() * ih / vh);
-    const int sx1 = static_cast<int>(std::min(iw, ((exposed.right() + 1) * iw + vw - 1) / vw));
-    const int sy1 = static_cast<int>(std::min(ih, ((exposed.bottom() + 1) * ih + vh - 1) / vh));
-    if (sx1 <= sx0 || sy1 <= sy0)
-        return;
-    const QRect source(sx0, sy0, sx1 - sx0, sy1 - sy0);
-    const QRectF target(static_cast<double>(sx0) * vw / iw, static_cast<double>(sy0) * vh / ih,
-                        static_cast<double>(source.width()) * vw / iw,
-                        static_cast<double>(source.height()) * vh / ih);
+    const double iw = image.width(), ih = image.height(), vw = width(), vh = height();
+    const QRectF target(source.x() * vw / iw, source.y() * vh / ih, source.width() * vw / iw,
+                        source.height() * vh / ih);
     painter.drawImage(target, image.copy(source));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include <QColor>
@@ -219,6 +220,13 @@ class TImage : public QWidget, public TControlOps<TImage> {
     void ShowPictureOf(TImage* other);
     bool ShowsOwnPicture() const { return mShown.isNull(); }
     QPoint GetMousePoint() const { return mMousePoint; }
+    // Called before each paint of the view's own picture with the part of
+    // the picture the paint draws, so a picture made in parts can finish
+    // that part first. What it raises is shown after the paint.
+    void SetBeforePaint(std::function<void(const QRect&)> prepare);
+    // The part of the view's own picture in the view's visible part; empty
+    // when none of it is visible.
+    QRect VisiblePictureRect() const;
 
   signals:
     void OnClick();
@@ -237,8 +245,13 @@ class TImage : public QWidget, public TControlOps<TImage> {
     // Loads a picture from a resource path given by the layout (an icon).
     void setPictureResource(const QString& path);
     void applyAutoSize();
+    // The part of image drawn in viewArea (view coordinates), as drawn.
+    QRect pictureAreaOf(const QRect& viewArea, const QImage& image) const;
+    // Where the picture's top left corner is drawn when not stretched.
+    QPoint pictureOrigin(const QImage& image) const;
 
     TPicture mPicture;
+    std::function<void(const QRect&)> mBeforePaint;
     QPointer<TImage> mShown;
     bool mStretch = false;
     bool mCenter = false;

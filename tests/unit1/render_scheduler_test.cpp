@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -11,44 +13,105 @@
 
 namespace {
 
-// A scheduler whose render records the value it finds, as a window's reads
-// its sliders when it runs.
+// A scheduler over a picture of 100 rows, rows 40 to 50 in view, whose
+// render records each part it renders with the value it started from, as a
+// window's reads its sliders when it starts.
 struct RecordedRenders {
+    struct Part {
+        int value, first, last;
+        bool operator==(const Part&) const = default;
+    };
     int value = 0;
+    int started = 0;
+    bool inOrder = false;
     bool failing = false;
-    std::vector<int> rendered;
-    TRenderScheduler scheduler{[this] {
-        if (failing)
-            throw Exception("no memory left");
-        rendered.push_back(value);
-    }};
+    std::vector<Part> parts;
+    int shown = 0;
+    TRenderScheduler scheduler{{[this] {
+                                    started = value;
+                                    return 100;
+                                },
+                                [this] { return inOrder; },
+                                [this](int first, int last) {
+                                    if (failing)
+                                        throw Exception("no memory left");
+                                    parts.push_back({started, first, last});
+                                },
+                                [] { return std::pair{40, 50}; }, [this] { ++shown; }}};
 
     void change(int v) {
         value = v;
         scheduler.Request();
     }
+    // The event loop until the render is done (or plainly never will be).
+    void idle() {
+        for (int turns = 0; turns < 100000 && scheduler.Pending(); ++turns)
+            QApplication::processEvents();
+    }
+    // How many times each row was rendered for the value.
+    std::vector<int> rowsRendered(int v) const {
+        std::vector<int> times(100, 0);
+        for (const Part& part : parts)
+            for (int y = part.first; y < part.last; ++y)
+                times[static_cast<std::size_t>(y)] += part.value == v;
+        return times;
+    }
 };
 
-TEST(RenderScheduler, RendersTheLastValueOnceWhateverCameBefore) {
+TEST(RenderScheduler, RendersTheLastValueOnceAndTheRowsInViewFirst) {
     RecordedRenders r;
     for (int v = 1; v <= 5; ++v)
         r.change(v);
-    EXPECT_TRUE(r.rendered.empty()) << "nothing is rendered while changes come in";
-    QApplication::processEvents();
-    QApplication::processEvents();
-    EXPECT_EQ(r.rendered, std::vector<int>{5});
+    EXPECT_TRUE(r.parts.empty()) << "nothing is rendered while changes come in";
+    r.idle();
+    ASSERT_FALSE(r.parts.empty());
+    EXPECT_EQ(r.parts.front(), (RecordedRenders::Part{5, 40, 50}));
+    EXPECT_EQ(r.rowsRendered(5), std::vector<int>(100, 1));
+    EXPECT_EQ(r.shown, 1);
 
     r.change(6);
     r.scheduler.Flush();
     r.scheduler.Flush();
-    QApplication::processEvents();
-    EXPECT_EQ(r.rendered, (std::vector<int>{5, 6}))
+    r.scheduler.RenderRows(0, 100);
+    r.idle();
+    EXPECT_EQ(r.rowsRendered(6), std::vector<int>(100, 1))
         << "a flushed render is not run again by the event loop";
 
     r.change(7);
     r.scheduler.Rendered();
     QApplication::processEvents();
-    EXPECT_EQ(r.rendered, (std::vector<int>{5, 6})) << "a state the caller rendered itself";
+    EXPECT_EQ(r.rowsRendered(7), std::vector<int>(100, 0)) << "a state the caller rendered itself";
+}
+
+// The rows in view are shown; a change that comes before the rest is done
+// drops the rest: its own render covers every row.
+TEST(RenderScheduler, ANewerValueDropsTheRestOfTheOlder) {
+    RecordedRenders r;
+    r.change(1);
+    QCoreApplication::sendPostedEvents(&r.scheduler, QEvent::MetaCall);
+    EXPECT_EQ(r.parts, (std::vector<RecordedRenders::Part>{{1, 40, 50}}));
+    EXPECT_TRUE(r.scheduler.Pending());
+    r.change(2);
+    r.idle();
+    std::vector<int> inView(100, 0);
+    std::fill(inView.begin() + 40, inView.begin() + 50, 1);
+    EXPECT_EQ(r.rowsRendered(1), inView);
+    EXPECT_EQ(r.rowsRendered(2), std::vector<int>(100, 1));
+}
+
+// A paint of rows not yet rendered renders them first, starting the render
+// if need be; rows that carry on to the rows below come from the top.
+TEST(RenderScheduler, APaintRendersItsRowsFirstInOrderWhenTheyMustBe) {
+    for (const bool inOrder : {false, true}) {
+        RecordedRenders r;
+        r.inOrder = inOrder;
+        r.change(3);
+        r.scheduler.RenderRows(70, 80);
+        const int first = inOrder ? 0 : 70;
+        EXPECT_EQ(r.parts, (std::vector<RecordedRenders::Part>{{3, first, 80}})) << inOrder;
+        r.idle();
+        EXPECT_EQ(r.rowsRendered(3), std::vector<int>(100, 1)) << inOrder;
+    }
 }
 
 TEST(RenderScheduler, AFailedRenderStaysWaitingForTheNextFlush) {
@@ -59,7 +122,7 @@ TEST(RenderScheduler, AFailedRenderStaysWaitingForTheNextFlush) {
     EXPECT_TRUE(r.scheduler.Pending());
     r.failing = false;
     r.scheduler.Flush();
-    EXPECT_EQ(r.rendered, std::vector<int>{1});
+    EXPECT_EQ(r.rowsRendered(1), std::vector<int>(100, 1));
 }
 
 using main_window_testing::convert;
