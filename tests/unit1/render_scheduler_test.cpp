@@ -6,6 +6,9 @@
 #include <vector>
 
 #include <QApplication>
+#include <QImage>
+#include <QRegion>
+#include <QScrollBar>
 
 #include "MainWindowFixture.h"
 #include "RenderScheduler.h"
@@ -128,6 +131,7 @@ TEST(RenderScheduler, AFailedRenderStaysWaitingForTheNextFlush) {
 using main_window_testing::convert;
 using main_window_testing::defaultInks;
 using main_window_testing::MainWindowCommands;
+using testing_pictures::Bytes;
 using testing_pictures::rows;
 
 // Slider steps that come in before the window gets back to its event loop
@@ -145,6 +149,32 @@ TEST_F(MainWindowCommands, OnlyTheLastOfQuickStepsIsRendered) {
     InkTable inks = defaultInks();
     inks[1] = Ink_From_Colour_Number(6);
     EXPECT_EQ(shown(), rows(convert(testing_pictures::landscape(), inks, 180, 0, 0).result));
+}
+
+// A picture far taller than the view: a step renders the rows in view and
+// leaves the rest for later; a scroll draws the rows it brings into view
+// rendered for that step, and a save gets them all.
+TEST_F(MainWindowCommands, RowsScrolledIntoViewAreRenderedForTheLatestStep) {
+    const TPicture tall = testing_pictures::landscape(120, 3000);
+    load(writePicture("tall.bmp", tall));
+    const Bytes expected = rows(convert(tall, defaultInks(), 90, 0, 0).result);
+    const auto shownRows = [&](const Bytes& all) {
+        const QRect shown = form.Image2->VisiblePictureRect();
+        const std::size_t row = 3 * 120;
+        return Bytes(all.begin() + static_cast<long>(row * static_cast<std::size_t>(shown.top())),
+                     all.begin() + static_cast<long>(row * static_cast<std::size_t>(shown.bottom() + 1)));
+    };
+    form.TrackBar3->SetPosition(90);
+    QCoreApplication::sendPostedEvents(); // the step, without the idle rest
+    EXPECT_TRUE(form.RenderPending());
+    EXPECT_EQ(shownRows(rows(form.Image2->GetPicture())), shownRows(expected));
+    QScrollBar* scroll = form.ScrollBox1->verticalScrollBar();
+    scroll->setValue(scroll->maximum());
+    const QRegion visible = form.Image2->visibleRegion();
+    QImage drawn(visible.boundingRect().size(), QImage::Format_RGB32);
+    form.Image2->render(&drawn, QPoint(), visible);
+    EXPECT_EQ(shownRows(rows(form.Image2->GetPicture())), shownRows(expected));
+    EXPECT_EQ(result(), expected);
 }
 
 } // namespace
