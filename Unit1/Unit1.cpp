@@ -365,7 +365,13 @@ void TForm1::loadPicture(const std::string& fileName) {
     if (stretchOn())
         Panel2Click(this);
     TPicture source;
-    source.LoadFromFile(fileName);
+    QSize fullSize;
+    source.LoadFromFile(fileName, [&](int width, int height) {
+        fullSize = QSize(width, height);
+        return fitDecodeDivisor(width, height);
+    });
+    if (fullSize.width() == source.GetWidth() && fullSize.height() == source.GetHeight())
+        fullSize = QSize();
     std::unique_ptr<TPicture> asLoaded = fitLoaded(source, TCropPosition{});
     TPicture map;
     TPicture result;
@@ -375,6 +381,8 @@ void TForm1::loadPicture(const std::string& fileName) {
     mRenderer.Rendered();
     Image1->GetPicture() = std::move(source);
     LoadedPicture = std::move(asLoaded);
+    mLoadedFile = fileName;
+    mFullSize = fullSize;
     mRefitPending = false;
     Image7->GetPicture() = std::move(map);
     Image2->GetPicture() = std::move(result);
@@ -851,6 +859,8 @@ void TForm1::SetFitMode(TFitMode mode) {
         FitMode = mode;
         return;
     }
+    if (mode == TFitMode::Off)
+        loadFullSize();
     if (stretchOn())
         Panel2Click(nullptr);
     TPicture& asLoaded = LoadedPicture ? *LoadedPicture : Image1->GetPicture();
@@ -881,6 +891,28 @@ void TForm1::KeepInkClick(TObject* Sender) {
     const int k = item->data().toInt();
     StepScope step(*this, "Keep ink #" + IntToStr(k));
     SetKeepInk(k, !GetKeepInk(k));
+}
+
+int TForm1::fitDecodeDivisor(int width, int height) const {
+    if (FitMode == TFitMode::Off)
+        return 1;
+    int divisor = 8;
+    for (const ScreenMode& mode : kScreenModes)
+        for (const TFitMode fit : {TFitMode::Crop, TFitMode::Pad, TFitMode::Stretch})
+            divisor = std::min(divisor, Fit_Decode_Divisor(width, height, fit, mode));
+    return divisor;
+}
+
+void TForm1::loadFullSize() {
+    if (mFullSize.isEmpty() || !LoadedPicture)
+        return;
+    TBusyCursor busy(this);
+    TPicture full;
+    full.LoadFromFile(mLoadedFile);
+    if (full.GetWidth() != mFullSize.width() || full.GetHeight() != mFullSize.height())
+        throw Exception(mLoadedFile + " has changed since it was loaded: open it again to see it whole");
+    *LoadedPicture = std::move(full);
+    mFullSize = QSize();
 }
 
 void TForm1::FitOffClick(TObject*) {

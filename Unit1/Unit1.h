@@ -1,11 +1,13 @@
 #pragma once
 
 #include <array>
-#include <utility>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <QSize>
 
 #include "Controls.h"
 #include "DitherRun.h"
@@ -203,6 +205,16 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // mode (a crop at cropAt); returns the picture as loaded, or nothing when
     // the fit is Off.
     std::unique_ptr<TPicture> fitLoaded(TPicture& source, TCropPosition cropAt) const;
+    // A JPEG loaded while a fit is on is decoded no larger than any fit in
+    // any mode needs (twice the screen, see Fit_Decode_Divisor); the fit
+    // reads no more. Turning the fit off reads the file again at full size.
+    int fitDecodeDivisor(int width, int height) const;
+    // Makes LoadedPicture the file's picture at full size when it was
+    // decoded smaller; raises, changing nothing, when the file can no longer
+    // be read or is no longer that picture.
+    void loadFullSize();
+    std::string mLoadedFile;
+    QSize mFullSize; // the file's picture size while LoadedPicture is smaller; empty otherwise
 
     // ---- Undo, the close question, crop position, number boxes ----
   public:

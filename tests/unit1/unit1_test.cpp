@@ -374,6 +374,43 @@ TEST_F(MainWindowCommands, FitModeRefitsThePictureAsLoadedWithTheStretchOffFirst
     EXPECT_EQ(rows(*form.LoadedPicture), rows(tall));
 }
 
+// A JPEG loaded while a fit is on is decoded only as large as the fits
+// need, and fits within 2 levels of the whole picture's fit; turning the fit
+// off reads the file again whole, unless it is no longer that picture,
+// which is said and changes nothing.
+TEST_F(MainWindowCommands, AJpegLoadedWithAFitIsReadWholeWhenTheFitTurnsOff) {
+    const std::string file = path("photo.jpg");
+    const auto writeJpeg = [&](int width, int height) {
+        ASSERT_TRUE(testing_pictures::landscape(width, height).Image().save(QString::fromStdString(file), "jpeg", 92));
+    };
+    writeJpeg(2800, 1900);
+    TPicture whole, wholeFitted;
+    whole.LoadFromFile(file);
+    Fit_To_Screen(whole, wholeFitted, TFitMode::Crop);
+    form.SetFitMode(TFitMode::Crop);
+    load(file);
+    ASSERT_NE(form.LoadedPicture, nullptr);
+    EXPECT_LT(form.LoadedPicture->GetWidth(), 2800);
+    const Bytes fitted = source(), expected = rows(wholeFitted);
+    ASSERT_EQ(fitted.size(), expected.size());
+    double difference = 0;
+    for (std::size_t i = 0; i < fitted.size(); ++i)
+        difference += std::abs(fitted[i] - expected[i]);
+    EXPECT_LE(difference / static_cast<double>(fitted.size()), 2.0);
+
+    form.actionFitOff->trigger();
+    EXPECT_EQ(source(), rows(whole));
+
+    form.actionFitCrop->trigger();
+    load(file);
+    writeJpeg(2000, 1900);
+    form.actionFitOff->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("has changed since it was loaded"), std::string::npos) << messages[0];
+    EXPECT_EQ(form.FitMode, TFitMode::Crop);
+    EXPECT_EQ(source(), fitted);
+}
+
 TEST_F(MainWindowCommands, StretchWithAConstantChannelCountsAsOn) {
     TPicture picture = dullLandscape();
     for (int y = 0; y < picture.GetHeight(); ++y)
