@@ -18,6 +18,7 @@
 #include <utility>
 
 #include <QApplication>
+#include <QFile>
 #include <QInputDevice>
 #include <QKeyEvent>
 #include <QTemporaryDir>
@@ -187,6 +188,24 @@ void BM_RepaintOnly(benchmark::State& state) {
     setPixels(state, form);
 }
 
+// Loading a 12-megapixel JPEG photograph into the window, with the fit
+// given by the argument (0 off, 1 crop): with a fit, it is decoded smaller.
+void BM_LoadPhoto(benchmark::State& state) {
+    const std::string file = pictureFolder->filePath(QStringLiteral("photo12.jpg")).toStdString();
+    if (!QFile::exists(QString::fromStdString(file)))
+        testing_pictures::landscape(4000, 3000).Image().save(QString::fromStdString(file), "jpeg", 90);
+    TForm1 form;
+    form.Show();
+    form.SetFitMode(state.range(0) ? TFitMode::Crop : TFitMode::Off);
+    const TFileDialogDriver previous = SetFileDialogDriver(
+        [&](const TFileDialogRequest&) { return std::optional<std::string>(file); });
+    for (auto _ : state) {
+        form.SpeedButton1->click();
+        QApplication::processEvents();
+    }
+    SetFileDialogDriver(previous);
+}
+
 // width, height, zoom; the CPU time is the whole process's, every thread's.
 void cases(benchmark::internal::Benchmark* b) {
     b->Args({320, 200, 1})->Args({320, 200, 4})->Args({4000, 3000, 1})->Args({4000, 3000, 4});
@@ -201,6 +220,7 @@ BENCHMARK(BM_SliderStepWhole)->Apply(cases);
 BENCHMARK(BM_BareDither)->Apply(cases);
 BENCHMARK(BM_BareDitherOneThread)->Apply(cases);
 BENCHMARK(BM_RepaintOnly)->Apply(cases);
+BENCHMARK(BM_LoadPhoto)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_HeldKey)
     ->Args({10000, 10000, 2000})
     ->Unit(benchmark::kMillisecond)
