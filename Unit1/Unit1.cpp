@@ -794,10 +794,12 @@ void TForm1::ChooseInksClick(TObject*) {
             return std::vector<int>(choice.numbers.begin(), choice.numbers.end());
         };
     } else {
+        // Shared with the window, not copied: the search only reads them,
+        // and a change the window makes meanwhile gets pixels of its own.
         auto source = std::make_shared<TPicture>();
         auto map = std::make_shared<TPicture>();
-        Copy_Picture(*source, Image1->GetPicture());
-        Copy_Picture(*map, Image7->GetPicture());
+        source->Assign(Image1->GetPicture().Image());
+        map->Assign(Image7->GetPicture().Image());
         search = [source, map, kept, dither = ScreenChoice.dither, &mode, a, b,
                   c](const Ink_Search_Control& control, bool& cancelled) {
             const Mode_Ink_Choice choice = Choose_Mode_Inks(*source, *map, kept, dither, mode, a, b, c, control);
