@@ -97,6 +97,9 @@ class MainWindowCommands : public ::testing::Test {
             saveAnswers.pop_front();
             return answer;
         });
+        // However slow the machine, an ink search shows no progress window
+        // unless the test asks for one.
+        form.InkSearchProgressDelay = 600000;
         form.Show();
     }
 
