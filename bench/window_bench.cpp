@@ -68,8 +68,10 @@ void setPixels(benchmark::State& state, const TForm1& form) {
 
 // One step as the event loop runs it: the rows in view rendered and
 // repainted. The rest of the picture is left to idle time, which the next
-// step, coming at once, drops, as a held key's next repeat does.
-void BM_SliderStep(benchmark::State& state) {
+// step, coming at once, drops, as a held key's next repeat does; with
+// whole, each step also renders the rest, as a step the user lets rest ends
+// up costing.
+void sliderSteps(benchmark::State& state, bool whole) {
     TForm1& form = windowWith(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
                               static_cast<int>(state.range(2)));
     int position = 1;
@@ -77,24 +79,19 @@ void BM_SliderStep(benchmark::State& state) {
         position = -position;
         form.TrackBar3->SetPosition(position);
         QApplication::processEvents();
+        if (whole)
+            form.FlushRender();
     }
     form.FlushRender();
     setPixels(state, form);
 }
 
-// The same step with the whole picture rendered, as a step that the user
-// lets rest ends up costing.
+void BM_SliderStep(benchmark::State& state) {
+    sliderSteps(state, false);
+}
+
 void BM_SliderStepWhole(benchmark::State& state) {
-    TForm1& form = windowWith(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
-                              static_cast<int>(state.range(2)));
-    int position = 1;
-    for (auto _ : state) {
-        position = -position;
-        form.TrackBar3->SetPosition(position);
-        QApplication::processEvents();
-        form.FlushRender();
-    }
-    setPixels(state, form);
+    sliderSteps(state, true);
 }
 
 // Counts the paints of a view, each render's among them.
