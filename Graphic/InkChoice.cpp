@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <span>
 #include <utility>
 
 #include "DitherRules.h"
@@ -175,6 +176,22 @@ double setError(const Candidate& set, const Groups& groups, std::size_t cellCoun
     return total / static_cast<double>(cellCount);
 }
 
+// Orders chosen darkest first (by level, equal levels by colour number) and
+// puts them in that order at the kChooseInk places of numbers; numbers'
+// other entries stay.
+void placeChosen(std::span<int> numbers, std::span<int> chosen) {
+    const auto darker = [](int x, int y) {
+        const int lx = Ink_Level(Ink_From_Colour_Number(x)),
+                  ly = Ink_Level(Ink_From_Colour_Number(y));
+        return lx != ly ? lx < ly : x < y;
+    };
+    std::sort(chosen.begin(), chosen.end(), darker);
+    std::size_t next = 0;
+    for (int& number : numbers)
+        if (number == kChooseInk && next < chosen.size())
+            number = chosen[next++];
+}
+
 // Every set to judge, in the order that breaks ties: the chosen colours as an
 // ascending combination, in lexicographic order.
 std::vector<Candidate> candidates(const InkNumbers& kept, int a, int b,
@@ -185,19 +202,25 @@ std::vector<Candidate> candidates(const InkNumbers& kept, int a, int b,
             free.push_back(n);
     const auto toChoose =
         static_cast<std::size_t>(std::count(kept.begin(), kept.end(), kChooseInk));
+    // Adjusted level of each colour, worked out once.
+    std::array<int, kColourCount> adjusted;
+    for (int n = 0; n < kColourCount; ++n)
+        adjusted[static_cast<std::size_t>(n)] =
+            Adjusted_Ink_Level(Ink_Level(Ink_From_Colour_Number(n)), a, b);
     std::map<std::array<int, 4>, int> keyIndex;
     std::vector<Candidate> sets;
     std::vector<std::size_t> pick(toChoose);
     for (std::size_t i = 0; i < toChoose; ++i)
         pick[i] = i;
     for (;;) {
-        std::vector<int> chosen;
-        for (std::size_t i : pick)
-            chosen.push_back(free[i]);
-        Candidate set{Place_Chosen_Inks(kept, chosen), {}, 0};
+        std::array<int, 4> chosen{};
+        for (std::size_t i = 0; i < toChoose; ++i)
+            chosen[i] = free[pick[i]];
+        Candidate set{kept, {}, 0};
+        placeChosen(set.numbers, std::span(chosen).first(toChoose));
         std::array<int, 4> levels;
         for (std::size_t i = 0; i < 4; ++i)
-            levels[i] = Adjusted_Ink_Level(Ink_Level(Ink_From_Colour_Number(set.numbers[i])), a, b);
+            levels[i] = adjusted[static_cast<std::size_t>(set.numbers[i])];
         set.order = Dither_Entry_Order(levels);
         std::array<int, 4> sorted;
         for (std::size_t k = 0; k < 4; ++k)
@@ -236,25 +259,14 @@ InkTable Inks_Of_Numbers(const InkNumbers& numbers) {
 }
 
 InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen) {
-    const std::vector<int> placed =
-        Place_Chosen_Inks(std::vector<int>(kept.begin(), kept.end()), std::move(chosen));
-    InkNumbers numbers{};
-    std::copy(placed.begin(), placed.end(), numbers.begin());
+    InkNumbers numbers = kept;
+    placeChosen(numbers, chosen);
     return numbers;
 }
 
 std::vector<int> Place_Chosen_Inks(const std::vector<int>& kept, std::vector<int> chosen) {
-    const auto darker = [](int x, int y) {
-        const int lx = Ink_Level(Ink_From_Colour_Number(x)),
-                  ly = Ink_Level(Ink_From_Colour_Number(y));
-        return lx != ly ? lx < ly : x < y;
-    };
-    std::sort(chosen.begin(), chosen.end(), darker);
     std::vector<int> numbers = kept;
-    std::size_t next = 0;
-    for (int& number : numbers)
-        if (number == kChooseInk && next < chosen.size())
-            number = chosen[next++];
+    placeChosen(numbers, chosen);
     return numbers;
 }
 
