@@ -36,8 +36,12 @@ constexpr int kMixCount = 35;
 constexpr int kMixCodes = 5 * 5 * 5 * 5;
 constexpr std::array<int, 4> kEntryWeight = {1, 5, 25, 125};
 
+// A set of entries, one bit each (entry k is bit k).
+constexpr std::size_t kEntrySets = 16;
+
 struct Mixes {
-    std::array<std::array<int, 4>, kMixCount> counts{};
+    // The pixels of the mix that each set of entries covers.
+    std::array<std::array<int, kEntrySets>, kMixCount> countIn{};
     std::array<std::uint8_t, kMixCodes> indexOfCode{};
     Mixes() {
         std::size_t index = 0;
@@ -45,7 +49,10 @@ struct Mixes {
             for (int e1 = 0; e0 + e1 <= 4; ++e1)
                 for (int e2 = 0; e0 + e1 + e2 <= 4; ++e2) {
                     const int e3 = 4 - e0 - e1 - e2;
-                    counts[index] = {e0, e1, e2, e3};
+                    const std::array<int, 4> counts = {e0, e1, e2, e3};
+                    for (std::size_t entries = 0; entries < kEntrySets; ++entries)
+                        for (std::size_t k = 0; k < 4; ++k)
+                            countIn[index][entries] += (entries >> k & 1) != 0 ? counts[k] : 0;
                     indexOfCode[static_cast<std::size_t>(e0 + 5 * e1 + 25 * e2 + 125 * e3)] =
                         static_cast<std::uint8_t>(index);
                     ++index;
@@ -149,12 +156,18 @@ const MixColours& mixColours() {
 double setError(const Candidate& set, const Groups& groups, std::size_t cellCount) {
     if (cellCount == 0)
         return 0;
-    // Intensity 0..2 of each channel (red, green, blue) of the ink at each entry.
-    std::array<std::array<int, 3>, 4> intensity;
+    // Per channel (red, green, blue), the entries whose ink has intensity 1
+    // and those whose ink has intensity 2.
+    std::array<std::size_t, 3> onesAt{}, twosAt{};
     for (std::size_t k = 0; k < 4; ++k) {
         const Ink ink = Ink_From_Colour_Number(set.numbers[static_cast<std::size_t>(set.order[k])]);
-        intensity[k] = {ink.r / MixColours::kIntensityStep, ink.g / MixColours::kIntensityStep,
-                        ink.b / MixColours::kIntensityStep};
+        const std::array<int, 3> intensity = {ink.r / MixColours::kIntensityStep,
+                                              ink.g / MixColours::kIntensityStep,
+                                              ink.b / MixColours::kIntensityStep};
+        for (std::size_t c = 0; c < 3; ++c) {
+            onesAt[c] |= intensity[c] == 1 ? std::size_t{1} << k : 0;
+            twosAt[c] |= intensity[c] == 2 ? std::size_t{1} << k : 0;
+        }
     }
     const Mixes& mix = mixes();
     const MixColours& colours = mixColours();
@@ -162,15 +175,10 @@ double setError(const Candidate& set, const Groups& groups, std::size_t cellCoun
     for (std::size_t j = 0; j < kMixCount; ++j) {
         if (groups[j].count == 0)
             continue;
-        std::array<int, 3> ones{}, twos{};
-        for (std::size_t k = 0; k < 4; ++k)
-            for (std::size_t c = 0; c < 3; ++c) {
-                ones[c] += intensity[k][c] == 1 ? mix.counts[j][k] : 0;
-                twos[c] += intensity[k][c] == 2 ? mix.counts[j][k] : 0;
-            }
-        const OkLab& colour =
-            colours.at(MixColours::channel(ones[0], twos[0]), MixColours::channel(ones[1], twos[1]),
-                       MixColours::channel(ones[2], twos[2]));
+        const std::array<int, kEntrySets>& in = mix.countIn[j];
+        const OkLab& colour = colours.at(MixColours::channel(in[onesAt[0]], in[twosAt[0]]),
+                                         MixColours::channel(in[onesAt[1]], in[twosAt[1]]),
+                                         MixColours::channel(in[onesAt[2]], in[twosAt[2]]));
         total += Group_Distance(groups[j], colour);
     }
     return total / static_cast<double>(cellCount);
@@ -351,10 +359,15 @@ Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
     std::atomic<int> done{0};
     Ink_Choice choice;
     std::vector<Groups> groups(keys.size());
-    if (!Run_Search_Parallel(keyCount, keyWeight, control, done, total, [&](int k) {
-            groups[static_cast<std::size_t>(k)] =
-                groupCells(cells, keys[static_cast<std::size_t>(k)]);
-        })) {
+    // A key at a time: a key costs as much as a chunk of sets, and the keys
+    // are few, so a thread never waits long for another's last ones.
+    if (!Run_Search_Parallel(
+            keyCount, keyWeight, control, done, total,
+            [&](int k) {
+                groups[static_cast<std::size_t>(k)] =
+                    groupCells(cells, keys[static_cast<std::size_t>(k)]);
+            },
+            1)) {
         choice.cancelled = true;
         return choice;
     }
