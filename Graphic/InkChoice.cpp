@@ -151,6 +151,18 @@ const MixColours& mixColours() {
     return table;
 }
 
+// The ink of a colour number, looked up: the search asks millions of times.
+Ink inkOf(int number) {
+    static const std::array<Ink, kColourCount> inks = [] {
+        std::array<Ink, kColourCount> table;
+        for (int n = 0; n < kColourCount; ++n)
+            table[static_cast<std::size_t>(n)] = Ink_From_Colour_Number(n);
+        return table;
+    }();
+    return number >= 0 && number < kColourCount ? inks[static_cast<std::size_t>(number)]
+                                                : Ink_From_Colour_Number(number);
+}
+
 // The measure of one set from its key's groups: each mix's colour in the
 // set's inks against the cells that show it.
 double setError(const Candidate& set, const Groups& groups, std::size_t cellCount) {
@@ -160,7 +172,7 @@ double setError(const Candidate& set, const Groups& groups, std::size_t cellCoun
     // and those whose ink has intensity 2.
     std::array<std::size_t, 3> onesAt{}, twosAt{};
     for (std::size_t k = 0; k < 4; ++k) {
-        const Ink ink = Ink_From_Colour_Number(set.numbers[static_cast<std::size_t>(set.order[k])]);
+        const Ink ink = inkOf(set.numbers[static_cast<std::size_t>(set.order[k])]);
         const std::array<int, 3> intensity = {ink.r / MixColours::kIntensityStep,
                                               ink.g / MixColours::kIntensityStep,
                                               ink.b / MixColours::kIntensityStep};
@@ -189,8 +201,7 @@ double setError(const Candidate& set, const Groups& groups, std::size_t cellCoun
 // other entries stay.
 void placeChosen(std::span<int> numbers, std::span<int> chosen) {
     const auto darker = [](int x, int y) {
-        const int lx = Ink_Level(Ink_From_Colour_Number(x)),
-                  ly = Ink_Level(Ink_From_Colour_Number(y));
+        const int lx = Ink_Level(inkOf(x)), ly = Ink_Level(inkOf(y));
         return lx != ly ? lx < ly : x < y;
     };
     std::sort(chosen.begin(), chosen.end(), darker);
