@@ -64,6 +64,15 @@ inline void Add_To_Group(CellGroup& group, const OkLab& source) {
     group.sumSquares += source.L * source.L + source.a * source.a + source.b * source.b;
 }
 
+// Adds the cells of part to group.
+inline void Merge_Groups(CellGroup& group, const CellGroup& part) {
+    group.count += part.count;
+    group.sumL += part.sumL;
+    group.sumA += part.sumA;
+    group.sumB += part.sumB;
+    group.sumSquares += part.sumSquares;
+}
+
 // The sum of Cell_Distance(cell, result) over the group's cells:
 // sum |s - r|^2 = sum |s|^2 - 2 r . sum s + n |r|^2.
 inline double Group_Distance(const CellGroup& group, const OkLab& result) {
