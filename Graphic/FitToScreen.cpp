@@ -29,12 +29,27 @@ struct LightTables {
             linear[static_cast<std::size_t>(v)] =
                 static_cast<std::uint16_t>(std::lround(l * kLinearSteps));
         }
-        for (int q = 0; q <= kLinearSteps; ++q) {
-            const double l = static_cast<double>(q) / kLinearSteps;
-            const double c = l <= 0.0031308 ? 12.92 * l : 1.055 * std::pow(l, 1 / 2.4) - 0.055;
-            srgb[static_cast<std::size_t>(q)] =
-                static_cast<std::uint8_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255));
+        // The curve rises, so each byte value holds one run of steps: its
+        // end is found by halving, some 4,000 powers rather than 65,536.
+        int first = 0;
+        for (int value = 0; value < 256; ++value) {
+            int low = first, high = kLinearSteps + 1;
+            while (low < high) {
+                const int middle = (low + high) / 2;
+                if (byteOfStep(middle) > value)
+                    high = middle;
+                else
+                    low = middle + 1;
+            }
+            std::fill(srgb.begin() + first, srgb.begin() + low, static_cast<std::uint8_t>(value));
+            first = low;
         }
+    }
+    // The sRGB byte of linear step q.
+    static int byteOfStep(int q) {
+        const double l = static_cast<double>(q) / kLinearSteps;
+        const double c = l <= 0.0031308 ? 12.92 * l : 1.055 * std::pow(l, 1 / 2.4) - 0.055;
+        return static_cast<int>(std::lround(std::clamp(c, 0.0, 1.0) * 255));
     }
     std::uint8_t encode(float l) const {
         const long q = std::lround(std::clamp(l, 0.0f, 1.0f) * kLinearSteps);

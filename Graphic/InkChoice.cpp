@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <span>
+#include <unordered_map>
 #include <utility>
 
 #include "DitherRules.h"
@@ -15,12 +17,14 @@
 // inks sorted by adjusted level) from nothing but its level m, its threshold
 // and the four sorted levels; which colours sit at the entries plays no part.
 // The 27 colours have only 7 raw levels (0, 127, ..., 762), so the 17,550
-// sets share at most 210 sorted level lists ("keys"). For each key, one pass
-// over the cells sorts them by mix: how many of the cell's four pixels each
-// entry covers, one of 35 mixes. The cells of one mix are summed into a
-// CellGroup once. A set's error is then the sum, over its key's 35 mixes, of
-// the group's distance to that mix's colour in the set's inks: 35 steps per
-// set instead of one per cell. Every set is judged this way, none skipped.
+// sets share at most 210 sorted level lists ("keys"). For each key, the
+// cells are sorted by mix: how many of the cell's four pixels each entry
+// covers, one of 35 mixes. The cells of one mix are summed into a CellGroup
+// once. A set's error is then the sum, over its key's 35 mixes, of the
+// group's distance to that mix's colour in the set's inks: 35 steps per set
+// instead of one per cell. Every set is judged this way, none skipped. Cells
+// whose levels no key tells apart (LevelClasses) always share a mix, so they
+// are summed once for all keys, and a key only places those sums.
 
 namespace {
 
@@ -35,8 +39,12 @@ constexpr int kMixCount = 35;
 constexpr int kMixCodes = 5 * 5 * 5 * 5;
 constexpr std::array<int, 4> kEntryWeight = {1, 5, 25, 125};
 
+// A set of entries, one bit each (entry k is bit k).
+constexpr std::size_t kEntrySets = 16;
+
 struct Mixes {
-    std::array<std::array<int, 4>, kMixCount> counts{};
+    // The pixels of the mix that each set of entries covers.
+    std::array<std::array<int, kEntrySets>, kMixCount> countIn{};
     std::array<std::uint8_t, kMixCodes> indexOfCode{};
     Mixes() {
         std::size_t index = 0;
@@ -44,7 +52,10 @@ struct Mixes {
             for (int e1 = 0; e0 + e1 <= 4; ++e1)
                 for (int e2 = 0; e0 + e1 + e2 <= 4; ++e2) {
                     const int e3 = 4 - e0 - e1 - e2;
-                    counts[index] = {e0, e1, e2, e3};
+                    const std::array<int, 4> counts = {e0, e1, e2, e3};
+                    for (std::size_t entries = 0; entries < kEntrySets; ++entries)
+                        for (std::size_t k = 0; k < 4; ++k)
+                            countIn[index][entries] += (entries >> k & 1) != 0 ? counts[k] : 0;
                     indexOfCode[static_cast<std::size_t>(e0 + 5 * e1 + 25 * e2 + 125 * e3)] =
                         static_cast<std::uint8_t>(index);
                     ++index;
@@ -67,29 +78,105 @@ struct Candidate {
     int key;
 };
 
-// The cells of one key sorted into their mixes. Each threshold gets a table
-// of entries over the cells' levels, clamped as the dither's own tables are:
-// levels up to lev0 choose like lev0, levels past lev3 like lev3 + 1.
-Groups groupCells(const Ink_Search_Cells& cells, const std::array<int, 4>& levels) {
-    const int low = std::max(cells.lowest, levels[0]);
-    const int high = std::max(low, std::min(cells.highest, levels[3] + 1));
-    const std::size_t span = static_cast<std::size_t>(high - low + 1);
-    std::array<std::vector<std::uint8_t>, 4> entry;
-    for (std::size_t p = 0; p < 4; ++p) {
-        entry[p].resize(span);
-        for (std::size_t i = 0; i < span; ++i)
-            entry[p][i] = static_cast<std::uint8_t>(kEntryWeight[static_cast<std::size_t>(
-                Dither_Entry(levels, low + static_cast<int>(i), kCellThreshold[p]))]);
+// Levels no key tells apart. Within one key, a pixel's entry changes only
+// at a level (where the top level is shared by two inks), just past one, or
+// where the threshold splits the span between two neighbouring levels; and
+// all keys draw their levels from the colours' 7. So, for each pixel of a
+// cell (its threshold), those points cut the levels into at most
+// 2 x 7 + 21 + 1 = 36 classes that every key treats alike, and a cell is
+// one tuple of four classes: a key works out its mix once per tuple that
+// occurs (a few thousand), and adds the tuple's cells as one sum.
+struct LevelClasses {
+    // Per pixel of a cell: the points, ascending; class i holds the levels
+    // from point i - 1 on (class 0: everything below point 0).
+    std::array<std::vector<int>, 4> points;
+    // The tuples that occur, each as its four classes, in order of first
+    // appearance, and the sum of each tuple's cells, added in their order.
+    std::vector<std::array<std::uint8_t, 4>> tuples;
+    std::vector<CellGroup> cellsOfTuple;
+};
+
+// The first level of (lo, hi] at which a pixel of threshold takes the upper
+// of the two levels: the dither's own rule, found by halving (it only ever
+// moves up).
+int splitPoint(int lo, int hi, int threshold) {
+    const std::array<int, 2> pair = {lo, hi};
+    int low = lo + 1, high = hi;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (Dither_Entry(std::span<const int>(pair), middle, threshold) == 1)
+            high = middle;
+        else
+            low = middle + 1;
     }
-    const auto at = [&](std::size_t p, int m) {
-        return entry[p][static_cast<std::size_t>(std::clamp(m, low, high) - low)];
+    return low;
+}
+
+LevelClasses levelClasses(const Ink_Search_Cells& cells,
+                          const std::vector<std::array<int, 4>>& keys) {
+    std::vector<int> levels;
+    for (const std::array<int, 4>& key : keys)
+        levels.insert(levels.end(), key.begin(), key.end());
+    std::sort(levels.begin(), levels.end());
+    levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
+    LevelClasses classes;
+    for (std::size_t p = 0; p < 4; ++p) {
+        std::vector<int>& points = classes.points[p];
+        for (std::size_t i = 0; i < levels.size(); ++i) {
+            points.push_back(levels[i]);
+            points.push_back(levels[i] + 1);
+            for (std::size_t j = i + 1; j < levels.size(); ++j)
+                points.push_back(splitPoint(levels[i], levels[j], kCellThreshold[p]));
+        }
+        std::sort(points.begin(), points.end());
+        points.erase(std::unique(points.begin(), points.end()), points.end());
+    }
+    const auto classOf = [&](std::size_t p, int m) {
+        const std::vector<int>& points = classes.points[p];
+        return static_cast<std::uint8_t>(std::upper_bound(points.begin(), points.end(), m) -
+                                         points.begin());
     };
-    Groups groups{};
-    const Mixes& mix = mixes();
+    std::unordered_map<std::uint32_t, std::size_t> tupleIndex;
     for (std::size_t c = 0; c < cells.m.size(); ++c) {
         const std::array<int, 4>& m = cells.m[c];
-        const int code = at(0, m[0]) + at(1, m[1]) + at(2, m[2]) + at(3, m[3]);
-        Add_To_Group(groups[mix.indexOfCode[static_cast<std::size_t>(code)]], cells.colour[c]);
+        const std::array<std::uint8_t, 4> tuple = {classOf(0, m[0]), classOf(1, m[1]),
+                                                   classOf(2, m[2]), classOf(3, m[3])};
+        std::uint32_t code = 0;
+        for (const std::uint8_t part : tuple)
+            code = code << 8 | part;
+        const auto [place, added] = tupleIndex.emplace(code, classes.tuples.size());
+        if (added) {
+            classes.tuples.push_back(tuple);
+            classes.cellsOfTuple.emplace_back();
+        }
+        Add_To_Group(classes.cellsOfTuple[place->second], cells.colour[c]);
+    }
+    return classes;
+}
+
+// The cells of one key sorted into their mixes: each tuple's mix from the
+// entries of its classes (a class stands for any of its levels), and the
+// tuples' sums added to their mixes in the tuples' order.
+Groups groupCells(const LevelClasses& classes, const std::array<int, 4>& levels) {
+    std::array<std::vector<int>, 4> weightOfClass;
+    for (std::size_t p = 0; p < 4; ++p) {
+        const std::vector<int>& points = classes.points[p];
+        weightOfClass[p].resize(points.size() + 1);
+        for (std::size_t i = 0; i <= points.size(); ++i) {
+            const int m = i == 0 ? (points.empty() ? 0 : points[0] - 1) : points[i - 1];
+            weightOfClass[p][i] =
+                kEntryWeight[static_cast<std::size_t>(Dither_Entry(levels, m, kCellThreshold[p]))];
+        }
+    }
+    const Mixes& mix = mixes();
+    Groups groups{};
+    for (std::size_t t = 0; t < classes.tuples.size(); ++t) {
+        const std::array<std::uint8_t, 4>& tuple = classes.tuples[t];
+        int code = 0;
+        for (std::size_t p = 0; p < 4; ++p)
+            code += weightOfClass[p][tuple[p]];
+        Merge_Groups(groups[mix.indexOfCode[static_cast<std::size_t>(code)]],
+                     classes.cellsOfTuple[t]);
     }
     return groups;
 }
@@ -143,17 +230,35 @@ const MixColours& mixColours() {
     return table;
 }
 
+// The ink of a colour number, looked up: the search asks millions of times.
+Ink inkOf(int number) {
+    static const std::array<Ink, kColourCount> inks = [] {
+        std::array<Ink, kColourCount> table;
+        for (int n = 0; n < kColourCount; ++n)
+            table[static_cast<std::size_t>(n)] = Ink_From_Colour_Number(n);
+        return table;
+    }();
+    return number >= 0 && number < kColourCount ? inks[static_cast<std::size_t>(number)]
+                                                : Ink_From_Colour_Number(number);
+}
+
 // The measure of one set from its key's groups: each mix's colour in the
 // set's inks against the cells that show it.
 double setError(const Candidate& set, const Groups& groups, std::size_t cellCount) {
     if (cellCount == 0)
         return 0;
-    // Intensity 0..2 of each channel (red, green, blue) of the ink at each entry.
-    std::array<std::array<int, 3>, 4> intensity;
+    // Per channel (red, green, blue), the entries whose ink has intensity 1
+    // and those whose ink has intensity 2.
+    std::array<std::size_t, 3> onesAt{}, twosAt{};
     for (std::size_t k = 0; k < 4; ++k) {
-        const Ink ink = Ink_From_Colour_Number(set.numbers[static_cast<std::size_t>(set.order[k])]);
-        intensity[k] = {ink.r / MixColours::kIntensityStep, ink.g / MixColours::kIntensityStep,
-                        ink.b / MixColours::kIntensityStep};
+        const Ink ink = inkOf(set.numbers[static_cast<std::size_t>(set.order[k])]);
+        const std::array<int, 3> intensity = {ink.r / MixColours::kIntensityStep,
+                                              ink.g / MixColours::kIntensityStep,
+                                              ink.b / MixColours::kIntensityStep};
+        for (std::size_t c = 0; c < 3; ++c) {
+            onesAt[c] |= intensity[c] == 1 ? std::size_t{1} << k : 0;
+            twosAt[c] |= intensity[c] == 2 ? std::size_t{1} << k : 0;
+        }
     }
     const Mixes& mix = mixes();
     const MixColours& colours = mixColours();
@@ -161,18 +266,28 @@ double setError(const Candidate& set, const Groups& groups, std::size_t cellCoun
     for (std::size_t j = 0; j < kMixCount; ++j) {
         if (groups[j].count == 0)
             continue;
-        std::array<int, 3> ones{}, twos{};
-        for (std::size_t k = 0; k < 4; ++k)
-            for (std::size_t c = 0; c < 3; ++c) {
-                ones[c] += intensity[k][c] == 1 ? mix.counts[j][k] : 0;
-                twos[c] += intensity[k][c] == 2 ? mix.counts[j][k] : 0;
-            }
-        const OkLab& colour =
-            colours.at(MixColours::channel(ones[0], twos[0]), MixColours::channel(ones[1], twos[1]),
-                       MixColours::channel(ones[2], twos[2]));
+        const std::array<int, kEntrySets>& in = mix.countIn[j];
+        const OkLab& colour = colours.at(MixColours::channel(in[onesAt[0]], in[twosAt[0]]),
+                                         MixColours::channel(in[onesAt[1]], in[twosAt[1]]),
+                                         MixColours::channel(in[onesAt[2]], in[twosAt[2]]));
         total += Group_Distance(groups[j], colour);
     }
     return total / static_cast<double>(cellCount);
+}
+
+// Orders chosen darkest first (by level, equal levels by colour number) and
+// puts them in that order at the kChooseInk places of numbers; numbers'
+// other entries stay.
+void placeChosen(std::span<int> numbers, std::span<int> chosen) {
+    const auto darker = [](int x, int y) {
+        const int lx = Ink_Level(inkOf(x)), ly = Ink_Level(inkOf(y));
+        return lx != ly ? lx < ly : x < y;
+    };
+    std::sort(chosen.begin(), chosen.end(), darker);
+    std::size_t next = 0;
+    for (int& number : numbers)
+        if (number == kChooseInk && next < chosen.size())
+            number = chosen[next++];
 }
 
 // Every set to judge, in the order that breaks ties: the chosen colours as an
@@ -185,19 +300,25 @@ std::vector<Candidate> candidates(const InkNumbers& kept, int a, int b,
             free.push_back(n);
     const auto toChoose =
         static_cast<std::size_t>(std::count(kept.begin(), kept.end(), kChooseInk));
+    // Adjusted level of each colour, worked out once.
+    std::array<int, kColourCount> adjusted;
+    for (int n = 0; n < kColourCount; ++n)
+        adjusted[static_cast<std::size_t>(n)] =
+            Adjusted_Ink_Level(Ink_Level(Ink_From_Colour_Number(n)), a, b);
     std::map<std::array<int, 4>, int> keyIndex;
     std::vector<Candidate> sets;
     std::vector<std::size_t> pick(toChoose);
     for (std::size_t i = 0; i < toChoose; ++i)
         pick[i] = i;
     for (;;) {
-        std::vector<int> chosen;
-        for (std::size_t i : pick)
-            chosen.push_back(free[i]);
-        Candidate set{Place_Chosen_Inks(kept, chosen), {}, 0};
+        std::array<int, 4> chosen{};
+        for (std::size_t i = 0; i < toChoose; ++i)
+            chosen[i] = free[pick[i]];
+        Candidate set{kept, {}, 0};
+        placeChosen(set.numbers, std::span(chosen).first(toChoose));
         std::array<int, 4> levels;
         for (std::size_t i = 0; i < 4; ++i)
-            levels[i] = Adjusted_Ink_Level(Ink_Level(Ink_From_Colour_Number(set.numbers[i])), a, b);
+            levels[i] = adjusted[static_cast<std::size_t>(set.numbers[i])];
         set.order = Dither_Entry_Order(levels);
         std::array<int, 4> sorted;
         for (std::size_t k = 0; k < 4; ++k)
@@ -236,25 +357,14 @@ InkTable Inks_Of_Numbers(const InkNumbers& numbers) {
 }
 
 InkNumbers Place_Chosen_Inks(const InkNumbers& kept, std::vector<int> chosen) {
-    const std::vector<int> placed =
-        Place_Chosen_Inks(std::vector<int>(kept.begin(), kept.end()), std::move(chosen));
-    InkNumbers numbers{};
-    std::copy(placed.begin(), placed.end(), numbers.begin());
+    InkNumbers numbers = kept;
+    placeChosen(numbers, chosen);
     return numbers;
 }
 
 std::vector<int> Place_Chosen_Inks(const std::vector<int>& kept, std::vector<int> chosen) {
-    const auto darker = [](int x, int y) {
-        const int lx = Ink_Level(Ink_From_Colour_Number(x)),
-                  ly = Ink_Level(Ink_From_Colour_Number(y));
-        return lx != ly ? lx < ly : x < y;
-    };
-    std::sort(chosen.begin(), chosen.end(), darker);
     std::vector<int> numbers = kept;
-    std::size_t next = 0;
-    for (int& number : numbers)
-        if (number == kChooseInk && next < chosen.size())
-            number = chosen[next++];
+    placeChosen(numbers, chosen);
     return numbers;
 }
 
@@ -332,8 +442,9 @@ Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
     std::vector<std::array<int, 4>> keys;
     const std::vector<Candidate> sets = candidates(kept, cells.brightness, cells.contrast, keys);
 
-    // A key's pass over the cells costs about as much as this many sets.
-    const int keyWeight = 1 + static_cast<int>(cells.m.size() / 256);
+    const LevelClasses classes = levelClasses(cells, keys);
+    // A key's pass over the tuples costs about as much as this many sets.
+    const int keyWeight = 1 + static_cast<int>(classes.tuples.size() / 128);
     const int keyCount = static_cast<int>(keys.size()), setCount = static_cast<int>(sets.size());
     const int total = keyCount * keyWeight + setCount;
     std::atomic<int> done{0};
@@ -341,7 +452,7 @@ Ink_Choice Choose_Inks(const Ink_Search_Cells& cells, const InkNumbers& kept,
     std::vector<Groups> groups(keys.size());
     if (!Run_Search_Parallel(keyCount, keyWeight, control, done, total, [&](int k) {
             groups[static_cast<std::size_t>(k)] =
-                groupCells(cells, keys[static_cast<std::size_t>(k)]);
+                groupCells(classes, keys[static_cast<std::size_t>(k)]);
         })) {
         choice.cancelled = true;
         return choice;

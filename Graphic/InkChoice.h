@@ -57,6 +57,11 @@ struct Ink_Search_Control {
     int threads = 1;
     std::function<void(int done, int total)> progress;
     const std::atomic<bool>* cancel = nullptr;
+    // Whether Choose_Mode_Inks gives the chosen inks' error where its search
+    // did not measure them anyway (the exact search, a picture in its own
+    // colours): that costs a judgement, wasted on a caller that only needs
+    // the inks.
+    bool measureChoice = true;
 };
 
 struct Ink_Choice {

@@ -135,20 +135,3 @@ double Cell_Distance(const OkLab& source, const OkLab& result) {
     const double dL = source.L - result.L, da = source.a - result.a, db = source.b - result.b;
     return dL * dL + da * da + db * db;
 }
-
-void Add_To_Group(CellGroup& group, const OkLab& source) {
-    ++group.count;
-    group.sumL += source.L;
-    group.sumA += source.a;
-    group.sumB += source.b;
-    group.sumSquares += source.L * source.L + source.a * source.a + source.b * source.b;
-}
-
-// Sum of |s - r|^2 = sum |s|^2 - 2 r . sum s + n |r|^2.
-double Group_Distance(const CellGroup& group, const OkLab& result) {
-    if (group.count == 0)
-        return 0;
-    const double dot = result.L * group.sumL + result.a * group.sumA + result.b * group.sumB;
-    const double length = result.L * result.L + result.a * result.a + result.b * result.b;
-    return group.sumSquares - 2 * dot + group.count * length;
-}

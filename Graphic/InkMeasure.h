@@ -55,7 +55,30 @@ struct CellGroup {
     double sumSquares = 0;
 };
 
-void Add_To_Group(CellGroup& group, const OkLab& source);
+// Inline: the ink search adds millions of cells a run.
+inline void Add_To_Group(CellGroup& group, const OkLab& source) {
+    ++group.count;
+    group.sumL += source.L;
+    group.sumA += source.a;
+    group.sumB += source.b;
+    group.sumSquares += source.L * source.L + source.a * source.a + source.b * source.b;
+}
 
-// The sum of Cell_Distance(cell, result) over the group's cells.
-double Group_Distance(const CellGroup& group, const OkLab& result);
+// Adds the cells of part to group.
+inline void Merge_Groups(CellGroup& group, const CellGroup& part) {
+    group.count += part.count;
+    group.sumL += part.sumL;
+    group.sumA += part.sumA;
+    group.sumB += part.sumB;
+    group.sumSquares += part.sumSquares;
+}
+
+// The sum of Cell_Distance(cell, result) over the group's cells:
+// sum |s - r|^2 = sum |s|^2 - 2 r . sum s + n |r|^2.
+inline double Group_Distance(const CellGroup& group, const OkLab& result) {
+    if (group.count == 0)
+        return 0;
+    const double dot = result.L * group.sumL + result.a * group.sumA + result.b * group.sumB;
+    const double length = result.L * result.L + result.a * result.a + result.b * result.b;
+    return group.sumSquares - 2 * dot + group.count * length;
+}

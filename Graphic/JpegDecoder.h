@@ -10,8 +10,12 @@
 inline constexpr int kJpegDivisors[] = {1, 2, 4, 8};
 
 // Decodes a JPEG stream with libjpeg straight into the rows of a 24-bit
-// picture at 1 / divisor of its size (divisor one of kJpegDivisors; each side
-// rounded up), with no picture in between. Nothing for a stream it leaves to
-// Qt's reader: CMYK colours, or any fault (Qt's reader then names it). What
+// picture, with no picture in between, at 1 / the divisor the reduction
+// gives for its size (full size without one; each side rounded up). Nothing
+// for a stream it leaves to Qt's reader: CMYK colours, a picture stored
+// turned (an Exif orientation other than 1, or one it cannot read), more
+// than kMaxPicturePixels, or any fault (Qt's reader then names it). Raises an
+// Exception when the reduction gives a divisor not in kJpegDivisors. What
 // libjpeg says on the way is kept from the terminal.
-std::optional<TPicture> Decode_Jpeg_Directly(const QByteArray& stream, int divisor);
+std::optional<TPicture> Decode_Jpeg_Directly(const QByteArray& stream,
+                                             const TDecodeReduction& reduction = {});

@@ -123,9 +123,8 @@ class InkSearch {
     InkSearch(TPicture& source, const TPicture& map, const std::vector<int>& kept, TDither dither,
               const ScreenMode& mode, int a, int b, int c, const Ink_Search_Control& control)
         : mDither(dither), mMode(mode), mA(a), mB(b), mC(c), mControl(control), mKept(kept),
-          mJudged(judgedPicture(source)),
-          mJudgedMap(&mJudged == &source ? map : mReducedMap), mReference(mJudged),
-          mProxy(mReference, dither != TDither::None) {
+          mJudged(judgedPicture(source)), mJudgedMap(&mJudged == &source ? map : mReducedMap),
+          mReference(mJudged) {
         for (int number : kept)
             if (number != kChooseInk)
                 mKeptNumbers.push_back(number);
@@ -153,10 +152,16 @@ class InkSearch {
         return mReference.score(result);
     }
 
+    // Builds the proxy, before anything ranks by it (on the caller's thread).
+    void prepareProxy() {
+        if (!mProxy)
+            mProxy.emplace(mReference, mDither != TDither::None);
+    }
+
     double proxy(const std::vector<int>& chosen) const {
         std::vector<int> numbers = mKeptNumbers;
         numbers.insert(numbers.end(), chosen.begin(), chosen.end());
-        return mProxy.error(numbers);
+        return mProxy->error(numbers);
     }
 
     // Runs work over count indices as the control asks; false when cancelled.
@@ -210,14 +215,15 @@ class InkSearch {
     TPicture& mJudged;
     const TPicture& mJudgedMap;
     PerceptualReference mReference;
-    InkSetProxy mProxy;
+    // Only the searches that rank sets build it: the exact search never does.
+    std::optional<InkSetProxy> mProxy;
     std::atomic<int> mDone{0};
     int mTotal = 1;
 };
 
 std::vector<int> InkSearch::clusterStart() const {
-    const std::vector<OkLab>& bins = mProxy.binColours();
-    const std::vector<double>& weights = mProxy.binWeights();
+    const std::vector<OkLab>& bins = mProxy->binColours();
+    const std::vector<double>& weights = mProxy->binWeights();
     const std::vector<OkLab>& cpc = Cpc_Colours_Lab();
     std::vector<OkLab> centres;
     for (int number : mKeptNumbers)
@@ -280,6 +286,7 @@ std::vector<int> InkSearch::clusterStart() const {
 
 Mode_Ink_Choice everySet(InkSearch& search) {
     Mode_Ink_Choice choice;
+    search.prepareProxy();
     const std::vector<int>& free = search.free();
     const int size = search.toChoose();
     const std::vector<int> picks = combinations(static_cast<int>(free.size()), size);
@@ -316,6 +323,7 @@ Mode_Ink_Choice everySet(InkSearch& search) {
 
 Mode_Ink_Choice swaps(InkSearch& search) {
     Mode_Ink_Choice choice;
+    search.prepareProxy();
     std::vector<int> current = search.clusterStart();
     const std::vector<int>& free = search.free();
     const std::size_t size = current.size();
@@ -409,11 +417,10 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
             throw Exception("Colour number " + IntToStr(number) +
                             " is not one of the CPC colours 0 to 26");
     source.SetPixelFormat(TPixelFormat::pf24bit);
-    InkSearch search(source, map, kept, dither, mode, a, b, c, control);
     Mode_Ink_Choice choice;
 
     // The classic dither in mode 1 has an exact search of its own, for every
-    // picture alike.
+    // picture alike; it needs neither the measure nor the proxy.
     if (way == Ink_Search_Way::Automatic && dither == TDither::Classic &&
         mode.number == kDefaultScreenMode) {
         InkNumbers keptFour;
@@ -423,10 +430,15 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
         choice.cancelled = exact.cancelled;
         if (!exact.cancelled) {
             choice.numbers.assign(exact.numbers.begin(), exact.numbers.end());
-            choice.error = search.judge(choice.numbers).error;
+            if (control.measureChoice)
+                choice.error = InkSearch(source, map, kept, dither, mode, a, b, c, control)
+                                   .judge(choice.numbers)
+                                   .error;
         }
         return choice;
     }
+
+    InkSearch search(source, map, kept, dither, mode, a, b, c, control);
 
     const auto toChoose = static_cast<std::size_t>(search.toChoose());
     if (std::optional<std::set<int>> own =
@@ -439,7 +451,8 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
                 if (chosen.size() < toChoose && own->count(n) == 0)
                     chosen.push_back(n);
             choice.numbers = search.placed(chosen);
-            choice.error = search.judge(choice.numbers).error;
+            if (control.measureChoice)
+                choice.error = search.judge(choice.numbers).error;
             search.finish();
             return choice;
         }

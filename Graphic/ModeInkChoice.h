@@ -13,7 +13,8 @@
 struct Mode_Ink_Choice {
     // Colour numbers (0..26) of inks 0 .. mode.inkCount - 1.
     std::vector<int> numbers;
-    // The perceptual blurred error of the chosen inks' result.
+    // The perceptual blurred error of the chosen inks' result (0 where the
+    // control's measureChoice is off and the search did not measure it).
     double error = 0;
     // Stopped by the cancel flag: numbers and error mean nothing.
     bool cancelled = false;

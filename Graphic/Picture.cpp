@@ -113,19 +113,26 @@ QByteArray readBounded(const std::string& fileName) {
     if (!file.open(QIODevice::ReadOnly))
         cannotLoad(fileName, file.errorString().toStdString());
     constexpr qint64 kChunkBytes = 1 << 20;
+    // Read in place, straight into the bytes' own memory: one byte more than
+    // the size the system gives (a short read then ends the file without a
+    // second buffer), a chunk at a time for whatever follows.
     QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(std::min(file.size(), kMaxFileBytes)));
+    qint64 have = 0;
+    qint64 ask = file.size() + 1;
     while (true) {
-        const qint64 room = kMaxFileBytes + 1 - bytes.size();
-        const QByteArray chunk = file.read(std::min(kChunkBytes, room));
-        if (file.error() != QFileDevice::NoError)
+        const qint64 want = std::min(ask, kMaxFileBytes + 1 - have);
+        bytes.resize(static_cast<qsizetype>(have + want));
+        const qint64 got = file.read(bytes.data() + have, want);
+        if (got < 0 || file.error() != QFileDevice::NoError)
             cannotLoad(fileName, file.errorString().toStdString());
-        if (chunk.isEmpty())
+        if (got == 0)
             break;
-        bytes += chunk;
-        if (bytes.size() > kMaxFileBytes)
+        have += got;
+        if (have > kMaxFileBytes)
             cannotLoad(fileName, "it is longer than any picture of up to 100 megapixels needs");
+        ask = got < want ? want - got : kChunkBytes;
     }
+    bytes.resize(static_cast<qsizetype>(have));
     return bytes;
 }
 

@@ -5,7 +5,6 @@
 #include <QImageReader>
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <new>
 #include <optional>
 #include <utility>
@@ -116,10 +115,18 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
 
 TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
                       const std::string& what, const TDecodeReduction& reduction) {
+    const QByteArray picture =
+        format.screen ? format.screen(std::move(stream), what) : std::move(stream);
+    // Qt's JPEG reader makes a 32-bit picture that must then be copied to 24
+    // bits, and decodes at full size; libjpeg can do neither. Qt's readers
+    // are not even loaded for a JPEG that libjpeg decodes; the others (a
+    // picture to be turned upright, CMYK, damage) go to Qt.
+    if (&format == &kJpegFormat)
+        if (std::optional<TPicture> direct = Decode_Jpeg_Directly(picture, reduction))
+            return std::move(*direct);
     if (!installed(format))
         throw Exception(std::string(format.title) + " pictures cannot be read here: Qt's " +
                         format.title + " image reader is not installed");
-    const QByteArray picture = format.screen ? format.screen(std::move(stream), what) : std::move(stream);
     const LibraryMessages messages;
     QBuffer buffer;
     buffer.setData(picture);
@@ -136,16 +143,6 @@ TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
         throw Exception("the " + what + " picture is unreadable (" + failureReason(reader, messages) + ")");
     if (pixelsOf(size) > kMaxPicturePixels)
         throw Exception("the " + what + " picture has " + Too_Many_Pixels_Text(size.width(), size.height()));
-    // Qt's JPEG reader makes a 32-bit picture that must then be copied to 24
-    // bits, and decodes at full size; libjpeg can do neither. A picture to be
-    // turned upright is left to Qt, which reads the turn.
-    if (&format == &kJpegFormat && reader.transformation() == QImageIOHandler::TransformationNone) {
-        const int divisor = reduction ? reduction(size.width(), size.height()) : 1;
-        if (std::find(std::begin(kJpegDivisors), std::end(kJpegDivisors), divisor) == std::end(kJpegDivisors))
-            throw Exception("a JPEG picture cannot be decoded at 1/" + IntToStr(divisor) + " of its size");
-        if (std::optional<TPicture> direct = Decode_Jpeg_Directly(picture, divisor))
-            return std::move(*direct);
-    }
     QImageReader::setAllocationLimit(kQtAllocationLimitMegabytes);
     QImage image;
     if (!reader.read(&image))

@@ -35,7 +35,8 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes);
 // reason, with `what` naming the stream ("PNG", "embedded JPEG", ...); what
 // Qt and the libraries print on the way never reaches the terminal. A JPEG
 // stored upright in YCbCr or grey is decoded by libjpeg straight into the
-// picture, at the reduction asked for; anything else through Qt at full size.
+// picture, at the reduction asked for, without loading Qt's readers; anything
+// else through Qt at full size.
 TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
                       const std::string& what, const TDecodeReduction& reduction = {});
 

@@ -85,10 +85,11 @@ InkList inkListOf(const std::vector<int>& numbers) {
 }
 
 // Chooses the inks marked "auto" on every core and prints the numbers of all
-// the mode's inks.
+// the mode's inks (their error is not printed, so it is not measured).
 InkList chosenInks(TPicture& source, const TPicture& map, const CliOptions& options, std::ostream& out) {
     Ink_Search_Control control;
     control.threads = Ink_Search_Control::AllCores();
+    control.measureChoice = false;
     const std::vector<int> numbers =
         Choose_Mode_Inks(source, map, options.keptInks, options.dither, Screen_Mode(options.mode),
                          options.brightness, options.contrast, options.local, control)

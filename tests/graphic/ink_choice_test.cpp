@@ -36,6 +36,9 @@ struct AgreementCase {
     unsigned seed;
     int a, b, c;
     InkNumbers kept;
+    // Every channel rounded to an ink's 0, 127 or 254, so that pixels sit
+    // exactly on the levels the dither compares them with.
+    bool onInkLevels = false;
     friend void PrintTo(const AgreementCase& c, std::ostream* out) { *out << c.name; }
 };
 
@@ -44,6 +47,9 @@ class InkChoiceAgreement : public ::testing::TestWithParam<AgreementCase> {};
 TEST_P(InkChoiceAgreement, FindsWhatBruteForceFinds) {
     const AgreementCase& p = GetParam();
     TPicture source = random(p.width, p.height, p.seed), map;
+    for (int y = 0; p.onInkLevels && y < p.height; ++y)
+        for (int x = 0; x < 3 * p.width; ++x)
+            source.GetScanline(y)[x] = static_cast<std::uint8_t>(source.GetScanline(y)[x] / 86 * 127);
     Local_Contrast_Map(source, map);
     const Ink_Search_Cells cells = Ink_Search_Cells_Of(source, map, p.a, p.b, p.c);
     const Ink_Choice truth = bruteForce(source, map, cells, p.kept);
@@ -59,7 +65,9 @@ INSTANTIATE_TEST_SUITE_P(
         AgreementCase{"AllFourWithSlidersAndLocal", 12, 10, 2, 60, -40, 3000, {A, A, A, A}},
         AgreementCase{"AllFourAtFullContrast", 8, 8, 5, 0, 370, 0, {A, A, A, A}},
         AgreementCase{"KeepingBlackAndWhite", 10, 8, 3, 0, 0, 0, {0, A, A, 26}},
-        AgreementCase{"KeepingOneMiddleInkOddSize", 9, 7, 4, -80, 0, -5000, {A, A, 13, A}}),
+        AgreementCase{"KeepingOneMiddleInkOddSize", 9, 7, 4, -80, 0, -5000, {A, A, 13, A}},
+        AgreementCase{"KeepingThreeEqualTopInksPixelsOnLevels", 12, 10, 7, 0, 0, 0, {0, 2, 6, 18},
+                      true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(InkChoice, IsTheSameOnAnyNumberOfThreads) {

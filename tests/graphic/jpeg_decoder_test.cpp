@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <cmath>
 #include <cstdlib>
 
@@ -34,16 +35,76 @@ TPicture fittedCrop(TPicture& picture) {
 TEST(JpegDecoder, AtFullSizeGivesQtsPixelsAndLeavesDamageToQt) {
     for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_Grayscale8}) {
         const QByteArray jpeg = madeUpJpeg(77, 45, format);
-        const std::optional<TPicture> direct = Decode_Jpeg_Directly(jpeg, 1);
+        const std::optional<TPicture> direct = Decode_Jpeg_Directly(jpeg);
         ASSERT_TRUE(direct);
         TPicture viaQt;
         viaQt.Assign(QImage::fromData(jpeg, "jpeg").convertToFormat(QImage::Format_BGR888));
         EXPECT_EQ(rows(*direct), rows(viaQt)) << "format " << format;
     }
-    EXPECT_FALSE(Decode_Jpeg_Directly(madeUpJpeg(77, 45).left(300), 1))
+    EXPECT_FALSE(Decode_Jpeg_Directly(madeUpJpeg(77, 45).left(300)))
         << "cut short in its tables";
-    EXPECT_FALSE(Decode_Jpeg_Directly(QByteArray("\xFF\xD8\xFF\xE0 not a picture"), 1));
+    EXPECT_FALSE(Decode_Jpeg_Directly(QByteArray("\xFF\xD8\xFF\xE0 not a picture")));
 }
+
+// An Exif block (after its "Exif\0\0" mark) whose first directory, at
+// directoryOffset, holds one entry.
+QByteArray exifBlock(bool little, int tag, int type, int value, int directoryOffset = 8) {
+    QByteArray block;
+    const auto put = [&](std::uint32_t number, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            block += static_cast<char>(number >> (8 * (little ? i : bytes - 1 - i)) & 0xFF);
+    };
+    block += little ? "II" : "MM";
+    put(42, 2);
+    put(static_cast<std::uint32_t>(directoryOffset), 4);
+    put(1, 2);
+    put(static_cast<std::uint32_t>(tag), 2);
+    put(static_cast<std::uint32_t>(type), 2);
+    put(1, 4);
+    put(static_cast<std::uint32_t>(value), 2);
+    put(0, 2);
+    put(0, 4);
+    return block;
+}
+
+struct TurnCase {
+    const char* name;
+    QByteArray block; // empty: no Exif segment
+    friend void PrintTo(const TurnCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class JpegTurn : public ::testing::TestWithParam<TurnCase> {};
+
+// However the Exif block says the picture is stored (or fails to say it),
+// the loaded picture is the one Qt's reader gives, turned upright.
+TEST_P(JpegTurn, LoadsThePictureQtTurnsUpright) {
+    QByteArray jpeg = madeUpJpeg(40, 24);
+    if (!GetParam().block.isEmpty()) {
+        const QByteArray payload = QByteArray("Exif\0\0", 6) + GetParam().block;
+        const int length = static_cast<int>(payload.size()) + 2;
+        jpeg.insert(2, QByteArray("\xFF\xE1", 2) + static_cast<char>(length >> 8) +
+                           static_cast<char>(length & 0xFF) + payload);
+    }
+    QBuffer buffer(&jpeg);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(true);
+    TPicture viaQt;
+    viaQt.Assign(reader.read().convertToFormat(QImage::Format_BGR888));
+    const TPicture loaded = decodeWithQt(jpeg, kJpegFormat, "JPEG");
+    EXPECT_EQ(loaded.GetWidth(), viaQt.GetWidth());
+    EXPECT_EQ(rows(loaded), rows(viaQt));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , JpegTurn,
+    ::testing::Values(TurnCase{"NoExif", {}}, TurnCase{"Upright", exifBlock(true, 0x0112, 3, 1)},
+                      TurnCase{"TurnedRight", exifBlock(true, 0x0112, 3, 6)},
+                      TurnCase{"TurnedLeftBigEndian", exifBlock(false, 0x0112, 3, 8)},
+                      TurnCase{"Mirrored", exifBlock(false, 0x0112, 3, 2)},
+                      TurnCase{"OtherTagOnly", exifBlock(true, 0x010F, 2, 0)},
+                      TurnCase{"TurnNotAShort", exifBlock(true, 0x0112, 4, 6)},
+                      TurnCase{"DirectoryPastTheEnd", exifBlock(true, 0x0112, 3, 6, 4000)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct DivisorCase {
     const char* name;
