@@ -32,18 +32,19 @@ void THistory::Record(const std::string& name, const TWorkState& state, const st
 }
 
 const TWorkState& THistory::Undo() {
-    Step step = std::move(mUndo.back());
-    mUndo.pop_back();
-    mRedo.push_back({step.name, mCurrent});
-    mCurrent = std::move(step.other);
-    mRunOpen = false;
-    return mCurrent;
+    return stepOver(mUndo, mRedo);
 }
 
 const TWorkState& THistory::Redo() {
-    Step step = std::move(mRedo.back());
-    mRedo.pop_back();
-    mUndo.push_back({step.name, mCurrent});
+    return stepOver(mRedo, mUndo);
+}
+
+// Takes the last step of from, which leads to the state it holds, and files
+// the state left as the step of to that leads back.
+const TWorkState& THistory::stepOver(std::deque<Step>& from, std::deque<Step>& to) {
+    Step step = std::move(from.back());
+    from.pop_back();
+    to.push_back({step.name, mCurrent});
     mCurrent = std::move(step.other);
     mRunOpen = false;
     return mCurrent;

@@ -70,6 +70,7 @@ class THistory {
         TWorkState other; // the state on the other side of the step
     };
     std::deque<Step> mUndo, mRedo;
+    const TWorkState& stepOver(std::deque<Step>& from, std::deque<Step>& to);
     TWorkState mCurrent, mSaved;
     std::string mRun;
     bool mRunOpen = false;

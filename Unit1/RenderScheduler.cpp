@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include <QScopedValueRollback>
+
 #include "Events.h"
 
 namespace {
@@ -43,7 +45,9 @@ void TRenderScheduler::Flush() {
 }
 
 void TRenderScheduler::RenderRows(int first, int last) {
-    if (!Pending())
+    // A paint the render itself causes (a busy cursor repaints the window)
+    // draws what is there: the render in progress shows its rows after.
+    if (!Pending() || mRendering)
         return;
     startIfWaiting();
     renderMissing(first, last);
@@ -59,6 +63,7 @@ void TRenderScheduler::Rendered() {
 void TRenderScheduler::startIfWaiting() {
     if (!mWaiting)
         return;
+    const QScopedValueRollback<bool> rendering(mRendering, true);
     const int rowCount = mParts.start();
     mRowCount = std::max(0, rowCount);
     mInOrder = mParts.inOrder();
@@ -72,6 +77,7 @@ int TRenderScheduler::firstMissing() const {
 }
 
 void TRenderScheduler::renderMissing(int first, int last) {
+    const QScopedValueRollback<bool> rendering(mRendering, true);
     first = std::max(0, mInOrder ? firstMissing() : first);
     last = std::min(last, mRowCount);
     int from = first;

@@ -68,6 +68,7 @@ class TRenderScheduler : public QObject {
     bool mInOrder = false;
     int mRowCount = 0;
     std::vector<std::pair<int, int>> mDone; // rows rendered: sorted, disjoint [first, last)
+    bool mRendering = false; // inside start or rows: RenderRows waits
     QTimer mIdle;        // renders the rest while the event loop is idle
     int mIdleRows = 16;  // rows of the next idle part, grown or shrunk to its time
 };

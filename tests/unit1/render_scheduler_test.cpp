@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,7 +31,10 @@ struct RecordedRenders {
     bool failing = false;
     std::vector<Part> parts;
     int shown = 0;
+    std::function<void()> duringStart; // what else happens while a render starts
     TRenderScheduler scheduler{{[this] {
+                                    if (duringStart)
+                                        duringStart();
                                     started = value;
                                     return 100;
                                 },
@@ -115,6 +119,21 @@ TEST(RenderScheduler, APaintRendersItsRowsFirstInOrderWhenTheyMustBe) {
         r.idle();
         EXPECT_EQ(r.rowsRendered(3), std::vector<int>(100, 1)) << inOrder;
     }
+}
+
+// Starting a render may repaint the window (the busy cursor does): that
+// paint draws what is there and the render goes on, started once.
+TEST(RenderScheduler, APaintWhileARenderStartsWaitsForIt) {
+    RecordedRenders r;
+    int starts = 0;
+    r.duringStart = [&] {
+        ++starts;
+        r.scheduler.RenderRows(0, 100);
+    };
+    r.change(1);
+    r.idle();
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(r.rowsRendered(1), std::vector<int>(100, 1));
 }
 
 TEST(RenderScheduler, AFailedRenderStaysWaitingForTheNextFlush) {
