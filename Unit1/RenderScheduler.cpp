@@ -42,6 +42,7 @@ void TRenderScheduler::Flush() {
     startIfWaiting();
     renderMissing(0, mRowCount);
     mIdle.stop();
+    showIfUnshown();
 }
 
 void TRenderScheduler::RenderRows(int first, int last) {
@@ -54,6 +55,7 @@ void TRenderScheduler::RenderRows(int first, int last) {
 }
 
 void TRenderScheduler::Rendered() {
+    mUnshown = false;
     mWaiting = false;
     mStarted = false;
     mDone.clear();
@@ -69,7 +71,15 @@ void TRenderScheduler::startIfWaiting() {
     mInOrder = mParts.inOrder();
     mDone.clear();
     mStarted = true;
+    mUnshown = true;
     mWaiting = false;
+}
+
+void TRenderScheduler::showIfUnshown() {
+    if (!mUnshown)
+        return;
+    mUnshown = false;
+    mParts.show();
 }
 
 int TRenderScheduler::firstMissing() const {
@@ -109,12 +119,12 @@ void TRenderScheduler::renderMissing(int first, int last) {
 void TRenderScheduler::runPosted() {
     mPosted = false;
     RunGuarded([this] {
-        if (!Pending())
+        if (!Pending() && !mUnshown)
             return;
         startIfWaiting();
         const auto [first, last] = mParts.visibleRows();
         renderMissing(first, last);
-        mParts.show();
+        showIfUnshown();
         if (Pending())
             mIdle.start();
     });

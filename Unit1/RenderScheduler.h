@@ -56,6 +56,8 @@ class TRenderScheduler : public QObject {
     void runPosted();
     void runIdle();
     void startIfWaiting();
+    // Shows the started render once its rows in view are rendered, once.
+    void showIfUnshown();
     // Renders the rows of [first, last) not done yet, in as few calls as can be.
     void renderMissing(int first, int last);
     // The first row not done, or the row count when all are.
@@ -65,6 +67,7 @@ class TRenderScheduler : public QObject {
     bool mWaiting = false; // a render is asked for and not yet started
     bool mPosted = false;  // a call to runPosted waits in the event queue
     bool mStarted = false; // a render is started: mRowCount, mDone hold
+    bool mUnshown = false; // the started render's rows in view are not shown yet
     bool mInOrder = false;
     int mRowCount = 0;
     std::vector<std::pair<int, int>> mDone; // rows rendered: sorted, disjoint [first, last)

@@ -78,11 +78,13 @@ TEST(RenderScheduler, RendersTheLastValueOnceAndTheRowsInViewFirst) {
 
     r.change(6);
     r.scheduler.Flush();
+    EXPECT_EQ(r.shown, 2) << "a flushed render is shown";
     r.scheduler.Flush();
     r.scheduler.RenderRows(0, 100);
     r.idle();
     EXPECT_EQ(r.rowsRendered(6), std::vector<int>(100, 1))
         << "a flushed render is not run again by the event loop";
+    EXPECT_EQ(r.shown, 2);
 
     r.change(7);
     r.scheduler.Rendered();
