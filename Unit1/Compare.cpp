@@ -42,12 +42,17 @@ class CompareJob {
     CompareJob& operator=(const CompareJob&) = delete;
 
   private:
+    // Modes that share a source share its map, made only for a local term.
     void run() {
+        TPicture map;
+        const TPicture* mapped = nullptr;
         for (const int modeNumber : kModeOrder) {
             const ScreenMode& mode = Screen_Mode(modeNumber);
             TPicture& source = *mInput.sources[static_cast<std::size_t>(modeNumber)];
-            TPicture map;
-            Local_Contrast_Map(source, map);
+            if (mInput.local != 0 && &source != mapped) {
+                Local_Contrast_Map(source, map);
+                mapped = &source;
+            }
             for (int column = 0; column < static_cast<int>(kColumnDithers.size()); ++column) {
                 if (mCancel)
                     return;

@@ -309,12 +309,16 @@ void TForm1::updateMap() {
         Local_Contrast_Map(Image1->GetPicture(), map);
 }
 
+void TForm1::prepareSource() {
+    settleSource();
+    updateMap();
+}
+
 int TForm1::startRender() {
     mRun.reset();
     if (!loaded())
         return 0;
-    settleSource();
-    updateMap();
+    prepareSource();
     mRun = Start_Mode_Dither(ScreenChoice.dither, Image1->GetPicture(), Image2->GetPicture(),
                              Image7->GetPicture(), ModeInks(), TrackBar3->GetPosition(),
                              TrackBar4->GetPosition(), TrackBar1->GetPosition(), Mode());
@@ -472,7 +476,7 @@ bool TForm1::saveResultAs(const std::string& fileName) {
 }
 
 // Stretch toggle. Turning it on keeps the unstretched source in
-// StretchBackup; turning it off copies that back, byte for byte. A channel
+// StretchBackup; turning it off puts that back, byte for byte. A channel
 // with one value throughout is left as it is by the stretch, and the toggle
 // still counts as on.
 void TForm1::Panel2Click(TObject*) {
@@ -490,7 +494,7 @@ void TForm1::Panel2Click(TObject*) {
         Panel2->SetBevelInner(TPanel::bvLowered);
         Panel2->SetBevelOuter(TPanel::bvLowered);
     } else {
-        Copy_Picture(source, *StretchBackup);
+        source = std::move(*StretchBackup);
         Panel2->SetBevelInner(TPanel::bvRaised);
         Panel2->SetBevelOuter(TPanel::bvRaised);
         StretchBackup.reset();
@@ -772,8 +776,8 @@ void TForm1::ChooseInksClick(TObject*) {
     if (!loaded())
         return;
     StepScope step(*this, "Automatic inks");
-    // The search reads the map the latest render made.
-    FlushRender();
+    // The search reads the source and its map as the next render will.
+    prepareSource();
     const ScreenMode& mode = Mode();
     // A kept ink is the one in use: the number labels are not reset with the
     // inks when the window is shown again.
@@ -982,15 +986,17 @@ void TForm1::applyWorkState(const TWorkState& state) {
     const bool modeChanged = state.screen.mode != ScreenChoice.mode;
     CropAt = state.cropAt;
     // A new mode fits the picture again, at the crop position just set.
+    // A new screen choice renders at once; anything else asks for a render.
     if (state.screen != ScreenChoice)
         SetScreenChoice(state.screen);
+    else
+        render();
     if (state.fit != FitMode)
         SetFitMode(state.fit);
     else if (cropMoved && !modeChanged)
         refit();
     if (loaded() && state.stretch != stretchOn())
         Panel2Click(this);
-    render();
 }
 
 void TForm1::updateUndoItems() {
@@ -1417,7 +1423,8 @@ void TForm1::SetInkNumber(int k, int colourNumber) {
 
 void TForm1::sourceForMode(const ScreenMode& mode, TPicture& source) {
     if (FitMode == TFitMode::Off || !LoadedPicture) {
-        Copy_Picture(source, Image1->GetPicture());
+        // Shared, not copied: the comparison only reads it.
+        source.Assign(Image1->GetPicture().Image());
         return;
     }
     fitToMode(*LoadedPicture, source, FitMode, mode, CropAt);
@@ -1448,8 +1455,7 @@ void TForm1::SetScreenChoice(const TScreenChoice& choice) {
             if (TrackBar1->GetPosition() != 0)
                 Local_Contrast_Map(source, map);
         } else {
-            FlushRender();
-            updateMap();
+            prepareSource();
         }
         // A drag over the old mode's screen does not go on over the new one.
         if (choice.mode != previous.mode && mCropDrag)

@@ -117,6 +117,8 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // Makes the map the first time the local slider is not 0 for the current
     // source, and drops it while the slider is 0.
     void updateMap();
+    // The source as a render reads it: a waiting refit done, the map made.
+    void prepareSource();
     // The source has changed: its map no longer holds, and it is rendered again.
     void sourceChanged();
     // Dithers source into result by the mode and dither in use, with the
