@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <cstring>
 #include <limits>
 #include <numeric>
 #include <optional>
@@ -56,16 +55,6 @@ std::optional<std::set<int>> exactColours(const TPicture& source, std::size_t li
         }
     }
     return numbers;
-}
-
-TPicture copyOf(const TPicture& source) {
-    TPicture copy;
-    copy.SetWidth(source.GetWidth());
-    copy.SetHeight(source.GetHeight());
-    for (int y = 0; y < source.GetHeight(); ++y)
-        std::memcpy(copy.GetScanline(y), source.GetScanline(y),
-                    static_cast<std::size_t>(source.GetWidth()) * 3);
-    return copy;
 }
 
 // Every way to choose count of the first n indices, in lexicographic order,
@@ -144,11 +133,11 @@ class InkSearch {
 
     // The measure of the result of the dither with the inks of numbers.
     PerceptualScore judge(const std::vector<int>& numbers) const {
-        TPicture source = copyOf(mJudged), result;
-        InkList inks;
-        for (int number : numbers)
-            inks.push_back(Ink_From_Colour_Number(number));
-        Mode_Dither(mDither, source, result, mJudgedMap, inks, mA, mB, mC, mMode);
+        // Threads share the judged picture: it is 24-bit already, so the
+        // dither only reads it.
+        TPicture result;
+        Mode_Dither(mDither, mJudged, result, mJudgedMap, Ink_List_Of_Numbers(numbers), mA, mB, mC,
+                    mMode);
         return mReference.score(result);
     }
 
@@ -201,7 +190,8 @@ class InkSearch {
         if (pixels <= 2LL * mMode.width * mMode.height)
             return source;
         Fit_To_Screen(source, mReduced, TFitMode::Stretch, mMode);
-        Local_Contrast_Map(mReduced, mReducedMap);
+        if (mC != 0)
+            Local_Contrast_Map(mReduced, mReducedMap);
         return mReduced;
     }
 

@@ -59,3 +59,10 @@ InkTable Ink_Table_Of(const InkList& inks) {
 int Screen_Mode_From_Option(const std::string& text) {
     return Option_Integer_In("--mode", text, kScreenModes.front().number, kScreenModes.back().number);
 }
+
+InkList Ink_List_Of_Numbers(const std::vector<int>& numbers) {
+    InkList inks;
+    for (const int number : numbers)
+        inks.push_back(Ink_From_Colour_Number(number));
+    return inks;
+}

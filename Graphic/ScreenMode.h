@@ -54,4 +54,6 @@ InkList Start_Inks(const ScreenMode& mode);
 // The four inks of the table as a list, and back (the first four of a list;
 // missing entries are black).
 InkList Ink_List_Of(const InkTable& inks);
+// The inks of CPC colour numbers (0..26), in their order.
+InkList Ink_List_Of_Numbers(const std::vector<int>& numbers);
 InkTable Ink_Table_Of(const InkList& inks);

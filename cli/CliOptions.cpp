@@ -77,13 +77,6 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
         options.cpcName = name ? Amsdos_Name(*name) : Amsdos_Name_Of_Path(options.output);
 }
 
-InkList inkListOf(const std::vector<int>& numbers) {
-    InkList inks;
-    for (const int number : numbers)
-        inks.push_back(Ink_From_Colour_Number(number));
-    return inks;
-}
-
 // Chooses the inks marked "auto" on every core and prints the numbers of all
 // the mode's inks (their error is not printed, so it is not measured).
 InkList chosenInks(TPicture& source, const TPicture& map, const CliOptions& options, std::ostream& out) {
@@ -98,7 +91,7 @@ InkList chosenInks(TPicture& source, const TPicture& map, const CliOptions& opti
     for (std::size_t k = 0; k < numbers.size(); ++k)
         out << (k > 0 ? "," : "") << numbers[k];
     out << '\n';
-    return inkListOf(numbers);
+    return Ink_List_Of_Numbers(numbers);
 }
 
 
@@ -193,7 +186,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
         options.chooseInks =
             std::find(options.keptInks.begin(), options.keptInks.end(), kChooseInk) != options.keptInks.end();
         if (!options.chooseInks)
-            options.inks = inkListOf(options.keptInks);
+            options.inks = Ink_List_Of_Numbers(options.keptInks);
     }
     if (files.size() != 2)
         throw Exception("expected an input picture file and an output file, got " + IntToStr(static_cast<int>(files.size())) +

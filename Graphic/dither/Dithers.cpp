@@ -3,6 +3,7 @@
 #include "AtkinsonDither.h"
 #include "ClassicDither.h"
 #include "DiffusionDither.h"
+#include "DitherRules.h"
 #include "Engine.h"
 #include "NearestDither.h"
 #include "OrderedDither.h"
@@ -47,10 +48,8 @@ std::unique_ptr<TDitherRun> Start_Mode_Dither(TDither dither, TPicture& source, 
                         " or local contrast " + IntToStr(c) +
                         " is outside -550..550, -370..370 or -20000..20000");
     // Only the local term reads the map, and it reads it pixel for pixel.
-    if (c != 0 && (map.GetWidth() != source.GetWidth() || map.GetHeight() != source.GetHeight()))
-        throw Exception("The local-contrast map is " + IntToStr(map.GetWidth()) + " x " +
-                        IntToStr(map.GetHeight()) + ", not the picture's " +
-                        IntToStr(source.GetWidth()) + " x " + IntToStr(source.GetHeight()));
+    if (c != 0)
+        Require_Map_Of(source, map);
     source.SetPixelFormat(TPixelFormat::pf24bit);
     result.SetPixelFormat(TPixelFormat::pf24bit);
     result.SetWidth(source.GetWidth());
