@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "ClassicDither.h"
 #include "DitherRules.h"
@@ -24,22 +25,17 @@ struct WorkingInk {
 };
 
 // The working ink list: the inks in the dither's order, with adjusted levels.
-std::array<WorkingInk, 4> sortedInks(const InkTable& inks, int a, int b) {
-    std::array<int, 4> levels;
-    for (std::size_t i = 0; i < 4; ++i)
+std::vector<WorkingInk> sortedInks(const InkList& inks, int a, int b) {
+    std::vector<int> levels(inks.size()), order(inks.size());
+    for (std::size_t i = 0; i < inks.size(); ++i)
         levels[i] = Adjusted_Ink_Level(Ink_Level(inks[i]), a, b);
-    const std::array<int, 4> order = Dither_Entry_Order(levels);
-    std::array<WorkingInk, 4> list;
-    for (std::size_t k = 0; k < 4; ++k) {
+    Dither_Entry_Order(levels, order);
+    std::vector<WorkingInk> list(inks.size());
+    for (std::size_t k = 0; k < inks.size(); ++k) {
         const std::size_t i = static_cast<std::size_t>(order[k]);
         list[k] = {{inks[i].b, inks[i].g, inks[i].r}, levels[i]};
     }
     return list;
-}
-
-// The sorted entry a pixel of level m takes where the threshold is T (1..4).
-int chooseEntry(const std::array<WorkingInk, 4>& list, int m, int threshold) {
-    return Dither_Entry({list[0].level, list[1].level, list[2].level, list[3].level}, m, threshold);
 }
 
 // Everything a pixel needs, worked out once per call: for each map sum the
@@ -47,8 +43,12 @@ int chooseEntry(const std::array<WorkingInk, 4>& list, int m, int threshold) {
 // each threshold and reachable level the colour chosen, packed B, G, R.
 class DitherTables {
 public:
-    void prepare(const InkTable& inks, int a, int b, int c) {
-        const std::array<WorkingInk, 4> list = sortedInks(inks, a, b);
+    // inks: one or more (four in mode 1, sixteen in mode 0, two in mode 2).
+    void prepare(const InkList& inks, int a, int b, int c) {
+        const std::vector<WorkingInk> list = sortedInks(inks, a, b);
+        std::vector<int> levels(list.size());
+        for (std::size_t k = 0; k < list.size(); ++k)
+            levels[k] = list[k].level;
         std::array<int, kMapSumCount> term;
         int termLow = 0, termHigh = 0;
         for (std::size_t n = 0; n < kMapSumCount; ++n) {
@@ -56,12 +56,13 @@ public:
             termLow = std::min(termLow, term[n]);
             termHigh = std::max(termHigh, term[n]);
         }
-        // Levels up to lev0 choose like lev0 and levels from lev3 + 1 on like
-        // lev3 + 1 (not lev3 itself: with four equal levels lev3 takes entry
-        // 0), and no pixel reaches outside [-termHigh, 765 - termLow], so
-        // clamping into the overlap of the two never changes a choice.
-        const int low = std::max(list[0].level, -termHigh);
-        const int high = std::max(low, std::min(list[3].level + 1, kFullLevel - termLow));
+        // Levels up to the lowest ink's choose like it and levels past the
+        // highest ink's like one above it (not the highest itself: with all
+        // levels equal it takes entry 0), and no pixel reaches outside
+        // [-termHigh, 765 - termLow], so clamping into the overlap of the two
+        // never changes a choice.
+        const int low = std::max(list.front().level, -termHigh);
+        const int high = std::max(low, std::min(list.back().level + 1, kFullLevel - termLow));
         if (high - low + 1 > kMaxLevelSpan)
             throw Exception("Local contrast reinforcement " + IntToStr(c) + " is outside -20000..20000");
         mLast = high - low;
@@ -71,7 +72,7 @@ public:
         for (int threshold = 1; threshold <= 4; ++threshold) {
             std::uint32_t* colours = mColour[static_cast<std::size_t>(threshold - 1)].data();
             for (int m = low; m <= high; ++m) {
-                const WorkingInk& ink = list[static_cast<std::size_t>(chooseEntry(list, m, threshold))];
+                const WorkingInk& ink = list[static_cast<std::size_t>(Dither_Entry(levels, m, threshold))];
                 colours[m - low] = ink.bgr[0] | ink.bgr[1] << 8 | static_cast<std::uint32_t>(ink.bgr[2]) << 16;
             }
         }
@@ -125,13 +126,13 @@ private:
     std::array<std::array<std::uint32_t, kMaxLevelSpan>, 4> mColour;
 };
 
-// The design's dither over any rows: each result row depends on its own
+// The classic dither over any rows: each result row depends on its own
 // source and map rows and its parity only. The tables are the caller's
 // (CPC_Mode1_Dither keeps one set per thread) or the run's own.
-class Mode1Run final : public TDitherRun {
+class ClassicRun final : public TDitherRun {
 public:
-    explicit Mode1Run(const DitherTables& tables) : TDitherRun(tables.readsMap(), false), mTables(tables) {}
-    explicit Mode1Run(std::unique_ptr<DitherTables> owned) : Mode1Run(*owned) { mOwned = std::move(owned); }
+    explicit ClassicRun(const DitherTables& tables) : TDitherRun(tables.readsMap(), false), mTables(tables) {}
+    explicit ClassicRun(std::unique_ptr<DitherTables> owned) : ClassicRun(*owned) { mOwned = std::move(owned); }
 
 private:
     void render(const TPicture& source, const TPicture& map, const std::vector<std::uint8_t*>& rows, int first,
@@ -165,13 +166,13 @@ void CPC_Mode1_Dither(TPicture& source, TPicture& result, const TPicture& map, c
     // rebuilt completely by every call, so one per calling thread is kept.
     // The row threads only read the caller's tables, and only during the call.
     thread_local const std::unique_ptr<DitherTables> callerTables = std::make_unique<DitherTables>();
-    callerTables->prepare(inks, a, b, c);
-    Mode1Run(*callerTables).Rows(source, result, map, 0, height);
+    callerTables->prepare(Ink_List_Of(inks), a, b, c);
+    ClassicRun(*callerTables).Rows(source, result, map, 0, height);
 }
 
-std::unique_ptr<TDitherRun> Start_Mode1_Dither(const InkTable& inks, int a, int b, int c) {
+std::unique_ptr<TDitherRun> Start_Classic_Dither(const InkList& inks, int a, int b, int c) {
     // Left uninitialised: prepare fills every entry a pixel can reach.
     std::unique_ptr<DitherTables> tables(new DitherTables);
     tables->prepare(inks, a, b, c);
-    return std::make_unique<Mode1Run>(std::move(tables));
+    return std::make_unique<ClassicRun>(std::move(tables));
 }

@@ -56,7 +56,7 @@ std::unique_ptr<TDitherRun> Start_Mode_Dither(TDither dither, TPicture& source, 
     result.SetHeight(source.GetHeight());
     switch (dither) {
     case TDither::Classic:
-        return Start_Classic_Dither(inks, a, b, c, mode);
+        return Start_Classic_Dither(inks, a, b, c);
     case TDither::Ordered2:
         return Start_Ordered_Dither(inks, a, b, c, 2);
     case TDither::Ordered4:
