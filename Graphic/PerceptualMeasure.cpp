@@ -66,9 +66,13 @@ void blur(std::vector<float>& data, int width, int height, int channels,
 
 // The picture in linear light, red, green, blue per pixel.
 std::vector<float> linearOf(const TPicture& picture) {
-    std::array<float, 256> table;
-    for (std::size_t v = 0; v < table.size(); ++v)
-        table[v] = static_cast<float>(Linear_From_Byte(static_cast<std::uint8_t>(v)));
+    // Made once: every judgement of an ink search comes here.
+    static const std::array<float, 256> table = [] {
+        std::array<float, 256> made;
+        for (std::size_t v = 0; v < made.size(); ++v)
+            made[v] = static_cast<float>(Linear_From_Byte(static_cast<std::uint8_t>(v)));
+        return made;
+    }();
     const int width = picture.GetWidth();
     std::vector<float> linear(static_cast<std::size_t>(width) * picture.GetHeight() * 3);
     float* out = linear.data();
@@ -132,10 +136,10 @@ void checkSize(const TPicture& result, int width, int height) {
 
 PerceptualReference::PerceptualReference(const TPicture& source)
     : mWidth(source.GetWidth()), mHeight(source.GetHeight()), mBlurredLinear(linearOf(source)) {
+    mPixels.value = component(labOf(mBlurredLinear), 0);
     blur(mBlurredLinear, mWidth, mHeight, 3, gaussianTaps(kBlurSigma));
     mBlurredLab = labOf(mBlurredLinear);
     mSeen.value = component(mBlurredLab, 0);
-    mPixels.value = component(labOf(linearOf(source)), 0);
     const std::vector<float> taps = gaussianTaps(kSsimSigma);
     for (Lightness* view : {&mSeen, &mPixels}) {
         view->mean = view->value;
