@@ -5,7 +5,7 @@
 
 #include "Picture.h"
 #include "ScreenMode.h"
-#include "dither/Dithers.h"
+#include "Dithers.h"
 
 // The most inks any screen mode shows (mode 0's sixteen).
 inline constexpr int kMaxInkCount = 16;

@@ -11,7 +11,7 @@
 #include "FitToScreen.h"
 #include "InkChoice.h"
 #include "ModeInkChoice.h"
-#include "dither/Dithers.h"
+#include "Dithers.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "Picture.h"
 #include "RawSprite.h"
 #include "ScreenMode.h"
-#include "dither/Dithers.h"
+#include "Dithers.h"
 
 // What one run of the command-line converter is asked to do.
 struct CliOptions {

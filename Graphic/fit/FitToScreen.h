@@ -11,13 +11,6 @@ enum class TFitMode {
     Stretch, // fills the screen, proportions ignored
 };
 
-// Width over height of one mode 1 pixel on a PAL screen: a square pixel
-// lasts one cycle of 7.375 MHz, a mode 1 pixel one of the 8 MHz dot clock.
-inline constexpr double kMode1PixelAspect = 7.375 / 8.0;
-// Width over height of the picture the whole screen shows (1.475), the same
-// in every mode.
-inline constexpr double kScreenAspect = 320 * kMode1PixelAspect / 200;
-
 // Where Crop's window sits in the spare width and height of the picture:
 // 0 at the left (top) edge, 1 at the right (bottom) edge, each way; values
 // outside 0..1 are taken as the nearest end. The middle is the default.

@@ -7,6 +7,13 @@
 
 #include "Picture.h"
 
+// Width over height of one mode 1 pixel on a PAL screen: a square pixel
+// lasts one cycle of 7.375 MHz, a mode 1 pixel one of the 8 MHz dot clock.
+inline constexpr double kMode1PixelAspect = 7.375 / 8.0;
+// Width over height of the picture the whole screen shows (1.475), the same
+// in every mode.
+inline constexpr double kScreenAspect = 320 * kMode1PixelAspect / 200;
+
 // The CPC's three screen modes, one description each. Every piece that
 // depends on the mode (packing, screen file, sprite, palette file, loader,
 // fit, ink search, window) reads it from here; adding a mode is adding a row.

@@ -5,7 +5,7 @@
 #include "InkChoice.h"
 #include "Picture.h"
 #include "ScreenMode.h"
-#include "dither/Dithers.h"
+#include "Dithers.h"
 
 // The automatic ink choice for any screen mode and dither: the set of
 // mode.inkCount different CPC colours whose result, by the dither in use,

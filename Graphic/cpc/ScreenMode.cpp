@@ -1,6 +1,5 @@
 #include "ScreenMode.h"
 
-#include "FitToScreen.h"
 #include "OptionNumbers.h"
 #include "SysUtils.h"
 
