@@ -1,0 +1,46 @@
+# Checks that a manual page's SYNOPSIS names every option the program's
+# --help lists (a line that starts, after a short indent, with the option).
+#   cmake -DPROGRAM=path -DPAGE=page.1 -P ManSynopsis.cmake
+execute_process(COMMAND ${PROGRAM} --help
+  OUTPUT_VARIABLE help ERROR_VARIABLE errors RESULT_VARIABLE status TIMEOUT 30)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} --help ended with ${status}: ${errors}")
+endif()
+string(REGEX MATCHALL "\n[ ]+-[-a-zA-Z0-9]+" optionLines "\n${help}")
+set(options)
+foreach(line IN LISTS optionLines)
+  string(REGEX REPLACE "^\n([ ]+).*" "\\1" indent "${line}")
+  string(LENGTH "${indent}" indentLength)
+  # Continuation lines sit deeper than the options themselves.
+  if(indentLength LESS_EQUAL 8)
+    string(STRIP "${line}" option)
+    list(APPEND options ${option})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES options)
+if(NOT options)
+  message(FATAL_ERROR "${PROGRAM} --help lists no options")
+endif()
+
+file(READ ${PAGE} page)
+if(NOT page MATCHES "\n\\.SH \"?SYNOPSIS\"?\n(.*)")
+  message(FATAL_ERROR "${PAGE} has no SYNOPSIS")
+endif()
+set(synopsis "${CMAKE_MATCH_1}")
+string(REGEX REPLACE "\n\\.SH .*" "" synopsis "${synopsis}")
+# Plain text: roff's escaped hyphens, font changes and unbreakable spaces.
+string(REPLACE "\\-" "-" synopsis "${synopsis}")
+string(REGEX REPLACE "\\\\f[BIRP]" "" synopsis "${synopsis}")
+string(REGEX REPLACE "\\\\[~ ]" " " synopsis "${synopsis}")
+
+set(missing)
+foreach(option IN LISTS options)
+  if(NOT synopsis MATCHES "(^|[^-a-zA-Z0-9])${option}([^-a-zA-Z0-9]|$)")
+    list(APPEND missing ${option})
+  endif()
+endforeach()
+if(missing)
+  list(JOIN missing ", " missing)
+  message(FATAL_ERROR "The SYNOPSIS of ${PAGE} lacks ${missing}")
+endif()
+message(STATUS "The SYNOPSIS names all of: ${options}")
