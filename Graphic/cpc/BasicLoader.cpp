@@ -1,5 +1,7 @@
 #include "BasicLoader.h"
 
+#include <algorithm>
+
 #include "SysUtils.h"
 
 namespace {
@@ -58,7 +60,7 @@ std::vector<std::uint8_t> Basic_Loader(const std::string& screenFile, const InkL
 std::vector<std::uint8_t> Viewer_Loader(const std::string& viewerFile, int viewerAddress,
                                         const std::string& pictureFile, int pictureAddress) {
     const std::string newLine = "\r\n";
-    return asciiFile("10 MEMORY " + hexadecimal(viewerAddress - 1) + newLine + "20 LOAD\"" + viewerFile + "\"," +
+    return asciiFile("10 MEMORY " + hexadecimal(std::min(viewerAddress, pictureAddress) - 1) + newLine + "20 LOAD\"" + viewerFile + "\"," +
                      hexadecimal(viewerAddress) + newLine + "30 LOAD\"" + pictureFile + "\"," +
                      hexadecimal(pictureAddress) + newLine + "40 CALL " + hexadecimal(viewerAddress) + newLine);
 }

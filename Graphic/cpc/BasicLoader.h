@@ -24,8 +24,8 @@ std::vector<std::uint8_t> Basic_Loader(const std::string& screenFile, const InkL
 std::vector<std::uint8_t> Basic_Loader(const std::string& screenFile, const InkTable& inks);
 
 // The loader DISC.BAS of a screen that a machine-code viewer shows, as plain
-// ASCII text like the one above: moves BASIC's HIMEM below viewerAddress,
-// loads viewerFile there and pictureFile at pictureAddress, and CALLs the
+// ASCII text like the one above: moves BASIC's HIMEM below both addresses,
+// loads viewerFile at viewerAddress and pictureFile at pictureAddress, and CALLs the
 // viewer, which sets the screen, the mode and the inks itself.
 std::vector<std::uint8_t> Viewer_Loader(const std::string& viewerFile, int viewerAddress,
                                         const std::string& pictureFile, int pictureAddress);

@@ -10,8 +10,8 @@ namespace {
 
 namespace code = z80::OverscanViewer;
 static_assert(code::kAddress == kViewerLoadAddress, "the build assembles the viewer where the loader puts it");
-static_assert(kViewerLoadAddress + static_cast<int>(code::kCode.size()) < kViewerPictureAddress,
-              "the viewer ends below the picture");
+// Room for the stack: a call and its return address.
+static_assert(static_cast<int>(code::kCode.size()) + 16 <= kViewerBytes, "the viewer leaves room for its stack");
 
 constexpr int kPens = 16;
 constexpr std::uint8_t kModeRomOff = 0x8C; // gate array: mode and ROM select, both ROMs off
@@ -56,6 +56,6 @@ std::vector<std::uint8_t> Overscan_Viewer(const InkList& inks, const ScreenMode&
     putWord(bytes, kPictureLast, kViewerPictureAddress + geometry.memoryBytes - 1);
     putWord(bytes, kScreenLast, geometry.baseAddress + geometry.memoryBytes - 1);
     putWord(bytes, kPictureBytes, geometry.memoryBytes);
-    putWord(bytes, kStackTop, kViewerPictureAddress);
+    putWord(bytes, kStackTop, kViewerLoadAddress + kViewerBytes);
     return bytes;
 }

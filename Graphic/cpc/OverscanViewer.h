@@ -11,14 +11,16 @@
 // BASIC's HIMEM goes below the viewer, the picture follows it, and both end
 // below the memory AMSDOS keeps for itself (from &A67C on a disc machine).
 inline constexpr int kViewerLoadAddress = 0x1000;
+inline constexpr int kViewerBytes = 0x100; // code, settings and the stack's room
 inline constexpr int kViewerPictureAddress = 0x1800;
 inline constexpr int kFirmwareMemoryStart = 0xA67C;
+static_assert(kViewerLoadAddress + kViewerBytes <= kViewerPictureAddress);
 
 // The viewer's bytes, to load at kViewerLoadAddress, set up to copy a
 // picture of geometry.memoryBytes bytes from kViewerPictureAddress to
-// geometry.baseAddress and to show it in mode with inks (mode.inkCount of
+// geometry.baseAddress (its stack at the end of its kViewerBytes) and to show it in mode with inks (mode.inkCount of
 // them; the other pens and the border take ink 0's colour) and the screen's
-// CRTC values. Raises an Exception when the picture would not fit below the
-// firmware's memory or the inks do not suit the mode.
+// CRTC values. Raises an Exception when the picture would not end below
+// the firmware's memory or the inks do not suit the mode.
 std::vector<std::uint8_t> Overscan_Viewer(const InkList& inks, const ScreenMode& mode,
                                           const ScreenGeometry& geometry);

@@ -16,6 +16,8 @@
 ;             +39 2 bytes   stack top while the picture shows
 ;           and the picture, loaded so that it ends at or below the screen
 ;           memory's last byte and starts below the screen memory's first.
+;           RESET_AT (below) must lie from &4000 on, outside the screen
+;           memory, where the picture was loaded: see reset_stub.
 ; Clobbers: everything: the firmware's memory, BASIC and the interrupts are
 ;           given up after the CALL, and no firmware routine is used.
 ; Result:   never returns. The screen memory holds the picture, the CRTC, the
@@ -38,6 +40,7 @@ stack_top:      dw 0
 CRTC_PAIRS      equ 6
 PENS_AND_BORDER equ 17
 KEYBOARD_LINES  equ 10
+RESET_AT        equ &4000                ; free once the picture is copied
 
 start:
         di                              ; the firmware's interrupt handler is about to go
@@ -90,9 +93,20 @@ wait_press:
         call any_key
         jr z, wait_press
 
+        ; The lower ROM hides &0000-&3FFF as soon as it is switched in, this
+        ; code with it: the switch and the jump run from RESET_AT instead.
+        ld hl, reset_stub
+        ld de, RESET_AT
+        ld bc, reset_stub_end - reset_stub
+        ldir
+        jp RESET_AT
+
+; reset_stub: position-independent; copied to RESET_AT and run there.
+reset_stub:
         ld bc, &7F89                    ; mode 1, lower ROM on, upper ROM off
         out (c), c
         rst 0                           ; the lower ROM's cold start
+reset_stub_end:
 
 ; any_key: reads the ten lines of the keyboard matrix through the PSG's
 ; register 14 (its I/O port A) and the PPI.
