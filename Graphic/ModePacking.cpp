@@ -59,10 +59,8 @@ std::string Screen_Size_Message(const ScreenMode& mode) {
            " must be " + IntToStr(mode.width) + "x" + IntToStr(mode.height) + ".";
 }
 
-std::string Screen_Needs(const ScreenMode& mode, const ScreenGeometry& geometry) {
-    const ScreenMode onScreen = Mode_On_Screen(mode, geometry);
-    return "a full-screen mode " + IntToStr(mode.number) + " picture needs " + IntToStr(onScreen.width) + " x " +
-           IntToStr(onScreen.height);
+std::string Screen_Needs(const ScreenMode& mode, const ScreenGeometry&) {
+    return "a full-screen mode " + IntToStr(mode.number) + " picture needs";
 }
 
 std::vector<std::uint8_t> Mode_Screen_File_Bytes(const TPicture& result, const InkList& inks,
@@ -77,6 +75,7 @@ std::vector<std::uint8_t> Mode_Screen_File_Bytes(const TPicture& result, const I
     }
     const ScreenMode onScreen = Mode_On_Screen(mode, geometry);
     if (!Fits_Mode_Screen(result, onScreen))
-        throw Exception(Screen_Needs(mode, geometry));
+        throw Exception(Screen_Needs(mode, geometry) + " " + IntToStr(onScreen.width) + " x " +
+                        IntToStr(onScreen.height));
     return Screen_Memory_Layout(Pack_Mode_Rows(result, inks, onScreen), geometry);
 }

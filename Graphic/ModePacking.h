@@ -23,8 +23,8 @@ bool Fits_Mode_Screen(const TPicture& result, const ScreenMode& mode);
 // What a screen file of the wrong size is told: the design's words in mode 1.
 std::string Screen_Size_Message(const ScreenMode& mode);
 
-// What a picture for a screen other than the standard one must measure, as
-// the refusals say it: "a full-screen mode 1 picture needs 384 x 272".
+// How the refusals name what a picture for a screen other than the standard
+// one must measure, before its size: "a full-screen mode 1 picture needs".
 std::string Screen_Needs(const ScreenMode& mode, const ScreenGeometry& geometry);
 
 // The screen memory of a result that fills the mode's screen on geometry
