@@ -60,6 +60,21 @@ int Screen_Byte_Address(const ScreenGeometry& geometry, int y, int b) {
            b % kBytesPerCharacter;
 }
 
+const ScreenMode& Screen_Mode_On(int number, TScreen screen) {
+    static const auto table = [] {
+        std::array<std::array<ScreenMode, kScreenModeCount>, kScreenCount> modes{};
+        for (std::size_t s = 0; s < kScreens.size(); ++s)
+            for (std::size_t m = 0; m < kScreenModes.size(); ++m)
+                modes[s][m] = Mode_On_Screen(kScreenModes[m], kScreens[s]);
+        return modes;
+    }();
+    const ScreenMode& mode = Screen_Mode(number);
+    for (std::size_t s = 0; s < kScreens.size(); ++s)
+        if (kScreens[s].screen == screen)
+            return table[s][static_cast<std::size_t>(&mode - kScreenModes.data())];
+    throw Exception("Unknown screen");
+}
+
 ScreenMode Mode_On_Screen(const ScreenMode& mode, const ScreenGeometry& geometry) {
     ScreenMode onScreen = mode;
     onScreen.width = Screen_Line_Bytes(geometry) * mode.pixelsPerByte;

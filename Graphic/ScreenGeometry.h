@@ -47,6 +47,11 @@ TScreen Screen_From_Option(const std::string& text);
 int Screen_Line_Bytes(const ScreenGeometry& geometry);
 int Screen_Lines(const ScreenGeometry& geometry);
 
+// Mode_On_Screen of mode number (0, 1 or 2) and screen, kept for the whole
+// run so that callers may hold on to it. Raises an Exception for a mode that
+// does not exist.
+const ScreenMode& Screen_Mode_On(int number, TScreen screen);
+
 // The memory address the CRTC reads byte b (0 .. line bytes - 1) of pixel
 // line y (0 .. lines - 1) from.
 int Screen_Byte_Address(const ScreenGeometry& geometry, int y, int b);
