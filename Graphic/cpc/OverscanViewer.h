@@ -10,9 +10,11 @@
 // OverscanViewer.asm), and where the disc's loader puts it and the picture.
 // BASIC's HIMEM goes below the viewer, the picture follows it, and both end
 // below the memory AMSDOS keeps for itself (from &A67C on a disc machine).
-inline constexpr int kViewerLoadAddress = 0x1000;
+// HIMEM stays well above &1173: BASIC's first LOAD takes a 4 KB file buffer
+// below HIMEM and says "Memory full" when a short program leaves no room.
+inline constexpr int kViewerLoadAddress = 0x1800;
 inline constexpr int kViewerBytes = 0x100; // code, settings and the stack's room
-inline constexpr int kViewerPictureAddress = 0x1800;
+inline constexpr int kViewerPictureAddress = kViewerLoadAddress + kViewerBytes;
 inline constexpr int kFirmwareMemoryStart = 0xA67C;
 static_assert(kViewerLoadAddress + kViewerBytes <= kViewerPictureAddress);
 

@@ -161,18 +161,30 @@ void Run_Basic_Loader(CpcBench& bench, const std::string& loader,
     for (const auto& [name, bytes] : files)
         byName[upper(name)] = &bytes;
 
-    const std::regex load("LOAD\"([^\"]+)\",&([0-9A-F]+)");
-    for (std::sregex_iterator at(loader.begin(), loader.end(), load), end; at != end; ++at) {
-        const auto found = byName.find(upper((*at)[1]));
+    constexpr int kFirmwareHimem = 0xA67B;   // HIMEM of a CPC with AMSDOS
+    constexpr int kLowestLoadHimem = 0x1172; // see above
+    int himem = kFirmwareHimem;
+    const std::regex statement("MEMORY &([0-9A-F]+)|LOAD\"([^\"]+)\",&([0-9A-F]+)");
+    for (std::sregex_iterator at(loader.begin(), loader.end(), statement), end; at != end; ++at) {
+        if ((*at)[1].matched) {
+            himem = std::stoi((*at)[1], nullptr, 16);
+            continue;
+        }
+        const int address = std::stoi((*at)[3], nullptr, 16);
+        if (himem < kLowestLoadHimem)
+            throw std::runtime_error("Memory full: no room for BASIC's file buffer below HIMEM");
+        if (address <= himem)
+            throw std::runtime_error("the loader loads " + (*at)[2].str() + " over BASIC's memory");
+        const auto found = byName.find(upper((*at)[2]));
         if (found == byName.end())
-            throw std::runtime_error("the loader loads " + (*at)[1].str() + ", which is not there");
+            throw std::runtime_error("the loader loads " + (*at)[2].str() + ", which is not there");
         std::span<const std::uint8_t> data(*found->second);
         if (Starts_With_Amsdos_Header(data)) {
             // Offsets 64-66 of the header: the file's length, low byte first.
             const std::size_t length = data[64] | data[65] << 8 | data[66] << 16;
             data = data.subspan(kAmsdosHeaderBytes, std::min(length, data.size() - kAmsdosHeaderBytes));
         }
-        bench.load(std::stoi((*at)[2], nullptr, 16), data);
+        bench.load(address, data);
     }
     std::smatch call;
     if (!std::regex_search(loader, call, std::regex("CALL &([0-9A-F]+)")))

@@ -115,10 +115,14 @@ private:
     std::uint64_t mFirstKeyboardRead = 0;
 };
 
-// Runs a BASIC loader as far as the bench needs: every LOAD"NAME",&ADDRESS
-// puts the file NAME of files (names compared without case; its AMSDOS
-// header, if any, left out and only its stated length loaded) at ADDRESS,
-// and CALL &ADDRESS becomes where the Z80 starts. Raises std::runtime_error
-// when the loader names a file that is not there or has no CALL.
+// Runs a BASIC loader as far as the bench needs: MEMORY &ADDRESS sets HIMEM,
+// every LOAD"NAME",&ADDRESS puts the file NAME of files (names compared
+// without case; its AMSDOS header, if any, left out and only its stated
+// length loaded) at ADDRESS, and CALL &ADDRESS becomes where the Z80 starts.
+// Raises std::runtime_error where BASIC would stop, and when the loader names
+// a file that is not there or has no CALL: a LOAD at or below HIMEM (over
+// BASIC's own memory), or with HIMEM below &1172, where BASIC's first LOAD
+// finds no room for its 4 KB file buffer below HIMEM and says "Memory full"
+// (a short loader's lowest load address with MEMORY is &1173).
 void Run_Basic_Loader(CpcBench& bench, const std::string& loader,
                       const std::map<std::string, std::vector<std::uint8_t>>& files);
