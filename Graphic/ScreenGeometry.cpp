@@ -21,11 +21,11 @@ const std::array<ScreenGeometry, kScreenCount> kScreens = {{
 namespace {
 
 constexpr int kBytesPerCharacter = 2;
-constexpr int kMaMask = 0x3FFF;   // MA is 14 bits
-constexpr int kMaBankShift = 12;  // MA13-MA12 ...
+constexpr int kMaMask = 0x3FFF;       // MA is 14 bits
+constexpr int kMaBankShift = 12;      // MA13-MA12 ...
 constexpr int kAddressBankShift = 14; // ... become A15-A14
-constexpr int kLineShift = 11;    // RA2-RA0 become A13-A11
-constexpr int kMaWordMask = 0x3FF; // MA9-MA0 become A10-A1
+constexpr int kLineShift = 11;        // RA2-RA0 become A13-A11
+constexpr int kMaWordMask = 0x3FF;    // MA9-MA0 become A10-A1
 
 } // namespace
 
@@ -53,7 +53,8 @@ int Screen_Lines(const ScreenGeometry& geometry) {
 
 int Screen_Byte_Address(const ScreenGeometry& geometry, int y, int b) {
     const int start = geometry.startHigh << 8 | geometry.startLow;
-    const int ma = (start + y / geometry.linesPerCharacter * geometry.characterColumns + b / kBytesPerCharacter) &
+    const int ma = (start + y / geometry.linesPerCharacter * geometry.characterColumns +
+                    b / kBytesPerCharacter) &
                    kMaMask;
     const int ra = y % geometry.linesPerCharacter;
     return (ma >> kMaBankShift) << kAddressBankShift | ra << kLineShift | (ma & kMaWordMask) << 1 |
@@ -87,15 +88,17 @@ std::vector<std::uint8_t> Screen_Memory_Layout(const std::vector<std::uint8_t>& 
     const int lineBytes = Screen_Line_Bytes(geometry);
     const int lines = Screen_Lines(geometry);
     if (packed.size() != static_cast<std::size_t>(lineBytes) * static_cast<std::size_t>(lines))
-        throw Exception("A " + std::string(geometry.name) + " screen takes " + IntToStr(lines) + " rows of " +
-                        IntToStr(lineBytes) + " bytes");
+        throw Exception("A " + std::string(geometry.name) + " screen takes " + IntToStr(lines) +
+                        " rows of " + IntToStr(lineBytes) + " bytes");
     std::vector<std::uint8_t> memory(static_cast<std::size_t>(geometry.memoryBytes), 0);
     for (int y = 0; y < lines; ++y)
         for (int b = 0; b < lineBytes; ++b) {
             const int offset = Screen_Byte_Address(geometry, y, b) - geometry.baseAddress;
             if (offset < 0 || offset >= geometry.memoryBytes)
-                throw Exception("The " + std::string(geometry.name) + " screen reads outside its memory");
-            memory[static_cast<std::size_t>(offset)] = packed[static_cast<std::size_t>(y * lineBytes + b)];
+                throw Exception("The " + std::string(geometry.name) +
+                                " screen reads outside its memory");
+            memory[static_cast<std::size_t>(offset)] =
+                packed[static_cast<std::size_t>(y * lineBytes + b)];
         }
     return memory;
 }

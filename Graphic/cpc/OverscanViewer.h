@@ -20,9 +20,9 @@ static_assert(kViewerLoadAddress + kViewerBytes <= kViewerPictureAddress);
 
 // The viewer's bytes, to load at kViewerLoadAddress, set up to copy a
 // picture of geometry.memoryBytes bytes from kViewerPictureAddress to
-// geometry.baseAddress (its stack at the end of its kViewerBytes) and to show it in mode with inks (mode.inkCount of
-// them; the other pens and the border take ink 0's colour) and the screen's
-// CRTC values. Raises an Exception when the picture would not end below
-// the firmware's memory or the inks do not suit the mode.
+// geometry.baseAddress (its stack at the end of its kViewerBytes) and to show it in mode with inks
+// (mode.inkCount of them; the other pens and the border take ink 0's colour) and the screen's CRTC
+// values. Raises an Exception when the picture would not end below the firmware's memory or the
+// inks do not suit the mode.
 std::vector<std::uint8_t> Overscan_Viewer(const InkList& inks, const ScreenMode& mode,
                                           const ScreenGeometry& geometry);

@@ -53,20 +53,23 @@ TEST_P(OverscanDisc, ShowsThePackedScreenInItsInksUntilAKeyResetsTheCpc) {
     ASSERT_EQ(bench.run(kShowBound, true), CpcBench::Stop::KeyboardRead);
 
     const std::vector<std::uint8_t> packed = Mode_Screen_File_Bytes(result, inks, mode, screen);
-    EXPECT_TRUE(std::equal(packed.begin(), packed.end(), bench.memory().begin() + screen.baseAddress))
+    EXPECT_TRUE(
+        std::equal(packed.begin(), packed.end(), bench.memory().begin() + screen.baseAddress))
         << "the screen memory";
-    const std::vector<std::pair<int, int>> crtc = {{1, screen.characterColumns}, {2, screen.hsyncPosition},
-                                                   {6, screen.characterRows},    {7, screen.vsyncPosition},
-                                                   {12, screen.startHigh},       {13, screen.startLow}};
+    const std::vector<std::pair<int, int>> crtc = {
+        {1, screen.characterColumns}, {2, screen.hsyncPosition}, {6, screen.characterRows},
+        {7, screen.vsyncPosition},    {12, screen.startHigh},    {13, screen.startLow}};
     for (const auto& [reg, value] : crtc)
         EXPECT_EQ(bench.crtc()[static_cast<std::size_t>(reg)], value) << "R" << reg;
     for (int pen = 0; pen < CpcBench::kPensAndBorder; ++pen) // the border and unused pens: ink 0's
         EXPECT_EQ(bench.colours()[static_cast<std::size_t>(pen)],
-                  Hardware_Colour_Byte[Colour_Number_Of_Ink(inks[pen < mode.inkCount ? pen : 0])] & 0x1F)
+                  Hardware_Colour_Byte[Colour_Number_Of_Ink(inks[pen < mode.inkCount ? pen : 0])] &
+                      0x1F)
             << "pen " << pen;
     EXPECT_EQ(bench.mode(), mode.number);
 
-    EXPECT_EQ(bench.run(bench.tStates() + kShowBound), CpcBench::Stop::TimeOut) << "shows it with no key";
+    EXPECT_EQ(bench.run(bench.tStates() + kShowBound), CpcBench::Stop::TimeOut)
+        << "shows it with no key";
     bench.setKey(kSpaceLine, kSpaceBit, true);
     EXPECT_EQ(bench.run(bench.tStates() + kShowBound), CpcBench::Stop::Reset);
 }

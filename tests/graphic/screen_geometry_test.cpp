@@ -34,15 +34,18 @@ INSTANTIATE_TEST_SUITE_P(
                     AddressCase{"OverscanSecondLine", TScreen::Overscan, 1, 0, 0x8800},
                     AddressCase{"OverscanLastOfFirstBank", TScreen::Overscan, 168, 31, 0x87FF},
                     AddressCase{"OverscanFirstOfSecondBank", TScreen::Overscan, 168, 32, 0xC000},
-                    AddressCase{"OverscanSecondBankSecondLine", TScreen::Overscan, 169, 32, 0xC800}),
+                    AddressCase{"OverscanSecondBankSecondLine", TScreen::Overscan, 169, 32,
+                                0xC800}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The full screen's sizes in pixels, as CPC artists know them.
 TEST(ScreenGeometry, FullScreenPixelsFollowTheMode) {
-    const std::array<std::pair<int, int>, kScreenModeCount> sizes = {{{192, 272}, {384, 272}, {768, 272}}};
+    const std::array<std::pair<int, int>, kScreenModeCount> sizes = {
+        {{192, 272}, {384, 272}, {768, 272}}};
     for (const ScreenMode& mode : kScreenModes) {
         const ScreenMode onScreen = Mode_On_Screen(mode, Screen_Geometry(TScreen::Overscan));
-        EXPECT_EQ(std::pair(onScreen.width, onScreen.height), sizes[static_cast<std::size_t>(mode.number)]);
+        EXPECT_EQ(std::pair(onScreen.width, onScreen.height),
+                  sizes[static_cast<std::size_t>(mode.number)]);
     }
 }
 

@@ -22,10 +22,18 @@ constexpr std::uint8_t kLowerRomOffBit = 0x04, kUpperRomOffBit = 0x08;
 constexpr int kPsgRead = 1, kPsgSelect = 3;
 constexpr int kKeyboardRegister = 14;
 
-bool isGateArray(std::uint16_t port) { return (port & 0xC000) == 0x4000; }
-bool isCrtc(std::uint16_t port) { return (port & 0x4000) == 0; }
-bool isPpi(std::uint16_t port) { return (port & 0x0800) == 0; }
-int function(std::uint16_t port) { return port >> 8 & 3; } // A9-A8
+bool isGateArray(std::uint16_t port) {
+    return (port & 0xC000) == 0x4000;
+}
+bool isCrtc(std::uint16_t port) {
+    return (port & 0x4000) == 0;
+}
+bool isPpi(std::uint16_t port) {
+    return (port & 0x0800) == 0;
+}
+int function(std::uint16_t port) {
+    return port >> 8 & 3;
+} // A9-A8
 
 } // namespace
 
@@ -33,17 +41,22 @@ CpcBench::CpcBench() {
     mColours.fill(kUnset);
     mCrtc.fill(kUnset);
     mKeys.fill(0xFF);
-    mCpu = z80ex_create(readMemory, this, writeMemory, this, readPort, this, writePort, this, interruptVector, this);
+    mCpu = z80ex_create(readMemory, this, writeMemory, this, readPort, this, writePort, this,
+                        interruptVector, this);
 }
 
-CpcBench::~CpcBench() { z80ex_destroy(mCpu); }
+CpcBench::~CpcBench() {
+    z80ex_destroy(mCpu);
+}
 
 void CpcBench::load(int address, std::span<const std::uint8_t> bytes) {
     for (std::size_t k = 0; k < bytes.size(); ++k)
         mMemory[(static_cast<std::size_t>(address) + k) & 0xFFFF] = bytes[k];
 }
 
-void CpcBench::jumpTo(int address) { z80ex_set_reg(mCpu, regPC, static_cast<Z80EX_WORD>(address)); }
+void CpcBench::jumpTo(int address) {
+    z80ex_set_reg(mCpu, regPC, static_cast<Z80EX_WORD>(address));
+}
 
 CpcBench::Stop CpcBench::run(std::uint64_t maxTStates, bool stopAtKeyboardRead) {
     mKeyboardRead = false;
@@ -68,12 +81,14 @@ void CpcBench::setKey(int line, int bit, bool down) {
 
 std::uint8_t CpcBench::readMemory(_z80_cpu_context*, std::uint16_t address, int, void* data) {
     const auto& bench = *static_cast<CpcBench*>(data);
-    if ((bench.mLowerRom && address < kLowerRomEnd) || (bench.mUpperRom && address >= kUpperRomStart))
+    if ((bench.mLowerRom && address < kLowerRomEnd) ||
+        (bench.mUpperRom && address >= kUpperRomStart))
         return 0;
     return bench.mMemory[address];
 }
 
-void CpcBench::writeMemory(_z80_cpu_context*, std::uint16_t address, std::uint8_t value, void* data) {
+void CpcBench::writeMemory(_z80_cpu_context*, std::uint16_t address, std::uint8_t value,
+                           void* data) {
     static_cast<CpcBench*>(data)->mMemory[address] = value;
 }
 
@@ -82,7 +97,8 @@ std::uint8_t CpcBench::readPort(_z80_cpu_context*, std::uint16_t port, void* dat
     if (isPpi(port) && function(port) == 0 && bench.mPortAInput && bench.mPortC >> 6 == kPsgRead &&
         bench.mPsgRegister == kKeyboardRegister) {
         if (!bench.mKeyboardRead && bench.mFirstKeyboardRead == 0)
-            bench.mFirstKeyboardRead = bench.mTStates + static_cast<std::uint64_t>(z80ex_op_tstate(bench.mCpu));
+            bench.mFirstKeyboardRead =
+                bench.mTStates + static_cast<std::uint64_t>(z80ex_op_tstate(bench.mCpu));
         bench.mKeyboardRead = true;
         const int line = bench.mPortC & 0x0F;
         return line < kKeyboardLines ? bench.mKeys[static_cast<std::size_t>(line)] : 0xFF;
@@ -92,7 +108,8 @@ std::uint8_t CpcBench::readPort(_z80_cpu_context*, std::uint16_t port, void* dat
 
 void CpcBench::writePort(_z80_cpu_context*, std::uint16_t port, std::uint8_t value, void* data) {
     auto& bench = *static_cast<CpcBench*>(data);
-    bench.mWrites.push_back({port, value, bench.mTStates + static_cast<std::uint64_t>(z80ex_op_tstate(bench.mCpu))});
+    bench.mWrites.push_back(
+        {port, value, bench.mTStates + static_cast<std::uint64_t>(z80ex_op_tstate(bench.mCpu))});
     if (isGateArray(port))
         bench.gateArray(value);
     if (isCrtc(port)) {
@@ -126,7 +143,9 @@ void CpcBench::writePort(_z80_cpu_context*, std::uint16_t port, std::uint8_t val
     }
 }
 
-std::uint8_t CpcBench::interruptVector(_z80_cpu_context*, void*) { return 0xFF; }
+std::uint8_t CpcBench::interruptVector(_z80_cpu_context*, void*) {
+    return 0xFF;
+}
 
 void CpcBench::gateArray(std::uint8_t value) {
     switch (value >> 6) {
@@ -154,7 +173,8 @@ void CpcBench::psgFunction() {
 void Run_Basic_Loader(CpcBench& bench, const std::string& loader,
                       const std::map<std::string, std::vector<std::uint8_t>>& files) {
     const auto upper = [](std::string text) {
-        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return std::toupper(c); });
         return text;
     };
     std::map<std::string, const std::vector<std::uint8_t>*> byName;
@@ -182,7 +202,8 @@ void Run_Basic_Loader(CpcBench& bench, const std::string& loader,
         if (Starts_With_Amsdos_Header(data)) {
             // Offsets 64-66 of the header: the file's length, low byte first.
             const std::size_t length = data[64] | data[65] << 8 | data[66] << 16;
-            data = data.subspan(kAmsdosHeaderBytes, std::min(length, data.size() - kAmsdosHeaderBytes));
+            data = data.subspan(kAmsdosHeaderBytes,
+                                std::min(length, data.size() - kAmsdosHeaderBytes));
         }
         bench.load(address, data);
     }

@@ -40,7 +40,7 @@ struct _z80_cpu_context;
 // The machine starts as BASIC leaves it at a CALL: mode 1, lower ROM off,
 // upper ROM on, every key up.
 class CpcBench {
-public:
+  public:
     struct PortWrite {
         std::uint16_t port;
         std::uint8_t value;
@@ -86,9 +86,10 @@ public:
     // T-state of the first keyboard read, or 0 when there was none.
     std::uint64_t firstKeyboardRead() const { return mFirstKeyboardRead; }
 
-private:
+  private:
     static std::uint8_t readMemory(_z80_cpu_context*, std::uint16_t address, int m1, void* bench);
-    static void writeMemory(_z80_cpu_context*, std::uint16_t address, std::uint8_t value, void* bench);
+    static void writeMemory(_z80_cpu_context*, std::uint16_t address, std::uint8_t value,
+                            void* bench);
     static std::uint8_t readPort(_z80_cpu_context*, std::uint16_t port, void* bench);
     static void writePort(_z80_cpu_context*, std::uint16_t port, std::uint8_t value, void* bench);
     static std::uint8_t interruptVector(_z80_cpu_context*, void* bench);
