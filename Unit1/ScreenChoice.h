@@ -4,19 +4,21 @@
 #include <string>
 
 #include "Picture.h"
+#include "ScreenGeometry.h"
 #include "ScreenMode.h"
 #include "Dithers.h"
 
 // The most inks any screen mode shows (mode 0's sixteen).
 inline constexpr int kMaxInkCount = 16;
 
-// What the window converts for: the screen mode and the dither. A change of
+// What the window converts for: the screen mode, the dither and the screen. A change of
 // either renders the result again and changes nothing else: every ink keeps
 // its colour, whether the new mode shows it or not. Kept whole in one place
 // so that a command can take it and give it back as it was.
 struct TScreenChoice {
     int mode = kDefaultScreenMode;
     TDither dither = TDither::Classic;
+    TScreen screen = TScreen::Standard;
     friend bool operator==(const TScreenChoice&, const TScreenChoice&) = default;
 };
 

@@ -16,11 +16,14 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
         } else if (argument == "--dither") {
             options.choice.dither = Dither_From_Option(value());
             options.ditherGiven = true;
+        } else if (argument == "--screen") {
+            options.choice.screen = Screen_From_Option(value());
+            options.screenGiven = true;
         } else if (argument == "--reset")
             options.reset = true;
         else if (argument.size() > 1 && argument[0] == '-')
             throw Exception("unknown option " + argument +
-                            ": tintora takes --reset, --mode 0|1|2, --dither NAME and a picture file");
+                            ": tintora takes --reset, --mode 0|1|2, --screen standard|overscan, --dither NAME and a picture file");
         else if (fileGiven)
             throw Exception("tintora opens one picture, not '" + options.file + "' and '" + argument + "'");
         else {
@@ -37,5 +40,7 @@ TScreenChoice Start_Screen_Choice(const TStartOptions& options, const TScreenCho
         choice.mode = options.choice.mode;
     if (options.ditherGiven)
         choice.dither = options.choice.dither;
+    if (options.screenGiven)
+        choice.screen = options.choice.screen;
     return choice;
 }

@@ -6,13 +6,14 @@
 #include "ScreenChoice.h"
 
 // What the program is started with: `tintora [--reset] [--mode 0|1|2]
-// [--dither NAME] [FILE]`, the options under tintora-cli's names and values.
+// [--screen standard|overscan] [--dither NAME] [FILE]`, the options under tintora-cli's names and values.
 struct TStartOptions {
     TScreenChoice choice;
     // Which parts of choice the command line gave: those win over the
     // settings kept from the last run.
     bool modeGiven = false;
     bool ditherGiven = false;
+    bool screenGiven = false;
     // --reset: start without the settings kept from earlier runs, as a first run does.
     bool reset = false;
     // The picture to load once the window is shown; empty for none.
@@ -24,6 +25,6 @@ struct TStartOptions {
 // is malformed.
 TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments);
 
-// The screen choice to start with: the kept one, with the mode and the
-// dither the command line gave in their place.
+// The screen choice to start with: the kept one, with the mode, the dither
+// and the screen the command line gave in their place.
 TScreenChoice Start_Screen_Choice(const TStartOptions& options, const TScreenChoice& kept);

@@ -254,6 +254,8 @@ void TForm1::bindMenus() {
         MirrorCheck(keepItems[k], [this, k] { return GetKeepInk(k); });
     }
 
+    BindCommand(actionFullScreen, this, &TForm1::FullScreenClick);
+    MirrorCheck(actionFullScreen, [this] { return !standardScreen(); });
     BindCommand(actionCpcProportions, this, &TForm1::CpcProportionsClick);
     MirrorCheck(actionCpcProportions, [this] { return CpcProportions; });
     const struct {
@@ -443,13 +445,16 @@ bool TForm1::saveResultAs(const std::string& fileName) {
         break;
     case TSaveFormat::Screen:
         if (!Fits_Mode_Screen(result, Mode())) {
-            ShowMessage(Screen_Size_Message(Mode()));
+            ShowMessage(standardScreen() ? Screen_Size_Message(Mode())
+                                         : Wrong_Size_Message("The picture", result.GetWidth(), result.GetHeight(),
+                                                              Screen_Needs(Mode(), Screen()), Mode().width,
+                                                              Mode().height, "use Picture > Fit to CPC screen"));
             return false;
         }
         if (classicPath())
             Save_Screen_File(result, Inks, fileName);
         else {
-            const std::vector<std::uint8_t> screen = Mode_Screen_File_Bytes(result, ModeInks(), Mode());
+            const std::vector<std::uint8_t> screen = Mode_Screen_File_Bytes(result, ModeInks(), Mode(), Screen());
             Write_Raw_File(screen.data(), screen.size(), fileName);
         }
         break;
@@ -644,7 +649,8 @@ bool TForm1::resultFitsScreen(const std::string& outputNeeds) {
     if (result.GetWidth() == 0 || result.GetHeight() == 0)
         ShowMessage(kNothingToSaveMessage);
     else
-        ShowMessage(Wrong_Size_Message("The picture", result.GetWidth(), result.GetHeight(), outputNeeds, mode.width,
+        ShowMessage(Wrong_Size_Message("The picture", result.GetWidth(), result.GetHeight(),
+                                       standardScreen() ? outputNeeds : Screen_Needs(mode, Screen()), mode.width,
                                        mode.height, "use Picture > Fit to CPC screen"));
     return false;
 }
@@ -662,7 +668,7 @@ void TForm1::ExportDiscClick(TObject*) {
     if (classicPath())
         Save_Picture_Disc(Image2->GetPicture(), Inks, name, fileName);
     else
-        Save_Picture_Disc(Image2->GetPicture(), ModeInks(), Mode(), name, fileName);
+        Save_Picture_Disc(Image2->GetPicture(), ModeInks(), Mode(), Screen(), name, fileName);
     mHistory.MarkSaved();
 }
 
@@ -674,7 +680,8 @@ void TForm1::ExportScreenClick(TObject*) {
     const std::string name = Amsdos_Name_Of_Path(fileName);
     const std::vector<std::uint8_t> bytes = classicPath()
                                                 ? Screen_File_With_Header(Image2->GetPicture(), Inks, name)
-                                                : Screen_File_With_Header(Image2->GetPicture(), ModeInks(), Mode(), name);
+                                                : Screen_File_With_Header(Image2->GetPicture(), ModeInks(), Mode(),
+                                                                          Screen(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
     mHistory.MarkSaved();
 }
@@ -983,7 +990,7 @@ void TForm1::applyWorkState(const TWorkState& state) {
     }
     syncNumberBoxes();
     const bool cropMoved = state.cropAt != CropAt;
-    const bool modeChanged = state.screen.mode != ScreenChoice.mode;
+    const bool modeChanged = state.screen.mode != ScreenChoice.mode || state.screen.screen != ScreenChoice.screen;
     CropAt = state.cropAt;
     // A new mode fits the picture again, at the crop position just set.
     // A new screen choice renders at once; anything else asks for a render.
@@ -1260,7 +1267,7 @@ void TForm1::LoadInksFromPalette(const std::string& fileName) {
     for (int k = 0; k < mode.inkCount; ++k)
         SetInkNumber(k, palette.pens[static_cast<std::size_t>(k)]);
     if (palette.mode != ScreenChoice.mode)
-        SetScreenChoice(TScreenChoice{palette.mode, ScreenChoice.dither});
+        SetScreenChoice(TScreenChoice{palette.mode, ScreenChoice.dither, ScreenChoice.screen});
     else
         render();
 }
@@ -1397,11 +1404,19 @@ void TForm1::bindScreenMenus() {
 }
 
 bool TForm1::classicPath() const {
-    return ScreenChoice.mode == kDefaultScreenMode && ScreenChoice.dither == TDither::Classic;
+    return ScreenChoice.mode == kDefaultScreenMode && ScreenChoice.dither == TDither::Classic && standardScreen();
 }
 
 const ScreenMode& TForm1::Mode() const {
-    return Screen_Mode(ScreenChoice.mode);
+    return Screen_Mode_On(ScreenChoice.mode, ScreenChoice.screen);
+}
+
+const ScreenGeometry& TForm1::Screen() const {
+    return Screen_Geometry(ScreenChoice.screen);
+}
+
+bool TForm1::standardScreen() const {
+    return ScreenChoice.screen == TScreen::Standard;
 }
 
 InkList TForm1::ModeInks() const {
@@ -1436,13 +1451,17 @@ void TForm1::sourceForMode(const ScreenMode& mode, TPicture& source) {
 // current ones and take their place only once all three exist, as in Load;
 // the new fitted picture, unstretched, becomes the stretch's backup.
 void TForm1::SetScreenChoice(const TScreenChoice& choice) {
-    const ScreenMode& mode = Screen_Mode(choice.mode);
+    const ScreenMode& mode = Screen_Mode_On(choice.mode, choice.screen);
     Dither_Info(choice.dither); // raises for a dither that does not exist, as Screen_Mode does for a mode
-    StepScope step(*this, choice.mode != ScreenChoice.mode ? "Screen mode" : "Dither");
+    // A new mode or a new screen changes the screen's size.
+    const bool resized = choice.mode != ScreenChoice.mode || choice.screen != ScreenChoice.screen;
+    StepScope step(*this, choice.screen != ScreenChoice.screen ? "Full screen"
+                          : choice.mode != ScreenChoice.mode   ? "Screen mode"
+                                                               : "Dither");
     if (loaded()) {
         TBusyCursor busy(this);
         const TScreenChoice previous = ScreenChoice;
-        const bool refit = FitMode != TFitMode::Off && LoadedPicture && choice.mode != previous.mode;
+        const bool refit = FitMode != TFitMode::Off && LoadedPicture && resized;
         TPicture source, map, result;
         std::unique_ptr<TPicture> backup;
         if (refit) {
@@ -1458,7 +1477,7 @@ void TForm1::SetScreenChoice(const TScreenChoice& choice) {
             prepareSource();
         }
         // A drag over the old mode's screen does not go on over the new one.
-        if (choice.mode != previous.mode && mCropDrag)
+        if (resized && mCropDrag)
             endCropDrag();
         ScreenChoice = choice;
         try {
@@ -1488,12 +1507,17 @@ void TForm1::SetScreenChoice(const TScreenChoice& choice) {
 
 void TForm1::ScreenModeClick(TObject* Sender) {
     if (auto* item = qobject_cast<QAction*>(Sender))
-        SetScreenChoice(TScreenChoice{item->data().toInt(), ScreenChoice.dither});
+        SetScreenChoice(TScreenChoice{item->data().toInt(), ScreenChoice.dither, ScreenChoice.screen});
+}
+
+void TForm1::FullScreenClick(TObject*) {
+    SetScreenChoice(TScreenChoice{ScreenChoice.mode, ScreenChoice.dither,
+                                  standardScreen() ? TScreen::Overscan : TScreen::Standard});
 }
 
 void TForm1::DitherClick(TObject* Sender) {
     if (auto* item = qobject_cast<QAction*>(Sender))
-        SetScreenChoice(TScreenChoice{ScreenChoice.mode, static_cast<TDither>(item->data().toInt())});
+        SetScreenChoice(TScreenChoice{ScreenChoice.mode, static_cast<TDither>(item->data().toInt()), ScreenChoice.screen});
 }
 
 // The tool strip is as high as the design makes it, or as the palette group
@@ -1594,7 +1618,7 @@ void TForm1::CompareClick(TObject*) {
             continue;
         }
         source = std::make_shared<TPicture>();
-        sourceForMode(mode, *source);
+        sourceForMode(Screen_Mode_On(mode.number, ScreenChoice.screen), *source);
         shared = source;
     }
     const std::optional<TCompareCell> chosen = CompareWindow()->Choose(std::move(input));
@@ -1603,8 +1627,11 @@ void TForm1::CompareClick(TObject*) {
     StepScope step(*this, "Compare");
     for (std::size_t k = 0; k < chosen->inkNumbers.size(); ++k)
         SetInkNumber(static_cast<int>(k), chosen->inkNumbers[k]);
-    if (chosen->choice == ScreenChoice)
+    // The comparison is made on the screen in use, which the choice keeps.
+    TScreenChoice choice = chosen->choice;
+    choice.screen = ScreenChoice.screen;
+    if (choice == ScreenChoice)
         render();
     else
-        SetScreenChoice(chosen->choice);
+        SetScreenChoice(choice);
 }

@@ -334,7 +334,10 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // is on) and the result rendered; the palette, the view and the title
     // follow. Inks do not change.
     void SetScreenChoice(const TScreenChoice& choice);
+    // The mode on the screen in use (its pixel counts those of the screen).
     const ScreenMode& Mode() const;
+    const ScreenGeometry& Screen() const;
+    bool standardScreen() const;
     // True for the design's own path, the classic dither in mode 1: its
     // inks, search and files are exactly the design's.
     bool classicPath() const;
@@ -346,6 +349,7 @@ class TForm1 : public TForm, public Ui::TForm1 {
 
     // Picture > Screen mode and Picture > Dither: the item's mode or dither.
     void ScreenModeClick(TObject* Sender);
+    void FullScreenClick(TObject* Sender);
     void DitherClick(TObject* Sender);
     // A click on a swatch of the palette group, and Inks > Set ink > Ink #k.
     void PaletteInkClick(TObject* Sender);

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr const char* kModeKey = "screen/mode";
+constexpr const char* kScreenKey = "screen/screen"; // "standard" or "overscan"
 constexpr const char* kDitherKey = "screen/dither"; // the command line's name: "classic", "ordered4", ...
 constexpr const char* kFitKey = "view/fit";
 constexpr const char* kZoomKey = "view/zoom";
@@ -39,12 +40,21 @@ TDither ditherIn(const QSettings& settings, TDither otherwise) {
     }
 }
 
+TScreen screenIn(const QSettings& settings, TScreen otherwise) {
+    try {
+        return Screen_From_Option(text(settings, kScreenKey));
+    } catch (const Exception&) {
+        return otherwise;
+    }
+}
+
 } // namespace
 
 TWindowSettings Read_Window_Settings(const QSettings& settings) {
     TWindowSettings kept;
     kept.screen.mode = integerIn(settings, kModeKey, 0, kScreenModeCount - 1, kept.screen.mode);
     kept.screen.dither = ditherIn(settings, kept.screen.dither);
+    kept.screen.screen = screenIn(settings, kept.screen.screen);
     kept.monitor = static_cast<TMonitor>(integerIn(settings, kMonitorKey, static_cast<int>(TMonitor::Plain),
                                                    static_cast<int>(TMonitor::Green),
                                                    static_cast<int>(kept.monitor)));
@@ -67,6 +77,7 @@ TWindowSettings Read_Window_Settings(const QSettings& settings) {
 
 void Write_Window_Settings(QSettings& settings, const TWindowSettings& kept) {
     settings.setValue(kModeKey, kept.screen.mode);
+    settings.setValue(kScreenKey, QString::fromUtf8(Screen_Geometry(kept.screen.screen).name));
     settings.setValue(kDitherKey, QString::fromUtf8(Dither_Info(kept.screen.dither).name));
     settings.setValue(kFitKey, static_cast<int>(kept.fit));
     settings.setValue(kZoomKey, kept.zoom);

@@ -84,7 +84,8 @@ InkList chosenInks(TPicture& source, const TPicture& map, const CliOptions& opti
     control.threads = Ink_Search_Control::AllCores();
     control.measureChoice = false;
     const std::vector<int> numbers =
-        Choose_Mode_Inks(source, map, options.keptInks, options.dither, Screen_Mode(options.mode),
+        Choose_Mode_Inks(source, map, options.keptInks, options.dither,
+                         Mode_On_Screen(Screen_Mode(options.mode), Screen_Geometry(options.screen)),
                          options.brightness, options.contrast, options.local, control)
             .numbers;
     out << "inks ";
@@ -161,6 +162,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             inksText = value();
         else if (argument == "--mode")
             options.mode = Screen_Mode_From_Option(value());
+        else if (argument == "--screen")
+            options.screen = Screen_From_Option(value());
         else if (argument == "--dither")
             options.dither = Dither_From_Option(value());
         else if (argument == "--brightness")
@@ -233,6 +236,15 @@ std::string Cli_Usage() {
            "Options:\n"
            "  --mode M         the CPC screen mode, default 1: 0 has 160 x 200 pixels in 16 inks,\n"
            "                   1 has 320 x 200 in 4 inks, 2 has 640 x 200 in 2 inks\n"
+           "  --screen NAME    the screen the picture fills, default standard: the 160, 320 or\n"
+           "                   640 x 200 pixels inside the border; overscan fills the monitor to\n"
+           "                   its edges: 192, 384 or 768 x 272 pixels in mode 0, 1 or 2. Its\n"
+           "                   scr is the 32768 bytes of &8000-&FFFF as the CRTC reads them\n"
+           "                   (each line's bytes run on from &8000 + its line in the character\n"
+           "                   row x &800 into &C000 +; the last &340 bytes of each &800 block\n"
+           "                   from &C000 are shown nowhere and are 0); its dsk adds a machine\n"
+           "                   code viewer that DISC.BAS loads and calls: RUN\"DISC\" shows the\n"
+           "                   picture until a key is pressed, then the CPC resets\n"
            "  --dither NAME    how the inks are spread over the picture, default classic (see\n"
            "                   Dithers below)\n"
            "  --inks N,N,...   CPC colour numbers 0..26 (n = 9 green + 3 red + blue, each\n"
@@ -302,9 +314,12 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         return kCliBadUsage;
     }
     try {
-        const ScreenMode& mode = Screen_Mode(options.mode);
+        const ScreenGeometry& screen = Screen_Geometry(options.screen);
+        const bool standard = options.screen == TScreen::Standard;
+        // The mode's pixel counts on the chosen screen.
+        const ScreenMode mode = Mode_On_Screen(Screen_Mode(options.mode), screen);
         // The classic dither in mode 1 writes its files as it always has.
-        const bool classic = options.mode == kDefaultScreenMode && options.dither == TDither::Classic;
+        const bool classic = standard && options.mode == kDefaultScreenMode && options.dither == TDither::Classic;
         TPicture source, map, result;
         // A fitted picture needs no more than twice the screen's pixels: a
         // JPEG file is decoded no larger.
@@ -325,7 +340,8 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         if (needsScreen && !Fits_Mode_Screen(source, mode)) {
             err << "tintora-cli: "
                 << Wrong_Size_Message(options.input, source.GetWidth(), source.GetHeight(),
-                                      "a screen file and a disc image need", mode.width, mode.height,
+                                      standard ? "a screen file and a disc image need" : Screen_Needs(mode, screen),
+                                      mode.width, mode.height,
                                       "add --fit crop, pad or stretch")
                 << '\n';
             return kCliUnsuitablePicture;
@@ -349,15 +365,15 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
             if (classic)
                 Save_Picture_Disc(result, classicInks, options.cpcName, options.output);
             else
-                Save_Picture_Disc(result, options.inks, mode, options.cpcName, options.output);
+                Save_Picture_Disc(result, options.inks, mode, screen, options.cpcName, options.output);
             return kCliOk;
         case TSaveFormat::Screen:
             if (classic)
                 bytes = options.amsdos ? Screen_File_With_Header(result, classicInks, options.cpcName)
                                        : Screen_File_Bytes(result, classicInks);
             else
-                bytes = options.amsdos ? Screen_File_With_Header(result, options.inks, mode, options.cpcName)
-                                       : Mode_Screen_File_Bytes(result, options.inks, mode);
+                bytes = options.amsdos ? Screen_File_With_Header(result, options.inks, mode, screen, options.cpcName)
+                                       : Mode_Screen_File_Bytes(result, options.inks, mode, screen);
             break;
         case TSaveFormat::Palette:
             if (options.amsdos)

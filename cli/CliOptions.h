@@ -10,6 +10,7 @@
 #include "InkChoice.h"
 #include "Picture.h"
 #include "RawSprite.h"
+#include "ScreenGeometry.h"
 #include "ScreenMode.h"
 #include "Dithers.h"
 
@@ -19,6 +20,8 @@ struct CliOptions {
     std::string output;
     // The screen mode and the dither.
     int mode = kDefaultScreenMode;
+    // The screen the picture fills: the standard one or the full screen.
+    TScreen screen = TScreen::Standard;
     TDither dither = TDither::Classic;
     // The mode's inks (mode.inkCount of them).
     InkList inks;

@@ -1,5 +1,7 @@
 #include "BasicLoader.h"
 
+#include <algorithm>
+
 #include "SysUtils.h"
 
 namespace {
@@ -9,6 +11,23 @@ std::string number(const Ink& ink) {
 }
 
 constexpr int kInksPerLine = 4;
+
+// "&1000": BASIC's hexadecimal.
+std::string hexadecimal(int value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[value % 16]);
+        value /= 16;
+    } while (value > 0);
+    return "&" + text;
+}
+
+std::vector<std::uint8_t> asciiFile(const std::string& text) {
+    std::vector<std::uint8_t> bytes(text.begin(), text.end());
+    bytes.resize((bytes.size() + kRecordBytes - 1) / kRecordBytes * kRecordBytes, kEndOfFileMark);
+    return bytes;
+}
 
 } // namespace
 
@@ -35,7 +54,13 @@ std::vector<std::uint8_t> Basic_Loader(const std::string& screenFile, const InkL
     text += "30 LOAD\"" + screenFile + "\",&C000" + newLine +
             // KM WAIT KEY: the picture stays until a key is pressed.
             "40 CALL &BB18" + newLine;
-    std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    bytes.resize((bytes.size() + kRecordBytes - 1) / kRecordBytes * kRecordBytes, kEndOfFileMark);
-    return bytes;
+    return asciiFile(text);
+}
+
+std::vector<std::uint8_t> Viewer_Loader(const std::string& viewerFile, int viewerAddress,
+                                        const std::string& pictureFile, int pictureAddress) {
+    const std::string newLine = "\r\n";
+    return asciiFile("10 MEMORY " + hexadecimal(std::min(viewerAddress, pictureAddress) - 1) + newLine + "20 LOAD\"" + viewerFile + "\"," +
+                     hexadecimal(viewerAddress) + newLine + "30 LOAD\"" + pictureFile + "\"," +
+                     hexadecimal(pictureAddress) + newLine + "40 CALL " + hexadecimal(viewerAddress) + newLine);
 }

@@ -22,3 +22,10 @@ std::vector<std::uint8_t> Basic_Loader(const std::string& screenFile, const InkL
 
 // The loader of a mode 1 picture in the four inks.
 std::vector<std::uint8_t> Basic_Loader(const std::string& screenFile, const InkTable& inks);
+
+// The loader DISC.BAS of a screen that a machine-code viewer shows, as plain
+// ASCII text like the one above: moves BASIC's HIMEM below both addresses,
+// loads viewerFile at viewerAddress and pictureFile at pictureAddress, and CALLs the
+// viewer, which sets the screen, the mode and the inks itself.
+std::vector<std::uint8_t> Viewer_Loader(const std::string& viewerFile, int viewerAddress,
+                                        const std::string& pictureFile, int pictureAddress);

@@ -9,6 +9,7 @@
 #include "Engine.h"
 #include "ModePacking.h"
 #include "OcpPalette.h"
+#include "OverscanViewer.h"
 #include "RawSprite.h"
 
 namespace {
@@ -18,6 +19,8 @@ constexpr const char* kPaletteExtension = "PAL";
 constexpr const char* kSpriteExtension = "DAT";
 constexpr const char* kLoaderName = "DISC";
 constexpr const char* kLoaderExtension = "BAS";
+constexpr const char* kViewerName = "VIEW";
+constexpr const char* kViewerExtension = "BIN";
 
 // The disc of a screen file (its bytes with their header) and the palette
 // and loader of the inks in mode.
@@ -76,4 +79,33 @@ std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const 
 void Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
                        const std::string& name, const std::string& fileName) {
     saveDisc(Screen_File_With_Header(result, inks, mode, name), inks, mode, name, fileName);
+}
+
+std::vector<std::uint8_t> Screen_File_With_Header(const TPicture& result, const InkList& inks,
+                                                  const ScreenMode& mode, const ScreenGeometry& geometry,
+                                                  const std::string& name) {
+    return With_Amsdos_Header({name, kScreenExtension, geometry.baseAddress},
+                              Mode_Screen_File_Bytes(result, inks, mode, geometry));
+}
+
+void Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                       const ScreenGeometry& geometry, const std::string& name, const std::string& fileName) {
+    if (geometry.screen == TScreen::Standard) {
+        Save_Picture_Disc(result, inks, mode, name, fileName);
+        return;
+    }
+    const std::string pictureFile = name + "." + kScreenExtension;
+    const std::string viewerFile = std::string(kViewerName) + "." + kViewerExtension;
+    const std::vector<DiscFile> files = {
+        {name, kScreenExtension,
+         With_Amsdos_Header({name, kScreenExtension, kViewerPictureAddress},
+                            Mode_Screen_File_Bytes(result, inks, mode, geometry))},
+        {name, kPaletteExtension, Palette_File_With_Header(inks, mode, name)},
+        {kViewerName, kViewerExtension,
+         With_Amsdos_Header({kViewerName, kViewerExtension, kViewerLoadAddress},
+                            Overscan_Viewer(inks, mode, geometry))},
+        {kLoaderName, kLoaderExtension,
+         Viewer_Loader(viewerFile, kViewerLoadAddress, pictureFile, kViewerPictureAddress)},
+    };
+    Write_Disc_Image(Cpc_Data_Disc(files), fileName);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Picture.h"
+#include "ScreenGeometry.h"
 #include "ScreenMode.h"
 
 // The CPC files of a result, each with an AMSDOS header naming it name (an
@@ -44,3 +45,17 @@ std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const 
                                                   const std::string& name, int loadAddress);
 void Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode, const std::string& name,
                        const std::string& fileName);
+
+// The screen memory of a result that fills the mode's screen on geometry,
+// behind its header: loading where the screen's memory starts.
+std::vector<std::uint8_t> Screen_File_With_Header(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                                                  const ScreenGeometry& geometry, const std::string& name);
+
+// A disc for a result on any screen: the standard screen's disc above, or
+// for a larger screen NAME.SCR (its screen memory, loading at
+// kViewerPictureAddress), NAME.PAL, the viewer VIEW.BIN and the loader
+// DISC.BAS that loads both and calls the viewer: RUN"DISC" shows the result
+// until a key is pressed, then the CPC resets. Raises an Exception when the
+// result does not fill the mode's screen on geometry.
+void Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                       const ScreenGeometry& geometry, const std::string& name, const std::string& fileName);

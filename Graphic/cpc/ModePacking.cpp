@@ -59,12 +59,23 @@ std::string Screen_Size_Message(const ScreenMode& mode) {
            " must be " + IntToStr(mode.width) + "x" + IntToStr(mode.height) + ".";
 }
 
+std::string Screen_Needs(const ScreenMode& mode, const ScreenGeometry&) {
+    return "a full-screen mode " + IntToStr(mode.number) + " picture needs";
+}
+
 std::vector<std::uint8_t> Mode_Screen_File_Bytes(const TPicture& result, const InkList& inks,
-                                                 const ScreenMode& mode) {
-    if (!Fits_Mode_Screen(result, mode))
-        throw Exception(Screen_Size_Message(mode));
-    const std::vector<std::uint8_t> packed = Pack_Mode_Rows(result, inks, mode);
-    std::unique_ptr<std::uint8_t[]> screen;
-    CPC_Screen_Layout(packed.data(), screen);
-    return {screen.get(), screen.get() + kScreenBytes};
+                                                 const ScreenMode& mode, const ScreenGeometry& geometry) {
+    if (geometry.screen == TScreen::Standard) {
+        if (!Fits_Mode_Screen(result, mode))
+            throw Exception(Screen_Size_Message(mode));
+        const std::vector<std::uint8_t> packed = Pack_Mode_Rows(result, inks, mode);
+        std::unique_ptr<std::uint8_t[]> screen;
+        CPC_Screen_Layout(packed.data(), screen);
+        return {screen.get(), screen.get() + kScreenBytes};
+    }
+    const ScreenMode onScreen = Mode_On_Screen(mode, geometry);
+    if (!Fits_Mode_Screen(result, onScreen))
+        throw Exception(Screen_Needs(mode, geometry) + " " + IntToStr(onScreen.width) + " x " +
+                        IntToStr(onScreen.height));
+    return Screen_Memory_Layout(Pack_Mode_Rows(result, inks, onScreen), geometry);
 }

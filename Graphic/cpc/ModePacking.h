@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Picture.h"
+#include "ScreenGeometry.h"
 #include "ScreenMode.h"
 
 // Packs a result into the bytes of a screen mode, row after row from the top,
@@ -22,8 +23,15 @@ bool Fits_Mode_Screen(const TPicture& result, const ScreenMode& mode);
 // What a screen file of the wrong size is told: the design's words in mode 1.
 std::string Screen_Size_Message(const ScreenMode& mode);
 
-// The 16384 bytes of screen memory of a result that fills the mode's screen:
-// packed, then laid out by CPC_Screen_Layout. Raises an Exception when the
-// result does not fill the screen.
+// How the refusals name what a picture for a screen other than the standard
+// one must measure, before its size: "a full-screen mode 1 picture needs".
+std::string Screen_Needs(const ScreenMode& mode, const ScreenGeometry& geometry);
+
+// The screen memory of a result that fills the mode's screen on geometry
+// (16384 bytes from &C000 on the standard screen, 32768 from &8000 in
+// overscan): packed, then laid out as the CRTC reads it (Screen_Memory_Layout);
+// bytes the CRTC never shows are 0. Raises an Exception when the result does
+// not fill the screen.
 std::vector<std::uint8_t> Mode_Screen_File_Bytes(const TPicture& result, const InkList& inks,
-                                                 const ScreenMode& mode);
+                                                 const ScreenMode& mode,
+                                                 const ScreenGeometry& geometry = kScreens[0]);

@@ -279,6 +279,7 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, out, "--sharpen"}, "unknown option --sharpen"},
         {{in}, "expected an input picture file and an output file"},
         {{in, out, "--fit", "wide"}, "--fit takes crop, pad or stretch, not 'wide'"},
+        {{in, out, "--screen", "wide"}, "--screen takes standard or overscan, not 'wide'"},
         {{in, out, "--fit", "crop", "--crop-at", "0.5"}, "--crop-at takes two numbers from 0 to 1"},
         {{in, out, "--fit", "crop", "--crop-at", "0.5,1.5"}, "--crop-at takes two numbers from 0 to 1"},
         {{in, out, "--fit", "crop", "--crop-at", ",0"}, "--crop-at takes two numbers from 0 to 1"},
@@ -441,5 +442,29 @@ TEST(CliArguments, ModeDitherAndTheModesCountOfInksAreChecked) {
         const CliRun result = run(all);
         EXPECT_EQ(result.status, kCliBadUsage) << mentions;
         EXPECT_NE(result.err.find(mentions), std::string::npos) << result.err;
+    }
+}
+
+TEST(CliScreens, EachModeFillsTheFullScreenAndItsScreenFileIsItsResult) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 320, 200);
+    const ScreenGeometry& screen = Screen_Geometry(TScreen::Overscan);
+    for (const ScreenMode& standard : kScreenModes) {
+        const ScreenMode mode = Mode_On_Screen(standard, screen);
+        const std::string m = std::to_string(mode.number);
+        const std::string png = dir.filePath(QString::fromStdString("m" + m + ".png")).toStdString();
+        const std::string scr = dir.filePath(QString::fromStdString("m" + m + ".scr")).toStdString();
+        const CliRun unfit = run({in, scr, "--mode", m, "--screen", "overscan"});
+        EXPECT_EQ(unfit.status, kCliUnsuitablePicture);
+        EXPECT_EQ(unfit.err, "tintora-cli: " + in + " is 320 x 200; a full-screen mode " + m + " picture needs " +
+                                 std::to_string(mode.width) + " x 272: add --fit crop, pad or stretch\n");
+        for (const std::string& out : {png, scr})
+            ASSERT_EQ(run({in, out, "--mode", m, "--screen", "overscan", "--fit", "crop"}).status, kCliOk) << out;
+        TPicture result;
+        result.LoadFromFile(png);
+        ASSERT_EQ(result.GetWidth(), mode.width);
+        ASSERT_EQ(result.GetHeight(), mode.height);
+        EXPECT_EQ(fileBytes(scr), bytesOf(Mode_Screen_File_Bytes(result, Start_Inks(mode), mode, screen)))
+            << "mode " << m;
     }
 }

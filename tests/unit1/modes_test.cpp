@@ -13,6 +13,7 @@
 #include "FitToScreen.h"
 #include "MainWindowFixture.h"
 #include "ModeInkChoice.h"
+#include "ModePacking.h"
 #include "PixelShape.h"
 #include "StartOptions.h"
 
@@ -146,6 +147,31 @@ TEST_F(MainWindowCommands, CompareAppliesTheModeDitherAndInksClicked) {
     EXPECT_EQ(form.Inks, defaultInks());
 }
 
+// Screen > Full screen fits the picture to the larger screen, whose screen
+// file is the overscan memory; undo brings the standard screen back.
+TEST_F(MainWindowCommands, FullScreenFitsTheLargerScreenAndSavesItsMemoryUndoably) {
+    form.SetFitMode(TFitMode::Crop);
+    load(writeLandscape("land.bmp", 90, 70));
+    const Bytes standard = result();
+    form.actionFullScreen->trigger();
+    EXPECT_TRUE(form.actionFullScreen->isChecked());
+
+    const ScreenGeometry& screen = Screen_Geometry(TScreen::Overscan);
+    const ScreenMode mode = Mode_On_Screen(Screen_Mode(kDefaultScreenMode), screen);
+    TPicture loaded = testing_pictures::landscape(90, 70);
+    TPicture fitted;
+    Fit_To_Screen(loaded, fitted, TFitMode::Crop, mode);
+    Conversion expected = convert(fitted, defaultInks(), 0, 0, 0);
+    EXPECT_EQ(result(), rows(expected.result));
+    save(path("full.scr"));
+    const std::vector<std::uint8_t> memory = Mode_Screen_File_Bytes(expected.result, form.ModeInks(), mode, screen);
+    EXPECT_EQ(fileBytes(path("full.scr")),
+              QByteArray(reinterpret_cast<const char*>(memory.data()), static_cast<qsizetype>(memory.size())));
+    form.actionUndo->trigger();
+    EXPECT_EQ(form.ScreenChoice, TScreenChoice{});
+    EXPECT_EQ(result(), standard);
+}
+
 class MonitorPreview : public MainWindowCommands, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(MonitorPreview, ShowsInTheViewButLeavesTheSavedBytesAlone) {
@@ -177,9 +203,10 @@ TEST(StartOptions, TakeTheCommandLinesModeAndDitherAndAFile) {
     EXPECT_EQ(options.choice, (TScreenChoice{0, TDither::Ordered4}));
     EXPECT_EQ(options.file, "a.bmp");
     EXPECT_EQ(Parse_Start_Options({}).choice, TScreenChoice{});
+    EXPECT_EQ(Parse_Start_Options({"--screen", "overscan"}).choice.screen, TScreen::Overscan);
     EXPECT_TRUE(Parse_Start_Options({"--reset", "a.bmp"}).reset);
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--mode", "3"}, {"--dither", "fuzzy"}, {"--mode"}, {"a.bmp", "b.bmp"}, {"--zoom", "2"}})
+             {"--mode", "3"}, {"--dither", "fuzzy"}, {"--screen", "wide"}, {"--mode"}, {"a.bmp", "b.bmp"}, {"--zoom", "2"}})
         EXPECT_THROW(Parse_Start_Options(bad), Exception) << bad.front();
 }
 

@@ -242,7 +242,7 @@ TEST_F(MainWindowCommands, SettingsComeBackInTheNextRunAndResetForgetsThem) {
     form.UseSettings(&settings);
     trigger(form.actionFitPad);
     form.SpeedButton2->click();
-    const TScreenChoice choice{0, TDither::Ordered4};
+    const TScreenChoice choice{0, TDither::Ordered4, TScreen::Overscan};
     form.SetScreenChoice(choice);
     trigger(form.actionMonitorGreen);
     trigger(form.actionCpcProportions);
@@ -259,7 +259,7 @@ TEST_F(MainWindowCommands, SettingsComeBackInTheNextRunAndResetForgetsThem) {
     EXPECT_TRUE(next.CpcProportions);
     // A mode or dither on the command line wins over the kept one.
     EXPECT_EQ(Start_Screen_Choice(Parse_Start_Options({"--dither", "none"}), next.ScreenChoice),
-              (TScreenChoice{0, TDither::None}));
+              (TScreenChoice{0, TDither::None, TScreen::Overscan}));
     EXPECT_EQ(next.RecentFiles, std::vector<std::string>{picture});
     EXPECT_EQ(next.OpenPictureDialog1.GetInitialDir(), folder.path().toStdString());
     EXPECT_FALSE(next.actionUndo->isEnabled()) << "kept settings are not a step";

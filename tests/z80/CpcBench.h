@@ -1,0 +1,129 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+struct _z80_cpu_context;
+
+// A small model of a CPC around a Z80 (libz80ex), for running the program's
+// machine code in tests and asserting on what the real machine would see.
+//
+// What it models:
+// - 64 KB of RAM. The ROMs hold nothing: with a ROM switched in, its area
+//   reads as 0 (writes always go to the RAM below, as on the CPC).
+// - The I/O ports decoded as the CPC decodes them, by address lines only, so
+//   one OUT may reach several chips as on the real machine:
+//     gate array when A15 = 0 and A14 = 1 (&7Fxx): bits 7-6 of the byte say
+//       00 select pen (bit 4: the border), 01 colour of the pen (bits 4-0,
+//       hardware colour), 10 mode (bits 1-0) and ROMs (bit 2 lower ROM off,
+//       bit 3 upper ROM off), 11 RAM configuration;
+//     CRTC when A14 = 0, A9-A8 saying 00 select register (&BCxx), 01 write
+//       it (&BDxx);
+//     PPI when A11 = 0, A9-A8 port A (&F4xx), B (&F5xx), C (&F6xx) or
+//       control (&F7xx). Port A carries the PSG's data, port C bits 7-6 its
+//       function (11 select register, 10 write, 01 read, 00 inactive) and
+//       bits 3-0 the keyboard line; control bytes with bit 7 set choose the
+//       ports' directions (bit 4: port A in), others set or clear one bit of
+//       port C. Reading port A while the PSG reads its register 14 gives the
+//       keyboard line's byte: a 0 bit for each key held down.
+// - Every port write, recorded with the T-state it happened at.
+// - The machine's reset: an opcode fetched from address 0 while the lower
+//   ROM is switched in, which starts the firmware afresh (RST 0 or JP 0 after
+//   switching it in). The run stops there.
+// - Not modelled: interrupts (none are raised), the CPC's wait states (the
+//   count is the Z80's own T-states), sound, discs, the 6128's extra RAM.
+//
+// The machine starts as BASIC leaves it at a CALL: mode 1, lower ROM off,
+// upper ROM on, every key up.
+class CpcBench {
+  public:
+    struct PortWrite {
+        std::uint16_t port;
+        std::uint8_t value;
+        std::uint64_t tState;
+    };
+    enum class Stop {
+        Reset,        // the machine reset (see above)
+        KeyboardRead, // the keyboard was read, when asked to stop there
+        TimeOut,      // the T-state bound was reached
+    };
+    static constexpr int kPensAndBorder = 17; // pens 0..15, then the border
+    static constexpr int kCrtcRegisters = 18;
+    static constexpr int kKeyboardLines = 10;
+    static constexpr int kUnset = -1;
+
+    CpcBench();
+    ~CpcBench();
+    CpcBench(const CpcBench&) = delete;
+    CpcBench& operator=(const CpcBench&) = delete;
+
+    // Puts bytes into RAM from address on (wrapping past &FFFF).
+    void load(int address, std::span<const std::uint8_t> bytes);
+    // Where the Z80 goes on.
+    void jumpTo(int address);
+    // Runs until the machine resets, the T-state count reaches maxTStates
+    // (counted from the bench's start), or with stopAtKeyboardRead the
+    // keyboard is read.
+    Stop run(std::uint64_t maxTStates, bool stopAtKeyboardRead = false);
+
+    // Holds down (or lets go) the key at bit (0..7) of keyboard line (0..9).
+    void setKey(int line, int bit, bool down);
+
+    const std::array<std::uint8_t, 0x10000>& memory() const { return mMemory; }
+    const std::vector<PortWrite>& portWrites() const { return mWrites; }
+    std::uint64_t tStates() const { return mTStates; }
+    // The hardware colour (0..31) last given to each pen and the border, or kUnset.
+    const std::array<int, kPensAndBorder>& colours() const { return mColours; }
+    int mode() const { return mMode; }
+    bool lowerRom() const { return mLowerRom; }
+    bool upperRom() const { return mUpperRom; }
+    // The value last written to each CRTC register, or kUnset.
+    const std::array<int, kCrtcRegisters>& crtc() const { return mCrtc; }
+    // T-state of the first keyboard read, or 0 when there was none.
+    std::uint64_t firstKeyboardRead() const { return mFirstKeyboardRead; }
+
+  private:
+    static std::uint8_t readMemory(_z80_cpu_context*, std::uint16_t address, int m1, void* bench);
+    static void writeMemory(_z80_cpu_context*, std::uint16_t address, std::uint8_t value,
+                            void* bench);
+    static std::uint8_t readPort(_z80_cpu_context*, std::uint16_t port, void* bench);
+    static void writePort(_z80_cpu_context*, std::uint16_t port, std::uint8_t value, void* bench);
+    static std::uint8_t interruptVector(_z80_cpu_context*, void* bench);
+    void gateArray(std::uint8_t value);
+    void psgFunction();
+
+    _z80_cpu_context* mCpu = nullptr;
+    std::array<std::uint8_t, 0x10000> mMemory{};
+    std::vector<PortWrite> mWrites;
+    std::uint64_t mTStates = 0;
+    std::array<int, kPensAndBorder> mColours;
+    std::array<int, kCrtcRegisters> mCrtc;
+    int mPen = 0;
+    int mMode = 1;
+    bool mLowerRom = false;
+    bool mUpperRom = true;
+    int mCrtcSelected = 0;
+    std::uint8_t mPortA = 0, mPortC = 0;
+    bool mPortAInput = false;
+    int mPsgRegister = 0;
+    std::array<std::uint8_t, kKeyboardLines> mKeys;
+    bool mReset = false;
+    bool mKeyboardRead = false;
+    std::uint64_t mFirstKeyboardRead = 0;
+};
+
+// Runs a BASIC loader as far as the bench needs: MEMORY &ADDRESS sets HIMEM,
+// every LOAD"NAME",&ADDRESS puts the file NAME of files (names compared
+// without case; its AMSDOS header, if any, left out and only its stated
+// length loaded) at ADDRESS, and CALL &ADDRESS becomes where the Z80 starts.
+// Raises std::runtime_error where BASIC would stop, and when the loader names
+// a file that is not there or has no CALL: a LOAD at or below HIMEM (over
+// BASIC's own memory), or with HIMEM below &1172, where BASIC's first LOAD
+// finds no room for its 4 KB file buffer below HIMEM and says "Memory full"
+// (a short loader's lowest load address with MEMORY is &1173).
+void Run_Basic_Loader(CpcBench& bench, const std::string& loader,
+                      const std::map<std::string, std::vector<std::uint8_t>>& files);
