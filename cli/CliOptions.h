@@ -11,6 +11,8 @@
 #include "Picture.h"
 #include "RawSprite.h"
 #include "ScreenMode.h"
+#include "SpriteCells.h"
+#include "SpriteExport.h"
 #include "dither/Dithers.h"
 
 // What one run of the command-line converter is asked to do.
@@ -42,6 +44,11 @@ struct CliOptions {
     int loadAddress = kRawSpriteLoadAddress;
     // The name on the CPC (disc files and headers), from --name or the output's name.
     std::string cpcName;
+    // A sprite output ("asm", ".h", "bin"): its cells (a cell width of 0
+    // makes the whole picture one cell) and the name of its labels.
+    SpriteFormat spriteFormat = SpriteFormat::None;
+    SpriteCutting sprite;
+    std::string spriteName;
 };
 
 // Exit statuses of the converter.
