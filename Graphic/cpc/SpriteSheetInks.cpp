@@ -4,9 +4,17 @@
 
 namespace {
 
-// True for a channel value that is exactly one of the CPC's three intensities.
-bool cpcLevel(std::uint8_t value) {
-    return value == 0 || value == 127 || value == 128 || value == 254 || value == 255;
+// A channel byte this close to 0, 128 or 255 is that CPC intensity, as the
+// automatic inks take a picture's own colours.
+constexpr int kLevelTolerance = 8;
+
+// The CPC intensity (0..2) of a channel byte, or -1 when it is none.
+int cpcLevel(std::uint8_t value) {
+    if (value <= kLevelTolerance)
+        return 0;
+    if (value >= 128 - kLevelTolerance && value <= 128 + kLevelTolerance)
+        return 1;
+    return value >= 255 - kLevelTolerance ? 2 : -1;
 }
 
 } // namespace
@@ -19,9 +27,10 @@ std::optional<std::vector<int>> Sprite_Sheet_Colour_Numbers(const TPicture& shee
     for (int y = 0; y < sheet.GetHeight(); ++y) {
         const std::uint8_t* pixel = sheet.GetScanline(y);
         for (int x = 0; x < sheet.GetWidth(); ++x, pixel += 3) {
-            if (!cpcLevel(pixel[0]) || !cpcLevel(pixel[1]) || !cpcLevel(pixel[2]))
+            const int b = cpcLevel(pixel[0]), g = cpcLevel(pixel[1]), r = cpcLevel(pixel[2]);
+            if (b < 0 || g < 0 || r < 0)
                 return std::nullopt;
-            const int number = Colour_Number_Of_Ink(Ink{pixel[2], pixel[1], pixel[0]});
+            const int number = 9 * g + 3 * r + b;
             if (seen[static_cast<std::size_t>(number)])
                 continue;
             if (static_cast<int>(numbers.size()) == inkCount)
