@@ -153,8 +153,11 @@ void TSpriteExportDialog::showCells() {
                                   .arg(all)
                                   .arg(bytes)
                                   .arg(static_cast<long long>(kept) * bytes));
-    } else
-        LabelSummary->setText(QString::fromStdString(refusal));
+    } else {
+        QString reason = QString::fromStdString(refusal); // a sentence of its own here
+        reason[0] = reason[0].toUpper();
+        LabelSummary->setText(reason + ".");
+    }
     if (width == 0 || height == 0) {
         Preview->clear();
         return;
