@@ -61,9 +61,13 @@ bool takesHeader(TSaveFormat format) {
     return format == TSaveFormat::Screen || format == TSaveFormat::Sprite || format == TSaveFormat::Palette;
 }
 
+// The largest sprite cell, and the most cells --cells keeps: beyond either
+// the files would be too large for a CPC program anyway.
+constexpr int kLargestCell = 4096;
+constexpr int kMostCells = 65536;
+
 // "WxH": the pixels across and down one sprite cell.
 SpriteCutting cellSizeFrom(const std::string& text) {
-    constexpr int kLargestCell = 4096;
     const std::size_t x = text.find('x');
     SpriteCutting cutting;
     const auto size = [&](const std::string& part, int& value) {
@@ -209,7 +213,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             options.sprite.cellHeight = size.cellHeight;
             spriteGiven = true;
         } else if (argument == "--cells") {
-            options.sprite.cellCount = Option_Integer_In(argument, value(), 1, 65536);
+            options.sprite.cellCount = Option_Integer_In(argument, value(), 1, kMostCells);
             spriteGiven = true;
         } else if (argument == "--rows") {
             options.sprite.rows = rowsFrom(value());

@@ -40,8 +40,8 @@ std::string Sprite_Cutting_Refusal(int width, int height, const ScreenMode& mode
                ", heights " + divisorsOf(height, 1);
     const int count = (width / cutting.cellWidth) * (height / cutting.cellHeight);
     if (cutting.cellCount < 0 || cutting.cellCount > count)
-        return "--cells " + IntToStr(cutting.cellCount) + " asks for more cells than the " + IntToStr(count) +
-               " the picture holds";
+        return IntToStr(cutting.cellCount) + " cells are asked for, but the picture holds only " + IntToStr(count) +
+               " of " + IntToStr(cutting.cellWidth) + " x " + IntToStr(cutting.cellHeight);
     if (cutting.transparentInk && (*cutting.transparentInk < 0 || *cutting.transparentInk >= mode.inkCount))
         return "the transparent ink " + IntToStr(*cutting.transparentInk) + " is not an ink of mode " +
                IntToStr(mode.number) + ", which has inks 0 to " + IntToStr(mode.inkCount - 1);

@@ -119,7 +119,7 @@ TEST(CliSprites, RefusalsExitWith2InOneLineAndWriteNothing) {
         {{in, out, "--sprite", "12x8", "--mode", "2"}, "must be a multiple of 8"},
         {{in, out, "--sprite", "12x8"}, "widths that fit in mode 1 are 4, 8, 16, 32"},
         {{in, out, "--sprite", "16x5"}, "heights 1, 2, 4, 8, 16"},
-        {{in, out, "--sprite", "16x8", "--cells", "5"}, "more cells than the 4"},
+        {{in, out, "--sprite", "16x8", "--cells", "5"}, "the picture holds only 4"},
         {{in, out, "--transparent", "4"}, "--transparent must be from 0 to 3"},
         {{in, out, "--sprite", "16"}, "--sprite takes a cell size"},
         {{in, out, "--rows", "up"}, "--rows takes down or zigzag"},

@@ -99,7 +99,7 @@ TEST(SpriteCutter, RefusesWhatDoesNotFitNamingWhatDoes) {
         {2, 32, 16, {12, 8, 0, SpriteRows::Down, {}}, "a multiple of 8"},
         {1, 40, 16, {16, 8, 0, SpriteRows::Down, {}}, "widths that fit in mode 1 are 4, 8, 20, 40, heights 1, 2, 4, 8, 16"},
         {1, 32, 20, {16, 8, 0, SpriteRows::Down, {}}, "not a whole number of 16 x 8 cells"},
-        {1, 32, 16, {16, 8, 5, SpriteRows::Down, {}}, "more cells than the 4"},
+        {1, 32, 16, {16, 8, 5, SpriteRows::Down, {}}, "the picture holds only 4"},
         {1, 32, 16, {16, 8, 0, SpriteRows::Down, 4}, "inks 0 to 3"},
         {0, 32, 16, {16, 8, 0, SpriteRows::Down, -1}, "inks 0 to 15"},
         {1, 32, 16, {0, 8, 0, SpriteRows::Down, {}}, "at least 1 pixel high and 4 pixels wide"},
