@@ -26,6 +26,7 @@
 #include "AmsdosHeader.h"
 #include "Colorselect.h"
 #include "Compare.h"
+#include "SpriteExportDialog.h"
 #include "CpcExport.h"
 #include "Engine.h"
 #include "FileKind.h"
@@ -215,6 +216,7 @@ void TForm1::bindMenus() {
     BindCommand(actionExportDisc, this, &TForm1::ExportDiscClick);
     BindCommand(actionExportScreen, this, &TForm1::ExportScreenClick);
     BindCommand(actionExportPalette, this, &TForm1::ExportPaletteClick);
+    BindCommand(actionExportSprites, this, &TForm1::ExportSpritesClick);
     const struct {
         QAction* item;
         void (TForm1::*handler)(TObject*);
@@ -696,6 +698,23 @@ void TForm1::ExportPaletteClick(TObject*) {
         classicPath() ? Palette_File_With_Header(Inks, name) : Palette_File_With_Header(ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
     mHistory.MarkSaved();
+}
+
+TSpriteExportDialog* TForm1::SpriteExportWindow() {
+    if (!mSpriteExport)
+        mSpriteExport = std::make_unique<TSpriteExportDialog>();
+    return mSpriteExport.get();
+}
+
+void TForm1::ExportSpritesClick(TObject*) {
+    FlushRender();
+    const TPicture& result = Image2->GetPicture();
+    if (result.GetWidth() == 0 || result.GetHeight() == 0) {
+        ShowMessage(kNothingToSaveMessage);
+        return;
+    }
+    if (SpriteExportWindow()->Execute(result, ModeInks(), Mode(), mSettings))
+        mHistory.MarkSaved();
 }
 
 // ---- Automatic inks ----

@@ -26,6 +26,7 @@
 #include "ui_Unit1.h"
 
 class TF_Compare;
+class TSpriteExportDialog;
 
 // The main window: the tool strip (file, zoom, stretch and About buttons, the
 // four ink swatches, the three modifier sliders) above the scrolling result.
@@ -151,6 +152,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void ExportDiscClick(TObject* Sender);
     void ExportScreenClick(TObject* Sender);
     void ExportPaletteClick(TObject* Sender);
+    // Export for CPC > Sprites: the result cut into cells for a program.
+    void ExportSpritesClick(TObject* Sender);
+    TSpriteExportDialog* SpriteExportWindow();
 
   private:
     // Runs an export dialog with its title, filter and ending; true when the
@@ -399,6 +403,7 @@ class TForm1 : public TForm, public Ui::TForm1 {
 
   private:
     std::unique_ptr<TF_Compare> mCompare;
+    std::unique_ptr<TSpriteExportDialog> mSpriteExport;
 };
 
 extern TForm1* Form1;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 #include <sys/stat.h>
@@ -15,6 +16,8 @@
 #include "OcpPalette.h"
 #include "OptionNumbers.h"
 #include "RawSprite.h"
+#include "SpriteDescription.h"
+#include "SpriteSheetInks.h"
 #include "SysUtils.h"
 
 namespace {
@@ -58,21 +61,62 @@ bool takesHeader(TSaveFormat format) {
     return format == TSaveFormat::Screen || format == TSaveFormat::Sprite || format == TSaveFormat::Palette;
 }
 
+// The largest sprite cell, and the most cells --cells keeps: beyond either
+// the files would be too large for a CPC program anyway.
+constexpr int kLargestCell = 4096;
+constexpr int kMostCells = 65536;
+
+// "WxH": the pixels across and down one sprite cell.
+SpriteCutting cellSizeFrom(const std::string& text) {
+    const std::size_t x = text.find('x');
+    SpriteCutting cutting;
+    const auto size = [&](const std::string& part, int& value) {
+        const std::optional<long long> number = Option_Number_From(part, false, false);
+        value = number && *number >= 1 && *number <= kLargestCell ? static_cast<int>(*number) : 0;
+        return value > 0;
+    };
+    if (x == std::string::npos || !size(text.substr(0, x), cutting.cellWidth) ||
+        !size(text.substr(x + 1), cutting.cellHeight))
+        throw Exception("--sprite takes a cell size in pixels, width x height from 1 to " + IntToStr(kLargestCell) +
+                        " as 16x16, not '" + text + "'");
+    return cutting;
+}
+
+SpriteRows rowsFrom(const std::string& text) {
+    if (text == "down")
+        return SpriteRows::Down;
+    if (text == "zigzag")
+        return SpriteRows::Zigzag;
+    throw Exception("--rows takes down or zigzag, not '" + text + "'");
+}
+
 // Checks what the output ending and the CPC options ask for together, and
 // settles the CPC name.
-void checkOutput(CliOptions& options, const std::optional<std::string>& name, bool loadGiven) {
+void checkOutput(CliOptions& options, const std::optional<std::string>& name, bool loadGiven, bool spriteGiven) {
     options.format = Save_Format_Of(options.output);
     if (options.format == TSaveFormat::None)
+        options.spriteFormat = Sprite_Format_Of(options.output);
+    if (options.format == TSaveFormat::None && options.spriteFormat == SpriteFormat::None)
         throw Exception("the output name \"" + options.output +
-                        "\" must end in \"bmp\", \"png\", \"scr\", \"dat\", \"pal\" or \"dsk\"; the ending is "
-                        "case-sensitive");
+                        "\" must end in \"bmp\", \"png\", \"scr\", \"dat\", \"pal\", \"dsk\", \"asm\", \".h\" or "
+                        "\"bin\"; the ending is case-sensitive");
+    if (spriteGiven && options.spriteFormat == SpriteFormat::None)
+        throw Exception("--sprite, --cells, --rows and --transparent make sprite cells for \"asm\", \".h\" and "
+                        "\"bin\" outputs only");
+    if (options.spriteFormat != SpriteFormat::None) {
+        if (options.amsdos)
+            throw Exception("--amsdos adds a header to \"scr\", \"dat\" and \"pal\" outputs only");
+        options.spriteName = Sprite_Symbol_Of(name ? *name : std::filesystem::path(options.output).stem().string());
+        return;
+    }
     if (options.amsdos && !takesHeader(options.format))
         throw Exception("--amsdos adds a header to \"scr\", \"dat\" and \"pal\" outputs only");
     if (loadGiven && !(options.amsdos && options.format == TSaveFormat::Sprite))
         throw Exception("--load sets where a \"dat\" output with --amsdos loads; it needs both");
     const bool named = options.amsdos || options.format == TSaveFormat::Disc;
     if (name && !named)
-        throw Exception("--name names the file on the CPC: it needs a \"dsk\" output or --amsdos");
+        throw Exception("--name names the file on the CPC: it needs a \"dsk\" output or --amsdos (or names the "
+                        "labels of an \"asm\", \".h\" or \"bin\" output)");
     if (named)
         options.cpcName = name ? Amsdos_Name(*name) : Amsdos_Name_Of_Path(options.output);
 }
@@ -80,6 +124,19 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
 // Chooses the inks marked "auto" on every core and prints the numbers of all
 // the mode's inks (their error is not printed, so it is not measured).
 InkList chosenInks(TPicture& source, const TPicture& map, const CliOptions& options, std::ostream& out) {
+    const auto print = [&out](const std::vector<int>& numbers) {
+        out << "inks ";
+        for (std::size_t k = 0; k < numbers.size(); ++k)
+            out << (k > 0 ? "," : "") << numbers[k];
+        out << '\n';
+        return Ink_List_Of_Numbers(numbers);
+    };
+    // A sprite sheet drawn in CPC colours keeps them, in order of appearance.
+    const bool allChosen = std::count(options.keptInks.begin(), options.keptInks.end(), kChooseInk) ==
+                           static_cast<std::ptrdiff_t>(options.keptInks.size());
+    if (options.spriteFormat != SpriteFormat::None && allChosen)
+        if (const auto numbers = Sprite_Sheet_Colour_Numbers(source, Screen_Mode(options.mode).inkCount))
+            return print(*numbers);
     Ink_Search_Control control;
     control.threads = Ink_Search_Control::AllCores();
     control.measureChoice = false;
@@ -88,11 +145,7 @@ InkList chosenInks(TPicture& source, const TPicture& map, const CliOptions& opti
                          Mode_On_Screen(Screen_Mode(options.mode), Screen_Geometry(options.screen)),
                          options.brightness, options.contrast, options.local, control)
             .numbers;
-    out << "inks ";
-    for (std::size_t k = 0; k < numbers.size(); ++k)
-        out << (k > 0 ? "," : "") << numbers[k];
-    out << '\n';
-    return Ink_List_Of_Numbers(numbers);
+    return print(numbers);
 }
 
 
@@ -139,6 +192,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     std::optional<std::string> name;
     bool loadGiven = false;
     bool cropAtGiven = false;
+    bool spriteGiven = false;
+    std::optional<std::string> transparentText;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&]() -> const std::string& { return Option_Value(arguments, i); };
@@ -153,7 +208,21 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             loadGiven = true;
         } else if (argument == "--name")
             name = value();
-        else if (argument == "--fit")
+        else if (argument == "--sprite") {
+            const SpriteCutting size = cellSizeFrom(value());
+            options.sprite.cellWidth = size.cellWidth;
+            options.sprite.cellHeight = size.cellHeight;
+            spriteGiven = true;
+        } else if (argument == "--cells") {
+            options.sprite.cellCount = Option_Integer_In(argument, value(), 1, kMostCells);
+            spriteGiven = true;
+        } else if (argument == "--rows") {
+            options.sprite.rows = rowsFrom(value());
+            spriteGiven = true;
+        } else if (argument == "--transparent") {
+            transparentText = value();
+            spriteGiven = true;
+        } else if (argument == "--fit")
             options.fit = fitModeFrom(value());
         else if (argument == "--crop-at") {
             options.cropAt = cropPositionFrom(value());
@@ -191,12 +260,22 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
         if (!options.chooseInks)
             options.inks = Ink_List_Of_Numbers(options.keptInks);
     }
+    if (transparentText)
+        options.sprite.transparentInk = Option_Integer_In("--transparent", *transparentText, 0, mode.inkCount - 1);
+    // A cell alone is a picture of whole cells: this checks the width's bytes.
+    if (options.sprite.cellWidth > 0) {
+        SpriteCutting one = options.sprite;
+        one.cellCount = 0;
+        const std::string refusal = Sprite_Cutting_Refusal(one.cellWidth, one.cellHeight, mode, one);
+        if (!refusal.empty())
+            throw Exception(refusal);
+    }
     if (files.size() != 2)
         throw Exception("expected an input picture file and an output file, got " + IntToStr(static_cast<int>(files.size())) +
                         " file names (see --help)");
     options.input = files[0];
     options.output = files[1];
-    checkOutput(options, name, loadGiven);
+    checkOutput(options, name, loadGiven, spriteGiven);
     return options;
 }
 
@@ -225,11 +304,20 @@ std::string Cli_Usage() {
            "           with headers and the loader DISC.BAS, which sets the mode, the border\n"
            "           and the inks: RUN\"DISC\" shows the picture; the input must fill the\n"
            "           mode's screen (or use --fit)\n"
+           "  ...asm   sprite cells (see --sprite) as Z80 assembler: a comment saying the mode,\n"
+           "           inks, cell size and byte layout, a label NAME_0, NAME_1... per cell and\n"
+           "           one db line a row, then NAME_WIDTH_BYTES, NAME_HEIGHT, NAME_CELLS and\n"
+           "           NAME_CELL_BYTES\n"
+           "  ...h     the cells as a C header: the same comment and constants (#define), the\n"
+           "           inks in NAME_INKS and const unsigned char NAME[NAME_CELLS][NAME_CELL_BYTES]\n"
+           "  ...bin   the cells back to back, raw: each cell's rows top to bottom, each row's\n"
+           "           bytes left to right (with --transparent, a mask byte before each byte)\n"
            "\n"
            "Exit status:\n"
            "  0  done\n"
            "  1  a file could not be read or written\n"
-           "  2  bad arguments (IN and OUT the same file among them)\n"
+           "  2  bad arguments (IN and OUT the same file, and sprite cells that do not fit the\n"
+           "     picture, among them)\n"
            "  3  the picture does not suit the output (scr and dsk need the mode's screen size)\n"
            "Nothing is written when the conversion fails.\n"
            "\n"
@@ -277,7 +365,20 @@ std::string Cli_Usage() {
            "  --load ADDRESS   where a dat file with --amsdos loads: &4000, #4000 or 0x4000\n"
            "                   (hexadecimal) or 16384 (decimal), 0 to 65535\n"
            "  --name NAME      the file name on the CPC, for dsk and --amsdos; default: OUT's\n"
-           "                   name. Upper case letters and digits only, at most 8 are kept\n"
+           "                   name. Upper case letters and digits only, at most 8 are kept.\n"
+           "                   For asm, .h and bin: the labels' name (other characters become _)\n"
+           "  --sprite WxH     cut the converted picture into cells of W x H pixels, left to right,\n"
+           "                   then top to bottom, for asm, .h and bin; W a whole number of bytes\n"
+           "                   (a multiple of 2, 4 or 8 in mode 0, 1 or 2) and the picture whole\n"
+           "                   cells. Default: the whole picture is one cell. With --inks auto, a\n"
+           "                   sheet drawn in at most the mode's count of CPC colours keeps them as\n"
+           "                   inks in order of first appearance (use --dither none for exact bytes)\n"
+           "  --cells N        keep the first N cells (a sheet's last row is often short)\n"
+           "  --rows ORDER     down (default): each row left to right; zigzag: rows 0, 2, 4...\n"
+           "                   left to right, rows 1, 3, 5... right to left\n"
+           "  --transparent N  ink N is see-through: each byte is preceded by its mask byte,\n"
+           "                   whose pixel bits are 1 where the pixel is ink N; those pixels' data\n"
+           "                   bits are 0. Draw with (screen AND mask) OR data\n"
            "  --help           show this text\n"
            "\n"
            "Numbers may have leading zeros; only options that take negative values take a sign.\n"
@@ -346,6 +447,19 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
                 << '\n';
             return kCliUnsuitablePicture;
         }
+        // Sprite cells that do not fit the picture are refused before any work.
+        SpriteCutting cutting = options.sprite;
+        if (cutting.cellWidth == 0) {
+            cutting.cellWidth = source.GetWidth();
+            cutting.cellHeight = source.GetHeight();
+        }
+        if (options.spriteFormat != SpriteFormat::None) {
+            const std::string refusal = Sprite_Cutting_Refusal(source.GetWidth(), source.GetHeight(), mode, cutting);
+            if (!refusal.empty()) {
+                err << "tintora-cli: " << options.input << ": " << refusal << '\n';
+                return kCliBadUsage;
+            }
+        }
         // Only a local term reads the map: without one, no map is made.
         if (options.local != 0)
             Local_Contrast_Map(source, map);
@@ -355,6 +469,12 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
                     options.local, mode);
         const InkTable classicInks = Ink_Table_Of(options.inks);
         std::vector<std::uint8_t> bytes;
+        if (options.spriteFormat != SpriteFormat::None) {
+            bytes = Sprite_File_Bytes(Cut_Sprite_Cells(result, options.inks, mode, cutting), options.inks, mode,
+                                      options.spriteName, options.spriteFormat);
+            Write_Raw_File(bytes.data(), bytes.size(), options.output);
+            return kCliOk;
+        }
         switch (options.format) {
         case TSaveFormat::Bmp:
         case TSaveFormat::Png:

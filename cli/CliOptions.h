@@ -10,6 +10,8 @@
 #include "InkChoice.h"
 #include "Picture.h"
 #include "RawSprite.h"
+#include "SpriteCells.h"
+#include "SpriteExport.h"
 #include "ScreenGeometry.h"
 #include "ScreenMode.h"
 #include "Dithers.h"
@@ -45,6 +47,11 @@ struct CliOptions {
     int loadAddress = kRawSpriteLoadAddress;
     // The name on the CPC (disc files and headers), from --name or the output's name.
     std::string cpcName;
+    // A sprite output ("asm", ".h", "bin"): its cells (a cell width of 0
+    // makes the whole picture one cell) and the name of its labels.
+    SpriteFormat spriteFormat = SpriteFormat::None;
+    SpriteCutting sprite;
+    std::string spriteName;
 };
 
 // Exit statuses of the converter.

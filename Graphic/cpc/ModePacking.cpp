@@ -48,6 +48,22 @@ std::vector<std::uint8_t> Pack_Mode_Rows(const TPicture& result, const InkList& 
     return packed;
 }
 
+int Packed_Pixel_Ink(const ScreenMode& mode, std::uint8_t byte, int pixel) {
+    const auto& bits = mode.pixelBit[static_cast<std::size_t>(pixel)];
+    int ink = 0;
+    for (int k = 0; k < mode.bitsPerPixel; ++k)
+        ink |= (byte >> bits[static_cast<std::size_t>(k)] & 1) << k;
+    return ink;
+}
+
+std::uint8_t Packed_Pixel_Bits(const ScreenMode& mode, int pixel) {
+    const auto& bits = mode.pixelBit[static_cast<std::size_t>(pixel)];
+    unsigned mask = 0;
+    for (int k = 0; k < mode.bitsPerPixel; ++k)
+        mask |= 1u << bits[static_cast<std::size_t>(k)];
+    return static_cast<std::uint8_t>(mask);
+}
+
 bool Fits_Mode_Screen(const TPicture& result, const ScreenMode& mode) {
     return result.GetWidth() == mode.width && result.GetHeight() == mode.height;
 }

@@ -17,6 +17,13 @@
 std::vector<std::uint8_t> Pack_Mode_Rows(const TPicture& result, const InkList& inks,
                                          const ScreenMode& mode);
 
+// The ink number of pixel (0 = leftmost) of a packed byte of mode, read
+// back from the mode's bits: the inverse of Pack_Mode_Rows for one pixel.
+int Packed_Pixel_Ink(const ScreenMode& mode, std::uint8_t byte, int pixel);
+
+// The byte bits that hold pixel (0 = leftmost) of mode: all its ink bits set.
+std::uint8_t Packed_Pixel_Bits(const ScreenMode& mode, int pixel);
+
 // True when result fills the mode's screen: mode.width x mode.height.
 bool Fits_Mode_Screen(const TPicture& result, const ScreenMode& mode);
 

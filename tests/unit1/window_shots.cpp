@@ -4,8 +4,10 @@
 // click), then the main window after loading a landscape test picture
 // (work_zoom1.png, work_zoom3.png, work_stretch.png, work_inks.png, and
 // work_auto.png with inks chosen automatically, whose progress window is
-// inksearch.png; the picture itself is landscape.bmp). The file and colour dialogs are answered
-// through the toolkit's seams, the buttons are clicked as the user would.
+// inksearch.png; the picture itself is landscape.bmp), and the sprite export
+// dialog over it (sprites.png, and sprites_refused.png with cells that do not
+// fit). The file and colour dialogs are answered through the toolkit's seams,
+// the buttons are clicked as the user would.
 //
 // Then pictures of the screen around a window, with the window manager's
 // frame and whatever pops up over it: desk_menu.png (the View menu open),
@@ -42,6 +44,7 @@
 #include "Compare.h"
 #include "Dialogs.h"
 #include "LandscapePicture.h"
+#include "SpriteExportDialog.h"
 #include "SysUtils.h"
 #include "Unit1.h"
 
@@ -334,6 +337,22 @@ int main(int argc, char** argv) {
     Form1->ChooseInksClick(Form1);
     SetModalDriver(nullptr);
     settleAndSave(Form1, folder, "work_auto.png");
+
+    // The sprite dialog cutting the result into 32 x 40 cells, the first 37
+    // kept, ink 0 transparent.
+    SetModalDriver([&](TForm& shown) {
+        auto& dialog = dynamic_cast<TSpriteExportDialog&>(shown);
+        dialog.SpinWidth->SetValue(32);
+        dialog.SpinHeight->SetValue(40);
+        dialog.SpinCells->SetValue(37);
+        dialog.ComboTransparent->setCurrentIndex(1);
+        settleAndSave(&dialog, folder, "sprites.png");
+        dialog.SpinHeight->SetValue(33);
+        settleAndSave(&dialog, folder, "sprites_refused.png");
+        dialog.ButtonCancel->click();
+    });
+    Form1->actionExportSprites->trigger();
+    SetModalDriver(nullptr);
 
     SetFileDialogDriver(nullptr);
     takeDesktopShots(folder, argc > 2 ? argv[2] : nullptr);
