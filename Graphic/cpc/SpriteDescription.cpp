@@ -1,6 +1,7 @@
 #include "SpriteDescription.h"
 
 #include <cctype>
+#include <set>
 
 #include "ModePacking.h"
 #include "SysUtils.h"
@@ -73,13 +74,38 @@ std::vector<std::string> Sprite_Description(const SpriteCells& sheet, const InkL
     return lines;
 }
 
+namespace {
+
+// Words C or C++ keep for themselves, and the names they reserve (a leading
+// "__", or "_" and a capital): none of them can name the header's array.
+bool isReservedInC(const std::string& symbol) {
+    static const std::set<std::string> kKeywords = {
+        "alignas", "alignof", "and", "and_eq", "asm", "auto", "bitand", "bitor", "bool", "break", "case",
+        "catch", "char", "char8_t", "char16_t", "char32_t", "class", "compl", "concept", "const", "consteval",
+        "constexpr", "constinit", "const_cast", "continue", "co_await", "co_return", "co_yield", "decltype",
+        "default", "delete", "do", "double", "dynamic_cast", "else", "enum", "explicit", "export", "extern",
+        "false", "float", "for", "friend", "goto", "if", "inline", "int", "long", "mutable", "namespace",
+        "new", "noexcept", "not", "not_eq", "nullptr", "operator", "or", "or_eq", "private", "protected",
+        "public", "register", "reinterpret_cast", "requires", "restrict", "return", "short", "signed",
+        "sizeof", "static", "static_assert", "static_cast", "struct", "switch", "template", "this",
+        "thread_local", "throw", "true", "try", "typedef", "typeid", "typename", "typeof", "union",
+        "unsigned", "using", "virtual", "void", "volatile", "wchar_t", "while", "xor", "xor_eq",
+        "_Alignas", "_Alignof", "_Atomic", "_Bool", "_Complex", "_Generic", "_Imaginary", "_Noreturn",
+        "_Static_assert", "_Thread_local", "main", "stdin", "stdout", "stderr", "errno"};
+    if (symbol.size() >= 2 && symbol[0] == '_' && (symbol[1] == '_' || std::isupper(static_cast<unsigned char>(symbol[1])) != 0))
+        return true;
+    return kKeywords.count(symbol) != 0;
+}
+
+} // namespace
+
 std::string Sprite_Symbol_Of(const std::string& text) {
     std::string symbol;
     for (const char c : text)
         symbol += std::isalnum(static_cast<unsigned char>(c)) != 0 && static_cast<unsigned char>(c) < 0x80 ? c : '_';
     if (symbol.find_first_not_of('_') == std::string::npos)
         return "sprites";
-    if (std::isdigit(static_cast<unsigned char>(symbol[0])) != 0)
+    if (std::isdigit(static_cast<unsigned char>(symbol[0])) != 0 || isReservedInC(symbol))
         symbol = "sprite_" + symbol;
     return symbol;
 }

@@ -15,7 +15,8 @@ std::vector<std::string> Sprite_Description(const SpriteCells& sheet, const InkL
 
 // A name usable as a label in assembler and an identifier in C, made from
 // text: letters, digits and "_" kept, anything else "_"; a leading digit gets
-// "sprite_" in front; no usable character gives "sprites".
+// "sprite_" in front, as does a word C or C++ keeps for itself (int, class,
+// __x); no usable character gives "sprites".
 std::string Sprite_Symbol_Of(const std::string& text);
 
 // The CPC colour numbers of the inks, as "0, 6, 24, 26".

@@ -4,10 +4,12 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <sstream>
 
 #include "CliOptions.h"
 #include "ModePacking.h"
+#include "SpriteDescription.h"
 #include "TestFiles.h"
 
 namespace {
@@ -55,6 +57,7 @@ TEST(CliSprites, SourcesAssembleAndCompileToTheBinaryBytes) {
         {"--mode", "0", "--sprite", "8x4", "--transparent", "3", "--rows", "zigzag", "--cells", "3"},
         {"--mode", "2", "--sprite", "16x8", "--dither", "diffusion"},
         {"--inks", "auto", "--dither", "none", "--name", "tiles"},
+        {"--name", "int"},
     };
     QTemporaryDir dir;
     const std::string in = writeSheet(dir, 32, 16, kSheetColours);
@@ -70,7 +73,8 @@ TEST(CliSprites, SourcesAssembleAndCompileToTheBinaryBytes) {
         runTool(PASMO_PATH, {dir.filePath("out.asm"), dir.filePath("assembled.bin")});
         EXPECT_EQ(fileBytes(dir.filePath("assembled.bin").toStdString()), binary) << options[1];
 
-        const std::string name = options.back() == "tiles" ? "tiles" : "out";
+        const auto named = std::find(options.begin(), options.end(), "--name");
+        const std::string name = Sprite_Symbol_Of(named == options.end() ? "out" : *(named + 1));
         writeFile(program.toStdString(),
                   QByteArray::fromStdString("#include <stdio.h>\n#include \"out.h\"\n#include \"out.h\"\n"
                                             "int main(void) { return fwrite(" + name + ", 1, sizeof " + name +
