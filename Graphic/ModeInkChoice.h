@@ -32,6 +32,11 @@ enum class Ink_Search_Way {
 inline constexpr long long kMaxEnumeratedSets = 20000;
 // Sets the real dither and the measure judge after the proxy ranked them all.
 inline constexpr int kJudgedSets = 32;
+// The real dither judges every set where that takes no more pixels than
+// judging mode 2's 351 pairs of the 27 colours on its whole 640 x 200 screen:
+// the proxy cannot tell how a pattern of inks looks, and in mode 2 every pair
+// is judged.
+inline constexpr long long kJudgeEveryPixels = 351LL * 640 * 200;
 
 // The choice, in order:
 // - A picture whose colours are all CPC colours (each channel within 8 of 0,
@@ -43,12 +48,18 @@ inline constexpr int kJudgedSets = 32;
 //   of more than twice the mode's screen is judged on its copy stretched to
 //   the screen.
 // - EverySet: the proxy of InkSetProxy.h ranks every set, the best
-//   kJudgedSets are judged.
+//   kJudgedSets are judged (all of them within kJudgeEveryPixels).
 // - Swaps: k-means in OKLab over the proxy's colour bins, kept inks as fixed
 //   centres, snapped to the nearest free CPC colours; then, while the proxy
 //   improves, the best swap of one ink for an unused colour; then, while the
 //   measure improves, the swaps the proxy ranks best (and, the first time,
 //   the best swap of each ink) are judged and the best taken.
+// - Then the choice is held to robust candidates, and the best of them under
+//   the measure wins: the k-means start and the classic dither's exact set
+//   in mode 1 are judged beside it. A plain colour (PlainColours.h) the
+//   picture has areas of is always in the set where the free inks allow:
+//   each one missing takes, in turn, the place of the ink whose loss the
+//   measure minds least.
 // Of equal results the one ranked first wins, so the choice is the same on
 // any number of threads. Progress counts proxy errors as one unit and
 // judgements as more.

@@ -15,12 +15,15 @@ constexpr float kCarryMargin = 0.5f;
 // last rendered one have their share of it waiting.
 class DiffusionRun final : public TDitherRun {
   public:
-    DiffusionRun(const InkList& inks, int a, int b, int c, const DiffusionKernel& kernel)
-        : DiffusionRun(SliderLight(a, b, c), inks, kernel) {}
+    DiffusionRun(const InkList& inks, int a, int b, int c, const DiffusionKernel& kernel,
+                 bool cpcLevels)
+        : DiffusionRun(SliderLight(a, b, c, cpcLevels), inks, kernel, cpcLevels) {}
 
   private:
-    DiffusionRun(const SliderLight& light, const InkList& inks, const DiffusionKernel& kernel)
-        : TDitherRun(light.readsMap(), true), mKernel(kernel), mLight(light), mColours(inks),
+    DiffusionRun(const SliderLight& light, const InkList& inks, const DiffusionKernel& kernel,
+                 bool cpcLevels)
+        : TDitherRun(light.readsMap(), true), mKernel(kernel), mLight(light),
+          mColours(inks, cpcLevels),
           mHull(mColours) {}
 
     void render(const TPicture& source, const TPicture& map, const std::vector<std::uint8_t*>& rows,
@@ -88,6 +91,6 @@ class DiffusionRun final : public TDitherRun {
 } // namespace
 
 std::unique_ptr<TDitherRun> Start_Error_Diffusion(const InkList& inks, int a, int b, int c,
-                                                  const DiffusionKernel& kernel) {
-    return std::make_unique<DiffusionRun>(inks, a, b, c, kernel);
+                                                  const DiffusionKernel& kernel, bool cpcLevels) {
+    return std::make_unique<DiffusionRun>(inks, a, b, c, kernel, cpcLevels);
 }

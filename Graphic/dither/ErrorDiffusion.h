@@ -37,5 +37,7 @@ struct DiffusionKernel {
 };
 
 // Its rows come in order, from the top (TDitherRun::InOrder).
+// cpcLevels: the source shows CPC colours and is read as them (SliderLight).
 std::unique_ptr<TDitherRun> Start_Error_Diffusion(const InkList& inks, int a, int b, int c,
-                                                  const DiffusionKernel& kernel);
+                                                  const DiffusionKernel& kernel,
+                                                  bool cpcLevels = false);
