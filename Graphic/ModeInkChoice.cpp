@@ -203,8 +203,11 @@ class InkSearch {
 
     void addTotal(int more) { mTotal += more; }
 
+    // The pixels a judgement dithers, counted at most as the mode's screen:
+    // a picture up to twice its size is judged as it is.
     long long judgedPixels() const {
-        return static_cast<long long>(mJudged.GetWidth()) * mJudged.GetHeight();
+        return std::min(static_cast<long long>(mJudged.GetWidth()) * mJudged.GetHeight(),
+                        static_cast<long long>(mMode.width) * mMode.height);
     }
 
   private:

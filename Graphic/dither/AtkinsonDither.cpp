@@ -11,7 +11,8 @@ std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, in
                                                {0, 1, kEighth},
                                                {1, 1, kEighth},
                                                {0, 2, kEighth}},
-                                              false,
-                                              DiffusionChoice::OkLab};
+                                              true,
+                                              DiffusionChoice::OkLab,
+                                              kAtkinsonKeptError};
     return Start_Error_Diffusion(inks, a, b, c, kAtkinson, cpcLevels);
 }

@@ -34,6 +34,10 @@ struct DiffusionKernel {
     // the error from drifting one way.
     bool serpentine = false;
     DiffusionChoice choice = DiffusionChoice::LinearLight;
+    // The part of the error the shares leave (1 - their sum) is still
+    // passed on, in the shares' proportions, up to this much a channel
+    // (0: never): small errors are carried whole, large ones lose that part.
+    float keptError = 0;
 };
 
 // Its rows come in order, from the top (TDitherRun::InOrder).
