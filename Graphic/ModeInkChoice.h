@@ -32,11 +32,16 @@ enum class Ink_Search_Way {
 inline constexpr long long kMaxEnumeratedSets = 20000;
 // Sets the real dither and the measure judge after the proxy ranked them all.
 inline constexpr int kJudgedSets = 32;
-// The real dither judges every set where that takes no more pixels than
-// judging mode 2's 351 pairs of the 27 colours on its whole 640 x 200 screen:
-// the proxy cannot tell how a pattern of inks looks, and in mode 2 every pair
-// is judged.
-inline constexpr long long kJudgeEveryPixels = 351LL * 640 * 200;
+// Up to kScreenedSets sets (mode 2's 351 pairs of the 27 colours) the real
+// dither judges every one, as the proxy cannot tell how a pattern of a few
+// inks looks: on the picture itself where that costs no more than judging
+// kScreenedSets sets on a copy 1/kScreenDivisor of the mode's screen each
+// way; else on such a copy (stretched), and the best kFullJudged again on
+// the picture. Judging every pair on the whole screen would take ten times
+// as long as the search did before.
+inline constexpr int kScreenedSets = 351;
+inline constexpr int kScreenDivisor = 3;
+inline constexpr int kFullJudged = 8;
 
 // The choice, in order:
 // - A picture whose colours are all CPC colours (each channel within 8 of 0,
@@ -48,7 +53,7 @@ inline constexpr long long kJudgeEveryPixels = 351LL * 640 * 200;
 //   of more than twice the mode's screen is judged on its copy stretched to
 //   the screen.
 // - EverySet: the proxy of InkSetProxy.h ranks every set, the best
-//   kJudgedSets are judged (all of them within kJudgeEveryPixels).
+//   kJudgedSets are judged (every set up to kScreenedSets, as above).
 // - Swaps: k-means in OKLab over the proxy's colour bins, kept inks as fixed
 //   centres, snapped to the nearest free CPC colours; then, while the proxy
 //   improves, the best swap of one ink for an unused colour; then, while the
