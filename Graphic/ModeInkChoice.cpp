@@ -200,6 +200,7 @@ class InkSearch {
     std::vector<int> plainColours() const {
         return Plain_Colours_Shown(mProxy->binColours(), mProxy->binWeights());
     }
+    bool greyPicture() const { return Is_Grey_Picture(mProxy->binColours(), mProxy->binWeights()); }
 
     void addTotal(int more) { mTotal += more; }
 
@@ -470,10 +471,12 @@ std::vector<int> sortedSet(std::vector<int> chosen) {
 // set, the k-means start and, in mode 1, the classic dither's exact set are
 // judged; then, one at a time, each plain colour the picture has areas of
 // and the best so far lacks takes the place of whichever chosen ink loses
-// least. Where white and black, when shown, fit beside the kept inks the
-// winner holds them; the best judged set wins among those that do.
+// least. Where white and black (and grey in a picture of greys), when
+// shown, fit beside the kept inks the winner holds them; the best judged set
+// wins among those that do.
 Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, const ScreenMode& mode,
                         TDither dither) {
+    search.prepareProxy();
     std::vector<std::vector<int>> judged;
     std::vector<double> judgedRanks;
     std::vector<double> judgedErrors;
@@ -521,7 +524,7 @@ Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, const 
     for (int plain : search.plainColours())
         if (std::count(free.begin(), free.end(), plain)) {
             offered.push_back(plain);
-            if (Is_Extreme_Colour(plain))
+            if (Is_Extreme_Colour(plain) || search.greyPicture())
                 need.push_back(plain);
         }
     if (need.size() > static_cast<std::size_t>(search.toChoose()))

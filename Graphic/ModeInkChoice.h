@@ -61,10 +61,11 @@ inline constexpr int kFullJudged = 8;
 //   the best swap of each ink) are judged and the best taken.
 // - Then the choice is held to robust candidates, and the best of them under
 //   the measure wins: the k-means start and the classic dither's exact set
-//   in mode 1 are judged beside it. A plain colour (PlainColours.h) the
-//   picture has areas of is always in the set where the free inks allow:
-//   each one missing takes, in turn, the place of the ink whose loss the
-//   measure minds least.
+//   in mode 1 are judged beside it. White and black (PlainColours.h), and
+//   grey in a picture of greys, are always in the set where the picture has
+//   areas of them and the free inks allow: each one missing takes, in turn,
+//   the place of the ink whose loss the measure minds least. Grey in other
+//   pictures is tried the same way and kept if the measure prefers it.
 // Of equal results the one ranked first wins, so the choice is the same on
 // any number of threads. Progress counts proxy errors as one unit and
 // judgements as more.

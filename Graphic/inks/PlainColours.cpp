@@ -20,3 +20,13 @@ std::vector<int> Plain_Colours_Shown(const std::vector<OkLab>& colours,
     }
     return shown;
 }
+
+bool Is_Grey_Picture(const std::vector<OkLab>& colours, const std::vector<double>& weights) {
+    double total = 0, grey = 0;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        total += weights[i];
+        if (colours[i].a * colours[i].a + colours[i].b * colours[i].b <= kNeutralChroma * kNeutralChroma)
+            grey += weights[i];
+    }
+    return total > 0 && grey > kNeutralShare * total;
+}

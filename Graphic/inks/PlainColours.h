@@ -12,10 +12,17 @@
 inline constexpr int kPlainColours[] = {26, 0, 13};
 // White and black are the ends of what the inks can show: no pattern of
 // other inks reaches them, so an area of them needs the ink itself. Grey
-// lies between inks, which can mix it.
+// lies between inks, which can mix it, except in a picture of greys: there
+// any mix of coloured inks for it shows as coloured confetti.
 inline bool Is_Extreme_Colour(int number) {
     return number == 26 || number == 0;
 }
+
+// A picture of greys: more than kNeutralShare of it within kNeutralChroma
+// (OKLab) of the grey axis.
+inline constexpr double kNeutralChroma = 0.03;
+inline constexpr double kNeutralShare = 0.5;
+bool Is_Grey_Picture(const std::vector<OkLab>& colours, const std::vector<double>& weights);
 
 // How near (OKLab) a picture's colour must be to a plain colour to count as
 // it, and the share of the picture such colours must cover to be more than a
