@@ -40,7 +40,7 @@ inline constexpr int kJudgedSets = 32;
 // the picture. Judging every pair on the whole screen would take ten times
 // as long as the search did before.
 inline constexpr int kScreenedSets = 351;
-inline constexpr int kScreenDivisor = 3;
+inline constexpr int kScreenDivisor = 4;
 inline constexpr int kFullJudged = 8;
 
 // The choice, in order:
