@@ -424,43 +424,6 @@ Mode_Ink_Choice swaps(InkSearch& search) {
     return choice;
 }
 
-// Every set judged on screen, a reduced copy of the picture, and the best
-// kFullJudged of them judged again by search, on the picture itself.
-Mode_Ink_Choice screened(InkSearch& screen, InkSearch& search) {
-    Mode_Ink_Choice choice;
-    const std::vector<int>& free = screen.free();
-    const int size = screen.toChoose();
-    const std::vector<int> picks = combinations(static_cast<int>(free.size()), size);
-    std::vector<std::vector<int>> sets;
-    for (std::size_t s = 0; s + static_cast<std::size_t>(size) <= picks.size() && size > 0;
-         s += static_cast<std::size_t>(size)) {
-        std::vector<int> chosen;
-        for (int i = 0; i < size; ++i)
-            chosen.push_back(free[static_cast<std::size_t>(picks[s + static_cast<std::size_t>(i)])]);
-        sets.push_back(chosen);
-    }
-    screen.setTotal(static_cast<int>(sets.size()) * kJudgementWeight);
-    const std::vector<PerceptualScore> scores = screen.judgeAll(sets);
-    if (scores.empty() && !sets.empty()) {
-        choice.cancelled = true;
-        return choice;
-    }
-    const std::vector<int> ranked = ranking(ranks(scores));
-    std::vector<std::vector<int>> best;
-    for (std::size_t i = 0; i < ranked.size() && i < static_cast<std::size_t>(kFullJudged); ++i)
-        best.push_back(sets[static_cast<std::size_t>(ranked[i])]);
-    search.setTotal(static_cast<int>(best.size()) * kJudgementWeight);
-    const std::vector<PerceptualScore> full = search.judgeAll(best);
-    if (full.empty()) {
-        choice.cancelled = true;
-        return choice;
-    }
-    const auto winner = static_cast<std::size_t>(ranking(ranks(full))[0]);
-    choice.numbers = search.placed(best[winner]);
-    choice.error = full[winner].error;
-    return choice;
-}
-
 // The set's colours in order, to tell sets apart whatever their order.
 std::vector<int> sortedSet(std::vector<int> chosen) {
     std::sort(chosen.begin(), chosen.end());
@@ -527,9 +490,11 @@ Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, const 
             if (Is_Extreme_Colour(plain) || search.greyPicture())
                 need.push_back(plain);
         }
-    if (need.size() > static_cast<std::size_t>(search.toChoose()))
+    // Plain colours alone would leave no ink for the picture's other colours
+    // (white and black in mode 2): then the measure decides.
+    if (need.size() >= static_cast<std::size_t>(search.toChoose()))
         need.clear();
-    if (offered.size() > static_cast<std::size_t>(search.toChoose()))
+    if (offered.size() >= static_cast<std::size_t>(search.toChoose()))
         offered = need;
     for (std::size_t p = 0; p < offered.size(); ++p) {
         const std::vector<int> have(offered.begin(), offered.begin() + static_cast<std::ptrdiff_t>(p));
@@ -610,18 +575,11 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
     const long long sets = setCount(static_cast<int>(search.free().size()), static_cast<int>(toChoose));
     const bool enumerate = way == Ink_Search_Way::EverySet ||
                            (way == Ink_Search_Way::Automatic && sets <= kMaxEnumeratedSets);
-    // The copy every set is judged on where the picture itself costs too much.
-    ScreenMode screenCopy = mode;
-    screenCopy.width = mode.width / kScreenDivisor;
-    screenCopy.height = mode.height / kScreenDivisor;
-    const long long screenPixels = static_cast<long long>(screenCopy.width) * screenCopy.height;
-    const bool automatic = way == Ink_Search_Way::Automatic;
-    if (automatic && enumerate && sets * search.judgedPixels() <= kScreenedSets * screenPixels)
+    const long long screenPixels = static_cast<long long>(mode.width) * mode.height;
+    if (way == Ink_Search_Way::Automatic && enumerate &&
+        sets * search.judgedPixels() <= kJudgeEverySetOf * screenPixels)
         choice = everySet(search, true);
-    else if (automatic && sets <= kScreenedSets) {
-        InkSearch screen(source, map, kept, dither, screenCopy, a, b, c, control);
-        choice = screened(screen, search);
-    } else
+    else
         choice = enumerate ? everySet(search, false) : swaps(search);
     if (!choice.cancelled && way == Ink_Search_Way::Automatic)
         choice = covered(search, choice, mode, dither);

@@ -32,16 +32,13 @@ enum class Ink_Search_Way {
 inline constexpr long long kMaxEnumeratedSets = 20000;
 // Sets the real dither and the measure judge after the proxy ranked them all.
 inline constexpr int kJudgedSets = 32;
-// Up to kScreenedSets sets (mode 2's 351 pairs of the 27 colours) the real
-// dither judges every one, as the proxy cannot tell how a pattern of a few
-// inks looks: on the picture itself where that costs no more than judging
-// kScreenedSets sets on a copy 1/kScreenDivisor of the mode's screen each
-// way; else on such a copy (stretched), and the best kFullJudged again on
-// the picture. Judging every pair on the whole screen would take ten times
-// as long as the search did before.
-inline constexpr int kScreenedSets = 351;
-inline constexpr int kScreenDivisor = 4;
-inline constexpr int kFullJudged = 8;
+// The real dither judges every set where that costs no more pixels than
+// judging kJudgedSets sets on the mode's whole screen: a small picture, or
+// few sets to choose from. Judging all of mode 2's 351 pairs on its whole
+// screen took ten times as long as the search (3.3 s against 0.34 s of
+// processor time for the classic dither), and judging them on a copy a
+// quarter of the screen each way picked pairs far worse than the proxy's.
+inline constexpr int kJudgeEverySetOf = kJudgedSets;
 
 // The choice, in order:
 // - A picture whose colours are all CPC colours (each channel within 8 of 0,
@@ -53,7 +50,7 @@ inline constexpr int kFullJudged = 8;
 //   of more than twice the mode's screen is judged on its copy stretched to
 //   the screen.
 // - EverySet: the proxy of InkSetProxy.h ranks every set, the best
-//   kJudgedSets are judged (every set up to kScreenedSets, as above).
+//   kJudgedSets are judged (every set within kJudgeEverySetOf).
 // - Swaps: k-means in OKLab over the proxy's colour bins, kept inks as fixed
 //   centres, snapped to the nearest free CPC colours; then, while the proxy
 //   improves, the best swap of one ink for an unused colour; then, while the
@@ -63,7 +60,8 @@ inline constexpr int kFullJudged = 8;
 //   the measure wins: the k-means start and the classic dither's exact set
 //   in mode 1 are judged beside it. White and black (PlainColours.h), and
 //   grey in a picture of greys, are always in the set where the picture has
-//   areas of them and the free inks allow: each one missing takes, in turn,
+//   areas of them and the free inks leave room for at least one other: each
+//   one missing takes, in turn,
 //   the place of the ink whose loss the measure minds least. Grey in other
 //   pictures is tried the same way and kept if the measure prefers it.
 // Of equal results the one ranked first wins, so the choice is the same on
