@@ -60,7 +60,7 @@ inline constexpr int kJudgeEverySetOf = kJudgedSets;
 //   the measure wins: the k-means start and the classic dither's exact set
 //   in mode 1 are judged beside it. White and black (PlainColours.h), and
 //   grey in a picture of greys, are always in the set where the picture has
-//   areas of them and the free inks leave room for at least one other: each
+//   areas of them and the free inks leave room for at least two others: each
 //   one missing takes, in turn,
 //   the place of the ink whose loss the measure minds least. Grey in other
 //   pictures is tried the same way and kept if the measure prefers it.

@@ -19,7 +19,7 @@ struct PlainCase {
 class PlainColours : public testing::TestWithParam<PlainCase> {};
 
 // A white patch on a dark, many-coloured field keeps a white ink, whichever
-// way the search goes.
+// way the search goes (in the modes with inks to spare for it).
 TEST_P(PlainColours, AWhitePatchOnADarkFieldKeepsAWhiteInk) {
     const ScreenMode& mode = Screen_Mode(GetParam().mode);
     std::mt19937 generator(3);
@@ -41,9 +41,9 @@ TEST_P(PlainColours, AWhitePatchOnADarkFieldKeepsAWhiteInk) {
 
 std::vector<PlainCase> plainCases() {
     std::vector<PlainCase> cases;
-    for (const ScreenMode& mode : kScreenModes)
+    for (const int mode : {0, 1})
         for (const TDither dither : {TDither::Ordered4, TDither::Ordered8, TDither::Diffusion, TDither::Atkinson})
-            cases.push_back({mode.number, dither});
+            cases.push_back({mode, dither});
     return cases;
 }
 
