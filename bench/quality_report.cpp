@@ -12,8 +12,13 @@
 // --closeness also holds the mode 0 swap search to an exhaustive search on
 // cases small enough for one: 12 inks kept, the 4 others chosen from 15
 // colours (1,365 sets, each dithered and ranked as the search ranks them).
+// --synthetic adds the made-up pictures of QualitySynthetics.h: a sky at
+// sunset among the pictures, then the grey ramp's share of pixels from
+// non-neighbouring inks and the pixels of 0/128/255 pixel art that do not
+// come back as drawn.
 //
-//   quality_report [--runs N] [--threads N] [--out DIR] [--mode N] [--inks N,...] [--closeness] FILE...
+//   quality_report [--runs N] [--threads N] [--out DIR] [--mode N] [--inks N,...] [--closeness]
+//                  [--synthetic] FILE...
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +34,7 @@
 #include "FitToScreen.h"
 #include "ModeInkChoice.h"
 #include "PerceptualMeasure.h"
+#include "QualitySynthetics.h"
 #include "SysUtils.h"
 
 namespace {
@@ -38,6 +44,7 @@ struct Options {
     int threads = Ink_Search_Control::AllCores();
     std::string out;
     bool closeness = false;
+    bool synthetic = false;
     // Only this mode, when 0..2.
     int mode = -1;
     // Inks given instead of the automatic choice, for the mode of their count.
@@ -147,10 +154,16 @@ void report(const Options& options) {
     std::map<std::pair<int, int>, std::vector<Row>> rows;
     std::printf("%-10s %4s %-10s %-40s %8s %7s %7s %9s %9s\n", "picture", "mode", "dither", "inks",
                 "error", "SSIM", "px SSIM", "ms", "cpu ms");
-    for (const std::string& file : options.files) {
+    std::vector<std::string> pictures = options.files;
+    if (options.synthetic)
+        pictures.push_back("");
+    for (const std::string& file : pictures) {
         TPicture original;
-        original.LoadFromFile(file);
-        const std::string name = baseName(file);
+        if (file.empty())
+            original = quality_synthetics::sky();
+        else
+            original.LoadFromFile(file);
+        const std::string name = file.empty() ? "sky" : baseName(file);
         for (const ScreenMode& mode : kScreenModes) {
             if (options.mode >= 0 && mode.number != options.mode)
                 continue;
@@ -204,7 +217,7 @@ void report(const Options& options) {
         }
     }
     std::printf("\nMeans over %zu pictures; error ratio against classic in the same mode\n",
-                options.files.size());
+                pictures.size());
     std::printf("%4s %-10s %8s %8s %7s %7s %9s %9s %9s\n", "mode", "dither", "error", "ratio",
                 "SSIM", "px SSIM", "mean ms", "max ms", "cpu ms");
     for (const ScreenMode& mode : kScreenModes) {
@@ -229,6 +242,10 @@ void report(const Options& options) {
                         mean(i, &Row::cpuMilliseconds));
         }
     }
+    if (options.synthetic) {
+        quality_synthetics::greyRamp();
+        quality_synthetics::pixelArt(options.threads);
+    }
 }
 
 } // namespace
@@ -239,6 +256,8 @@ int main(int argc, char** argv) {
         const std::string argument = argv[i];
         if (argument == "--closeness")
             options.closeness = true;
+        else if (argument == "--synthetic")
+            options.synthetic = true;
         else if (argument == "--out" && i + 1 < argc)
             options.out = argv[++i];
         else if (argument == "--inks" && i + 1 < argc) {
@@ -254,9 +273,9 @@ int main(int argc, char** argv) {
         else
             options.files.push_back(argument);
     }
-    if (options.files.empty()) {
+    if (options.files.empty() && !options.synthetic) {
         std::fprintf(stderr, "usage: quality_report [--runs N] [--threads N] [--out DIR] "
-                             "[--mode N] [--inks N,...] [--closeness] FILE...\n");
+                             "[--mode N] [--inks N,...] [--closeness] [--synthetic] FILE...\n");
         return 2;
     }
     try {

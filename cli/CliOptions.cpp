@@ -387,14 +387,15 @@ std::string Cli_Usage() {
            "  classic           the 2x2 dither by levels (R + G + B) of the Tintora window;\n"
            "                    in modes 0 and 2 the same rule over 16 or 2 levels\n"
            "  ordered2, ordered4, ordered8\n"
-           "                    a regular 2x2, 4x4 or 8x8 pattern: each pixel takes the two\n"
-           "                    inks and the mix of them that best show its colour, mixed in\n"
-           "                    linear light\n"
+           "                    a regular 2x2, 4x4 or 8x8 pattern: each pixel takes two\n"
+           "                    neighbouring inks and the mix of them that best shows its\n"
+           "                    colour, mixed in linear light\n"
            "  diffusion         Floyd-Steinberg error diffusion in linear light\n"
            "  atkinson          Atkinson's error diffusion: crisper, less bleeding\n"
            "  none              each pixel its nearest ink\n"
-           "A picture drawn in at most the mode's count of CPC colours, given those colours as\n"
-           "inks, comes out exactly by every dither but classic.\n";
+           "A picture drawn in at most the mode's count of CPC colours (channels at 0/128/255\n"
+           "or 0/127/254), given those colours as inks or --inks auto, comes out exactly by\n"
+           "every dither but classic.\n";
 }
 
 int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {

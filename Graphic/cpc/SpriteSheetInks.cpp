@@ -2,22 +2,7 @@
 
 #include <array>
 
-namespace {
-
-// A channel byte this close to 0, 128 or 255 is that CPC intensity, as the
-// automatic inks take a picture's own colours.
-constexpr int kLevelTolerance = 8;
-
-// The CPC intensity (0..2) of a channel byte, or -1 when it is none.
-int cpcLevel(std::uint8_t value) {
-    if (value <= kLevelTolerance)
-        return 0;
-    if (value >= 128 - kLevelTolerance && value <= 128 + kLevelTolerance)
-        return 1;
-    return value >= 255 - kLevelTolerance ? 2 : -1;
-}
-
-} // namespace
+#include "CpcLevels.h"
 
 std::optional<std::vector<int>> Sprite_Sheet_Colour_Numbers(const TPicture& sheet, int inkCount) {
     if (sheet.GetPixelFormat() != TPixelFormat::pf24bit)
@@ -27,7 +12,7 @@ std::optional<std::vector<int>> Sprite_Sheet_Colour_Numbers(const TPicture& shee
     for (int y = 0; y < sheet.GetHeight(); ++y) {
         const std::uint8_t* pixel = sheet.GetScanline(y);
         for (int x = 0; x < sheet.GetWidth(); ++x, pixel += 3) {
-            const int b = cpcLevel(pixel[0]), g = cpcLevel(pixel[1]), r = cpcLevel(pixel[2]);
+            const int b = Cpc_Intensity(pixel[0]), g = Cpc_Intensity(pixel[1]), r = Cpc_Intensity(pixel[2]);
             if (b < 0 || g < 0 || r < 0)
                 return std::nullopt;
             const int number = 9 * g + 3 * r + b;

@@ -2,7 +2,8 @@
 
 #include "ErrorDiffusion.h"
 
-std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, int b, int c) {
+std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, int b, int c,
+                                     bool cpcLevels) {
     constexpr float kEighth = 1.0f / 8;
     static const DiffusionKernel kAtkinson = {{{1, 0, kEighth},
                                                {2, 0, kEighth},
@@ -10,7 +11,8 @@ std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, in
                                                {0, 1, kEighth},
                                                {1, 1, kEighth},
                                                {0, 2, kEighth}},
-                                              false,
-                                              DiffusionChoice::OkLab};
-    return Start_Error_Diffusion(inks, a, b, c, kAtkinson);
+                                              true,
+                                              DiffusionChoice::OkLab,
+                                              kAtkinsonKeptError};
+    return Start_Error_Diffusion(inks, a, b, c, kAtkinson, cpcLevels);
 }

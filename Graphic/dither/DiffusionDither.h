@@ -8,5 +8,6 @@
 // Floyd-Steinberg error diffusion, serpentine, in linear light: 7/16 of a
 // pixel's error to the next pixel, 3/16, 5/16 and 1/16 to the three below;
 // each pixel takes the ink nearest in linear light.
-std::unique_ptr<TDitherRun> Start_Floyd_Steinberg_Dither(const InkList& inks, int a, int b,
-                                                         int c);
+// cpcLevels: the source shows CPC colours and is read as them (SliderLight).
+std::unique_ptr<TDitherRun> Start_Floyd_Steinberg_Dither(const InkList& inks, int a, int b, int c,
+                                     bool cpcLevels = false);

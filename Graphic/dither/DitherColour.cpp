@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "CpcLevels.h"
 #include "DitherRules.h"
 
 namespace {
@@ -45,7 +46,12 @@ LabColour Lab_Of(const LinearColour& colour) {
     return {lab[0], lab[1], lab[2]};
 }
 
-SliderLight::SliderLight(int a, int b, int c) : mShift(kMapSumCount) {
+SliderLight::SliderLight(int a, int b, int c, bool cpcLevels) : mShift(kMapSumCount) {
+    for (int v = 0; v < 256; ++v) {
+        const auto byte = static_cast<std::uint8_t>(v);
+        mByte[static_cast<std::size_t>(v)] =
+            static_cast<std::uint16_t>(3 * (cpcLevels ? Cpc_Level_Byte(byte) : byte));
+    }
     int termLow = 0, termHigh = 0;
     for (int n = 0; n < kMapSumCount; ++n) {
         termLow = std::min(termLow, Local_Term(n, c));
@@ -67,10 +73,13 @@ LinearColour SliderLight::linear(std::uint32_t key) {
     return {table[key >> 20], table[key >> 10 & 0x3FF], table[key & 0x3FF]};
 }
 
-InkColours::InkColours(const InkList& inks) : mInks(inks) {
+InkColours::InkColours(const InkList& inks, bool cpcLevels) : mInks(inks) {
     const auto& table = linearOfLevel();
+    const auto level = [&](std::uint8_t v) {
+        return table[3u * (cpcLevels ? Cpc_Level_Byte(v) : v)];
+    };
     for (const Ink& ink : inks) {
-        mLinear.push_back({table[3u * ink.r], table[3u * ink.g], table[3u * ink.b]});
+        mLinear.push_back({level(ink.r), level(ink.g), level(ink.b)});
         mLab.push_back(Lab_Of(mLinear.back()));
     }
 }
@@ -128,7 +137,8 @@ MixTable::MixTable(const InkColours& inks, int parts) : mInks(inks), mParts(part
                       {},
                       {},
                       0,
-                      0};
+                      0,
+                      kPairContrastWeight * distance(inks.lab(low), inks.lab(high))};
             pair.start = mMixLab[first];
             const LabColour& end = mMixLab.back();
             pair.span = {end.L - pair.start.L, end.a - pair.start.a, end.b - pair.start.b};
@@ -172,13 +182,14 @@ InkMix MixTable::search(std::uint32_t key) const {
     const int single = mInks.nearest(lab);
     InkMix best{static_cast<std::uint8_t>(single), static_cast<std::uint8_t>(single), 0};
     float bestDistance = distance(lab, mInks.lab(single));
-    float bestRoot = std::sqrt(bestDistance);
     const std::size_t stride = static_cast<std::size_t>(mParts - 1);
     for (std::size_t p = 0; p < mPairs.size(); ++p) {
         const Pair& pair = mPairs[p];
         // No mix of a pair whose segment, widened by its bulge, is further
-        // than the best so far can win.
-        const float reach = bestRoot + pair.bulge;
+        // than the best so far less the pair's cost can win.
+        if (pair.contrastCost >= bestDistance)
+            continue;
+        const float reach = std::sqrt(bestDistance - pair.contrastCost) + pair.bulge;
         if (segmentDistance(pair, lab) >= reach * reach)
             continue;
         const LinearColour& l = mInks.linear(pair.low);
@@ -189,10 +200,10 @@ InkMix MixTable::search(std::uint32_t key) const {
         const int below = static_cast<int>(
             std::floor(std::clamp(along, 0.0f, 1.0f) * static_cast<float>(mParts)));
         for (int s = std::max(1, below); s <= std::min(mParts - 1, below + 1); ++s) {
-            const float d = distance(lab, mMixLab[p * stride + static_cast<std::size_t>(s - 1)]);
+            const float d = distance(lab, mMixLab[p * stride + static_cast<std::size_t>(s - 1)]) +
+                            pair.contrastCost;
             if (d < bestDistance) {
                 bestDistance = d;
-                bestRoot = std::sqrt(d);
                 best = {pair.low, pair.high, static_cast<std::uint8_t>(s)};
             }
         }

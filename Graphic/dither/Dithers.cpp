@@ -2,6 +2,7 @@
 
 #include "AtkinsonDither.h"
 #include "ClassicDither.h"
+#include "CpcLevels.h"
 #include "DiffusionDither.h"
 #include "DitherRules.h"
 #include "Engine.h"
@@ -54,21 +55,24 @@ std::unique_ptr<TDitherRun> Start_Mode_Dither(TDither dither, TPicture& source, 
     result.SetPixelFormat(TPixelFormat::pf24bit);
     result.SetWidth(source.GetWidth());
     result.SetHeight(source.GetHeight());
+    // Art in CPC colours comes out as drawn in every dither that mixes inks
+    // freely; the classic dither keeps its own levels.
+    const bool cpcLevels = dither != TDither::Classic && Shows_Cpc_Levels(source);
     switch (dither) {
     case TDither::Classic:
         return Start_Classic_Dither(inks, a, b, c);
     case TDither::Ordered2:
-        return Start_Ordered_Dither(inks, a, b, c, 2);
+        return Start_Ordered_Dither(inks, a, b, c, 2, cpcLevels);
     case TDither::Ordered4:
-        return Start_Ordered_Dither(inks, a, b, c, 4);
+        return Start_Ordered_Dither(inks, a, b, c, 4, cpcLevels);
     case TDither::Ordered8:
-        return Start_Ordered_Dither(inks, a, b, c, 8);
+        return Start_Ordered_Dither(inks, a, b, c, 8, cpcLevels);
     case TDither::Diffusion:
-        return Start_Floyd_Steinberg_Dither(inks, a, b, c);
+        return Start_Floyd_Steinberg_Dither(inks, a, b, c, cpcLevels);
     case TDither::Atkinson:
-        return Start_Atkinson_Dither(inks, a, b, c);
+        return Start_Atkinson_Dither(inks, a, b, c, cpcLevels);
     case TDither::None:
-        return Start_Nearest_Dither(inks, a, b, c);
+        return Start_Nearest_Dither(inks, a, b, c, cpcLevels);
     }
     throw Exception("Unknown dither " + IntToStr(static_cast<int>(dither)));
 }

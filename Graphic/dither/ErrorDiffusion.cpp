@@ -15,13 +15,21 @@ constexpr float kCarryMargin = 0.5f;
 // last rendered one have their share of it waiting.
 class DiffusionRun final : public TDitherRun {
   public:
-    DiffusionRun(const InkList& inks, int a, int b, int c, const DiffusionKernel& kernel)
-        : DiffusionRun(SliderLight(a, b, c), inks, kernel) {}
+    DiffusionRun(const InkList& inks, int a, int b, int c, const DiffusionKernel& kernel,
+                 bool cpcLevels)
+        : DiffusionRun(SliderLight(a, b, c, cpcLevels), inks, kernel, cpcLevels) {}
 
   private:
-    DiffusionRun(const SliderLight& light, const InkList& inks, const DiffusionKernel& kernel)
-        : TDitherRun(light.readsMap(), true), mKernel(kernel), mLight(light), mColours(inks),
-          mHull(mColours) {}
+    DiffusionRun(const SliderLight& light, const InkList& inks, const DiffusionKernel& kernel,
+                 bool cpcLevels)
+        : TDitherRun(light.readsMap(), true), mKernel(kernel), mLight(light),
+          mColours(inks, cpcLevels),
+          mHull(mColours) {
+        float shared = 0;
+        for (const ErrorShare& share : mKernel.shares)
+            shared += share.weight;
+        mRest = shared > 0 ? (1 - shared) / shared : 0;
+    }
 
     void render(const TPicture& source, const TPicture& map, const std::vector<std::uint8_t*>& rows,
                 int first, int last) override {
@@ -63,8 +71,13 @@ class DiffusionRun final : public TDitherRun {
                                                                std::clamp(wanted.b, 0.0f, 1.0f)}));
                 mColours.put(ink, out + at);
                 const LinearColour& shown = mColours.linear(ink);
-                const LinearColour left = {wanted.r - shown.r, wanted.g - shown.g,
-                                           wanted.b - shown.b};
+                LinearColour left = {wanted.r - shown.r, wanted.g - shown.g, wanted.b - shown.b};
+                if (mKernel.keptError > 0) {
+                    const auto kept = [&](float v) {
+                        return v + mRest * std::clamp(v, -mKernel.keptError, mKernel.keptError);
+                    };
+                    left = {kept(left.r), kept(left.g), kept(left.b)};
+                }
                 for (const ErrorShare& share : mKernel.shares) {
                     const int tx = x + step * share.dx;
                     if (tx < 0 || tx >= width) // error past the edge is dropped
@@ -82,12 +95,14 @@ class DiffusionRun final : public TDitherRun {
     SliderLight mLight;
     InkColours mColours;
     InkHull mHull; // reads mColours
+    // What the shares leave of the error, as a ratio to what they pass on.
+    float mRest = 0;
     std::vector<LinearColour> mError; // kErrorRows rows of error waiting, by row number modulo
 };
 
 } // namespace
 
 std::unique_ptr<TDitherRun> Start_Error_Diffusion(const InkList& inks, int a, int b, int c,
-                                                  const DiffusionKernel& kernel) {
-    return std::make_unique<DiffusionRun>(inks, a, b, c, kernel);
+                                                  const DiffusionKernel& kernel, bool cpcLevels) {
+    return std::make_unique<DiffusionRun>(inks, a, b, c, kernel, cpcLevels);
 }

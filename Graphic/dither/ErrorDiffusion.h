@@ -34,8 +34,14 @@ struct DiffusionKernel {
     // the error from drifting one way.
     bool serpentine = false;
     DiffusionChoice choice = DiffusionChoice::LinearLight;
+    // The part of the error the shares leave (1 - their sum) is still
+    // passed on, in the shares' proportions, up to this much a channel
+    // (0: never): small errors are carried whole, large ones lose that part.
+    float keptError = 0;
 };
 
 // Its rows come in order, from the top (TDitherRun::InOrder).
+// cpcLevels: the source shows CPC colours and is read as them (SliderLight).
 std::unique_ptr<TDitherRun> Start_Error_Diffusion(const InkList& inks, int a, int b, int c,
-                                                  const DiffusionKernel& kernel);
+                                                  const DiffusionKernel& kernel,
+                                                  bool cpcLevels = false);

@@ -3,6 +3,7 @@
 #include "OrderedDither.h"
 
 // A one-pixel matrix mixes in one part: the mix is a single ink, the nearest.
-std::unique_ptr<TDitherRun> Start_Nearest_Dither(const InkList& inks, int a, int b, int c) {
-    return Start_Ordered_Dither(inks, a, b, c, 1);
+std::unique_ptr<TDitherRun> Start_Nearest_Dither(const InkList& inks, int a, int b, int c,
+                                                 bool cpcLevels) {
+    return Start_Ordered_Dither(inks, a, b, c, 1, cpcLevels);
 }

@@ -10,5 +10,6 @@
 // Bayer matrix of that size (1, 2, 4 or 8) decides which of the two the
 // pixel shows, so a flat area becomes a regular pattern and one pixel's
 // change never moves another's. Size 1 gives every pixel its nearest ink.
+// cpcLevels: the source shows CPC colours and is read as them (SliderLight).
 std::unique_ptr<TDitherRun> Start_Ordered_Dither(const InkList& inks, int a, int b, int c,
-                                                 int size);
+                                                 int size, bool cpcLevels = false);

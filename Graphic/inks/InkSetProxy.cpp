@@ -58,7 +58,8 @@ const std::vector<OkLab>& Cpc_Colours_Lab() {
     return colours;
 }
 
-InkSetProxy::InkSetProxy(const PerceptualReference& reference, bool mixes) : mMixes(mixes) {
+InkSetProxy::InkSetProxy(const PerceptualReference& reference, bool mixes, double pairCost)
+    : mMixes(mixes), mPairCost(pairCost) {
     // Bin colours as sums, ordered by bin number so the bins come out the
     // same way every time.
     std::map<int, std::array<double, 4>> bins;
@@ -83,6 +84,8 @@ InkSetProxy::InkSetProxy(const PerceptualReference& reference, bool mixes) : mMi
     }
     const std::size_t binCount = mColour.size();
     mDistance.resize(static_cast<std::size_t>(kColourCount * kColourCount));
+    if (mPairCost > 0)
+        mPick.resize(mDistance.size());
     for (int i = 0; i < kColourCount; ++i)
         for (int j = i; j < kColourCount; ++j) {
             if (i != j && !mMixes)
@@ -101,6 +104,20 @@ InkSetProxy::InkSetProxy(const PerceptualReference& reference, bool mixes) : mMi
             }
             std::vector<float>& distance = mDistance[pairIndex(i, j)];
             distance.resize(binCount);
+            if (mPairCost > 0) {
+                std::vector<float>& pick = mPick[pairIndex(i, j)];
+                pick.resize(binCount);
+                for (std::size_t b = 0; b < binCount; ++b) {
+                    std::size_t best = 0;
+                    for (std::size_t k = 1; k < steps.size(); ++k)
+                        if (Cell_Distance(mColour[b], steps[k]) < Cell_Distance(mColour[b], steps[best]))
+                            best = k;
+                    const double d = Cell_Distance(mColour[b], steps[best]);
+                    pick[b] = static_cast<float>(d + (i == j ? 0 : mPairCost * contrast));
+                    distance[b] = static_cast<float>(std::sqrt(d + grain[best]));
+                }
+                continue;
+            }
             for (std::size_t b = 0; b < binCount; ++b) {
                 double nearest = std::numeric_limits<double>::infinity();
                 for (std::size_t k = 0; k < steps.size(); ++k)
@@ -115,15 +132,26 @@ double InkSetProxy::error(const std::vector<int>& numbers) const {
     if (binCount == 0 || numbers.empty())
         return 0;
     std::vector<float> nearest(binCount, std::numeric_limits<float>::infinity());
-    const auto take = [&](const std::vector<float>& distance) {
+    std::vector<float> picked(mPairCost > 0 ? binCount : 0, std::numeric_limits<float>::infinity());
+    const auto take = [&](std::size_t pair) {
+        const std::vector<float>& distance = mDistance[pair];
+        if (mPairCost > 0) {
+            const std::vector<float>& pick = mPick[pair];
+            for (std::size_t b = 0; b < binCount; ++b)
+                if (pick[b] < picked[b]) {
+                    picked[b] = pick[b];
+                    nearest[b] = distance[b];
+                }
+            return;
+        }
         for (std::size_t b = 0; b < binCount; ++b)
             nearest[b] = std::min(nearest[b], distance[b]);
     };
     for (std::size_t i = 0; i < numbers.size(); ++i) {
-        take(mDistance[pairIndex(numbers[i], numbers[i])]);
+        take(pairIndex(numbers[i], numbers[i]));
         if (mMixes)
             for (std::size_t j = i + 1; j < numbers.size(); ++j)
-                take(mDistance[pairIndex(numbers[i], numbers[j])]);
+                take(pairIndex(numbers[i], numbers[j]));
     }
     double total = 0, pixels = 0;
     for (std::size_t b = 0; b < binCount; ++b) {

@@ -22,8 +22,13 @@
 // patterns as they are.
 class InkSetProxy {
   public:
-    // mixes: whether the dither mixes inks (every dither but the nearest-ink one).
-    InkSetProxy(const PerceptualReference& reference, bool mixes);
+    // mixes: whether the dither mixes inks (every dither but the nearest-ink
+    // one). pairCost: what the dither charges a pair for its inks' squared
+    // OKLab distance when it picks a pixel's pair (kPairContrastWeight for
+    // the ordered dithers, 0 for those that pick the nearest mix): then each
+    // bin takes the mix the dither would pick, by its distance plus that
+    // cost, and is charged that mix's error.
+    InkSetProxy(const PerceptualReference& reference, bool mixes, double pairCost = 0);
 
     // The proxy error of the set of colour numbers (0..26, all different).
     double error(const std::vector<int>& numbers) const;
@@ -39,6 +44,10 @@ class InkSetProxy {
     // Per pair of colours (i <= j), the distance of every bin to the pair's
     // nearest mix; i == j is the colour alone.
     std::vector<std::vector<float>> mDistance;
+    // With a pair cost, per pair the squared distance to the mix the dither
+    // picks plus the cost: what the dither ranks the pairs by.
+    double mPairCost;
+    std::vector<std::vector<float>> mPick;
 };
 
 // OKLab of each of the 27 CPC colours at channel values 0, 127 and 254.
