@@ -13,7 +13,7 @@
 #include "JpegDecoder.h"
 #include "JpegScans.h"
 #include "LibraryMessages.h"
-#include "PngChunks.h"
+#include "PngDecoder.h"
 #include "SysUtils.h"
 #include "TiffMessages.h"
 
@@ -31,7 +31,7 @@ QByteArray gifScreened(QByteArray stream, const std::string& what) {
 
 } // namespace
 
-const QtPictureFormat kPngFormat{"png", "PNG", "*.png", pngPictureChunks};
+const QtPictureFormat kPngFormat{"png", "PNG", "*.png", nullptr};
 const QtPictureFormat kJpegFormat{"jpeg", "JPEG", "*.jpg *.jpeg", jpegScreened};
 
 namespace {
@@ -115,6 +115,9 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
 
 TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
                       const std::string& what, const TDecodeReduction& reduction) {
+    // libpng reads a PNG straight into the picture's rows, unpacking its data once.
+    if (&format == &kPngFormat)
+        return Decode_Png(stream, what);
     const QByteArray picture =
         format.screen ? format.screen(std::move(stream), what) : std::move(stream);
     // Qt's JPEG reader makes a 32-bit picture that must then be copied to 24
