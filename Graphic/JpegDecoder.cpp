@@ -8,6 +8,7 @@
 #include <new>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "ExifOrientation.h"
 #include "SysUtils.h"
@@ -20,21 +21,26 @@ namespace {
 struct ErrorJump {
     jpeg_error_mgr manager; // first, so libjpeg's pointer to it is one to this
     std::jmp_buf step;
+    bool cutShort = false; // libjpeg ran out of data and made up the rest
 };
 
 void jumpOut(j_common_ptr info) {
     std::longjmp(reinterpret_cast<ErrorJump*>(info->err)->step, 1);
 }
 
-// Warnings (a picture cut short is filled in and still decodes) are not printed.
-void keepQuiet(j_common_ptr) {}
+// Warnings are not printed; the one that says the data ended early (libjpeg
+// then fills the rest of the picture in) is noted, so the picture is refused.
+void noteWarning(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        reinterpret_cast<ErrorJump*>(info->err)->cutShort = true;
+}
 
 class Decompression {
   public:
     Decompression() {
         mInfo.err = jpeg_std_error(&mError.manager);
         mError.manager.error_exit = jumpOut;
-        mError.manager.output_message = keepQuiet;
+        mError.manager.emit_message = noteWarning;
     }
     ~Decompression() {
         if (mCreated)
@@ -72,6 +78,8 @@ class Decompression {
         jpeg_calc_output_dimensions(&mInfo);
         return mInfo.output_components == 3;
     }
+
+    bool cutShort() const { return mError.cutShort; }
 
     int fullWidth() const { return static_cast<int>(mInfo.image_width); }
     int fullHeight() const { return static_cast<int>(mInfo.image_height); }
@@ -122,7 +130,7 @@ class Decompression {
 } // namespace
 
 std::optional<TPicture> Decode_Jpeg_Directly(const QByteArray& stream,
-                                             const TDecodeReduction& reduction) {
+                                             const TDecodeReduction& reduction, const std::string& what) {
     Decompression decompression;
     if (!decompression.start(stream))
         return std::nullopt;
@@ -137,7 +145,10 @@ std::optional<TPicture> Decode_Jpeg_Directly(const QByteArray& stream,
     TPicture picture;
     picture.SetWidth(decompression.width());
     picture.SetHeight(decompression.height());
-    if (!decompression.readInto(picture))
+    const bool read = decompression.readInto(picture);
+    if (decompression.cutShort())
+        throw Exception("damaged " + what + " (its data is cut short)");
+    if (!read)
         return std::nullopt;
     return picture;
 }

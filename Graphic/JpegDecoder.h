@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <optional>
+#include <string>
 
 #include "Picture.h"
 
@@ -16,6 +17,9 @@ inline constexpr int kJpegDivisors[] = {1, 2, 4, 8};
 // turned (an Exif orientation other than 1, or one it cannot read), more
 // than kMaxPicturePixels, or any fault (Qt's reader then names it). Raises an
 // Exception when the reduction gives a divisor not in kJpegDivisors. What
-// libjpeg says on the way is kept from the terminal.
+// libjpeg says on the way is kept from the terminal. A stream whose data ends
+// before the last row is refused: "damaged JPEG (its data is cut short)",
+// `what` naming the stream.
 std::optional<TPicture> Decode_Jpeg_Directly(const QByteArray& stream,
-                                             const TDecodeReduction& reduction = {});
+                                             const TDecodeReduction& reduction = {},
+                                             const std::string& what = "JPEG");

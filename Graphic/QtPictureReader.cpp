@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "GifFrame.h"
 #include "GifScreen.h"
 #include "JpegDecoder.h"
 #include "JpegScans.h"
@@ -26,6 +27,7 @@ QByteArray jpegScreened(QByteArray stream, const std::string&) {
 
 QByteArray gifScreened(QByteArray stream, const std::string& what) {
     checkGifScreen(stream, what);
+    checkGifFirstFrameWhole(stream, what);
     return stream;
 }
 
@@ -125,7 +127,7 @@ TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
     // are not even loaded for a JPEG that libjpeg decodes; the others (a
     // picture to be turned upright, CMYK, damage) go to Qt.
     if (&format == &kJpegFormat)
-        if (std::optional<TPicture> direct = Decode_Jpeg_Directly(picture, reduction))
+        if (std::optional<TPicture> direct = Decode_Jpeg_Directly(picture, reduction, what))
             return std::move(*direct);
     if (!installed(format))
         throw Exception(std::string(format.title) + " pictures cannot be read here: Qt's " +

@@ -68,6 +68,17 @@ Bytes pngImageDataDamaged(bool cutShort) {
     return png;
 }
 
+// A 1 x 1 PNG whose image data is followed by `count` empty image data chunks.
+Bytes pngEmptyImageChunks(int count) {
+    Bytes png = encoded(QImage(1, 1, QImage::Format_RGB32), "png");
+    const Bytes empty = pngChunk("IDAT", {});
+    Bytes run;
+    for (int i = 0; i < count; ++i)
+        run.insert(run.end(), empty.begin(), empty.end());
+    png.insert(png.end() - 12, run.begin(), run.end()); // before the 12-byte end chunk
+    return png;
+}
+
 // A JPEG with stray bytes before its scan, which libjpeg warns of and reads past.
 Bytes jpegWithStrayBytes() {
     Bytes jpeg = encoded(sixColours(), "jpeg", 90);
@@ -167,6 +178,12 @@ std::vector<RefusalRow> refusalRows() {
         {"PngSignatureOnly", cut(encoded(sixColours(), "png"), 8), "damaged PNG (it ends before its header chunk IHDR)"},
         {"GifHeaderOnly", cut(gifScreen(3, 2), 8), "the GIF picture is unreadable (its data is damaged or cut short)"},
     };
+    // Cut inside their image data, where the decoders would fill the rest in.
+    const Bytes gif = gifOfSixColours(false), jpeg = encoded(testing_pictures::landscape(320, 200).Image(), "jpeg", 90);
+    rows.push_back({"GifCutInsideImageData", cut(gif, gif.size() - 3), "damaged GIF (its data is cut short)"});
+    for (const int percent : {30, 60, 95})
+        rows.push_back({"JpegCutAt" + std::to_string(percent), cut(jpeg, jpeg.size() * percent / 100),
+                        "damaged JPEG (its data is cut short)"});
     if (QImageReader::supportedImageFormats().contains("tiff"))
         rows.push_back({"TiffHeaderOnly", {'I', 'I', '*', 0, 8, 0, 0, 0},
                         "the TIFF picture is unreadable (TIFFReadDirectory: Failed to read directory at offset 8)"});
@@ -188,6 +205,14 @@ TEST_F(HostilePicture, CompressedTextInAPngCostsNothing) {
     const long long peak = loadingPeakKilobytes(written("text.png", pngTextBomb(10, 7'000'000)));
     ASSERT_GE(peak, 0) << "the picture did not load";
     EXPECT_LT(peak, 40 * 1024);
+}
+
+// A million empty image data chunks (a 12 MB file) cost the file and the
+// picture, nothing for each chunk.
+TEST_F(HostilePicture, EmptyImageDataChunksCostNothingEach) {
+    const long long peak = loadingPeakKilobytes(written("empty.png", pngEmptyImageChunks(1'000'000)));
+    ASSERT_GE(peak, 0) << "the picture did not load";
+    EXPECT_LT(peak, 24 * 1024);
 }
 
 } // namespace
