@@ -89,16 +89,49 @@ QImage overBlack(QImage image) {
 }
 
 // Why the reader failed, in words: Qt's reason, or where Qt has none
-// ("Unknown error") the last thing the library under it said.
+// ("Unknown error") or only its generic one ("Unable to read image data")
+// the last thing the library under it said.
 std::string failureReason(const QImageReader& reader, const LibraryMessages& messages) {
-    if (reader.error() != QImageReader::UnknownError)
+    const bool generic =
+        reader.error() == QImageReader::UnknownError || reader.error() == QImageReader::InvalidDataError;
+    if (!generic)
         return reader.errorString().toStdString();
     if (!messages.last().isEmpty())
         return messages.last().toStdString();
     return "its data is damaged or cut short";
 }
 
+// A format's first bytes; '?' stands for any byte.
+struct Signature {
+    std::string_view bytes;
+    const QtPictureFormat* format;
+};
+
 } // namespace
+
+const QtPictureFormat* qtPictureFormatCutIn(std::span<const std::uint8_t> bytes) {
+    static const std::array<Signature, 7> kSignatures{{
+        {"\x89PNG\r\n\x1A\n", &kPngFormat},
+        {"\xFF\xD8\xFF", &kJpegFormat},
+        {"GIF87a", &kGifFormat},
+        {"GIF89a", &kGifFormat},
+        {"RIFF????WEBP", &kWebPFormat},
+        {std::string_view("II*\0", 4), &kTiffFormat},
+        {std::string_view("MM\0*", 4), &kTiffFormat},
+    }};
+    if (bytes.empty())
+        return nullptr;
+    for (const Signature& signature : kSignatures) {
+        if (bytes.size() >= signature.bytes.size())
+            continue;
+        const bool begins = std::equal(bytes.begin(), bytes.end(), signature.bytes.begin(), [](std::uint8_t b, char s) {
+            return s == '?' || static_cast<std::uint8_t>(s) == b;
+        });
+        if (begins)
+            return signature.format;
+    }
+    return nullptr;
+}
 
 const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
     if (startsWith(bytes, 0, "\x89PNG\r\n\x1A\n"))

@@ -7,9 +7,10 @@
 
 #include "Picture.h"
 
-// Picture formats read through Qt's image readers: PNG, JPEG and GIF always,
-// WebP and TIFF where Qt's extra image format plugins are installed. BMP
-// keeps its own reader.
+// Picture formats read through Qt's image readers: JPEG and GIF always, WebP
+// and TIFF where Qt's extra image format plugins are installed. PNG is read
+// by libpng, and upright YCbCr and grey JPEG by libjpeg, straight into the
+// picture. BMP keeps its own reader.
 struct QtPictureFormat {
     const char* qtName;   // the format's name for QImageReader
     const char* title;    // its name in messages
@@ -27,6 +28,10 @@ extern const QtPictureFormat kJpegFormat;
 // The format a file's first bytes announce, or nullptr when they announce
 // none of these formats (a BMP file, or a file of no format we read).
 const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes);
+
+// The format whose first bytes a file holds but ends within them (a 10-byte
+// WebP file), or nullptr.
+const QtPictureFormat* qtPictureFormatCutIn(std::span<const std::uint8_t> bytes);
 
 // Decodes the first picture (first frame) of stream. The stream is screened
 // by its format first, and the size its header declares is checked against
