@@ -156,9 +156,9 @@ TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
     const QByteArray picture =
         format.screen ? format.screen(std::move(stream), what) : std::move(stream);
     // Qt's JPEG reader makes a 32-bit picture that must then be copied to 24
-    // bits, and decodes at full size; libjpeg can do neither. Qt's readers
-    // are not even loaded for a JPEG that libjpeg decodes; the others (a
-    // picture to be turned upright, CMYK, damage) go to Qt.
+    // bits, decodes at full size, and keeps every Exif block; libjpeg does
+    // none of these. Qt's readers are not even loaded for a JPEG that libjpeg
+    // decodes; only a damaged one goes to Qt, which names the damage.
     if (&format == &kJpegFormat)
         if (std::optional<TPicture> direct = Decode_Jpeg_Directly(picture, reduction, what))
             return std::move(*direct);

@@ -9,8 +9,8 @@
 
 // Picture formats read through Qt's image readers: JPEG and GIF always, WebP
 // and TIFF where Qt's extra image format plugins are installed. PNG is read
-// by libpng, and upright YCbCr and grey JPEG by libjpeg, straight into the
-// picture. BMP keeps its own reader.
+// by libpng, and JPEG by libjpeg, straight into the picture. BMP keeps its
+// own reader.
 struct QtPictureFormat {
     const char* qtName;   // the format's name for QImageReader
     const char* title;    // its name in messages
@@ -38,10 +38,10 @@ const QtPictureFormat* qtPictureFormatCutIn(std::span<const std::uint8_t> bytes)
 // kMaxPicturePixels before any pixel is decoded. Transparent pixels are laid
 // over black; the picture is 24-bit. Raises an Exception whose text is the
 // reason, with `what` naming the stream ("PNG", "embedded JPEG", ...); what
-// Qt and the libraries print on the way never reaches the terminal. A JPEG
-// stored upright in YCbCr or grey is decoded by libjpeg straight into the
-// picture, at the reduction asked for, without loading Qt's readers; anything
-// else through Qt at full size.
+// Qt and the libraries print on the way never reaches the terminal. A JPEG is
+// decoded by libjpeg straight into the picture, at the reduction asked for,
+// without loading Qt's readers (a damaged one goes on to Qt), and a PNG by
+// libpng; anything else through Qt at full size.
 TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
                       const std::string& what, const TDecodeReduction& reduction = {});
 
