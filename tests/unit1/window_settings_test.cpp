@@ -5,30 +5,22 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <tuple>
+#include <utility>
 
 #include "WindowSettings.h"
 
 namespace {
 
-struct GeometryCase {
-    const char* name;
-    QRect window;
-    bool kept;
-};
-
 TEST(WindowSettings, AKeptGeometryIsUsedOnlyWhereItFitsTheDesktop) {
     const QRect desktop(0, 0, 1280, 1000);
-    const GeometryCase cases[] = {
-        {"ordinary", {100, 80, 800, 600}, true},
-        {"the whole desktop", desktop, true},
-        {"200,000 pixels wide", {0, 0, 200'000, 600}, false},
-        {"taller than the desktop", {0, 0, 800, 1001}, false},
-        {"off the desktop", {5000, 4000, 800, 600}, false},
-    };
-    for (const GeometryCase& c : cases) {
+    const std::pair<QRect, bool> cases[] = {
+        {{100, 80, 800, 600}, true},        {desktop, true},  {{0, 0, 200'000, 600}, false} /* too wide */,
+        {{0, 0, 800, 1001}, false} /* too tall */, {{5000, 4000, 800, 600}, false} /* off the desktop */};
+    for (const auto& [rect, kept] : cases) {
         QWidget window;
-        window.setGeometry(c.window);
-        EXPECT_EQ(Saved_Geometry_Fits(window.saveGeometry(), desktop), c.kept) << c.name;
+        window.setGeometry(rect);
+        EXPECT_EQ(Saved_Geometry_Fits(window.saveGeometry(), desktop), kept) << rect.x() << ", " << rect.width();
     }
     for (const QByteArray& foreign : {QByteArray(), QByteArray("not a geometry"), QByteArray(8, '\x01')})
         EXPECT_FALSE(Saved_Geometry_Fits(foreign, desktop)) << foreign.toHex().toStdString();
@@ -57,14 +49,9 @@ TEST(WindowSettings, DamagedValuesAreIgnoredQuietly) {
     qInstallMessageHandler(before);
     const TWindowSettings start;
     EXPECT_EQ(printed, 0);
-    EXPECT_EQ(kept.screen, start.screen);
-    EXPECT_EQ(kept.zoom, start.zoom);
-    EXPECT_EQ(kept.monitor, start.monitor);
-    EXPECT_EQ(kept.fit, start.fit);
-    EXPECT_EQ(kept.openFolder, start.openFolder);
-    EXPECT_EQ(kept.openFilter, start.openFilter);
-    EXPECT_TRUE(kept.geometry.isEmpty());
-    EXPECT_TRUE(kept.recentFiles.empty());
+    EXPECT_EQ(std::tie(kept.screen, kept.zoom, kept.monitor, kept.fit, kept.openFolder, kept.openFilter),
+              std::tie(start.screen, start.zoom, start.monitor, start.fit, start.openFolder, start.openFilter));
+    EXPECT_TRUE(kept.geometry.isEmpty() && kept.recentFiles.empty());
 }
 
 } // namespace
