@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -1361,7 +1362,8 @@ void TForm1::RestoreSettings(const TWindowSettings& kept) {
         RecentFiles.resize(kRecentFiles);
     rebuildRecentMenu();
     // A kept place replaces the centring of a first start.
-    if (!kept.geometry.isEmpty() && restoreGeometry(kept.geometry))
+    if (!kept.geometry.isEmpty() && Saved_Geometry_Fits(kept.geometry, screen()->availableVirtualGeometry()) &&
+        restoreGeometry(kept.geometry))
         SetPosition(TPosition::poDesigned);
     mHistory.Start(workState());
     updateUndoItems();

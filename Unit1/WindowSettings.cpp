@@ -1,8 +1,11 @@
 #include "WindowSettings.h"
 
+#include <QDataStream>
+#include <QRect>
 #include <QSettings>
 #include <QStringList>
 
+#include "LibraryMessages.h"
 #include "SysUtils.h"
 
 namespace {
@@ -22,6 +25,11 @@ constexpr const char* kOpenFilterKey = "dialogs/openFilter";
 constexpr const char* kRecentFilesKey = "recentFiles";
 constexpr const char* kGeometryKey = "window/geometry";
 
+// What QWidget::saveGeometry writes first: its mark (4 bytes), format
+// version (2 + 2 bytes), then the frame's rectangle (four 4-byte edges).
+constexpr quint32 kGeometryMark = 0x1D9D0CB;
+constexpr quint16 kGeometryMajorVersion = 3;
+
 int integerIn(const QSettings& settings, const char* key, int lowest, int highest, int otherwise) {
     bool ok = false;
     const int value = settings.value(key).toInt(&ok);
@@ -29,7 +37,8 @@ int integerIn(const QSettings& settings, const char* key, int lowest, int highes
 }
 
 std::string text(const QSettings& settings, const char* key) {
-    return settings.value(key).toString().toStdString();
+    const QVariant value = settings.value(key);
+    return value.typeId() == QMetaType::QString ? value.toString().toStdString() : std::string();
 }
 
 TDither ditherIn(const QSettings& settings, TDither otherwise) {
@@ -51,6 +60,8 @@ TScreen screenIn(const QSettings& settings, TScreen otherwise) {
 } // namespace
 
 TWindowSettings Read_Window_Settings(const QSettings& settings) {
+    // Qt parses a value when it is first read, and prints what it cannot parse.
+    const LibraryMessages quiet;
     TWindowSettings kept;
     kept.screen.mode = integerIn(settings, kModeKey, 0, kScreenModeCount - 1, kept.screen.mode);
     kept.screen.dither = ditherIn(settings, kept.screen.dither);
@@ -68,11 +79,28 @@ TWindowSettings Read_Window_Settings(const QSettings& settings) {
     kept.exportFolder = text(settings, kExportFolderKey);
     kept.paletteFolder = text(settings, kPaletteFolderKey);
     kept.openFilter = integerIn(settings, kOpenFilterKey, 0, 2, kept.openFilter);
-    for (const QString& file : settings.value(kRecentFilesKey).toStringList())
+    const QVariant recent = settings.value(kRecentFilesKey);
+    const bool list = recent.typeId() == QMetaType::QStringList || recent.typeId() == QMetaType::QString;
+    for (const QString& file : list ? recent.toStringList() : QStringList())
         if (!file.isEmpty())
             kept.recentFiles.push_back(file.toStdString());
-    kept.geometry = settings.value(kGeometryKey).toByteArray();
+    const QVariant geometry = settings.value(kGeometryKey);
+    if (geometry.typeId() == QMetaType::QByteArray)
+        kept.geometry = geometry.toByteArray();
     return kept;
+}
+
+bool Saved_Geometry_Fits(const QByteArray& geometry, const QRect& desktop) {
+    QDataStream stream(geometry);
+    stream.setVersion(QDataStream::Qt_4_0);
+    quint32 mark = 0;
+    quint16 major = 0, minor = 0;
+    QRect frame;
+    stream >> mark >> major >> minor >> frame;
+    if (stream.status() != QDataStream::Ok || mark != kGeometryMark || major != kGeometryMajorVersion)
+        return false;
+    return frame.isValid() && frame.width() <= desktop.width() && frame.height() <= desktop.height() &&
+           desktop.intersects(frame);
 }
 
 void Write_Window_Settings(QSettings& settings, const TWindowSettings& kept) {

@@ -9,6 +9,7 @@
 #include "MonitorPreview.h"
 #include "ScreenChoice.h"
 
+class QRect;
 class QSettings;
 
 // What the main window keeps between runs. Each field starts at the window's
@@ -28,6 +29,13 @@ struct TWindowSettings {
     QByteArray geometry;                  // empty: the designed size, centred
 };
 
-// Reads what was kept; a missing or unreadable value keeps its start value.
+// Reads what was kept; a missing, mistyped or out-of-range value keeps its
+// start value, quietly: what Qt says of a damaged value is kept off the terminal.
 TWindowSettings Read_Window_Settings(const QSettings& settings);
+
+// True when a kept window geometry (as QWidget::saveGeometry makes it) is
+// whole and its window fits on the available desktop, in pixels: no wider or
+// taller, and not off it. A window restored from anything else would be
+// sized or placed by a damaged or foreign settings file.
+bool Saved_Geometry_Fits(const QByteArray& geometry, const QRect& desktop);
 void Write_Window_Settings(QSettings& settings, const TWindowSettings& kept);

@@ -94,6 +94,9 @@ SpriteRows rowsFrom(const std::string& text) {
 // settles the CPC name.
 void checkOutput(CliOptions& options, const std::optional<std::string>& name, bool loadGiven, bool spriteGiven) {
     options.format = Save_Format_Of(options.output);
+    struct stat place {};
+    if (stat(options.output.c_str(), &place) == 0 && S_ISDIR(place.st_mode))
+        throw Exception("the output \"" + options.output + "\" is a folder: give the name of a file to write");
     if (options.format == TSaveFormat::None)
         options.spriteFormat = Sprite_Format_Of(options.output);
     if (options.format == TSaveFormat::None && options.spriteFormat == SpriteFormat::None)
@@ -173,6 +176,9 @@ TCropPosition cropPositionFrom(const std::string& text) {
     const auto share = [&](std::size_t first, std::size_t last, double& value) {
         const char* begin = text.data() + first;
         const char* end = text.data() + last;
+        // No sign, as the range has no negative values: "-0" is refused like "+0".
+        if (begin != end && *begin == '-')
+            return false;
         const auto [stop, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
         return begin != end && error == std::errc() && stop == end && value >= 0 && value <= 1;
     };
@@ -272,11 +278,24 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     }
     if (files.size() != 2)
         throw Exception("expected an input picture file and an output file, got " + IntToStr(static_cast<int>(files.size())) +
-                        " file names (see --help)");
+                        (files.size() == 1 ? " file name" : " file names") + " (see --help)");
     options.input = files[0];
     options.output = files[1];
     checkOutput(options, name, loadGiven, spriteGiven);
     return options;
+}
+
+std::string Repeated_Inks_Note(const std::vector<int>& inks) {
+    std::vector<int> given;
+    for (const int ink : inks)
+        if (ink != kChooseInk)
+            given.push_back(ink);
+    std::sort(given.begin(), given.end());
+    const auto repeated = std::adjacent_find(given.begin(), given.end());
+    if (repeated == given.end())
+        return "";
+    return "note: --inks gives colour " + IntToStr(*repeated) + " more than once: the screen will show fewer than " +
+           IntToStr(static_cast<int>(inks.size())) + " colours";
 }
 
 std::string Cli_Usage() {
@@ -410,6 +429,8 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         out << Cli_Usage();
         return kCliOk;
     }
+    if (const std::string note = Repeated_Inks_Note(options.keptInks); !note.empty())
+        err << "tintora-cli: " << note << '\n';
     if (sameFile(options.input, options.output)) {
         err << "tintora-cli: " << options.input << " and " << options.output
             << " are the same file: the output would replace the picture it is made from\n";

@@ -67,6 +67,11 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments);
 // The --help text.
 std::string Cli_Usage();
 
+// The note printed when --inks gives one colour number twice (accepted: the
+// screen then shows fewer colours than the mode has inks); empty otherwise.
+// Inks left to the converter ("auto") are not counted.
+std::string Repeated_Inks_Note(const std::vector<int>& inks);
+
 // Runs the converter: load, fit to the mode's screen if asked, stretch if
 // asked, map (only with a local term), choose inks if asked (the choice
 // printed on out as "inks N,N,..." with the mode's count of numbers), dither,

@@ -13,6 +13,7 @@
 #include "BmpReader.h"
 #include "BmpWriter.h"
 #include "FileKind.h"
+#include "LibraryMessages.h"
 #include "QtPictureReader.h"
 #include "RawFile.h"
 #include "SysUtils.h"
@@ -62,6 +63,12 @@ TPicture decodePictureBytes(QByteArray bytes, const TDecodeReduction& reduction)
                                              static_cast<std::size_t>(bytes.size()));
     if (const QtPictureFormat* format = qtPictureFormatOf(view))
         return decodeWithQt(std::move(bytes), *format, format->title, reduction);
+    // Named by what its first bytes are, not as a bitmap it never was.
+    if (view.empty())
+        throw Exception("it is empty");
+    if (const QtPictureFormat* format = qtPictureFormatCutIn(view))
+        throw Exception(std::string("it is a damaged ") + format->title + " picture: it ends after " +
+                        std::to_string(view.size()) + (view.size() == 1 ? " byte" : " bytes"));
     TPicture loaded;
     PictureRows rows(loaded);
     const BmpLayout layout = decodeBmp(view, rows);
@@ -262,7 +269,13 @@ void TPicture::SaveToFile(const std::string& fileName, TPictureFileFormat format
     RawFileDevice device(file);
     device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     QImageWriter writer(&device, format == TPictureFileFormat::Png ? "png" : "bmp");
-    const bool written = writer.write(*mImage);
+    bool written = false;
+    {
+        // libpng's own words on a failed write ("libpng error: Write Error")
+        // stay off the terminal: the write error itself is the reason given.
+        const LibraryMessages quiet;
+        written = writer.write(*mImage);
+    }
     device.raiseWriteError();
     if (!written)
         throw Exception("Cannot save \"" + fileName + "\": " + writer.errorString().toStdString());

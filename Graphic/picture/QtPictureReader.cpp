@@ -9,11 +9,12 @@
 #include <optional>
 #include <utility>
 
+#include "GifFrame.h"
 #include "GifScreen.h"
 #include "JpegDecoder.h"
 #include "JpegScans.h"
 #include "LibraryMessages.h"
-#include "PngChunks.h"
+#include "PngDecoder.h"
 #include "SysUtils.h"
 #include "TiffMessages.h"
 
@@ -26,12 +27,13 @@ QByteArray jpegScreened(QByteArray stream, const std::string&) {
 
 QByteArray gifScreened(QByteArray stream, const std::string& what) {
     checkGifScreen(stream, what);
+    checkGifFirstFrameWhole(stream, what);
     return stream;
 }
 
 } // namespace
 
-const QtPictureFormat kPngFormat{"png", "PNG", "*.png", pngPictureChunks};
+const QtPictureFormat kPngFormat{"png", "PNG", "*.png", nullptr};
 const QtPictureFormat kJpegFormat{"jpeg", "JPEG", "*.jpg *.jpeg", jpegScreened};
 
 namespace {
@@ -87,16 +89,49 @@ QImage overBlack(QImage image) {
 }
 
 // Why the reader failed, in words: Qt's reason, or where Qt has none
-// ("Unknown error") the last thing the library under it said.
+// ("Unknown error") or only its generic one ("Unable to read image data")
+// the last thing the library under it said.
 std::string failureReason(const QImageReader& reader, const LibraryMessages& messages) {
-    if (reader.error() != QImageReader::UnknownError)
+    const bool generic =
+        reader.error() == QImageReader::UnknownError || reader.error() == QImageReader::InvalidDataError;
+    if (!generic)
         return reader.errorString().toStdString();
     if (!messages.last().isEmpty())
         return messages.last().toStdString();
     return "its data is damaged or cut short";
 }
 
+// A format's first bytes; '?' stands for any byte.
+struct Signature {
+    std::string_view bytes;
+    const QtPictureFormat* format;
+};
+
 } // namespace
+
+const QtPictureFormat* qtPictureFormatCutIn(std::span<const std::uint8_t> bytes) {
+    static const std::array<Signature, 7> kSignatures{{
+        {"\x89PNG\r\n\x1A\n", &kPngFormat},
+        {"\xFF\xD8\xFF", &kJpegFormat},
+        {"GIF87a", &kGifFormat},
+        {"GIF89a", &kGifFormat},
+        {"RIFF????WEBP", &kWebPFormat},
+        {std::string_view("II*\0", 4), &kTiffFormat},
+        {std::string_view("MM\0*", 4), &kTiffFormat},
+    }};
+    if (bytes.empty())
+        return nullptr;
+    for (const Signature& signature : kSignatures) {
+        if (bytes.size() >= signature.bytes.size())
+            continue;
+        const bool begins = std::equal(bytes.begin(), bytes.end(), signature.bytes.begin(), [](std::uint8_t b, char s) {
+            return s == '?' || static_cast<std::uint8_t>(s) == b;
+        });
+        if (begins)
+            return signature.format;
+    }
+    return nullptr;
+}
 
 const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
     if (startsWith(bytes, 0, "\x89PNG\r\n\x1A\n"))
@@ -115,14 +150,17 @@ const QtPictureFormat* qtPictureFormatOf(std::span<const std::uint8_t> bytes) {
 
 TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
                       const std::string& what, const TDecodeReduction& reduction) {
+    // libpng reads a PNG straight into the picture's rows, unpacking its data once.
+    if (&format == &kPngFormat)
+        return Decode_Png(stream, what);
     const QByteArray picture =
         format.screen ? format.screen(std::move(stream), what) : std::move(stream);
     // Qt's JPEG reader makes a 32-bit picture that must then be copied to 24
-    // bits, and decodes at full size; libjpeg can do neither. Qt's readers
-    // are not even loaded for a JPEG that libjpeg decodes; the others (a
-    // picture to be turned upright, CMYK, damage) go to Qt.
+    // bits, decodes at full size, and keeps every Exif block; libjpeg does
+    // none of these. Qt's readers are not even loaded for a JPEG that libjpeg
+    // decodes; only a damaged one goes to Qt, which names the damage.
     if (&format == &kJpegFormat)
-        if (std::optional<TPicture> direct = Decode_Jpeg_Directly(picture, reduction))
+        if (std::optional<TPicture> direct = Decode_Jpeg_Directly(picture, reduction, what))
             return std::move(*direct);
     if (!installed(format))
         throw Exception(std::string(format.title) + " pictures cannot be read here: Qt's " +

@@ -217,6 +217,20 @@ TEST(CliArguments, NumbersTakeLeadingZerosAndSignsWhereNegativeValuesExist) {
     EXPECT_EQ(options.keptInks, (std::vector<int>{0, 1, 2, 26}));
 }
 
+// Repeated inks are accepted with a one-line note; "auto" inks are not repeats.
+TEST(CliArguments, RepeatedInksConvertWithANote) {
+    QTemporaryDir dir;
+    const std::string in = writeInput(dir, 8, 8), out = dir.filePath("o.bmp").toStdString();
+    for (const auto& [inks, note] : {std::pair{"0,0,0,0", "tintora-cli: note: --inks gives colour 0 more than once"},
+                                     {"3,1,26,1", "tintora-cli: note: --inks gives colour 1 more than once"},
+                                     {"0,auto,auto,1", ""}, {"0,1,2,3", ""}}) {
+        const CliRun result = run({in, out, "--inks", inks});
+        EXPECT_EQ(result.status, kCliOk) << inks;
+        EXPECT_EQ(result.err.substr(0, std::string(note).size()), note) << inks;
+        EXPECT_EQ(result.err.find('\n'), *note ? result.err.size() - 1 : std::string::npos) << result.err;
+    }
+}
+
 // The same file behind another name, a hard link or a symbolic link is
 // refused before it is read: exit 2, the picture untouched.
 TEST(CliFiles, SameFileInAndOutIsRefusedUntouched) {
@@ -277,7 +291,9 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, out, "--inks", "0,1,2,27"}, "ink 3"},
         {{in, out, "--inks"}, "--inks needs a value"},
         {{in, out, "--sharpen"}, "unknown option --sharpen"},
-        {{in}, "expected an input picture file and an output file"},
+        {{in}, "expected an input picture file and an output file, got 1 file name ("},
+        {{in, dir.path().toStdString()}, "is a folder"},
+        {{in, out, "--fit", "crop", "--crop-at", "-0,0"}, "--crop-at takes two numbers from 0 to 1"},
         {{in, out, "--fit", "wide"}, "--fit takes crop, pad or stretch, not 'wide'"},
         {{in, out, "--screen", "wide"}, "--screen takes standard or overscan, not 'wide'"},
         {{in, out, "--fit", "crop", "--crop-at", "0.5"}, "--crop-at takes two numbers from 0 to 1"},

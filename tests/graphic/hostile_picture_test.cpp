@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -13,6 +14,7 @@
 #include "BmpCorpus.h"
 #include "LandscapePicture.h"
 #include "ProcessMemory.h"
+#include "SmallFileSystem.h"
 #include "SysUtils.h"
 #include "TestFiles.h"
 
@@ -68,6 +70,17 @@ Bytes pngImageDataDamaged(bool cutShort) {
     return png;
 }
 
+// A 1 x 1 PNG whose image data is followed by `count` empty image data chunks.
+Bytes pngEmptyImageChunks(int count) {
+    Bytes png = encoded(QImage(1, 1, QImage::Format_RGB32), "png");
+    const Bytes empty = pngChunk("IDAT", {});
+    Bytes run;
+    for (int i = 0; i < count; ++i)
+        run.insert(run.end(), empty.begin(), empty.end());
+    png.insert(png.end() - 12, run.begin(), run.end()); // before the 12-byte end chunk
+    return png;
+}
+
 // A JPEG with stray bytes before its scan, which libjpeg warns of and reads past.
 Bytes jpegWithStrayBytes() {
     Bytes jpeg = encoded(sixColours(), "jpeg", 90);
@@ -76,16 +89,17 @@ Bytes jpegWithStrayBytes() {
     return jpeg;
 }
 
-// What loading a file writes to standard error: Qt's messages (its default
-// handler writes there) and the libraries' own.
-std::string printedWhileLoading(TPicture& picture, const std::string& path) {
+// What a step writes to standard error: Qt's messages (its default handler
+// writes there) and the libraries' own. The step's Exception, if any, is
+// raised again after.
+std::string printedWhile(const std::function<void()>& step) {
     std::fflush(stderr);
     const int savedError = dup(STDERR_FILENO);
     std::FILE* captured = std::tmpfile();
     dup2(fileno(captured), STDERR_FILENO);
     std::string printed, reason;
     try {
-        picture.LoadFromFile(path);
+        step();
     } catch (const Exception& error) {
         reason = error.what();
     }
@@ -99,6 +113,10 @@ std::string printedWhileLoading(TPicture& picture, const std::string& path) {
     if (!reason.empty())
         throw Exception(reason);
     return printed;
+}
+
+std::string printedWhileLoading(TPicture& picture, const std::string& path) {
+    return printedWhile([&] { picture.LoadFromFile(path); });
 }
 
 // Peak memory of loading a file, in kilobytes above what a child process
@@ -166,7 +184,16 @@ std::vector<RefusalRow> refusalRows() {
         {"PngCutInsideImageData", pngImageDataDamaged(true), "damaged PNG (it is cut short inside chunk IDAT)"},
         {"PngSignatureOnly", cut(encoded(sixColours(), "png"), 8), "damaged PNG (it ends before its header chunk IHDR)"},
         {"GifHeaderOnly", cut(gifScreen(3, 2), 8), "the GIF picture is unreadable (its data is damaged or cut short)"},
+        {"EmptyFile", {}, "it is empty"},
+        {"WebPCutInItsSignature", {'R', 'I', 'F', 'F', 16, 0, 0, 0, 'W', 'E'},
+         "it is a damaged WebP picture: it ends after 10 bytes"},
     };
+    // Cut inside their image data, where the decoders would fill the rest in.
+    const Bytes gif = gifOfSixColours(false), jpeg = encoded(testing_pictures::landscape(320, 200).Image(), "jpeg", 90);
+    rows.push_back({"GifCutInsideImageData", cut(gif, gif.size() - 3), "damaged GIF (its data is cut short)"});
+    for (const int percent : {30, 60, 95})
+        rows.push_back({"JpegCutAt" + std::to_string(percent), cut(jpeg, jpeg.size() * percent / 100),
+                        "damaged JPEG (its data is cut short)"});
     if (QImageReader::supportedImageFormats().contains("tiff"))
         rows.push_back({"TiffHeaderOnly", {'I', 'I', '*', 0, 8, 0, 0, 0},
                         "the TIFF picture is unreadable (TIFFReadDirectory: Failed to read directory at offset 8)"});
@@ -188,6 +215,31 @@ TEST_F(HostilePicture, CompressedTextInAPngCostsNothing) {
     const long long peak = loadingPeakKilobytes(written("text.png", pngTextBomb(10, 7'000'000)));
     ASSERT_GE(peak, 0) << "the picture did not load";
     EXPECT_LT(peak, 40 * 1024);
+}
+
+// libpng's own words on a write that fails ("libpng error: Write Error")
+// stay off the terminal; the system's reason is the one given.
+TEST_F(HostilePicture, APngSaveOntoAFullDiscPrintsNothing) {
+    const SmallFileSystem small(mDir.path().toStdString(), 16);
+    if (!small.mounted())
+        GTEST_SKIP() << "this process may not mount a file system";
+    TPicture picture;
+    picture.Assign(testing_pictures::landscape(320, 200).Image().convertToFormat(QImage::Format_RGB32));
+    const std::string path = mDir.filePath("full.png").toStdString();
+    try {
+        EXPECT_EQ(printedWhile([&] { picture.SaveToFile(path, TPictureFileFormat::Png); }), "");
+        ADD_FAILURE() << "a save onto a full disc was reported as success";
+    } catch (const Exception& error) {
+        EXPECT_NE(std::string(error.what()).find("No space left on device"), std::string::npos) << error.what();
+    }
+}
+
+// A million empty image data chunks (a 12 MB file) cost the file and the
+// picture, nothing for each chunk.
+TEST_F(HostilePicture, EmptyImageDataChunksCostNothingEach) {
+    const long long peak = loadingPeakKilobytes(written("empty.png", pngEmptyImageChunks(1'000'000)));
+    ASSERT_GE(peak, 0) << "the picture did not load";
+    EXPECT_LT(peak, 24 * 1024);
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <QImageReader>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
+#include <jpeglib.h>
 
 #include "Engine.h"
 #include "FitToScreen.h"
@@ -26,6 +28,35 @@ QByteArray madeUpJpeg(int width, int height, QImage::Format format = QImage::For
     return bytes;
 }
 
+// A picture stored as an Adobe CMYK JPEG by libjpeg (Qt writes none): the
+// inks of each pixel are its red, green and blue as they are, no black.
+QByteArray cmykJpeg(const QImage& image) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* bytes = nullptr;
+    unsigned long length = 0;
+    jpeg_mem_dest(&info, &bytes, &length);
+    info.image_width = static_cast<JDIMENSION>(image.width());
+    info.image_height = static_cast<JDIMENSION>(image.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBX8888); // red, green, blue, 255
+    for (int y = 0; y < image.height(); ++y) {
+        JSAMPROW pointer = const_cast<JSAMPROW>(rgba.constScanLine(y));
+        jpeg_write_scanlines(&info, &pointer, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray jpeg(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length));
+    std::free(bytes);
+    return jpeg;
+}
+
 TPicture fittedCrop(TPicture& picture) {
     TPicture screen;
     Fit_To_Screen(picture, screen, TFitMode::Crop);
@@ -41,6 +72,11 @@ TEST(JpegDecoder, AtFullSizeGivesQtsPixelsAndLeavesDamageToQt) {
         viaQt.Assign(QImage::fromData(jpeg, "jpeg").convertToFormat(QImage::Format_BGR888));
         EXPECT_EQ(rows(*direct), rows(viaQt)) << "format " << format;
     }
+    const QByteArray cmyk = cmykJpeg(landscape(77, 45).Image());
+    ASSERT_EQ(cmyk.mid(6, 4), "Adob") << "an Adobe CMYK file, as Qt's reader expects";
+    TPicture viaQt;
+    viaQt.Assign(QImage::fromData(cmyk, "jpeg").convertToFormat(QImage::Format_BGR888));
+    EXPECT_EQ(rows(*Decode_Jpeg_Directly(cmyk)), rows(viaQt)) << "CMYK";
     EXPECT_FALSE(Decode_Jpeg_Directly(madeUpJpeg(77, 45).left(300)))
         << "cut short in its tables";
     EXPECT_FALSE(Decode_Jpeg_Directly(QByteArray("\xFF\xD8\xFF\xE0 not a picture")));
@@ -103,7 +139,11 @@ INSTANTIATE_TEST_SUITE_P(
                       TurnCase{"Mirrored", exifBlock(false, 0x0112, 3, 2)},
                       TurnCase{"OtherTagOnly", exifBlock(true, 0x010F, 2, 0)},
                       TurnCase{"TurnNotAShort", exifBlock(true, 0x0112, 4, 6)},
-                      TurnCase{"DirectoryPastTheEnd", exifBlock(true, 0x0112, 3, 6, 4000)}),
+                      TurnCase{"DirectoryPastTheEnd", exifBlock(true, 0x0112, 3, 6, 4000)},
+                      TurnCase{"UpsideDown", exifBlock(true, 0x0112, 3, 3)},
+                      TurnCase{"MirroredTopToBottom", exifBlock(true, 0x0112, 3, 4)},
+                      TurnCase{"MirroredOnTheFallingDiagonal", exifBlock(true, 0x0112, 3, 5)},
+                      TurnCase{"MirroredOnTheRisingDiagonal", exifBlock(false, 0x0112, 3, 7)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct DivisorCase {
