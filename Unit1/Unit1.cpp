@@ -65,8 +65,8 @@ constexpr const char* kNothingToSaveMessage = "There is no picture to save yet."
 // look like a save that worked.
 std::string unwrittenEndingMessage(const std::string& fileName) {
     return "Nothing was written to \"" + fileName +
-           "\": Save writes names ending in \"bmp\" (BMP picture), \"scr\" (screen file) or "
-           "\"dat\" (raw sprite), in lower case.";
+           "\": Save writes names ending in \"bmp\" (BMP picture), \"png\" (PNG picture), \"scr\" (screen "
+           "file) or \"dat\" (raw sprite), in lower case.";
 }
 } // namespace
 
@@ -133,6 +133,10 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
     });
     LineGaps = new TScanlineGaps(Image2);
     LineGaps->setVisible(false);
+    StatusBar1->resize(StatusBar1->width(), StatusBar1->sizeHint().height());
+    // Each number box names its range, as the note for a number out of it does.
+    for (TCSpinEdit* box : {EditLocal, EditBrightness, EditContrast})
+        box->setToolTip(box->toolTip() + QStringLiteral(", %1").arg(QString::fromStdString(box->RangeText())));
     setUpDialogs();
     bindEvents();
     bindMenus();
@@ -162,7 +166,8 @@ void TForm1::setUpDialogs() {
     PaletteDialog.SetFilter("OCP Art Studio palette (*.pal)|*.pal|All files (*)|*");
 
     SaveDialog1.SetTitle("Save picture");
-    SaveDialog1.SetFilter("Bitmap (bmp)|*.bmp|OCP Art Studio (scr)|*.scr|Raw sprite (dat)|*.dat");
+    SaveDialog1.SetFilter(
+        "Bitmap (bmp)|*.bmp|OCP Art Studio (scr)|*.scr|Raw sprite (dat)|*.dat|PNG picture (png)|*.png");
     SaveDialog1.SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing | ofFilterEnding);
 }
 
@@ -193,8 +198,10 @@ void TForm1::bindEvents() {
         Bind(slider, &QSlider::sliderPressed, this, &TForm1::EndStepRun);
         Bind(slider, &QSlider::sliderReleased, this, &TForm1::EndStepRun);
     }
-    for (TCSpinEdit* box : {EditLocal, EditBrightness, EditContrast})
+    for (TCSpinEdit* box : {EditLocal, EditBrightness, EditContrast}) {
         Bind(box, &TCSpinEdit::OnChange, this, &TForm1::EditModifierChange);
+        Bind(box, &TCSpinEdit::OnClamped, this, &TForm1::EditModifierClamped);
+    }
     Bind(Image2, &TImage::OnMouseDown, this, &TForm1::Image2MouseDown);
     Bind(Image2, &TImage::OnMouseMove, this, &TForm1::Image2MouseMove);
     Bind(Image2, &TImage::OnMouseUp, this, &TForm1::Image2MouseUp);
@@ -425,6 +432,7 @@ void TForm1::SpeedButton5Click(TObject*) {
 }
 
 bool TForm1::runSave() {
+    suggestName(SaveDialog1, FilterEnding(SaveDialog1.GetFilter(), SaveDialog1.GetFilterIndex()));
     return SaveDialog1.Execute() && saveResultAs(SaveDialog1.GetFileName());
 }
 
@@ -435,15 +443,17 @@ bool TForm1::saveResultAs(const std::string& fileName) {
     const bool empty = result.GetWidth() == 0 || result.GetHeight() == 0;
     switch (Save_Format_Of(fileName)) {
     case TSaveFormat::Bmp:
+    case TSaveFormat::Png:
         if (empty) {
-            ShowMessage(kNothingToSaveMessage);
+            ShowMessage(kNothingToSaveMessage, TMessageKind::Warning);
             return false;
         }
-        result.SaveToFile(fileName);
+        result.SaveToFile(fileName, Save_Format_Of(fileName) == TSaveFormat::Png ? TPictureFileFormat::Png
+                                                                                 : TPictureFileFormat::Bmp);
         break;
     case TSaveFormat::Screen:
         if (!Fits_Mode_Screen(result, Mode())) {
-            ShowMessage(Screen_Size_Message(Mode()));
+            ShowMessage(Screen_Size_Message(Mode()), TMessageKind::Warning);
             return false;
         }
         if (classicPath())
@@ -455,7 +465,7 @@ bool TForm1::saveResultAs(const std::string& fileName) {
         break;
     case TSaveFormat::Sprite: {
         if (empty) {
-            ShowMessage(kNothingToSaveMessage);
+            ShowMessage(kNothingToSaveMessage, TMessageKind::Warning);
             return false;
         }
         const std::vector<std::uint8_t> sprite =
@@ -463,15 +473,14 @@ bool TForm1::saveResultAs(const std::string& fileName) {
         Write_Raw_File(sprite.data(), sprite.size(), fileName);
         break;
     }
-    // The CPC exports have commands of their own; PNG is the command line's.
-    case TSaveFormat::Png:
+    // The CPC exports have commands of their own.
     case TSaveFormat::Palette:
     case TSaveFormat::Disc:
     case TSaveFormat::None:
-        ShowMessage(unwrittenEndingMessage(fileName));
+        ShowMessage(unwrittenEndingMessage(fileName), TMessageKind::Warning);
         return false;
     }
-    mHistory.MarkSaved();
+    reportWritten(fileName);
     return true;
 }
 
@@ -631,7 +640,28 @@ bool TForm1::runExportDialog(TSaveDialog& dialog, const std::string& title, cons
     dialog.SetFilter(filter);
     dialog.SetDefaultExt(ending);
     dialog.SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing);
+    suggestName(dialog, ending);
     return dialog.Execute();
+}
+
+// Until a file has been written with the dialog it opens in the picture's
+// folder; it always offers the picture's name with the output's ending.
+void TForm1::suggestName(TSaveDialog& dialog, const std::string& ending) const {
+    if (mLoadedFile.empty())
+        return;
+    const QFileInfo picture(QString::fromStdString(mLoadedFile));
+    if (dialog.GetInitialDir().empty())
+        dialog.SetInitialDir(picture.absolutePath().toStdString());
+    dialog.SetSuggestedName(picture.completeBaseName().toStdString() + (ending.empty() ? "" : "." + ending));
+}
+
+void TForm1::reportWritten(const std::string& fileName) {
+    mHistory.MarkSaved();
+    ShowStatus("Saved " + fileName);
+}
+
+void TForm1::ShowStatus(const std::string& text) {
+    StatusBar1->showMessage(QString::fromStdString(text), kStatusMilliseconds);
 }
 
 // The mode's size, and where to get it: the fit.
@@ -642,10 +672,11 @@ bool TForm1::resultFitsScreen(const std::string& outputNeeds) {
     if (Fits_Mode_Screen(result, mode))
         return true;
     if (result.GetWidth() == 0 || result.GetHeight() == 0)
-        ShowMessage(kNothingToSaveMessage);
+        ShowMessage(kNothingToSaveMessage, TMessageKind::Warning);
     else
         ShowMessage(Wrong_Size_Message("The picture", result.GetWidth(), result.GetHeight(), outputNeeds, mode.width,
-                                       mode.height, "use Picture > Fit to CPC screen"));
+                                       mode.height, "use Picture > Fit to CPC screen"),
+                    TMessageKind::Warning);
     return false;
 }
 
@@ -663,7 +694,7 @@ void TForm1::ExportDiscClick(TObject*) {
         Save_Picture_Disc(Image2->GetPicture(), Inks, name, fileName);
     else
         Save_Picture_Disc(Image2->GetPicture(), ModeInks(), Mode(), name, fileName);
-    mHistory.MarkSaved();
+    reportWritten(fileName);
 }
 
 void TForm1::ExportScreenClick(TObject*) {
@@ -676,7 +707,7 @@ void TForm1::ExportScreenClick(TObject*) {
                                                 ? Screen_File_With_Header(Image2->GetPicture(), Inks, name)
                                                 : Screen_File_With_Header(Image2->GetPicture(), ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
-    mHistory.MarkSaved();
+    reportWritten(fileName);
 }
 
 // The palette holds only the inks and the mode: it needs no picture.
@@ -688,7 +719,7 @@ void TForm1::ExportPaletteClick(TObject*) {
     const std::vector<std::uint8_t> bytes =
         classicPath() ? Palette_File_With_Header(Inks, name) : Palette_File_With_Header(ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
-    mHistory.MarkSaved();
+    reportWritten(fileName);
 }
 
 // ---- Automatic inks ----
@@ -1041,6 +1072,14 @@ void TForm1::EditModifierChange(TObject* Sender) {
     mHistory.EndRun();
     slider->SetPosition(static_cast<TCSpinEdit*>(Sender)->GetValue());
     mHistory.EndRun();
+}
+
+// The box's label names the number ("Brightness") without its mnemonic.
+void TForm1::EditModifierClamped(TObject* Sender) {
+    auto* box = static_cast<TCSpinEdit*>(Sender);
+    const TLabel* label = Sender == EditLocal ? Label10 : Sender == EditBrightness ? Label11 : Label12;
+    const std::string name = label->text().remove(QLatin1Char('&')).toStdString();
+    ShowStatus(name + " takes numbers from " + box->RangeText() + ": the nearest was kept.");
 }
 
 // ---- The close question ----
@@ -1518,6 +1557,8 @@ void TForm1::showModeInks() {
 
 void TForm1::updateCaption() {
     SetCaption(Window_Caption(mPictureName, ScreenChoice.mode));
+    // Message boxes are titled with the program and the picture open.
+    Application->SetTitle(mPictureName.empty() ? "Tintora" : mPictureName + " - Tintora");
 }
 
 // ---- What the view shows ----

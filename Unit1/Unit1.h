@@ -155,8 +155,20 @@ class TForm1 : public TForm, public Ui::TForm1 {
   private:
     // Runs an export dialog with its title, filter and ending; true when the
     // user chose a file.
-    static bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
-                                const std::string& ending);
+    bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
+                         const std::string& ending);
+    // Offers the picture's folder (until the dialog has one of its own) and
+    // name, with the ending given.
+    void suggestName(TSaveDialog& dialog, const std::string& ending) const;
+    // A file was written: the work counts as saved, and the status bar says where.
+    void reportWritten(const std::string& fileName);
+
+  public:
+    // Shows a note in the status bar for kStatusMilliseconds.
+    void ShowStatus(const std::string& text);
+    static constexpr int kStatusMilliseconds = 5000;
+
+  private:
     // True when the latest result can become a screen; otherwise shows why
     // not, outputNeeds naming the output with its verb ("a disc image needs").
     bool resultFitsScreen(const std::string& outputNeeds);
@@ -228,6 +240,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void EndStepRun(TObject* Sender);
     // A number box changed: its slider follows.
     void EditModifierChange(TObject* Sender);
+    // A number typed outside a box's range became its nearest end: the
+    // status bar says so.
+    void EditModifierClamped(TObject* Sender);
     // Before the window closes (Quit, the close box): the close question.
     void FormCloseQuery(TObject* Sender);
     // True when the result changed since the picture was loaded, saved or exported.

@@ -306,7 +306,7 @@ void TApplication::Run() {
 }
 
 void TApplication::ShowException(const std::exception& error) {
-    ShowMessage(ErrorText(error));
+    ShowMessage(ErrorText(error), TMessageKind::Error);
 }
 
 void TApplication::DestroyForms() {

@@ -25,7 +25,7 @@
 int main(int argc, char** argv) {
     try {
         Application->Initialize(argc, argv);
-        Application->SetTitle("Tintora (CPC mode 1)");
+        Application->SetTitle("Tintora");
         // The program's icon, for the windows' title bars and the task bar.
         QIcon icon;
         for (const int size : {16, 32, 48, 256})
