@@ -2,6 +2,7 @@
 
 #include "OptionNumbers.h"
 #include "SysUtils.h"
+#include "dither/Dithers.h"
 
 
 TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
@@ -18,9 +19,10 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
             options.ditherGiven = true;
         } else if (argument == "--reset")
             options.reset = true;
+        else if (argument == "--help" || argument == "-h" || argument == "--version")
+            continue; // answered before the window starts
         else if (argument.size() > 1 && argument[0] == '-')
-            throw Exception("unknown option " + argument +
-                            ": tintora takes --reset, --mode 0|1|2, --dither NAME and a picture file");
+            throw Exception("unknown option " + argument);
         else if (fileGiven)
             throw Exception("tintora opens one picture, not '" + options.file + "' and '" + argument + "'");
         else {
@@ -29,6 +31,23 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
         }
     }
     return options;
+}
+
+std::string Start_Usage() {
+    std::string dithers;
+    for (const DitherInfo& info : kDithers)
+        dithers += std::string(dithers.empty() ? "" : ", ") + info.name;
+    return "Usage: tintora [OPTION]... [FILE]\n"
+           "Converts a picture for the Amstrad CPC's screen in a window; FILE is loaded at the start.\n"
+           "\n"
+           "  --mode 0|1|2    the screen mode (0: 160 x 200, 16 inks; 1: 320 x 200, 4 inks; 2: 640 x 200, 2 inks)\n"
+           "  --dither NAME   the dither: " + dithers + "\n"
+           "  --reset         start without the settings kept from earlier runs\n"
+           "  -h, --help      show this help and exit\n"
+           "  --version       show the version and exit\n"
+           "\n"
+           "A mode or dither given here wins over the one kept from the last run.\n"
+           "Qt's own options (such as -platform NAME or -style NAME) are taken too.\n";
 }
 
 TScreenChoice Start_Screen_Choice(const TStartOptions& options, const TScreenChoice& kept) {

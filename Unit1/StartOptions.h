@@ -6,7 +6,9 @@
 #include "ScreenChoice.h"
 
 // What the program is started with: `tintora [--reset] [--mode 0|1|2]
-// [--dither NAME] [FILE]`, the options under tintora-cli's names and values.
+// [--dither NAME] [FILE]`, the options under tintora-cli's names and values,
+// or `tintora --help` / `tintora --version`, which the program answers
+// before the window starts.
 struct TStartOptions {
     TScreenChoice choice;
     // Which parts of choice the command line gave: those win over the
@@ -23,6 +25,9 @@ struct TStartOptions {
 // out). Raises an Exception naming the argument and what it takes when one
 // is malformed.
 TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments);
+
+// The usage text --help prints: every option the window takes.
+std::string Start_Usage();
 
 // The screen choice to start with: the kept one, with the mode and the
 // dither the command line gave in their place.

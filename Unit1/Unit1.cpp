@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -33,6 +34,7 @@
 #include "Menus.h"
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
+#include "ModeStart.h"
 #include "OcpPalette.h"
 #include "PixelShape.h"
 #include "QtPictureReader.h"
@@ -890,6 +892,11 @@ std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source, TCropPosition crop
 // The fitted source is built beside the current one and takes its place
 // only once it exists; its map and result follow through the renderer.
 void TForm1::SetFitMode(TFitMode mode) {
+    Chosen.fit = mode;
+    applyFitMode(mode);
+}
+
+void TForm1::applyFitMode(TFitMode mode) {
     static const char* const kNames[] = {"Fit off", "Fit crop", "Fit pad", "Fit stretch"};
     StepScope step(*this, kNames[static_cast<int>(mode)]);
     if (!loaded()) {
@@ -1023,7 +1030,7 @@ void TForm1::applyWorkState(const TWorkState& state) {
     else
         render();
     if (state.fit != FitMode)
-        SetFitMode(state.fit);
+        applyFitMode(state.fit);
     else if (cropMoved && !modeChanged)
         refit();
     if (loaded() && state.stretch != stretchOn())
@@ -1380,15 +1387,27 @@ void TForm1::RestoreSettings(const TWindowSettings& kept) {
     updateUndoItems();
 }
 
+// A kept dither or fit that is not its mode's start was chosen, even where
+// the settings predate the record of choices.
 void TForm1::UseSettings(QSettings* settings) {
     mSettings = settings;
-    if (mSettings)
-        RestoreSettings(Read_Window_Settings(*mSettings));
+    if (!mSettings)
+        return;
+    const TWindowSettings kept = Read_Window_Settings(*mSettings);
+    Chosen = Read_Mode_Choices(*mSettings);
+    auto& dither = Chosen.dither.at(static_cast<std::size_t>(kept.screen.mode));
+    if (!dither && kept.screen.dither != Start_Dither(kept.screen.mode))
+        dither = kept.screen.dither;
+    if (!Chosen.fit && kept.fit != Start_Fit(kept.screen.mode))
+        Chosen.fit = kept.fit;
+    RestoreSettings(kept);
 }
 
 void TForm1::FormClose(TObject*) {
-    if (mSettings)
-        Write_Window_Settings(*mSettings, GetSettings());
+    if (!mSettings)
+        return;
+    Write_Window_Settings(*mSettings, GetSettings());
+    Write_Mode_Choices(*mSettings, Chosen);
 }
 
 // ---- Screen modes, dithers and the palette ----
@@ -1397,6 +1416,16 @@ void TForm1::fitToMode(TPicture& source, TPicture& result, TFitMode fit, const S
                        TCropPosition cropAt) {
     Fit_To_Screen(source, result, fit, mode, cropAt);
 }
+
+namespace {
+// The dither's menu text with its mnemonic: the size of an ordered matrix,
+// else the first letter.
+QString ditherMenuText(const DitherInfo& info) {
+    QString text = QString::fromUtf8(info.title);
+    const qsizetype digit = text.indexOf(QRegularExpression(QStringLiteral("[0-9]")));
+    return text.insert(digit >= 0 ? digit : 0, QLatin1Char('&'));
+}
+} // namespace
 
 void TForm1::bindScreenMenus() {
     auto* modes = new QActionGroup(this);
@@ -1415,7 +1444,7 @@ void TForm1::bindScreenMenus() {
     }
     auto* dithers = new QActionGroup(this);
     for (const DitherInfo& info : kDithers) {
-        QAction* item = menuDither->addAction(QString::fromUtf8(info.title));
+        QAction* item = menuDither->addAction(ditherMenuText(info));
         item->setObjectName(QStringLiteral("actionDither_%1").arg(QString::fromUtf8(info.name)));
         item->setCheckable(true);
         item->setData(static_cast<int>(info.dither));
@@ -1460,15 +1489,23 @@ void TForm1::SetInkNumber(int k, int colourNumber) {
         UpperInks[static_cast<std::size_t>(k - kInkCount)] = ink;
 }
 
-void TForm1::sourceForMode(const ScreenMode& mode, TPicture& source) {
-    if (FitMode == TFitMode::Off || !LoadedPicture) {
+void TForm1::sourceForMode(const ScreenMode& mode, TFitMode fit, TPicture& source) {
+    if (fit == TFitMode::Off || !loaded()) {
         // Shared, not copied: the comparison only reads it.
         source.Assign(Image1->GetPicture().Image());
         return;
     }
-    fitToMode(*LoadedPicture, source, FitMode, mode, CropAt);
+    // The picture as loaded: while no fit is on, the source without its stretch.
+    TPicture& asLoaded = LoadedPicture                ? *LoadedPicture
+                         : stretchOn() && StretchBackup ? *StretchBackup
+                                                        : Image1->GetPicture();
+    fitToMode(asLoaded, source, fit, mode, CropAt);
     if (stretchOn())
         Stretch_Palette(&source);
+}
+
+TFitMode TForm1::compareFit(int mode) const {
+    return FitMode != TFitMode::Off ? FitMode : Start_Fit(mode);
 }
 
 // With a fit on, the new source, its map and its result are built beside the
@@ -1527,12 +1564,27 @@ void TForm1::SetScreenChoice(const TScreenChoice& choice) {
 
 void TForm1::ScreenModeClick(TObject* Sender) {
     if (auto* item = qobject_cast<QAction*>(Sender))
-        SetScreenChoice(TScreenChoice{item->data().toInt(), ScreenChoice.dither});
+        SetScreenMode(item->data().toInt());
 }
 
 void TForm1::DitherClick(TObject* Sender) {
     if (auto* item = qobject_cast<QAction*>(Sender))
-        SetScreenChoice(TScreenChoice{ScreenChoice.mode, static_cast<TDither>(item->data().toInt())});
+        ChooseDither(static_cast<TDither>(item->data().toInt()));
+}
+
+// The fit comes first, so that the new mode's picture is fitted once it is
+// chosen; both are one step.
+void TForm1::SetScreenMode(int mode) {
+    Screen_Mode(mode); // raises for a mode that does not exist
+    StepScope step(*this, "Screen mode");
+    if (const TFitMode fit = Chosen.FitFor(mode); fit != FitMode)
+        applyFitMode(fit);
+    SetScreenChoice(Chosen.ChoiceFor(mode));
+}
+
+void TForm1::ChooseDither(TDither dither) {
+    Chosen.dither.at(static_cast<std::size_t>(ScreenChoice.mode)) = dither;
+    SetScreenChoice(TScreenChoice{ScreenChoice.mode, dither});
 }
 
 // The tool strip is as high as the design makes it, or as the palette group
@@ -1627,16 +1679,18 @@ void TForm1::CompareClick(TObject*) {
     input.brightness = TrackBar3->GetPosition();
     input.contrast = TrackBar4->GetPosition();
     input.local = TrackBar1->GetPosition();
-    std::shared_ptr<TPicture> shared;
+    std::shared_ptr<TPicture> unfitted;
     for (const ScreenMode& mode : kScreenModes) {
         auto& source = input.sources[static_cast<std::size_t>(mode.number)];
-        if (FitMode == TFitMode::Off && shared) {
-            source = shared;
+        const TFitMode fit = compareFit(mode.number);
+        if (fit == TFitMode::Off && unfitted) {
+            source = unfitted;
             continue;
         }
         source = std::make_shared<TPicture>();
-        sourceForMode(mode, *source);
-        shared = source;
+        sourceForMode(mode, fit, *source);
+        if (fit == TFitMode::Off)
+            unfitted = source;
     }
     const std::optional<TCompareCell> chosen = CompareWindow()->Choose(std::move(input));
     if (!chosen)
@@ -1644,6 +1698,10 @@ void TForm1::CompareClick(TObject*) {
     StepScope step(*this, "Compare");
     for (std::size_t k = 0; k < chosen->inkNumbers.size(); ++k)
         SetInkNumber(static_cast<int>(k), chosen->inkNumbers[k]);
+    Chosen.dither.at(static_cast<std::size_t>(chosen->choice.mode)) = chosen->choice.dither;
+    // The picture as the cell showed it: fitted as the comparison fitted it.
+    if (const TFitMode fit = compareFit(chosen->choice.mode); fit != FitMode)
+        applyFitMode(fit);
     if (chosen->choice == ScreenChoice)
         render();
     else

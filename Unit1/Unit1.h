@@ -17,6 +17,7 @@
 #include "Forms.h"
 #include "History.h"
 #include "InkChoice.h"
+#include "ModeStart.h"
 #include "MonitorPreview.h"
 #include "PaletteGroup.h"
 #include "Picture.h"
@@ -215,6 +216,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void FitStretchClick(TObject* Sender);
 
   private:
+    // SetFitMode's work, for a fit the user did not choose (a mode's start
+    // fit, an undo).
+    void applyFitMode(TFitMode mode);
     // Fits a newly loaded picture in place to the mode's screen by the fit
     // mode (a crop at cropAt); returns the picture as loaded, or nothing when
     // the fit is Off.
@@ -349,6 +353,13 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // is on) and the result rendered; the palette, the view and the title
     // follow. Inks do not change.
     void SetScreenChoice(const TScreenChoice& choice);
+    // The dither and fit chosen so far, per mode where it matters.
+    TModeChoices Chosen;
+    // Picture > Screen mode: the mode with the dither chosen there (or its
+    // start dither) and the fit chosen (or its start fit), as one step.
+    void SetScreenMode(int mode);
+    // Picture > Dither: the dither, remembered as the mode's choice.
+    void ChooseDither(TDither dither);
     const ScreenMode& Mode() const;
     // True for the design's own path, the classic dither in mode 1: its
     // inks, search and files are exactly the design's.
@@ -373,9 +384,12 @@ class TForm1 : public TForm, public Ui::TForm1 {
     static void fitToMode(TPicture& source, TPicture& result, TFitMode fit, const ScreenMode& mode,
                           TCropPosition cropAt);
     // The picture to convert for mode: the picture as loaded fitted to the
-    // mode's screen and stretched when the stretch is on, or the source
-    // itself when no fit is on.
-    void sourceForMode(const ScreenMode& mode, TPicture& source);
+    // mode's screen by fit and stretched when the stretch is on, or the
+    // source itself for no fit.
+    void sourceForMode(const ScreenMode& mode, TFitMode fit, TPicture& source);
+    // The fit Compare shows a mode with: the fit in use, or while it is Off
+    // the mode's start fit, so that every cell keeps the picture's proportions.
+    TFitMode compareFit(int mode) const;
     // Shows the mode's inks in the palette group; the tool strip and the
     // window grow or shrink by what the group needs.
     void showModeInks();

@@ -301,6 +301,10 @@ void TApplication::Run() {
         mMainForm->Show();
         QApplication::exec();
     }
+    Finish();
+}
+
+void TApplication::Finish() {
     DestroyForms();
     mOwnApplication.reset();
 }
