@@ -117,6 +117,15 @@ void TShape::paintEvent(QPaintEvent*) {
         painter.setPen(fill.lightness() < 128 ? Qt::white : Qt::black);
         painter.drawText(rect(), Qt::AlignCenter, mCaption);
     }
+    painter.end();
+    DrawFocusFrame(this);
+}
+
+void TShape::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        emit OnClick();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void TShape::mousePressEvent(QMouseEvent* event) { mClick.press(event); }

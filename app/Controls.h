@@ -121,6 +121,8 @@ class TShape : public QWidget, public TControlOps<TShape> {
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A shape that takes the focus (its focusPolicy) is clicked by Space or Return.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QColor brushColor() const { return ToQColor(mBrush.GetColor()); }

@@ -67,8 +67,11 @@ int main(int argc, char** argv) {
         Application->CreateForm(AboutBox);
         Application->CreateForm(F_ColorSelect);
         QSettings settings(QStringLiteral("Tintora"), QStringLiteral("tintora"));
-        if (options.reset)
+        if (options.reset) {
             settings.clear();
+            // The file dialogs' own history (recent folders, sizes) is Qt's.
+            QSettings(QSettings::UserScope, QStringLiteral("QtProject")).remove(QStringLiteral("FileDialog"));
+        }
         Form1->UseSettings(&settings);
         if (options.modeGiven)
             Form1->SetScreenMode(options.choice.mode);

@@ -45,16 +45,6 @@ TEST_P(CommandLine, AnswersOnTheTerminalWithItsExitCode) {
     EXPECT_EQ(err.contains(QStringLiteral("Usage: tintora")), c.usageOnErr) << err.toStdString();
 }
 
-// Every option the window takes is in the help.
-TEST(CommandLineHelp, ListsEveryOption) {
-    QProcess process;
-    process.start(QStringLiteral(TINTORA_PATH), {QStringLiteral("--help")});
-    ASSERT_TRUE(process.waitForFinished(30000));
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    for (const char* option : {"--mode", "--dither", "--reset", "--help", "--version", "diffusion", "FILE"})
-        EXPECT_TRUE(out.contains(QString::fromUtf8(option))) << option;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     , CommandLine,
     ::testing::Values(CommandLineCase{"Help", {"--help"}, 0, "Usage: tintora", "", false},
