@@ -1,5 +1,8 @@
 #include "StartOptions.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "OptionNumbers.h"
 #include "SysUtils.h"
 #include "dither/Dithers.h"
@@ -31,6 +34,20 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
         }
     }
     return options;
+}
+
+bool Unknown_Long_Option(std::string_view argument) {
+    static constexpr std::string_view kKnown[] = {
+        // the program's own
+        "--mode", "--dither", "--reset", "--help", "--version",
+        // Qt's, as QGuiApplication and the X11 platform take them
+        "--platform", "--platformpluginpath", "--platformtheme", "--plugin", "--qwindowgeometry", "--qwindowicon",
+        "--qwindowtitle", "--reverse", "--session", "--style", "--stylesheet", "--widgetcount", "--display",
+        "--geometry", "--title", "--name", "--visual", "--nograb", "--dograb", "--sync", "--qmljsdebugger"};
+    if (argument.size() < 3 || !argument.starts_with("--"))
+        return false;
+    const std::string_view name = argument.substr(0, argument.find('='));
+    return std::find(std::begin(kKnown), std::end(kKnown), name) == std::end(kKnown);
 }
 
 std::string Start_Usage() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ScreenChoice.h"
@@ -25,6 +26,11 @@ struct TStartOptions {
 // out). Raises an Exception naming the argument and what it takes when one
 // is malformed.
 TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments);
+
+// True for an argument that looks like a long option ("--name") and is
+// neither one of the program's nor one of Qt's own (which Qt also takes with
+// two dashes, "--platform"): known to be wrong before Qt has started.
+bool Unknown_Long_Option(std::string_view argument);
 
 // The usage text --help prints: every option the window takes.
 std::string Start_Usage();

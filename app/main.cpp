@@ -30,9 +30,14 @@ constexpr int kUsageError = 2;
 } // namespace
 
 int main(int argc, char** argv) {
-    // Help and version are answered before Qt starts, so they need no display.
+    // Help, version and an unknown long option are answered before Qt
+    // starts, so they need no display.
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
+        if (Unknown_Long_Option(argument)) {
+            std::cerr << "tintora: unknown option " << argument << "\n" << Start_Usage();
+            return kUsageError;
+        }
         if (argument == "--help" || argument == "-h") {
             std::cout << Start_Usage();
             return 0;

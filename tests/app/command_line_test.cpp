@@ -16,6 +16,7 @@ struct CommandLineCase {
     const char* firstLineOut; // how standard output begins; empty: it stays empty
     const char* errorLine;    // how a line of standard error begins; empty: no such line needed
     bool usageOnErr;
+    bool needsDisplay; // answered once Qt has started; otherwise before, with no display at all
 };
 
 class CommandLine : public ::testing::TestWithParam<CommandLineCase> {};
@@ -24,7 +25,9 @@ TEST_P(CommandLine, AnswersOnTheTerminalWithItsExitCode) {
     const CommandLineCase& c = GetParam();
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral(c.needsDisplay ? "offscreen" : "xcb"));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TINTORA_PATH), c.arguments);
     ASSERT_TRUE(process.waitForFinished(30000)) << "a window opened, or the program hangs";
@@ -47,12 +50,12 @@ TEST_P(CommandLine, AnswersOnTheTerminalWithItsExitCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     , CommandLine,
-    ::testing::Values(CommandLineCase{"Help", {"--help"}, 0, "Usage: tintora", "", false},
-                      CommandLineCase{"ShortHelp", {"-h"}, 0, "Usage: tintora", "", false},
-                      CommandLineCase{"Version", {"--version"}, 0, "tintora ", "", false},
-                      CommandLineCase{"UnknownOption", {"--bogus"}, 2, "", "tintora: unknown option --bogus", true},
-                      CommandLineCase{"BadMode", {"--mode", "7"}, 2, "", "tintora: ", true},
-                      CommandLineCase{"TwoFiles", {"a.bmp", "b.bmp"}, 2, "", "tintora: ", true}),
+    ::testing::Values(CommandLineCase{"Help", {"--help"}, 0, "Usage: tintora", "", false, false},
+                      CommandLineCase{"ShortHelp", {"-h"}, 0, "Usage: tintora", "", false, false},
+                      CommandLineCase{"Version", {"--version"}, 0, "tintora ", "", false, false},
+                      CommandLineCase{"UnknownOption", {"--bogus"}, 2, "", "tintora: unknown option --bogus", true, false},
+                      CommandLineCase{"BadMode", {"--mode", "7"}, 2, "", "tintora: ", true, true},
+                      CommandLineCase{"TwoFiles", {"a.bmp", "b.bmp"}, 2, "", "tintora: ", true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
