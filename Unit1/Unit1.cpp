@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <QActionGroup>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -647,14 +648,19 @@ bool TForm1::runExportDialog(TSaveDialog& dialog, const std::string& title, cons
 }
 
 // Until a file has been written with the dialog it opens in the picture's
-// folder; it always offers the picture's name with the output's ending.
+// folder; it always offers the picture's name with the output's ending, never
+// the picture's own file (a BMP saved as BMP is offered as NAME-cpc.bmp).
 void TForm1::suggestName(TSaveDialog& dialog, const std::string& ending) const {
     if (mLoadedFile.empty())
         return;
     const QFileInfo picture(QString::fromStdString(mLoadedFile));
     if (dialog.GetInitialDir().empty())
         dialog.SetInitialDir(picture.absolutePath().toStdString());
-    dialog.SetSuggestedName(picture.completeBaseName().toStdString() + (ending.empty() ? "" : "." + ending));
+    const QString suffix = ending.empty() ? QString() : QStringLiteral(".") + QString::fromStdString(ending);
+    QString name = picture.completeBaseName() + suffix;
+    if (QFileInfo(QDir(QString::fromStdString(dialog.GetInitialDir())), name) == picture)
+        name = picture.completeBaseName() + QStringLiteral("-cpc") + suffix;
+    dialog.SetSuggestedName(name.toStdString());
 }
 
 void TForm1::reportWritten(const std::string& fileName) {
