@@ -27,7 +27,7 @@ TEST_P(CommandLine, AnswersOnTheTerminalWithItsExitCode) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral(c.needsDisplay ? "offscreen" : "xcb"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(c.needsDisplay ? "offscreen" : "xcb"));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TINTORA_PATH), c.arguments);
     ASSERT_TRUE(process.waitForFinished(30000)) << "a window opened, or the program hangs";
