@@ -1,5 +1,6 @@
 #include "Compare.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <functional>
@@ -8,6 +9,7 @@
 #include <utility>
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMetaObject>
 
 #include "Engine.h"
@@ -110,9 +112,49 @@ TF_Compare::TF_Compare(QWidget* parent) : TForm(parent) {
     setupUi(this);
     SetPosition(TPosition::poScreenCenter);
     SetBorderStyle(TBorderStyle::bsDialog);
-    for (int cell = 0; cell < kCellCount; ++cell)
+    for (int cell = 0; cell < kCellCount; ++cell) {
         Bind(Thumbnail(cell), &TImage::OnClick, this, &TF_Compare::ThumbnailClick);
+        // The cells take the focus in reading order; the focused one shows a dotted frame.
+        cellPanel(cell)->setFocusPolicy(Qt::StrongFocus);
+        cellPanel(cell)->installEventFilter(this);
+        if (cell > 0)
+            setTabOrder(cellPanel(cell - 1), cellPanel(cell));
+    }
     Bind(this, &TForm::OnClose, this, &TF_Compare::FormClose);
+}
+
+// Arrow keys move the focus over the three by three cells, stopping at the
+// edges; Return, Enter or Space picks the focused cell once it is made.
+bool TF_Compare::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return TForm::eventFilter(watched, event);
+    int cell = 0;
+    while (cell < kCellCount && watched != cellPanel(cell))
+        ++cell;
+    if (cell == kCellCount)
+        return TForm::eventFilter(watched, event);
+    const int row = cell / 3, column = cell % 3;
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Left:
+        cellPanel(row * 3 + std::max(0, column - 1))->setFocus(Qt::OtherFocusReason);
+        return true;
+    case Qt::Key_Right:
+        cellPanel(row * 3 + std::min(2, column + 1))->setFocus(Qt::OtherFocusReason);
+        return true;
+    case Qt::Key_Up:
+        cellPanel(std::max(0, row - 1) * 3 + column)->setFocus(Qt::OtherFocusReason);
+        return true;
+    case Qt::Key_Down:
+        cellPanel(std::min(2, row + 1) * 3 + column)->setFocus(Qt::OtherFocusReason);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        pick(cell);
+        return true;
+    default:
+        return TForm::eventFilter(watched, event);
+    }
 }
 
 TF_Compare::~TF_Compare() {
@@ -189,11 +231,15 @@ void TF_Compare::cellFailed(int cell, const std::string& reason) {
 
 void TF_Compare::ThumbnailClick(TObject* Sender) {
     for (int cell = 0; cell < kCellCount; ++cell)
-        if (Sender == Thumbnail(cell) && IsCellDone(cell)) {
-            mChosen = mCells[static_cast<std::size_t>(cell)];
-            SetModalResult(mrOk);
-            return;
-        }
+        if (Sender == Thumbnail(cell))
+            pick(cell);
+}
+
+void TF_Compare::pick(int cell) {
+    if (!IsCellDone(cell))
+        return;
+    mChosen = mCells[static_cast<std::size_t>(cell)];
+    SetModalResult(mrOk);
 }
 
 void TF_Compare::FormClose(TObject*) {

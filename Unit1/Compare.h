@@ -31,8 +31,9 @@ struct TCompareInput {
 // The Compare window: the picture in modes 0, 1 and 2 (rows) by the classic
 // dither, Ordered 4x4 and error diffusion (columns), each with inks chosen
 // automatically for it. The nine are made one after another on a thread of
-// their own and appear as they are done; a click on one closes the window
-// with it chosen, Escape closes it with nothing chosen. Closing stops the work.
+// their own and appear as they are done; a click on one, or Return or Space
+// on the one with the focus, closes the window with it chosen, Escape closes
+// it with nothing chosen. Closing stops the work.
 class TF_Compare : public TForm, public Ui::TF_Compare {
     Q_OBJECT
   public:
@@ -56,7 +57,12 @@ class TF_Compare : public TForm, public Ui::TF_Compare {
     void ThumbnailClick(TObject* Sender);
     void FormClose(TObject* Sender);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    // Closes the window with the cell chosen, once its picture is made.
+    void pick(int cell);
     TPanel* cellPanel(int cell) const;
     // On the window's thread: a picture is done.
     void cellDone(int cell, const QImage& thumbnail, const std::vector<int>& inkNumbers);

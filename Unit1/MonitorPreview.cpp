@@ -74,11 +74,17 @@ bool TScanlineGaps::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TScanlineGaps::paintEvent(QPaintEvent* event) {
-    if (mRows <= 0 || height() < 2 * mRows)
+    if (mRows <= 0)
         return;
     QPainter painter(this);
     const QColor shade(0, 0, 0, 255 - kGapLight);
     const QRect exposed = event->rect();
+    // Rows too low for a gap of their own show the light the gaps leave on
+    // average, as the lines look from further away: a third of it dimmed.
+    if (height() < 2 * mRows) {
+        painter.fillRect(exposed, QColor(0, 0, 0, (255 - kGapLight) / 3));
+        return;
+    }
     // Row y covers [y * h / rows, (y + 1) * h / rows) of the view.
     const long long h = height();
     const int first = static_cast<int>(exposed.top() * mRows / h);

@@ -30,8 +30,8 @@ void Green_Monitor_Picture(const TPicture& result, TPicture& green);
 
 // The dark gaps between a CRT's lines, drawn over its parent (the result's
 // view), which it follows in size: the lower third of each of the picture's
-// rows darkened, when a row is at least two screen pixels high. Clicks go
-// through to the view.
+// rows darkened, when a row is at least two screen pixels high; lower rows
+// are all dimmed by what the gaps take on average. Clicks go through to the view.
 class TScanlineGaps : public QWidget {
     Q_OBJECT
   public:

@@ -1,7 +1,11 @@
 #include "StartOptions.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "OptionNumbers.h"
 #include "SysUtils.h"
+#include "dither/Dithers.h"
 
 
 TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
@@ -21,9 +25,10 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
             options.screenGiven = true;
         } else if (argument == "--reset")
             options.reset = true;
+        else if (argument == "--help" || argument == "-h" || argument == "--version")
+            continue; // answered before the window starts
         else if (argument.size() > 1 && argument[0] == '-')
-            throw Exception("unknown option " + argument +
-                            ": tintora takes --reset, --mode 0|1|2, --screen standard|overscan, --dither NAME and a picture file");
+            throw Exception("unknown option " + argument);
         else if (fileGiven)
             throw Exception("tintora opens one picture, not '" + options.file + "' and '" + argument + "'");
         else {
@@ -32,6 +37,39 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
         }
     }
     return options;
+}
+
+bool Unknown_Long_Option(std::string_view argument) {
+    static constexpr std::string_view kKnown[] = {
+        // the program's own
+        "--mode", "--screen", "--dither", "--reset", "--help", "--version",
+        // Qt's, as QGuiApplication and the X11 platform take them
+        "--platform", "--platformpluginpath", "--platformtheme", "--plugin", "--qwindowgeometry", "--qwindowicon",
+        "--qwindowtitle", "--reverse", "--session", "--style", "--stylesheet", "--widgetcount", "--display",
+        "--geometry", "--title", "--name", "--visual", "--nograb", "--dograb", "--sync", "--qmljsdebugger"};
+    if (argument.size() < 3 || !argument.starts_with("--"))
+        return false;
+    const std::string_view name = argument.substr(0, argument.find('='));
+    return std::find(std::begin(kKnown), std::end(kKnown), name) == std::end(kKnown);
+}
+
+std::string Start_Usage() {
+    std::string dithers;
+    for (const DitherInfo& info : kDithers)
+        dithers += std::string(dithers.empty() ? "" : ", ") + info.name;
+    return "Usage: tintora [OPTION]... [FILE]\n"
+           "Converts a picture for the Amstrad CPC's screen in a window; FILE is loaded at the start.\n"
+           "\n"
+           "  --mode 0|1|2    the screen mode (0: 160 x 200, 16 inks; 1: 320 x 200, 4 inks; 2: 640 x 200, 2 inks)\n"
+           "  --screen NAME   the screen: standard (inside the border) or overscan (the whole\n"
+           "                  monitor: 192, 384 or 768 x 272 pixels in mode 0, 1 or 2)\n"
+           "  --dither NAME   the dither: " + dithers + "\n"
+           "  --reset         start without the settings kept from earlier runs\n"
+           "  -h, --help      show this help and exit\n"
+           "  --version       show the version and exit\n"
+           "\n"
+           "A mode, screen or dither given here wins over the one kept from the last run.\n"
+           "Qt's own options (such as -platform NAME or -style NAME) are taken too.\n";
 }
 
 TScreenChoice Start_Screen_Choice(const TStartOptions& options, const TScreenChoice& kept) {

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ScreenChoice.h"
 
 // What the program is started with: `tintora [--reset] [--mode 0|1|2]
-// [--screen standard|overscan] [--dither NAME] [FILE]`, the options under tintora-cli's names and values.
+// [--screen standard|overscan] [--dither NAME] [FILE]`, the options under
+// tintora-cli's names and values, or `tintora --help` / `tintora --version`,
+// which the program answers before the window starts.
 struct TStartOptions {
     TScreenChoice choice;
     // Which parts of choice the command line gave: those win over the
@@ -24,6 +27,14 @@ struct TStartOptions {
 // out). Raises an Exception naming the argument and what it takes when one
 // is malformed.
 TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments);
+
+// True for an argument that looks like a long option ("--name") and is
+// neither one of the program's nor one of Qt's own (which Qt also takes with
+// two dashes, "--platform"): known to be wrong before Qt has started.
+bool Unknown_Long_Option(std::string_view argument);
+
+// The usage text --help prints: every option the window takes.
+std::string Start_Usage();
 
 // The screen choice to start with: the kept one, with the mode, the dither
 // and the screen the command line gave in their place.

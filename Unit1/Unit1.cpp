@@ -13,12 +13,14 @@
 #include <vector>
 
 #include <QActionGroup>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -35,6 +37,7 @@
 #include "Menus.h"
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
+#include "ModeStart.h"
 #include "OcpPalette.h"
 #include "PixelShape.h"
 #include "QtPictureReader.h"
@@ -67,8 +70,8 @@ constexpr const char* kNothingToSaveMessage = "There is no picture to save yet."
 // look like a save that worked.
 std::string unwrittenEndingMessage(const std::string& fileName) {
     return "Nothing was written to \"" + fileName +
-           "\": Save writes names ending in \"bmp\" (BMP picture), \"scr\" (screen file) or "
-           "\"dat\" (raw sprite), in lower case.";
+           "\": Save writes names ending in \"bmp\" (BMP picture), \"png\" (PNG picture), \"scr\" (screen "
+           "file) or \"dat\" (raw sprite), in lower case.";
 }
 } // namespace
 
@@ -135,6 +138,10 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
     });
     LineGaps = new TScanlineGaps(Image2);
     LineGaps->setVisible(false);
+    StatusBar1->resize(StatusBar1->width(), StatusBar1->sizeHint().height());
+    // Each number box names its range, as the note for a number out of it does.
+    for (TCSpinEdit* box : {EditLocal, EditBrightness, EditContrast})
+        box->setToolTip(box->toolTip() + QStringLiteral(", %1").arg(QString::fromStdString(box->RangeText())));
     setUpDialogs();
     bindEvents();
     bindMenus();
@@ -164,7 +171,8 @@ void TForm1::setUpDialogs() {
     PaletteDialog.SetFilter("OCP Art Studio palette (*.pal)|*.pal|All files (*)|*");
 
     SaveDialog1.SetTitle("Save picture");
-    SaveDialog1.SetFilter("Bitmap (bmp)|*.bmp|OCP Art Studio (scr)|*.scr|Raw sprite (dat)|*.dat");
+    SaveDialog1.SetFilter(
+        "Bitmap (bmp)|*.bmp|OCP Art Studio (scr)|*.scr|Raw sprite (dat)|*.dat|PNG picture (png)|*.png");
     SaveDialog1.SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing | ofFilterEnding);
 }
 
@@ -195,8 +203,10 @@ void TForm1::bindEvents() {
         Bind(slider, &QSlider::sliderPressed, this, &TForm1::EndStepRun);
         Bind(slider, &QSlider::sliderReleased, this, &TForm1::EndStepRun);
     }
-    for (TCSpinEdit* box : {EditLocal, EditBrightness, EditContrast})
+    for (TCSpinEdit* box : {EditLocal, EditBrightness, EditContrast}) {
         Bind(box, &TCSpinEdit::OnChange, this, &TForm1::EditModifierChange);
+        Bind(box, &TCSpinEdit::OnClamped, this, &TForm1::EditModifierClamped);
+    }
     Bind(Image2, &TImage::OnMouseDown, this, &TForm1::Image2MouseDown);
     Bind(Image2, &TImage::OnMouseMove, this, &TForm1::Image2MouseMove);
     Bind(Image2, &TImage::OnMouseUp, this, &TForm1::Image2MouseUp);
@@ -430,6 +440,7 @@ void TForm1::SpeedButton5Click(TObject*) {
 }
 
 bool TForm1::runSave() {
+    suggestName(SaveDialog1, FilterEnding(SaveDialog1.GetFilter(), SaveDialog1.GetFilterIndex()));
     return SaveDialog1.Execute() && saveResultAs(SaveDialog1.GetFileName());
 }
 
@@ -440,18 +451,21 @@ bool TForm1::saveResultAs(const std::string& fileName) {
     const bool empty = result.GetWidth() == 0 || result.GetHeight() == 0;
     switch (Save_Format_Of(fileName)) {
     case TSaveFormat::Bmp:
+    case TSaveFormat::Png:
         if (empty) {
-            ShowMessage(kNothingToSaveMessage);
+            ShowMessage(kNothingToSaveMessage, TMessageKind::Warning);
             return false;
         }
-        result.SaveToFile(fileName);
+        result.SaveToFile(fileName, Save_Format_Of(fileName) == TSaveFormat::Png ? TPictureFileFormat::Png
+                                                                                 : TPictureFileFormat::Bmp);
         break;
     case TSaveFormat::Screen:
         if (!Fits_Mode_Screen(result, Mode())) {
             ShowMessage(standardScreen() ? Screen_Size_Message(Mode())
                                          : Wrong_Size_Message("The picture", result.GetWidth(), result.GetHeight(),
                                                               Screen_Needs(Mode(), Screen()), Mode().width,
-                                                              Mode().height, "use Picture > Fit to CPC screen"));
+                                                              Mode().height, "use Picture > Fit to CPC screen"),
+                        TMessageKind::Warning);
             return false;
         }
         if (classicPath())
@@ -463,7 +477,7 @@ bool TForm1::saveResultAs(const std::string& fileName) {
         break;
     case TSaveFormat::Sprite: {
         if (empty) {
-            ShowMessage(kNothingToSaveMessage);
+            ShowMessage(kNothingToSaveMessage, TMessageKind::Warning);
             return false;
         }
         const std::vector<std::uint8_t> sprite =
@@ -471,15 +485,14 @@ bool TForm1::saveResultAs(const std::string& fileName) {
         Write_Raw_File(sprite.data(), sprite.size(), fileName);
         break;
     }
-    // The CPC exports have commands of their own; PNG is the command line's.
-    case TSaveFormat::Png:
+    // The CPC exports have commands of their own.
     case TSaveFormat::Palette:
     case TSaveFormat::Disc:
     case TSaveFormat::None:
-        ShowMessage(unwrittenEndingMessage(fileName));
+        ShowMessage(unwrittenEndingMessage(fileName), TMessageKind::Warning);
         return false;
     }
-    mHistory.MarkSaved();
+    reportWritten(fileName);
     return true;
 }
 
@@ -639,7 +652,33 @@ bool TForm1::runExportDialog(TSaveDialog& dialog, const std::string& title, cons
     dialog.SetFilter(filter);
     dialog.SetDefaultExt(ending);
     dialog.SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing);
+    suggestName(dialog, ending);
     return dialog.Execute();
+}
+
+// Until a file has been written with the dialog it opens in the picture's
+// folder; it always offers the picture's name with the output's ending, never
+// the picture's own file (a BMP saved as BMP is offered as NAME-cpc.bmp).
+void TForm1::suggestName(TSaveDialog& dialog, const std::string& ending) const {
+    if (mLoadedFile.empty())
+        return;
+    const QFileInfo picture(QString::fromStdString(mLoadedFile));
+    if (dialog.GetInitialDir().empty())
+        dialog.SetInitialDir(picture.absolutePath().toStdString());
+    const QString suffix = ending.empty() ? QString() : QStringLiteral(".") + QString::fromStdString(ending);
+    QString name = picture.completeBaseName() + suffix;
+    if (QFileInfo(QDir(QString::fromStdString(dialog.GetInitialDir())), name) == picture)
+        name = picture.completeBaseName() + QStringLiteral("-cpc") + suffix;
+    dialog.SetSuggestedName(name.toStdString());
+}
+
+void TForm1::reportWritten(const std::string& fileName) {
+    mHistory.MarkSaved();
+    ShowStatus("Saved " + fileName);
+}
+
+void TForm1::ShowStatus(const std::string& text) {
+    StatusBar1->showMessage(QString::fromStdString(text), kStatusMilliseconds);
 }
 
 // The mode's size, and where to get it: the fit.
@@ -650,11 +689,12 @@ bool TForm1::resultFitsScreen(const std::string& outputNeeds) {
     if (Fits_Mode_Screen(result, mode))
         return true;
     if (result.GetWidth() == 0 || result.GetHeight() == 0)
-        ShowMessage(kNothingToSaveMessage);
+        ShowMessage(kNothingToSaveMessage, TMessageKind::Warning);
     else
         ShowMessage(Wrong_Size_Message("The picture", result.GetWidth(), result.GetHeight(),
                                        standardScreen() ? outputNeeds : Screen_Needs(mode, Screen()), mode.width,
-                                       mode.height, "use Picture > Fit to CPC screen"));
+                                       mode.height, "use Picture > Fit to CPC screen"),
+                    TMessageKind::Warning);
     return false;
 }
 
@@ -672,7 +712,7 @@ void TForm1::ExportDiscClick(TObject*) {
         Save_Picture_Disc(Image2->GetPicture(), Inks, name, fileName);
     else
         Save_Picture_Disc(Image2->GetPicture(), ModeInks(), Mode(), Screen(), name, fileName);
-    mHistory.MarkSaved();
+    reportWritten(fileName);
 }
 
 void TForm1::ExportScreenClick(TObject*) {
@@ -686,7 +726,7 @@ void TForm1::ExportScreenClick(TObject*) {
                                                 : Screen_File_With_Header(Image2->GetPicture(), ModeInks(), Mode(),
                                                                           Screen(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
-    mHistory.MarkSaved();
+    reportWritten(fileName);
 }
 
 // The palette holds only the inks and the mode: it needs no picture.
@@ -698,7 +738,7 @@ void TForm1::ExportPaletteClick(TObject*) {
     const std::vector<std::uint8_t> bytes =
         classicPath() ? Palette_File_With_Header(Inks, name) : Palette_File_With_Header(ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
-    mHistory.MarkSaved();
+    reportWritten(fileName);
 }
 
 TSpriteExportDialog* TForm1::SpriteExportWindow() {
@@ -711,7 +751,7 @@ void TForm1::ExportSpritesClick(TObject*) {
     FlushRender();
     const TPicture& result = Image2->GetPicture();
     if (result.GetWidth() == 0 || result.GetHeight() == 0) {
-        ShowMessage(kNothingToSaveMessage);
+        ShowMessage(kNothingToSaveMessage, TMessageKind::Warning);
         return;
     }
     if (SpriteExportWindow()->Execute(result, ModeInks(), Mode(), mSettings))
@@ -886,6 +926,11 @@ std::unique_ptr<TPicture> TForm1::fitLoaded(TPicture& source, TCropPosition crop
 // The fitted source is built beside the current one and takes its place
 // only once it exists; its map and result follow through the renderer.
 void TForm1::SetFitMode(TFitMode mode) {
+    Chosen.fit = mode;
+    applyFitMode(mode);
+}
+
+void TForm1::applyFitMode(TFitMode mode) {
     static const char* const kNames[] = {"Fit off", "Fit crop", "Fit pad", "Fit stretch"};
     StepScope step(*this, kNames[static_cast<int>(mode)]);
     if (!loaded()) {
@@ -1019,7 +1064,7 @@ void TForm1::applyWorkState(const TWorkState& state) {
     else
         render();
     if (state.fit != FitMode)
-        SetFitMode(state.fit);
+        applyFitMode(state.fit);
     else if (cropMoved && !modeChanged)
         refit();
     if (loaded() && state.stretch != stretchOn())
@@ -1068,6 +1113,14 @@ void TForm1::EditModifierChange(TObject* Sender) {
     mHistory.EndRun();
     slider->SetPosition(static_cast<TCSpinEdit*>(Sender)->GetValue());
     mHistory.EndRun();
+}
+
+// The box's label names the number ("Brightness") without its mnemonic.
+void TForm1::EditModifierClamped(TObject* Sender) {
+    auto* box = static_cast<TCSpinEdit*>(Sender);
+    const TLabel* label = Sender == EditLocal ? Label10 : Sender == EditBrightness ? Label11 : Label12;
+    const std::string name = label->text().remove(QLatin1Char('&')).toStdString();
+    ShowStatus(name + " takes numbers from " + box->RangeText() + ": the nearest was kept.");
 }
 
 // ---- The close question ----
@@ -1369,15 +1422,27 @@ void TForm1::RestoreSettings(const TWindowSettings& kept) {
     updateUndoItems();
 }
 
+// A kept dither or fit that is not its mode's start was chosen, even where
+// the settings predate the record of choices.
 void TForm1::UseSettings(QSettings* settings) {
     mSettings = settings;
-    if (mSettings)
-        RestoreSettings(Read_Window_Settings(*mSettings));
+    if (!mSettings)
+        return;
+    const TWindowSettings kept = Read_Window_Settings(*mSettings);
+    Chosen = Read_Mode_Choices(*mSettings);
+    auto& dither = Chosen.dither.at(static_cast<std::size_t>(kept.screen.mode));
+    if (!dither && kept.screen.dither != Start_Dither(kept.screen.mode))
+        dither = kept.screen.dither;
+    if (!Chosen.fit && kept.fit != Start_Fit(kept.screen.mode))
+        Chosen.fit = kept.fit;
+    RestoreSettings(kept);
 }
 
 void TForm1::FormClose(TObject*) {
-    if (mSettings)
-        Write_Window_Settings(*mSettings, GetSettings());
+    if (!mSettings)
+        return;
+    Write_Window_Settings(*mSettings, GetSettings());
+    Write_Mode_Choices(*mSettings, Chosen);
 }
 
 // ---- Screen modes, dithers and the palette ----
@@ -1386,6 +1451,16 @@ void TForm1::fitToMode(TPicture& source, TPicture& result, TFitMode fit, const S
                        TCropPosition cropAt) {
     Fit_To_Screen(source, result, fit, mode, cropAt);
 }
+
+namespace {
+// The dither's menu text with its mnemonic: the size of an ordered matrix,
+// else the first letter.
+QString ditherMenuText(const DitherInfo& info) {
+    QString text = QString::fromUtf8(info.title);
+    const qsizetype digit = text.indexOf(QRegularExpression(QStringLiteral("[0-9]")));
+    return text.insert(digit >= 0 ? digit : 0, QLatin1Char('&'));
+}
+} // namespace
 
 void TForm1::bindScreenMenus() {
     auto* modes = new QActionGroup(this);
@@ -1404,7 +1479,7 @@ void TForm1::bindScreenMenus() {
     }
     auto* dithers = new QActionGroup(this);
     for (const DitherInfo& info : kDithers) {
-        QAction* item = menuDither->addAction(QString::fromUtf8(info.title));
+        QAction* item = menuDither->addAction(ditherMenuText(info));
         item->setObjectName(QStringLiteral("actionDither_%1").arg(QString::fromUtf8(info.name)));
         item->setCheckable(true);
         item->setData(static_cast<int>(info.dither));
@@ -1457,15 +1532,23 @@ void TForm1::SetInkNumber(int k, int colourNumber) {
         UpperInks[static_cast<std::size_t>(k - kInkCount)] = ink;
 }
 
-void TForm1::sourceForMode(const ScreenMode& mode, TPicture& source) {
-    if (FitMode == TFitMode::Off || !LoadedPicture) {
+void TForm1::sourceForMode(const ScreenMode& mode, TFitMode fit, TPicture& source) {
+    if (fit == TFitMode::Off || !loaded()) {
         // Shared, not copied: the comparison only reads it.
         source.Assign(Image1->GetPicture().Image());
         return;
     }
-    fitToMode(*LoadedPicture, source, FitMode, mode, CropAt);
+    // The picture as loaded: while no fit is on, the source without its stretch.
+    TPicture& asLoaded = LoadedPicture                ? *LoadedPicture
+                         : stretchOn() && StretchBackup ? *StretchBackup
+                                                        : Image1->GetPicture();
+    fitToMode(asLoaded, source, fit, mode, CropAt);
     if (stretchOn())
         Stretch_Palette(&source);
+}
+
+TFitMode TForm1::compareFit(int mode) const {
+    return FitMode != TFitMode::Off ? FitMode : Start_Fit(mode);
 }
 
 // With a fit on, the new source, its map and its result are built beside the
@@ -1528,7 +1611,7 @@ void TForm1::SetScreenChoice(const TScreenChoice& choice) {
 
 void TForm1::ScreenModeClick(TObject* Sender) {
     if (auto* item = qobject_cast<QAction*>(Sender))
-        SetScreenChoice(TScreenChoice{item->data().toInt(), ScreenChoice.dither, ScreenChoice.screen});
+        SetScreenMode(item->data().toInt());
 }
 
 void TForm1::FullScreenClick(TObject*) {
@@ -1538,7 +1621,24 @@ void TForm1::FullScreenClick(TObject*) {
 
 void TForm1::DitherClick(TObject* Sender) {
     if (auto* item = qobject_cast<QAction*>(Sender))
-        SetScreenChoice(TScreenChoice{ScreenChoice.mode, static_cast<TDither>(item->data().toInt()), ScreenChoice.screen});
+        ChooseDither(static_cast<TDither>(item->data().toInt()));
+}
+
+// The fit comes first, so that the new mode's picture is fitted once it is
+// chosen; both are one step.
+void TForm1::SetScreenMode(int mode) {
+    Screen_Mode(mode); // raises for a mode that does not exist
+    StepScope step(*this, "Screen mode");
+    if (const TFitMode fit = Chosen.FitFor(mode); fit != FitMode)
+        applyFitMode(fit);
+    TScreenChoice choice = Chosen.ChoiceFor(mode);
+    choice.screen = ScreenChoice.screen;
+    SetScreenChoice(choice);
+}
+
+void TForm1::ChooseDither(TDither dither) {
+    Chosen.dither.at(static_cast<std::size_t>(ScreenChoice.mode)) = dither;
+    SetScreenChoice(TScreenChoice{ScreenChoice.mode, dither, ScreenChoice.screen});
 }
 
 // The tool strip is as high as the design makes it, or as the palette group
@@ -1563,6 +1663,8 @@ void TForm1::showModeInks() {
 
 void TForm1::updateCaption() {
     SetCaption(Window_Caption(mPictureName, ScreenChoice.mode));
+    // Message boxes are titled with the program and the picture open.
+    Application->SetTitle(mPictureName.empty() ? "Tintora" : mPictureName + " - Tintora");
 }
 
 // ---- What the view shows ----
@@ -1631,16 +1733,18 @@ void TForm1::CompareClick(TObject*) {
     input.brightness = TrackBar3->GetPosition();
     input.contrast = TrackBar4->GetPosition();
     input.local = TrackBar1->GetPosition();
-    std::shared_ptr<TPicture> shared;
+    std::shared_ptr<TPicture> unfitted;
     for (const ScreenMode& mode : kScreenModes) {
         auto& source = input.sources[static_cast<std::size_t>(mode.number)];
-        if (FitMode == TFitMode::Off && shared) {
-            source = shared;
+        const TFitMode fit = compareFit(mode.number);
+        if (fit == TFitMode::Off && unfitted) {
+            source = unfitted;
             continue;
         }
         source = std::make_shared<TPicture>();
-        sourceForMode(Screen_Mode_On(mode.number, ScreenChoice.screen), *source);
-        shared = source;
+        sourceForMode(Screen_Mode_On(mode.number, ScreenChoice.screen), fit, *source);
+        if (fit == TFitMode::Off)
+            unfitted = source;
     }
     const std::optional<TCompareCell> chosen = CompareWindow()->Choose(std::move(input));
     if (!chosen)
@@ -1648,7 +1752,11 @@ void TForm1::CompareClick(TObject*) {
     StepScope step(*this, "Compare");
     for (std::size_t k = 0; k < chosen->inkNumbers.size(); ++k)
         SetInkNumber(static_cast<int>(k), chosen->inkNumbers[k]);
-    // The comparison is made on the screen in use, which the choice keeps.
+    Chosen.dither.at(static_cast<std::size_t>(chosen->choice.mode)) = chosen->choice.dither;
+    // The picture as the cell showed it: fitted as the comparison fitted it,
+    // on the screen in use, which the choice keeps.
+    if (const TFitMode fit = compareFit(chosen->choice.mode); fit != FitMode)
+        applyFitMode(fit);
     TScreenChoice choice = chosen->choice;
     choice.screen = ScreenChoice.screen;
     if (choice == ScreenChoice)

@@ -17,6 +17,7 @@
 #include "Forms.h"
 #include "History.h"
 #include "InkChoice.h"
+#include "ModeStart.h"
 #include "MonitorPreview.h"
 #include "PaletteGroup.h"
 #include "Picture.h"
@@ -159,8 +160,20 @@ class TForm1 : public TForm, public Ui::TForm1 {
   private:
     // Runs an export dialog with its title, filter and ending; true when the
     // user chose a file.
-    static bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
-                                const std::string& ending);
+    bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,
+                         const std::string& ending);
+    // Offers the picture's folder (until the dialog has one of its own) and
+    // name, with the ending given.
+    void suggestName(TSaveDialog& dialog, const std::string& ending) const;
+    // A file was written: the work counts as saved, and the status bar says where.
+    void reportWritten(const std::string& fileName);
+
+  public:
+    // Shows a note in the status bar for kStatusMilliseconds.
+    void ShowStatus(const std::string& text);
+    static constexpr int kStatusMilliseconds = 5000;
+
+  private:
     // True when the latest result can become a screen; otherwise shows why
     // not, outputNeeds naming the output with its verb ("a disc image needs").
     bool resultFitsScreen(const std::string& outputNeeds);
@@ -207,6 +220,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void FitStretchClick(TObject* Sender);
 
   private:
+    // SetFitMode's work, for a fit the user did not choose (a mode's start
+    // fit, an undo).
+    void applyFitMode(TFitMode mode);
     // Fits a newly loaded picture in place to the mode's screen by the fit
     // mode (a crop at cropAt); returns the picture as loaded, or nothing when
     // the fit is Off.
@@ -232,6 +248,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void EndStepRun(TObject* Sender);
     // A number box changed: its slider follows.
     void EditModifierChange(TObject* Sender);
+    // A number typed outside a box's range became its nearest end: the
+    // status bar says so.
+    void EditModifierClamped(TObject* Sender);
     // Before the window closes (Quit, the close box): the close question.
     void FormCloseQuery(TObject* Sender);
     // True when the result changed since the picture was loaded, saved or exported.
@@ -338,6 +357,13 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // is on) and the result rendered; the palette, the view and the title
     // follow. Inks do not change.
     void SetScreenChoice(const TScreenChoice& choice);
+    // The dither and fit chosen so far, per mode where it matters.
+    TModeChoices Chosen;
+    // Picture > Screen mode: the mode with the dither chosen there (or its
+    // start dither) and the fit chosen (or its start fit), as one step.
+    void SetScreenMode(int mode);
+    // Picture > Dither: the dither, remembered as the mode's choice.
+    void ChooseDither(TDither dither);
     // The mode on the screen in use (its pixel counts those of the screen).
     const ScreenMode& Mode() const;
     const ScreenGeometry& Screen() const;
@@ -366,9 +392,12 @@ class TForm1 : public TForm, public Ui::TForm1 {
     static void fitToMode(TPicture& source, TPicture& result, TFitMode fit, const ScreenMode& mode,
                           TCropPosition cropAt);
     // The picture to convert for mode: the picture as loaded fitted to the
-    // mode's screen and stretched when the stretch is on, or the source
-    // itself when no fit is on.
-    void sourceForMode(const ScreenMode& mode, TPicture& source);
+    // mode's screen by fit and stretched when the stretch is on, or the
+    // source itself for no fit.
+    void sourceForMode(const ScreenMode& mode, TFitMode fit, TPicture& source);
+    // The fit Compare shows a mode with: the fit in use, or while it is Off
+    // the mode's start fit, so that every cell keeps the picture's proportions.
+    TFitMode compareFit(int mode) const;
     // Shows the mode's inks in the palette group; the tool strip and the
     // window grow or shrink by what the group needs.
     void showModeInks();

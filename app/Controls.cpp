@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include <QApplication>
 #include <QChildEvent>
@@ -15,6 +16,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyleFactory>
 #include <QStyleOptionSlider>
@@ -115,6 +117,15 @@ void TShape::paintEvent(QPaintEvent*) {
         painter.setPen(fill.lightness() < 128 ? Qt::white : Qt::black);
         painter.drawText(rect(), Qt::AlignCenter, mCaption);
     }
+    painter.end();
+    DrawFocusFrame(this);
+}
+
+void TShape::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        emit OnClick();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void TShape::mousePressEvent(QMouseEvent* event) { mClick.press(event); }
@@ -392,6 +403,46 @@ void TImage::mouseReleaseEvent(QMouseEvent* event) {
 
 TCSpinEdit::TCSpinEdit(QWidget* parent) : QSpinBox(parent) {
     connect(this, &QSpinBox::valueChanged, this, &TCSpinEdit::OnChange);
+}
+
+std::string TCSpinEdit::RangeText() const {
+    return std::to_string(minimum()) + " to " + std::to_string(maximum());
+}
+
+namespace {
+// The whole number a spin box's text holds, without its prefix and suffix;
+// nothing for any other text (a lone sign included).
+std::optional<long long> typedNumber(const QSpinBox& box, const QString& input) {
+    QString text = input;
+    if (text.startsWith(box.prefix()))
+        text.remove(0, box.prefix().size());
+    if (text.endsWith(box.suffix()))
+        text.chop(box.suffix().size());
+    text = text.trimmed();
+    // At most nine digits, so the number always fits.
+    static const QRegularExpression kWhole(QStringLiteral("^[-+]?[0-9]{1,9}$"));
+    if (!kWhole.match(text).hasMatch())
+        return std::nullopt;
+    return text.toLongLong();
+}
+} // namespace
+
+QValidator::State TCSpinEdit::validate(QString& input, int& pos) const {
+    const std::optional<long long> number = typedNumber(*this, input);
+    if (number && (*number < minimum() || *number > maximum()))
+        return QValidator::Intermediate;
+    return QSpinBox::validate(input, pos);
+}
+
+void TCSpinEdit::fixup(QString& input) const {
+    const std::optional<long long> number = typedNumber(*this, input);
+    if (!number || (*number >= minimum() && *number <= maximum())) {
+        QSpinBox::fixup(input);
+        return;
+    }
+    input = prefix() + QString::number(std::clamp<long long>(*number, minimum(), maximum())) + suffix();
+    // Qt declares fixup const; telling that the number was replaced changes nothing in the box.
+    emit const_cast<TCSpinEdit*>(this)->OnClamped();
 }
 
 // ---- TTrackBar ----

@@ -121,6 +121,8 @@ class TShape : public QWidget, public TControlOps<TShape> {
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A shape that takes the focus (its focusPolicy) is clicked by Space or Return.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QColor brushColor() const { return ToQColor(mBrush.GetColor()); }
@@ -271,9 +273,19 @@ class TCSpinEdit : public QSpinBox, public TControlOps<TCSpinEdit> {
     void SetValue(int v) { setValue(v); }
     int GetMinValue() const { return minimum(); }
     int GetMaxValue() const { return maximum(); }
+    // "-550 to 550": the range, as the box's tool tip and messages give it.
+    std::string RangeText() const;
 
   signals:
     void OnChange();
+    // A typed number outside the range was replaced by the nearest end.
+    void OnClamped();
+
+  protected:
+    // Any whole number may be typed; one outside the range becomes the
+    // nearest end when it is entered, rather than losing a digit as it is typed.
+    QValidator::State validate(QString& input, int& pos) const override;
+    void fixup(QString& input) const override;
 };
 
 // The focus as every control of the layer shows it, whatever the style: a

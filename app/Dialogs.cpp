@@ -161,6 +161,8 @@ bool TFileDialog::run() {
     dialog.setSizeGripEnabled(mRequest.options & ofEnableSizing);
     if (!mRequest.initialDir.empty())
         dialog.setDirectory(QString::fromStdString(mRequest.initialDir));
+    if (!mRequest.suggestedName.empty())
+        dialog.selectFile(QString::fromStdString(mRequest.suggestedName));
     if (mRequest.preview) {
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         addPicturePreview(dialog);
@@ -181,7 +183,11 @@ void InstallMessageBox() {
         QWidget* owner = QApplication::activeWindow();
         if (!owner)
             owner = Application->GetMainForm();
-        QMessageBox box(QMessageBox::Information, QString::fromStdString(Application->GetTitle()),
+        const TMessageKind kind = ShownMessageKind();
+        const QMessageBox::Icon icon = kind == TMessageKind::Error     ? QMessageBox::Critical
+                                       : kind == TMessageKind::Warning ? QMessageBox::Warning
+                                                                       : QMessageBox::Information;
+        QMessageBox box(icon, QString::fromStdString(Application->GetTitle()),
                         BreakLongWords(QString::fromStdString(text)), QMessageBox::Ok, owner);
         // Stays with its window and cannot be minimised away from it.
         box.setWindowFlags(kDialogFrame);

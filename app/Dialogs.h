@@ -32,6 +32,8 @@ struct TFileDialogRequest {
     // The folder the dialog opens in: the folder of the file last confirmed
     // with this dialog, or empty (the working folder) before that.
     std::string initialDir;
+    // The name a save dialog suggests in that folder; empty for none.
+    std::string suggestedName;
     // An open dialog for pictures shows the selected file's picture.
     bool preview = false;
     // The filter entry selected (from 0): when the dialog opens, and as the
@@ -59,6 +61,8 @@ class TFileDialog {
     void SetOptions(unsigned options) { mRequest.options = options; }
     std::string GetInitialDir() const { return mRequest.initialDir; }
     void SetInitialDir(const std::string& folder) { mRequest.initialDir = folder; }
+    std::string GetSuggestedName() const { return mRequest.suggestedName; }
+    void SetSuggestedName(const std::string& name) { mRequest.suggestedName = name; }
     // The filter entry selected, from 0; the next run starts on the one the
     // user left selected.
     int GetFilterIndex() const { return mRequest.filterIndex; }
@@ -113,8 +117,8 @@ using TSaveChangesDriver = std::function<TSaveChangesAnswer(const std::string& q
 // Installs a driver (or none) and returns the one it replaces.
 TSaveChangesDriver SetSaveChangesDriver(TSaveChangesDriver driver);
 
-// Makes ShowMessage show a modal message box with the information icon and
-// an OK button, titled with the application's title. Without a Qt application the text goes to stderr.
+// Makes ShowMessage show a modal message box with the icon of the message's
+// kind and an OK button, titled with the application's title. Without a Qt application the text goes to stderr.
 void InstallMessageBox();
 
 // The text with a break opportunity (a zero-width space) after each folder

@@ -301,12 +301,16 @@ void TApplication::Run() {
         mMainForm->Show();
         QApplication::exec();
     }
+    Finish();
+}
+
+void TApplication::Finish() {
     DestroyForms();
     mOwnApplication.reset();
 }
 
 void TApplication::ShowException(const std::exception& error) {
-    ShowMessage(ErrorText(error));
+    ShowMessage(ErrorText(error), TMessageKind::Error);
 }
 
 void TApplication::DestroyForms() {

@@ -163,6 +163,9 @@ class TApplication {
     void ShowException(const std::exception& error);
     // Destroys every window, the last created first.
     void DestroyForms();
+    // Destroys the windows and the Qt application, as the end of Run does:
+    // for a program that ends without running the loop.
+    void Finish();
 
   private:
     TForm* adopt(std::unique_ptr<TForm> form);

@@ -7,7 +7,9 @@
 // runs (QSettings, "Tintora/tintora"); "tintora --reset" forgets them first,
 // and a mode or dither on the command line wins over the kept one.
 #include <exception>
+#include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QApplication>
@@ -22,10 +24,45 @@
 #include "SysUtils.h"
 #include "Unit1.h"
 
+namespace {
+// The exit status of a command line the program does not understand.
+constexpr int kUsageError = 2;
+} // namespace
+
 int main(int argc, char** argv) {
+    // Help, version and an unknown long option are answered before Qt
+    // starts, so they need no display.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (Unknown_Long_Option(argument)) {
+            std::cerr << "tintora: unknown option " << argument << "\n" << Start_Usage();
+            return kUsageError;
+        }
+        if (argument == "--help" || argument == "-h") {
+            std::cout << Start_Usage();
+            return 0;
+        }
+        if (argument == "--version") {
+            std::cout << "tintora " TINTORA_VERSION "\n";
+            return 0;
+        }
+    }
     try {
         Application->Initialize(argc, argv);
-        Application->SetTitle("Tintora (CPC mode 1)");
+        // A malformed command line opens no window: the error and the usage go
+        // to the terminal, as a command's do.
+        std::vector<std::string> arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.push_back(QFile::decodeName(argv[i]).toStdString());
+        TStartOptions options;
+        try {
+            options = Parse_Start_Options(arguments);
+        } catch (const Exception& error) {
+            std::cerr << "tintora: " << error.what() << "\n" << Start_Usage();
+            Application->Finish();
+            return kUsageError;
+        }
+        Application->SetTitle("Tintora");
         // The program's icon, for the windows' title bars and the task bar.
         QIcon icon;
         for (const int size : {16, 32, 48, 256})
@@ -34,15 +71,17 @@ int main(int argc, char** argv) {
         Application->CreateForm(Form1);
         Application->CreateForm(AboutBox);
         Application->CreateForm(F_ColorSelect);
-        std::vector<std::string> arguments;
-        for (int i = 1; i < argc; ++i)
-            arguments.push_back(QFile::decodeName(argv[i]).toStdString());
-        const TStartOptions options = Parse_Start_Options(arguments);
         QSettings settings(QStringLiteral("Tintora"), QStringLiteral("tintora"));
-        if (options.reset)
+        if (options.reset) {
             settings.clear();
+            // The file dialogs' own history (recent folders, sizes) is Qt's.
+            QSettings(QSettings::UserScope, QStringLiteral("QtProject")).remove(QStringLiteral("FileDialog"));
+        }
         Form1->UseSettings(&settings);
-        Form1->SetScreenChoice(Start_Screen_Choice(options, Form1->ScreenChoice));
+        if (options.modeGiven)
+            Form1->SetScreenMode(options.choice.mode);
+        if (options.ditherGiven)
+            Form1->ChooseDither(options.choice.dither);
         if (!options.file.empty())
             Form1->OpenWhenShown(options.file);
         Application->Run();

@@ -26,14 +26,31 @@ TMessageSink& messageSink() {
     return sink;
 }
 
+TMessageKind& shownKind() {
+    static TMessageKind kind = TMessageKind::Information;
+    return kind;
+}
+
 } // namespace
 
-void ShowMessage(const std::string& text) {
-    if (messageSink())
-        messageSink()(text);
-    else
+void ShowMessage(const std::string& text, TMessageKind kind) {
+    if (!messageSink()) {
         std::cerr << text << '\n';
+        return;
+    }
+    // A message shown from inside another's box (a modal loop) gets its own
+    // kind and gives the outer one back.
+    const TMessageKind outer = std::exchange(shownKind(), kind);
+    try {
+        messageSink()(text);
+    } catch (...) {
+        shownKind() = outer;
+        throw;
+    }
+    shownKind() = outer;
 }
+
+TMessageKind ShownMessageKind() { return shownKind(); }
 
 TMessageSink SetMessageSink(TMessageSink sink) { return std::exchange(messageSink(), std::move(sink)); }
 

@@ -19,7 +19,12 @@ int StrToInt(const std::string& text);
 // program: the windowed program shows a box, the command-line converter and
 // the tests install their own sink. Without a sink the text goes to stderr.
 using TMessageSink = std::function<void(const std::string& text)>;
-void ShowMessage(const std::string& text);
+// What a message tells: a box shows the kind's icon.
+enum class TMessageKind { Information, Warning, Error };
+void ShowMessage(const std::string& text, TMessageKind kind = TMessageKind::Information);
+// The kind of the message a sink is being given now (Information outside a
+// sink's call), so a sink that shows boxes can pick the icon.
+TMessageKind ShownMessageKind();
 // Installs a sink and returns the one it replaces.
 TMessageSink SetMessageSink(TMessageSink sink);
 

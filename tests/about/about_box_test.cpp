@@ -292,7 +292,7 @@ QRect inkWithRoom(const TLabel& label) {
 
 TEST(AboutBoxWindow, TextsAreShownWholeInTheirLabels) {
     TAboutBox& about = box();
-    EXPECT_EQ(about.ProductName->GetText(), "CPC mode 1");
+    EXPECT_EQ(about.ProductName->GetText(), "CPC modes 0, 1 and 2");
     EXPECT_EQ(about.Version->GetText(), "Version 1.4");
     EXPECT_EQ(about.OKButton->GetCaption(), "OK");
     EXPECT_NE(about.Copyright->GetText().find("2026"), std::string::npos);

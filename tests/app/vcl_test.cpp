@@ -218,6 +218,38 @@ TEST(SpinEdit, SettingTheValueRaisesTheEventWhileHiddenAndDisabled) {
     EXPECT_EQ(form.spin->GetValue(), 4) << "the value stays within the range";
 }
 
+struct TypedNumberCase {
+    const char* name;
+    const char* typed;
+    int kept;
+    bool clamped;
+};
+
+class TypedNumber : public ::testing::TestWithParam<TypedNumberCase> {};
+
+// Typed as a user types, key by key, then Enter; the range is -550..550.
+TEST_P(TypedNumber, OutOfRangeBecomesTheNearestEndAndSaysSo) {
+    TCSpinEdit box;
+    box.setRange(-550, 550);
+    box.setKeyboardTracking(false);
+    int clamped = 0;
+    QObject::connect(&box, &TCSpinEdit::OnClamped, [&] { ++clamped; });
+    box.show();
+    box.selectAll();
+    QTest::keyClicks(&box, QString::fromLatin1(GetParam().typed));
+    QTest::keyClick(&box, Qt::Key_Return);
+    EXPECT_EQ(box.GetValue(), GetParam().kept);
+    EXPECT_EQ(clamped, GetParam().clamped ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(, TypedNumber,
+                         ::testing::Values(TypedNumberCase{"BelowTheRange", "-600", -550, true},
+                                           TypedNumberCase{"AboveByAMultiple", "5000", 550, true},
+                                           TypedNumberCase{"AboveByALastDigit", "999", 550, true},
+                                           TypedNumberCase{"InTheRange", "-60", -60, false},
+                                           TypedNumberCase{"AtTheEnd", "550", 550, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 struct FilterCase {
     const char* name;
     std::string vcl;

@@ -112,7 +112,7 @@ TEST(MainWindow, ResultViewResizingScrollsTheArea) {
     form.Close();
 }
 
-TEST(MainWindow, LayoutFillsTheWindowMenuThenTopStripThenScrollArea) {
+TEST(MainWindow, LayoutFillsTheWindowMenuThenTopStripThenScrollAreaThenStatusBar) {
     TForm1 form;
     form.Show();
     form.resize(600, 500);
@@ -121,7 +121,11 @@ TEST(MainWindow, LayoutFillsTheWindowMenuThenTopStripThenScrollArea) {
     EXPECT_GT(menu, 0);
     EXPECT_EQ(form.MainMenu->geometry(), QRect(0, 0, 600, menu));
     EXPECT_EQ(form.Panel1->geometry(), QRect(0, menu, 600, 97));
-    EXPECT_EQ(form.ScrollBox1->geometry(), QRect(0, menu + 97, 600, 403 - menu)) << "the area gives up the menu's height";
+    const int status = form.StatusBar1->height();
+    EXPECT_GT(status, 0);
+    EXPECT_EQ(form.ScrollBox1->geometry(), QRect(0, menu + 97, 600, 403 - menu - status))
+        << "the area gives up the menu's and the status bar's height";
+    EXPECT_EQ(form.StatusBar1->geometry(), QRect(0, 500 - status, 600, status));
     form.Close();
 }
 
@@ -129,7 +133,7 @@ TEST(MainWindow, FileDialogsAskForWhatTheCommandsNeed) {
     TForm1 form;
     EXPECT_EQ(form.OpenPictureDialog1.GetTitle(), "Load picture");
     EXPECT_EQ(form.SaveDialog1.GetTitle(), "Save picture");
-    EXPECT_EQ(ConvertFilter(form.SaveDialog1.GetFilter()).size(), 3);
+    EXPECT_EQ(ConvertFilter(form.SaveDialog1.GetFilter()).size(), 4) << "BMP, screen, sprite and PNG";
     const QStringList open = ConvertFilter(form.OpenPictureDialog1.GetFilter());
     EXPECT_EQ(open.size(), 3);
     EXPECT_EQ(open.first(), "Bitmaps (*.bmp)");
