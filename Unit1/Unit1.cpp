@@ -467,6 +467,8 @@ bool TForm1::saveResultAs(const std::string& fileName) {
     case TSaveFormat::Png:
     case TSaveFormat::Palette:
     case TSaveFormat::Disc:
+    case TSaveFormat::Compressed:
+    case TSaveFormat::Snapshot:
     case TSaveFormat::None:
         ShowMessage(unwrittenEndingMessage(fileName));
         return false;
