@@ -14,6 +14,10 @@ namespace {
 constexpr int kNever = std::numeric_limits<int>::max() / 2;
 // The MSB code's value that ends the stream.
 constexpr unsigned kEndMarker = 256;
+// About what one more literal byte costs: a "last offset" copy of a single
+// byte, which no new offset can copy, is worth keeping a literal run for
+// while that run costs no more than this above the best parse.
+constexpr int kLiteralByteBits = 12;
 
 // Bits of the interlaced Elias gamma code of value >= 1.
 int eliasBits(unsigned value) { return 2 * static_cast<int>(std::bit_width(value)) - 1; }
@@ -202,7 +206,7 @@ private:
         const int copyEnd = run.last + 1;
         const int length = byte - copyEnd;
         const int literalBits = 1 + eliasBits(static_cast<unsigned>(length)) + 8 * length;
-        const int worthless = mBestCost[at(byte)] + offsetBits(offset) + 2;
+        const int worthless = mBestCost[at(byte)] + offsetBits(offset) + kLiteralByteBits;
         // No copy ending there costs less than the best parse there.
         if (knownCopy < 0 && mBestCost[at(copyEnd)] + literalBits >= worthless)
             return;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <functional>
+#include <map>
 #include <random>
 
 #include "LandscapePicture.h"
@@ -97,6 +100,47 @@ INSTANTIATE_TEST_SUITE_P(
         HandEncoding{"NewOffset", {0x41, 0x42, 0x41, 0x42}, {0x3D, 0x41, 0x42, 0xFD, 0x55, 0x56},
                      {0x3C, 0x41, 0x42, 0xFD, 0x00, 0x02}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The fewest bits of any stream of data, by trying every block at every
+// place: small data only.
+int fewestBits(const Bytes& data) {
+    const auto elias = [](int value) { return 2 * static_cast<int>(std::bit_width(static_cast<unsigned>(value))) - 1; };
+    const int size = static_cast<int>(data.size());
+    const auto repeats = [&](int at, int offset, int length) {
+        return std::equal(data.begin() + at, data.begin() + at + length, data.begin() + at - offset);
+    };
+    std::map<std::tuple<int, int, bool>, int> known;
+    std::function<int(int, int, bool)> rest = [&](int at, int offset, bool afterLiteral) {
+        if (at == size)
+            return 1 + elias(256);
+        const auto key = std::make_tuple(at, offset, afterLiteral);
+        if (const auto found = known.find(key); found != known.end())
+            return found->second;
+        int best = 1 << 30;
+        for (int length = 1; at + length <= size; ++length) {
+            if (!afterLiteral)
+                best = std::min(best, 1 + elias(length) + 8 * length + rest(at + length, offset, true));
+            if (afterLiteral && at >= offset && repeats(at, offset, length))
+                best = std::min(best, 1 + elias(length) + rest(at + length, offset, false));
+            for (int other = 1; length >= 2 && other <= at; ++other)
+                if (repeats(at, other, length))
+                    best = std::min(best, 1 + elias((other - 1) / 128 + 1) + 7 + elias(length - 1) +
+                                              rest(at + length, other, false));
+        }
+        return known[key] = best;
+    };
+    int best = 1 << 30;
+    for (int length = 1; length <= size; ++length)
+        best = std::min(best, elias(length) + 8 * length + rest(length, 1, true));
+    return best;
+}
+
+TEST(Zx0, IsAsShortAsTheBestOfEveryParseOnSmallData) {
+    for (unsigned seed = 0; seed < 500; ++seed) {
+        const Bytes data = randomBytes(1 + seed % 32, 2 + static_cast<int>(seed % 3), seed);
+        EXPECT_EQ(Zx0_Compress(data).size(), static_cast<std::size_t>((fewestBits(data) + 7) / 8)) << "seed " << seed;
+    }
+}
 
 TEST(Zx0, RefusesEmptyData) { EXPECT_THROW(Zx0_Compress({}, Zx0Version::Current), Exception); }
 
