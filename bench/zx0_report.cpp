@@ -6,8 +6,10 @@
 // decoded and checked against the screen. Then one table of the means per
 // mode and dither, each dither's mean as a ratio to the ordered 4x4
 // dither's in the same mode, and how many such pictures a data disc holds.
+// --start-inks keeps each mode's start inks instead (much faster); --mode N
+// reports that mode alone.
 //
-//   zx0_report [--start-inks] FILE...
+//   zx0_report [--start-inks] [--mode N] FILE...
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -78,16 +80,19 @@ double discBlocks(double bytes) {
 
 int main(int argc, char** argv) {
     bool startInks = false;
+    int onlyMode = -1;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--start-inks")
             startInks = true;
+        else if (argument == "--mode" && i + 1 < argc)
+            onlyMode = Screen_Mode_From_Option(argv[++i]);
         else
             files.push_back(argument);
     }
     if (files.empty()) {
-        std::fprintf(stderr, "usage: zx0_report [--start-inks] FILE...\n");
+        std::fprintf(stderr, "usage: zx0_report [--start-inks] [--mode N] FILE...\n");
         return 2;
     }
     std::map<std::pair<int, int>, std::vector<Row>> rows;
@@ -97,6 +102,8 @@ int main(int argc, char** argv) {
         TPicture original;
         original.LoadFromFile(file);
         for (const ScreenMode& mode : kScreenModes) {
+            if (onlyMode >= 0 && mode.number != onlyMode)
+                continue;
             TPicture source, map;
             Fit_To_Screen(original, source, TFitMode::Crop, mode);
             for (std::size_t d = 0; d < kDithers.size(); ++d) {
@@ -128,6 +135,8 @@ int main(int argc, char** argv) {
                 "classic", "encode ms", "ratio", "x ord4");
     const double discKb = static_cast<double>(kDiscBytes / kDiscBlockBytes - kDiscDirectoryEntries * 32 / kDiscBlockBytes);
     for (const ScreenMode& mode : kScreenModes) {
+        if (onlyMode >= 0 && mode.number != onlyMode)
+            continue;
         double ordered4 = 0;
         for (std::size_t d = 0; d < kDithers.size(); ++d)
             if (kDithers[d].dither == TDither::Ordered4)
