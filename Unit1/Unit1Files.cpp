@@ -155,6 +155,8 @@ bool TForm1::saveResultAs(const std::string& fileName) {
     // The CPC exports have commands of their own.
     case TSaveFormat::Palette:
     case TSaveFormat::Disc:
+    case TSaveFormat::Compressed:
+    case TSaveFormat::Snapshot:
     case TSaveFormat::None:
         ShowMessage(unwrittenEndingMessage(fileName), TMessageKind::Warning);
         return false;

@@ -10,6 +10,7 @@
 
 #include "AmsdosHeader.h"
 #include "CpcExport.h"
+#include "CpcSnapshot.h"
 #include "Engine.h"
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
@@ -19,6 +20,7 @@
 #include "SpriteDescription.h"
 #include "SpriteSheetInks.h"
 #include "SysUtils.h"
+#include "Zx0Encoder.h"
 
 namespace {
 
@@ -58,7 +60,14 @@ int addressFrom(const std::string& text) {
 
 // The output endings that can carry an AMSDOS header.
 bool takesHeader(TSaveFormat format) {
-    return format == TSaveFormat::Screen || format == TSaveFormat::Sprite || format == TSaveFormat::Palette;
+    return format == TSaveFormat::Screen || format == TSaveFormat::Sprite || format == TSaveFormat::Palette ||
+           format == TSaveFormat::Compressed;
+}
+
+// The output endings made of the whole screen of the mode.
+bool needsScreen(TSaveFormat format) {
+    return format == TSaveFormat::Screen || format == TSaveFormat::Disc || format == TSaveFormat::Compressed ||
+           format == TSaveFormat::Snapshot;
 }
 
 // The largest sprite cell, and the most cells --cells keeps: beyond either
@@ -101,8 +110,8 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
         options.spriteFormat = Sprite_Format_Of(options.output);
     if (options.format == TSaveFormat::None && options.spriteFormat == SpriteFormat::None)
         throw Exception("the output name \"" + options.output +
-                        "\" must end in \"bmp\", \"png\", \"scr\", \"dat\", \"pal\", \"dsk\", \"asm\", \".h\" or "
-                        "\"bin\"; the ending is case-sensitive");
+                        "\" must end in \"bmp\", \"png\", \"scr\", \"dat\", \"pal\", \"dsk\", \"zx0\", \"sna\", "
+                        "\"asm\", \".h\" or \"bin\"; the ending is case-sensitive");
     if (spriteGiven && options.spriteFormat == SpriteFormat::None)
         throw Exception("--sprite, --cells, --rows and --transparent make sprite cells for \"asm\", \".h\" and "
                         "\"bin\" outputs only");
@@ -113,9 +122,12 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
         return;
     }
     if (options.amsdos && !takesHeader(options.format))
-        throw Exception("--amsdos adds a header to \"scr\", \"dat\" and \"pal\" outputs only");
-    if (loadGiven && !(options.amsdos && options.format == TSaveFormat::Sprite))
-        throw Exception("--load sets where a \"dat\" output with --amsdos loads; it needs both");
+        throw Exception("--amsdos adds a header to \"scr\", \"dat\", \"pal\" and \"zx0\" outputs only");
+    const bool loads = options.format == TSaveFormat::Sprite || options.format == TSaveFormat::Compressed;
+    if (loadGiven && !(options.amsdos && loads))
+        throw Exception("--load sets where a \"dat\" or \"zx0\" output with --amsdos loads; it needs both");
+    if (options.zx0Classic && options.format != TSaveFormat::Compressed)
+        throw Exception("--zx0-classic writes a \"zx0\" output in the classic format; it needs a \"zx0\" output");
     const bool named = options.amsdos || options.format == TSaveFormat::Disc;
     if (name && !named)
         throw Exception("--name names the file on the CPC: it needs a \"dsk\" output or --amsdos (or names the "
@@ -209,6 +221,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             options.stretch = true;
         else if (argument == "--amsdos")
             options.amsdos = true;
+        else if (argument == "--zx0-classic")
+            options.zx0Classic = true;
         else if (argument == "--load") {
             options.loadAddress = addressFrom(value());
             loadGiven = true;
@@ -323,6 +337,12 @@ std::string Cli_Usage() {
            "           with headers and the loader DISC.BAS, which sets the mode, the border\n"
            "           and the inks: RUN\"DISC\" shows the picture; the input must fill the\n"
            "           mode's screen (or use --fit)\n"
+           "  ...zx0   the screen file's 16384 bytes compressed in the ZX0 format (version 2, or\n"
+           "           the classic version 1 with --zx0-classic), for a program to unpack to\n"
+           "           &C000; the input must fill the mode's screen (or use --fit)\n"
+           "  ...sna   a CPC 6128 snapshot (version 3, 128 KB) that an emulator opens showing the\n"
+           "           picture: the screen at &C000, the mode, inks and border set, the\n"
+           "           processor in a loop; the input must fill the mode's screen (or use --fit)\n"
            "  ...asm   sprite cells (see --sprite) as Z80 assembler: a comment saying the mode,\n"
            "           inks, cell size and byte layout, a label NAME_0, NAME_1... per cell and\n"
            "           one db line a row, then NAME_WIDTH_BYTES, NAME_HEIGHT, NAME_CELLS and\n"
@@ -337,7 +357,8 @@ std::string Cli_Usage() {
            "  1  a file could not be read or written\n"
            "  2  bad arguments (IN and OUT the same file, and sprite cells that do not fit the\n"
            "     picture, among them)\n"
-           "  3  the picture does not suit the output (scr and dsk need the mode's screen size)\n"
+           "  3  the picture does not suit the output (scr, dsk, zx0 and sna need the mode's\n"
+           "     screen size)\n"
            "Nothing is written when the conversion fails.\n"
            "\n"
            "Options:\n"
@@ -379,9 +400,9 @@ std::string Cli_Usage() {
            "                   default 0.5,0.5 (the middle)\n"
            "  --stretch        first stretch each colour channel to the full range 0..255\n"
            "  --amsdos         put an AMSDOS header in front of a scr (loads at &C000),\n"
-           "                   dat (loads at &4000) or pal (loads at &8809) file, so that\n"
+           "                   dat or zx0 (load at &4000) or pal (loads at &8809) file, so that\n"
            "                   LOAD\"NAME.EXT\" on a CPC loads it\n"
-           "  --load ADDRESS   where a dat file with --amsdos loads: &4000, #4000 or 0x4000\n"
+           "  --load ADDRESS   where a dat or zx0 file with --amsdos loads: &4000, #4000 or 0x4000\n"
            "                   (hexadecimal) or 16384 (decimal), 0 to 65535\n"
            "  --name NAME      the file name on the CPC, for dsk and --amsdos; default: OUT's\n"
            "                   name. Upper case letters and digits only, at most 8 are kept.\n"
@@ -398,6 +419,8 @@ std::string Cli_Usage() {
            "  --transparent N  ink N is see-through: each byte is preceded by its mask byte,\n"
            "                   whose pixel bits are 1 where the pixel is ink N; those pixels' data\n"
            "                   bits are 0. Draw with (screen AND mask) OR data\n"
+           "  --zx0-classic    write a zx0 output in the classic format (version 1) that older\n"
+           "                   decoders read\n"
            "  --help           show this text\n"
            "\n"
            "Numbers may have leading zeros; only options that take negative values take a sign.\n"
@@ -459,8 +482,7 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
             Stretch_Palette(&source);
         // The result takes the source's size: a picture unfit for a screen
         // is refused before any work, the ink choice included.
-        const bool needsScreen = options.format == TSaveFormat::Screen || options.format == TSaveFormat::Disc;
-        if (needsScreen && !Fits_Mode_Screen(source, mode)) {
+        if (needsScreen(options.format) && !Fits_Mode_Screen(source, mode)) {
             err << "tintora-cli: "
                 << Wrong_Size_Message(options.input, source.GetWidth(), source.GetHeight(),
                                       standard ? "a screen file and a disc image need" : Screen_Needs(mode, screen),
@@ -490,6 +512,10 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         Mode_Dither(options.dither, source, result, map, options.inks, options.brightness, options.contrast,
                     options.local, mode);
         const InkTable classicInks = Ink_Table_Of(options.inks);
+        const auto screenBytes = [&] {
+            return classic ? Screen_File_Bytes(result, classicInks)
+                           : Mode_Screen_File_Bytes(result, options.inks, mode, screen);
+        };
         std::vector<std::uint8_t> bytes;
         if (options.spriteFormat != SpriteFormat::None) {
             bytes = Sprite_File_Bytes(Cut_Sprite_Cells(result, options.inks, mode, cutting), options.inks, mode,
@@ -509,6 +535,16 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
             else
                 Save_Picture_Disc(result, options.inks, mode, screen, options.cpcName, options.output);
             return kCliOk;
+        case TSaveFormat::Compressed:
+            bytes = Zx0_Compress(screenBytes(), options.zx0Classic ? Zx0Version::Classic : Zx0Version::Current);
+            if (options.amsdos)
+                bytes = With_Amsdos_Header({options.cpcName, "ZX0", options.loadAddress}, bytes);
+            break;
+        case TSaveFormat::Snapshot: {
+            const std::vector<std::uint8_t> memory = screenBytes();
+            bytes = Cpc_Snapshot(Standard_Snapshot_Screen(memory, options.inks, mode, screen));
+            break;
+        }
         case TSaveFormat::Screen:
             if (classic)
                 bytes = options.amsdos ? Screen_File_With_Header(result, classicInks, options.cpcName)

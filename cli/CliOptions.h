@@ -41,10 +41,12 @@ struct CliOptions {
     bool help = false;
     // What the output ending asks for.
     TSaveFormat format = TSaveFormat::None;
-    // An AMSDOS header for "scr", "dat" and "pal".
+    // An AMSDOS header for "scr", "dat", "pal" and "zx0".
     bool amsdos = false;
-    // Where a "dat" with a header loads.
+    // Where a "dat" or "zx0" with a header loads.
     int loadAddress = kRawSpriteLoadAddress;
+    // A "zx0" in the classic (version 1) format instead of the current one.
+    bool zx0Classic = false;
     // The name on the CPC (disc files and headers), from --name or the output's name.
     std::string cpcName;
     // A sprite output ("asm", ".h", "bin"): its cells (a cell width of 0

@@ -5,13 +5,15 @@
 #include <utility>
 
 TSaveFormat Save_Format_Of(const std::string& fileName) {
-    static constexpr std::array<std::pair<const char*, TSaveFormat>, 6> kEndings = {{
+    static constexpr std::array<std::pair<const char*, TSaveFormat>, 8> kEndings = {{
         {"bmp", TSaveFormat::Bmp},
         {"scr", TSaveFormat::Screen},
         {"png", TSaveFormat::Png},
         {"dat", TSaveFormat::Sprite},
         {"pal", TSaveFormat::Palette},
         {"dsk", TSaveFormat::Disc},
+        {"zx0", TSaveFormat::Compressed},
+        {"sna", TSaveFormat::Snapshot},
     }};
     if (fileName.size() < 3)
         return TSaveFormat::None;

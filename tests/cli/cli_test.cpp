@@ -12,7 +12,9 @@
 #include <unistd.h>
 
 #include "CliOptions.h"
+#include "AmsdosHeader.h"
 #include "CpcExport.h"
+#include "CpcSnapshot.h"
 #include "CpmDisc.h"
 #include "Engine.h"
 #include "FitToScreen.h"
@@ -22,6 +24,7 @@
 #include "PictureBuilder.h"
 #include "RawSprite.h"
 #include "TestFiles.h"
+#include "Zx0Encoder.h"
 
 using namespace testing_pictures;
 
@@ -141,7 +144,7 @@ TEST(CliConvert, CropAtPlacesTheCropWindow) {
 TEST(CliConvert, WrongSizeForAScreenFileExitsWith3AndWritesNothing) {
     QTemporaryDir dir;
     for (auto [w, h] : {std::pair{320, 199}, {321, 200}})
-        for (const char* name : {"out.scr", "out.dsk"}) {
+        for (const char* name : {"out.scr", "out.dsk", "out.zx0", "out.sna"}) {
             const std::string in = writeInput(dir, w, h);
             const std::string out = dir.filePath(name).toStdString();
             const CliRun result = run({in, out});
@@ -186,6 +189,11 @@ TEST(CliConvert, EachEndingWritesWhatTheEngineMakes) {
         {"out.dat", {"--amsdos", "--load", "&c180", "--name", "s"}, Sprite_File_With_Header(r, inks, "S", 0xC180)},
         {"My pal-2.pal", {"--amsdos"}, Palette_File_With_Header(inks, "MYPAL2")},
         {"out.scr", {"--amsdos", "--name", "Title"}, Screen_File_With_Header(r, inks, "TITLE")},
+        {"out.zx0", {}, Zx0_Compress(Screen_File_Bytes(r, inks))},
+        {"out.zx0",
+         {"--zx0-classic", "--amsdos", "--load", "&1000"},
+         With_Amsdos_Header({"OUT", "ZX0", 0x1000}, Zx0_Compress(Screen_File_Bytes(r, inks), Zx0Version::Classic))},
+        {"out.sna", {}, Cpc_Snapshot(Standard_Snapshot_Screen(Screen_File_Bytes(r, inks), Ink_List_Of(inks), Screen_Mode(1)))},
     };
     for (const auto& c : cases) {
         std::vector<std::string> arguments = {in, dir.filePath(c.output).toStdString()};
@@ -303,6 +311,8 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, dir.filePath("o.SCR").toStdString()}, "must end in \"bmp\""},
         {{in, dir.filePath("o.txt").toStdString()}, "must end in \"bmp\""},
         {{in, out, "--amsdos"}, "--amsdos adds a header"},
+        {{in, dir.filePath("o.sna").toStdString(), "--amsdos"}, "--amsdos adds a header"},
+        {{in, dir.filePath("o.scr").toStdString(), "--zx0-classic"}, "--zx0-classic writes"},
         {{in, dir.filePath("o.dat").toStdString(), "--load", "&4000"}, "--load sets where"},
         {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "&10000"}, "--load takes an address"},
         {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "4OOO"}, "--load takes an address"},

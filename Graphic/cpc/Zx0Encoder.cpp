@@ -1,0 +1,378 @@
+#include "Zx0Encoder.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <deque>
+#include <limits>
+#include <utility>
+
+#include "SysUtils.h"
+
+namespace {
+
+constexpr int kNever = std::numeric_limits<int>::max() / 2;
+// The MSB code's value that ends the stream.
+constexpr unsigned kEndMarker = 256;
+// About what one more literal byte costs: a "last offset" copy of a single
+// byte, which no new offset can copy, is worth keeping a literal run for
+// while that run costs no more than this above the best parse.
+constexpr int kLiteralByteBits = 12;
+
+// Bits of the interlaced Elias gamma code of value >= 1.
+int eliasBits(unsigned value) { return 2 * static_cast<int>(std::bit_width(value)) - 1; }
+
+unsigned offsetMsb(int offset) { return static_cast<unsigned>((offset - 1) / 128 + 1); }
+
+// Bits a new offset takes besides its flag and length: the MSB code and the
+// seven bits of the LSB byte (its last bit starts the length code).
+int offsetBits(int offset) { return eliasBits(offsetMsb(offset)) + 7; }
+
+enum class Kind : std::uint8_t { Start, Literal, LastOffset, NewOffset };
+
+// One block of a parse and the block before it; cost counts the bits of the
+// whole stream up to the block's end. The start costs -1: the first literal
+// has no flag bit.
+struct Node {
+    int cost;
+    int previous;
+    int offset;
+    int length;
+    Kind kind;
+};
+
+// The run of bytes that repeat at one offset: from start to last (byte
+// indices; last is -2 before the first run). literalNode: a literal run
+// kept so that this run can be copied with "last offset", or -1. endNode:
+// the copy known to end where the last run ended, or -1.
+struct OffsetRun {
+    int start = 0;
+    int last = -2;
+    int literalNode = -1;
+    int endNode = -1;
+};
+
+// Offsets whose MSB codes have the same length share a class: the first
+// offset past each class.
+constexpr std::array<int, 8> kOffsetClassEnds = {129, 385, 897, 1921, 3969, 8065, 16257, kZx0MaxOffset + 1};
+
+// The minimum of key over a window of positions that slides forward: the
+// positions a literal of lengths 2^k .. 2^(k+1) - 1 can start from, all of
+// whose codes have the same length.
+class SlidingMinimum {
+public:
+    void add(int position, int key) {
+        while (!mEntries.empty() && mEntries.back().second >= key)
+            mEntries.pop_back();
+        mEntries.emplace_back(position, key);
+    }
+    void dropBefore(int position) {
+        while (!mEntries.empty() && mEntries.front().first < position)
+            mEntries.pop_front();
+    }
+    bool empty() const { return mEntries.empty(); }
+    const std::pair<int, int>& minimum() const { return mEntries.front(); }
+
+private:
+    std::deque<std::pair<int, int>> mEntries;
+};
+
+// The cheapest of a growing list of costs over any range of it, in constant
+// time: for each power of two 2^j, the cheapest of the 2^j entries from each
+// position, filled in as the list grows.
+class RangeMinimum {
+public:
+    explicit RangeMinimum(std::size_t size) : mLevels(static_cast<std::size_t>(std::bit_width(size)) + 1) {}
+
+    void append(int cost) {
+        const int index = static_cast<int>(mCosts.size());
+        mCosts.push_back(cost);
+        mLevels[0].push_back(index);
+        for (std::size_t j = 1; j < mLevels.size() && index + 1 >= (1 << j); ++j) {
+            const int from = index + 1 - (1 << j);
+            mLevels[j].push_back(cheaper(mLevels[j - 1][at(from)], mLevels[j - 1][at(from + (1 << (j - 1)))]));
+        }
+    }
+
+    // The index first..last (first <= last) of the cheapest cost.
+    int cheapest(int first, int last) const {
+        const std::size_t j = static_cast<std::size_t>(std::bit_width(static_cast<unsigned>(last - first + 1))) - 1;
+        return cheaper(mLevels[j][at(first)], mLevels[j][at(last + 1 - (1 << j))]);
+    }
+
+    int cost(int index) const { return mCosts[at(index)]; }
+
+private:
+    static std::size_t at(int index) { return static_cast<std::size_t>(index); }
+    int cheaper(int a, int b) const { return mCosts[at(b)] < mCosts[at(a)] ? b : a; }
+
+    std::vector<int> mCosts;
+    std::vector<std::vector<int>> mLevels;
+};
+
+class Parser {
+public:
+    explicit Parser(std::span<const std::uint8_t> data)
+        : mData(data), mSize(static_cast<int>(data.size())), mRuns(kZx0MaxOffset + 1),
+          mBestCost(data.size() + 1, kNever), mBestNode(data.size() + 1, -1), mCopyCost(data.size() + 1, kNever),
+          mCopyNode(data.size() + 1, -1), mLiteralWindows(static_cast<std::size_t>(std::bit_width(data.size())) + 1),
+          mBest(data.size() + 1) {
+        mNodes.reserve(data.size() * 3);
+        mNodes.push_back({-1, -1, 0, 0, Kind::Start});
+        mBestCost[0] = mCopyCost[0] = -1;
+        mBestNode[0] = mCopyNode[0] = 0;
+        mBest.append(-1);
+        // The stream starts with 1 as its last offset, as if a copy from it
+        // ended before the first byte.
+        mRuns[1].last = -1;
+        mRuns[1].endNode = 0;
+    }
+
+    // The blocks of the cheapest parse found, first block first.
+    std::vector<Node> blocks() {
+        for (int byte = 0; byte < mSize; ++byte)
+            step(byte);
+        std::vector<Node> parse;
+        for (int node = mBestNode[at(mSize)]; mNodes[at(node)].kind != Kind::Start; node = mNodes[at(node)].previous)
+            parse.push_back(mNodes[at(node)]);
+        std::reverse(parse.begin(), parse.end());
+        return parse;
+    }
+
+private:
+    static std::size_t at(int index) { return static_cast<std::size_t>(index); }
+
+    // Every copy that can end after byte, from each offset at which it
+    // repeats an earlier byte: "last offset" over a whole run after its kept
+    // literal, or a new offset over the end of the longest run of each offset
+    // class. The cheapest is kept, then the best parse up to here.
+    void step(int byte) {
+        const int end = byte + 1;
+        std::array<int, kOffsetClassEnds.size()> classStart, classOffset;
+        classStart.fill(end);
+        Node best{kNever, -1, 0, 0, Kind::LastOffset};
+        std::size_t offsetClass = 0;
+        std::vector<int>& seen = mPositionsOf[mData[at(byte)]];
+        for (auto earlier = seen.rbegin(); earlier != seen.rend(); ++earlier) {
+            const int offset = byte - *earlier;
+            if (offset > kZx0MaxOffset)
+                break;
+            OffsetRun& run = mRuns[at(offset)];
+            if (run.last != byte - 1)
+                startRun(run, offset, byte);
+            run.last = byte;
+            while (offset >= kOffsetClassEnds[offsetClass])
+                ++offsetClass;
+            if (run.start < classStart[offsetClass]) {
+                classStart[offsetClass] = run.start;
+                classOffset[offsetClass] = offset;
+            }
+            if (run.literalNode >= 0) {
+                const int length = end - run.start;
+                const int cost = mNodes[at(run.literalNode)].cost + 1 + eliasBits(static_cast<unsigned>(length));
+                if (cost < best.cost)
+                    best = {cost, run.literalNode, offset, length, Kind::LastOffset};
+            }
+        }
+        seen.push_back(byte);
+        for (std::size_t k = 0; k < classStart.size(); ++k) {
+            if (end - classStart[k] < 2)
+                continue;
+            const auto [length, startCost] = cheapestStart(end, end - classStart[k]);
+            const int cost = startCost + 1 + offsetBits(classOffset[k]);
+            if (cost < best.cost)
+                best = {cost, mBestNode[at(end - length)], classOffset[k], length, Kind::NewOffset};
+        }
+        if (best.cost < kNever) {
+            mCopyCost[at(end)] = best.cost;
+            mCopyNode[at(end)] = keep(best);
+        }
+        settle(end);
+    }
+
+    // A run of repeats at offset starts at byte. The cheapest copy from the
+    // offset ending where its last run ended, and a literal run from there to
+    // here, are kept if a "last offset" copy after them could beat a
+    // new-offset copy of the same bytes from the best parse here.
+    void startRun(OffsetRun& run, int offset, int byte) {
+        const int previousLiteral = run.literalNode;
+        const int previousStart = run.start;
+        const int knownCopy = run.endNode;
+        run.literalNode = -1;
+        run.endNode = -1;
+        run.start = byte;
+        if (run.last < -1)
+            return;
+        const int copyEnd = run.last + 1;
+        const int length = byte - copyEnd;
+        const int literalBits = 1 + eliasBits(static_cast<unsigned>(length)) + 8 * length;
+        const int worthless = mBestCost[at(byte)] + offsetBits(offset) + kLiteralByteBits;
+        // No copy ending there costs less than the best parse there.
+        if (knownCopy < 0 && mBestCost[at(copyEnd)] + literalBits >= worthless)
+            return;
+        const Node copy = knownCopy >= 0 ? mNodes[at(knownCopy)] : copyEndingAt(offset, previousStart, copyEnd, previousLiteral);
+        if (copy.cost + literalBits >= worthless)
+            return;
+        const int copyNode = knownCopy >= 0 ? knownCopy : keep(copy);
+        run.literalNode = keep({copy.cost + literalBits, copyNode, 0, length, Kind::Literal});
+    }
+
+    // The cheapest copy from offset of a run of repeats from start to end:
+    // the whole run after its kept literal, or any end of it two or more
+    // bytes long with a new offset.
+    Node copyEndingAt(int offset, int start, int end, int literalNode) {
+        Node copy{kNever, -1, offset, 0, Kind::LastOffset};
+        if (literalNode >= 0)
+            copy = {mNodes[at(literalNode)].cost + 1 + eliasBits(static_cast<unsigned>(end - start)), literalNode, offset,
+                    end - start, Kind::LastOffset};
+        if (end - start >= 2) {
+            const auto [length, startCost] = cheapestStart(end, end - start);
+            if (startCost + 1 + offsetBits(offset) < copy.cost)
+                copy = {startCost + 1 + offsetBits(offset), mBestNode[at(end - length)], offset, length, Kind::NewOffset};
+        }
+        return copy;
+    }
+
+    // The length 2..longest of a new-offset copy ending at end whose start
+    // costs least with its length code, and that cost. Lengths whose codes
+    // are as long, 2^k + 1 .. 2^(k+1), are one range of starts.
+    std::pair<int, int> cheapestStart(int end, int longest) const {
+        std::pair<int, int> cheapest{0, kNever};
+        for (int k = 0; (1 << k) < longest; ++k) {
+            const int shortest = std::max(2, (1 << k) + 1);
+            const int longer = std::min(longest, 1 << (k + 1));
+            const int start = mBest.cheapest(end - longer, end - shortest);
+            const int cost = mBest.cost(start) + 2 * k + 1;
+            if (cost < cheapest.second)
+                cheapest = {end - start, cost};
+        }
+        return cheapest;
+    }
+
+    int keep(const Node& node) {
+        mNodes.push_back(node);
+        return static_cast<int>(mNodes.size()) - 1;
+    }
+
+    // The best parse up to end: its best copy, or a literal run after the
+    // best copy at any earlier end (each literal length class a window).
+    void settle(int end) {
+        int literalCost = kNever;
+        int literalFrom = -1;
+        for (std::size_t k = 0; k < mLiteralWindows.size(); ++k) {
+            const int shortest = 1 << k;
+            SlidingMinimum& window = mLiteralWindows[k];
+            const int from = end - shortest;
+            if (from >= 0 && mCopyCost[at(from)] < kNever)
+                window.add(from, mCopyCost[at(from)] - 8 * from);
+            window.dropBefore(end - 2 * shortest + 1);
+            if (window.empty())
+                continue;
+            const auto [start, key] = window.minimum();
+            const int cost = key + 8 * end + 1 + 2 * static_cast<int>(k) + 1;
+            if (cost < literalCost) {
+                literalCost = cost;
+                literalFrom = start;
+            }
+        }
+        if (mCopyCost[at(end)] <= literalCost) {
+            mBestCost[at(end)] = mCopyCost[at(end)];
+            mBestNode[at(end)] = mCopyNode[at(end)];
+        } else {
+            mBestCost[at(end)] = literalCost;
+            mBestNode[at(end)] = keep({literalCost, mCopyNode[at(literalFrom)], 0, end - literalFrom, Kind::Literal});
+        }
+        mBest.append(mBestCost[at(end)]);
+    }
+
+    std::span<const std::uint8_t> mData;
+    int mSize;
+    std::vector<Node> mNodes;
+    std::vector<OffsetRun> mRuns;
+    std::array<std::vector<int>, 256> mPositionsOf;
+    // Per position 0..size: the best parse up to it, and the best ending in a copy.
+    std::vector<int> mBestCost, mBestNode, mCopyCost, mCopyNode;
+    std::vector<SlidingMinimum> mLiteralWindows;
+    // mBestCost as it grows, for the cheapest start of a copy.
+    RangeMinimum mBest;
+};
+
+// Writes bytes and bits interleaved as the format reads them.
+class StreamWriter {
+public:
+    void bit(unsigned value) {
+        if (mBacktrack) {
+            mBacktrack = false;
+            mOut.back() = static_cast<std::uint8_t>(mOut.back() | value);
+            return;
+        }
+        if (mMask == 0) {
+            mBitsAt = mOut.size();
+            mOut.push_back(0);
+            mMask = 0x80;
+        }
+        if (value)
+            mOut[mBitsAt] = static_cast<std::uint8_t>(mOut[mBitsAt] | mMask);
+        mMask >>= 1;
+    }
+    void byte(std::uint8_t value) { mOut.push_back(value); }
+    // The LSB byte of an offset; the next bit goes to its bit 0.
+    void offsetByte(std::uint8_t value) {
+        byte(value);
+        mBacktrack = true;
+    }
+    void elias(unsigned value, bool invert = false) {
+        for (int k = static_cast<int>(std::bit_width(value)) - 2; k >= 0; --k) {
+            bit(0);
+            bit(((value >> k) & 1u) ^ (invert ? 1u : 0u));
+        }
+        bit(1);
+    }
+    std::vector<std::uint8_t> take() { return std::move(mOut); }
+
+private:
+    std::vector<std::uint8_t> mOut;
+    std::size_t mBitsAt = 0;
+    unsigned mMask = 0;
+    bool mBacktrack = false;
+};
+
+} // namespace
+
+std::vector<std::uint8_t> Zx0_Compress(std::span<const std::uint8_t> data, Zx0Version version) {
+    if (data.empty())
+        throw Exception("ZX0 cannot hold empty data: its first block is a literal of at least one byte");
+    const bool invertMsb = version == Zx0Version::Current;
+    StreamWriter out;
+    std::size_t position = 0;
+    bool first = true;
+    for (const Node& block : Parser(data).blocks()) {
+        const auto length = static_cast<unsigned>(block.length);
+        switch (block.kind) {
+        case Kind::Literal:
+            if (!first)
+                out.bit(0);
+            out.elias(length);
+            for (unsigned k = 0; k < length; ++k)
+                out.byte(data[position + k]);
+            break;
+        case Kind::LastOffset:
+            out.bit(0);
+            out.elias(length);
+            break;
+        case Kind::NewOffset:
+            out.bit(1);
+            out.elias(offsetMsb(block.offset), invertMsb);
+            out.offsetByte(static_cast<std::uint8_t>((127 - (block.offset - 1) % 128) << 1));
+            out.elias(length - 1);
+            break;
+        case Kind::Start:
+            break;
+        }
+        first = false;
+        position += length;
+    }
+    out.bit(1);
+    out.elias(kEndMarker, invertMsb);
+    return out.take();
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "Zx0Format.h"
+
+// The ZX0 stream of data (see Zx0Format.h) with the fewest bits the encoder
+// finds: a dynamic programme over the positions that follows, at every offset
+// back to kZx0MaxOffset, the runs of bytes repeating there. A new-offset copy
+// starts wherever in its run the parse is cheapest, a "last offset" copy
+// follows a literal run kept from the offset's previous copy, and literal
+// runs start after the cheapest copy of each length class. The stream decodes
+// to exactly data. Raises an Exception for empty data, which the format
+// cannot hold (its first block is a literal of at least one byte).
+std::vector<std::uint8_t> Zx0_Compress(std::span<const std::uint8_t> data, Zx0Version version = Zx0Version::Current);

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <functional>
+#include <map>
+#include <random>
+
+#include "LandscapePicture.h"
+#include "ModePacking.h"
+#include "SysUtils.h"
+#include "Zx0Decoder.h"
+#include "Zx0Encoder.h"
+#include "dither/Dithers.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+constexpr std::size_t kAnySize = 1 << 16;
+
+Bytes randomBytes(std::size_t count, int values, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::uniform_int_distribution<int> value(0, values - 1);
+    Bytes bytes(count);
+    for (auto& byte : bytes)
+        byte = static_cast<std::uint8_t>(value(generator));
+    return bytes;
+}
+
+// The screen memory of the landscape dithered in mode 1 with the CPC's start inks.
+Bytes landscapeScreen(TDither dither) {
+    TPicture source = testing_pictures::landscape(), result, map;
+    const ScreenMode& mode = Screen_Mode(1);
+    const InkList inks = Start_Inks(mode);
+    Mode_Dither(dither, source, result, map, inks, 0, 0, 0, mode);
+    return Mode_Screen_File_Bytes(result, inks, mode);
+}
+
+struct RoundTrip {
+    const char* name;
+    Bytes data;
+};
+
+class Zx0RoundTrip : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(Zx0RoundTrip, DecodesToTheInputInBothVersions) {
+    const Bytes& data = GetParam().data;
+    for (const Zx0Version version : {Zx0Version::Current, Zx0Version::Classic}) {
+        const Bytes packed = Zx0_Compress(data, version);
+        EXPECT_EQ(Zx0_Decompress(packed, version, kAnySize), data) << (version == Zx0Version::Classic ? "classic" : "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , Zx0RoundTrip,
+    ::testing::Values(RoundTrip{"OneByte", {0x5A}}, RoundTrip{"ScreenOfZeros", Bytes(16384, 0)},
+                      RoundTrip{"RunsOfEveryLength", [] {
+                                    Bytes b;
+                                    for (int length = 1; length < 300; ++length)
+                                        b.insert(b.end(), static_cast<std::size_t>(length), static_cast<std::uint8_t>(length));
+                                    return b;
+                                }()},
+                      RoundTrip{"RandomScreen", randomBytes(16384, 256, 1)},
+                      RoundTrip{"RepeatsAtTheLargestOffsetAndPast", [] {
+                                    // 50 bytes again from kZx0MaxOffset back, 50 from further.
+                                    Bytes b = randomBytes(kZx0MaxOffset + 60, 256, 2);
+                                    b.insert(b.end(), b.begin() + 60, b.begin() + 110);
+                                    b.insert(b.end(), b.begin(), b.begin() + 50);
+                                    return b;
+                                }()},
+                      RoundTrip{"OrderedScreen", landscapeScreen(TDither::Ordered4)},
+                      RoundTrip{"DiffusionScreen", landscapeScreen(TDither::Diffusion)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct HandEncoding {
+    const char* name;
+    Bytes data;
+    Bytes current;
+    Bytes classic;
+};
+
+class Zx0HandEncoding : public ::testing::TestWithParam<HandEncoding> {};
+
+// Worked bit by bit from the format: "1" literal of 1, then the end marker, a
+// new-offset flag 1 and Elias(256), whose eight value bits version 2 inverts.
+TEST_P(Zx0HandEncoding, IsTheShortestStream) {
+    const HandEncoding& c = GetParam();
+    EXPECT_EQ(Zx0_Compress(c.data, Zx0Version::Current), c.current);
+    EXPECT_EQ(Zx0_Compress(c.data, Zx0Version::Classic), c.classic);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , Zx0HandEncoding,
+    ::testing::Values(
+        // literal 1 "A"; end
+        HandEncoding{"OneLiteral", {0x41}, {0xD5, 0x41, 0x55, 0x60}, {0xC0, 0x41, 0x00, 0x20}},
+        // literal 1 "A"; 0, last offset (1 at the start) Elias(3) = 011; end
+        HandEncoding{"RunFromTheFirstOffset", {0x41, 0x41, 0x41, 0x41}, {0x9D, 0x41, 0x55, 0x56}, {0x9C, 0x41, 0x00, 0x02}},
+        // literal Elias(2) = 001 "AB"; 1, new offset 2: MSB Elias(1) = 1, LSB
+        // (127 - 1) << 1 with Elias(2 - 1) = 1 in its bit 0; end
+        HandEncoding{"NewOffset", {0x41, 0x42, 0x41, 0x42}, {0x3D, 0x41, 0x42, 0xFD, 0x55, 0x56},
+                     {0x3C, 0x41, 0x42, 0xFD, 0x00, 0x02}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The fewest bits of any stream of data, by trying every block at every
+// place: small data only.
+int fewestBits(const Bytes& data) {
+    const auto elias = [](int value) { return 2 * static_cast<int>(std::bit_width(static_cast<unsigned>(value))) - 1; };
+    const int size = static_cast<int>(data.size());
+    const auto repeats = [&](int at, int offset, int length) {
+        return std::equal(data.begin() + at, data.begin() + at + length, data.begin() + at - offset);
+    };
+    std::map<std::tuple<int, int, bool>, int> known;
+    std::function<int(int, int, bool)> rest = [&](int at, int offset, bool afterLiteral) {
+        if (at == size)
+            return 1 + elias(256);
+        const auto key = std::make_tuple(at, offset, afterLiteral);
+        if (const auto found = known.find(key); found != known.end())
+            return found->second;
+        int best = 1 << 30;
+        for (int length = 1; at + length <= size; ++length) {
+            if (!afterLiteral)
+                best = std::min(best, 1 + elias(length) + 8 * length + rest(at + length, offset, true));
+            if (afterLiteral && at >= offset && repeats(at, offset, length))
+                best = std::min(best, 1 + elias(length) + rest(at + length, offset, false));
+            for (int other = 1; length >= 2 && other <= at; ++other)
+                if (repeats(at, other, length))
+                    best = std::min(best, 1 + elias((other - 1) / 128 + 1) + 7 + elias(length - 1) +
+                                              rest(at + length, other, false));
+        }
+        return known[key] = best;
+    };
+    int best = 1 << 30;
+    for (int length = 1; length <= size; ++length)
+        best = std::min(best, elias(length) + 8 * length + rest(length, 1, true));
+    return best;
+}
+
+TEST(Zx0, IsAsShortAsTheBestOfEveryParseOnSmallData) {
+    for (unsigned seed = 0; seed < 500; ++seed) {
+        const Bytes data = randomBytes(1 + seed % 32, 2 + static_cast<int>(seed % 3), seed);
+        EXPECT_EQ(Zx0_Compress(data).size(), static_cast<std::size_t>((fewestBits(data) + 7) / 8)) << "seed " << seed;
+    }
+}
+
+TEST(Zx0, RefusesEmptyData) { EXPECT_THROW(Zx0_Compress({}, Zx0Version::Current), Exception); }
+
+// Hostile streams: every cut of a valid one, and one too long for its room,
+// give an error, never a crash or a partial result.
+TEST(Zx0, DecoderRefusesCutAndOversizedStreams) {
+    const Bytes data = landscapeScreen(TDither::Ordered2);
+    const Bytes packed = Zx0_Compress(data, Zx0Version::Current);
+    for (std::size_t cut = 0; cut < packed.size(); ++cut)
+        EXPECT_THROW(Zx0_Decompress(std::span(packed).first(cut), Zx0Version::Current, kAnySize), Exception) << cut;
+    EXPECT_THROW(Zx0_Decompress(packed, Zx0Version::Current, data.size() - 1), Exception);
+}
+
+} // namespace
