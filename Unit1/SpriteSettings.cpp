@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include "WindowSettings.h"
+
 namespace {
 
 constexpr const char* kCellWidthKey = "sprites/cellWidth";
@@ -14,12 +16,6 @@ constexpr const char* kFormatKey = "sprites/format";
 constexpr const char* kRowsKey = "sprites/rows";
 // The largest cell the dialog offers, as the command line takes.
 constexpr int kLargestCell = 4096;
-
-int integerIn(const QSettings& settings, const char* key, int lowest, int highest, int otherwise) {
-    bool ok = false;
-    const int value = settings.value(key).toInt(&ok);
-    return ok && value >= lowest && value <= highest ? value : otherwise;
-}
 
 // The most inks of any mode: a kept transparent ink is checked against the
 // mode in use when the dialog opens.
@@ -34,14 +30,14 @@ int mostInks() {
 
 TSpriteSettings Read_Sprite_Settings(const QSettings& settings) {
     TSpriteSettings kept;
-    kept.cellWidth = integerIn(settings, kCellWidthKey, 1, kLargestCell, kept.cellWidth);
-    kept.cellHeight = integerIn(settings, kCellHeightKey, 1, kLargestCell, kept.cellHeight);
-    kept.cellCount = integerIn(settings, kCellCountKey, 0, kLargestCell * kLargestCell, kept.cellCount);
-    kept.transparentInk = integerIn(settings, kTransparentKey, -1, mostInks() - 1, kept.transparentInk);
-    kept.format = static_cast<SpriteFormat>(integerIn(settings, kFormatKey, static_cast<int>(SpriteFormat::Assembler),
+    kept.cellWidth = Setting_Integer_In(settings, kCellWidthKey, 1, kLargestCell, kept.cellWidth);
+    kept.cellHeight = Setting_Integer_In(settings, kCellHeightKey, 1, kLargestCell, kept.cellHeight);
+    kept.cellCount = Setting_Integer_In(settings, kCellCountKey, 0, kLargestCell * kLargestCell, kept.cellCount);
+    kept.transparentInk = Setting_Integer_In(settings, kTransparentKey, -1, mostInks() - 1, kept.transparentInk);
+    kept.format = static_cast<SpriteFormat>(Setting_Integer_In(settings, kFormatKey, static_cast<int>(SpriteFormat::Assembler),
                                                       static_cast<int>(SpriteFormat::Binary),
                                                       static_cast<int>(kept.format)));
-    kept.rows = static_cast<SpriteRows>(integerIn(settings, kRowsKey, static_cast<int>(SpriteRows::Down),
+    kept.rows = static_cast<SpriteRows>(Setting_Integer_In(settings, kRowsKey, static_cast<int>(SpriteRows::Down),
                                                   static_cast<int>(SpriteRows::Zigzag), static_cast<int>(kept.rows)));
     return kept;
 }

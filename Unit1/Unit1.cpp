@@ -9,14 +9,17 @@
 #include <string>
 
 #include <QSettings>
+#include <QScreen>
 
 #include "About.h"
 #include "Compare.h"
 #include "Engine.h"
+#include "InkSearchProgress.h"
 #include "Menus.h"
 #include "ModeInkChoice.h"
 #include "ModeStart.h"
 #include "QtPictureReader.h"
+#include "SpriteExportDialog.h"
 
 namespace {
 constexpr int kOuterWidth = 456;

@@ -18,6 +18,7 @@
 #include "Compare.h"
 #include "Engine.h"
 #include "ModeStart.h"
+#include "PixelShape.h"
 #include "Unit1Steps.h"
 
 void TForm1::Image4Click(TObject* Sender) {

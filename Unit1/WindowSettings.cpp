@@ -30,12 +30,6 @@ constexpr const char* kGeometryKey = "window/geometry";
 constexpr quint32 kGeometryMark = 0x1D9D0CB;
 constexpr quint16 kGeometryMajorVersion = 3;
 
-int integerIn(const QSettings& settings, const char* key, int lowest, int highest, int otherwise) {
-    bool ok = false;
-    const int value = settings.value(key).toInt(&ok);
-    return ok && value >= lowest && value <= highest ? value : otherwise;
-}
-
 std::string text(const QSettings& settings, const char* key) {
     const QVariant value = settings.value(key);
     return value.typeId() == QMetaType::QString ? value.toString().toStdString() : std::string();
@@ -59,26 +53,32 @@ TScreen screenIn(const QSettings& settings, TScreen otherwise) {
 
 } // namespace
 
+int Setting_Integer_In(const QSettings& settings, const char* key, int lowest, int highest, int otherwise) {
+    bool ok = false;
+    const int value = settings.value(key).toInt(&ok);
+    return ok && value >= lowest && value <= highest ? value : otherwise;
+}
+
 TWindowSettings Read_Window_Settings(const QSettings& settings) {
     // Qt parses a value when it is first read, and prints what it cannot parse.
     const LibraryMessages quiet;
     TWindowSettings kept;
-    kept.screen.mode = integerIn(settings, kModeKey, 0, kScreenModeCount - 1, kept.screen.mode);
+    kept.screen.mode = Setting_Integer_In(settings, kModeKey, 0, kScreenModeCount - 1, kept.screen.mode);
     kept.screen.dither = ditherIn(settings, kept.screen.dither);
     kept.screen.screen = screenIn(settings, kept.screen.screen);
-    kept.monitor = static_cast<TMonitor>(integerIn(settings, kMonitorKey, static_cast<int>(TMonitor::Plain),
+    kept.monitor = static_cast<TMonitor>(Setting_Integer_In(settings, kMonitorKey, static_cast<int>(TMonitor::Plain),
                                                    static_cast<int>(TMonitor::Green),
                                                    static_cast<int>(kept.monitor)));
-    kept.cpcProportions = integerIn(settings, kCpcProportionsKey, 0, 1, kept.cpcProportions ? 1 : 0) == 1;
-    kept.fit = static_cast<TFitMode>(integerIn(settings, kFitKey, static_cast<int>(TFitMode::Off),
+    kept.cpcProportions = Setting_Integer_In(settings, kCpcProportionsKey, 0, 1, kept.cpcProportions ? 1 : 0) == 1;
+    kept.fit = static_cast<TFitMode>(Setting_Integer_In(settings, kFitKey, static_cast<int>(TFitMode::Off),
                                                static_cast<int>(TFitMode::Stretch),
                                                static_cast<int>(kept.fit)));
-    kept.zoom = integerIn(settings, kZoomKey, 1, 4, kept.zoom);
+    kept.zoom = Setting_Integer_In(settings, kZoomKey, 1, 4, kept.zoom);
     kept.openFolder = text(settings, kOpenFolderKey);
     kept.saveFolder = text(settings, kSaveFolderKey);
     kept.exportFolder = text(settings, kExportFolderKey);
     kept.paletteFolder = text(settings, kPaletteFolderKey);
-    kept.openFilter = integerIn(settings, kOpenFilterKey, 0, 2, kept.openFilter);
+    kept.openFilter = Setting_Integer_In(settings, kOpenFilterKey, 0, 2, kept.openFilter);
     const QVariant recent = settings.value(kRecentFilesKey);
     const bool list = recent.typeId() == QMetaType::QStringList || recent.typeId() == QMetaType::QString;
     for (const QString& file : list ? recent.toStringList() : QStringList())

@@ -33,6 +33,10 @@ struct TWindowSettings {
 // start value, quietly: what Qt says of a damaged value is kept off the terminal.
 TWindowSettings Read_Window_Settings(const QSettings& settings);
 
+// The whole number kept under key when it is one from lowest to highest;
+// otherwise (missing, not a number, out of range) quietly otherwise.
+int Setting_Integer_In(const QSettings& settings, const char* key, int lowest, int highest, int otherwise);
+
 // True when a kept window geometry (as QWidget::saveGeometry makes it) is
 // whole and its window fits on the available desktop, in pixels: no wider or
 // taller, and not off it. A window restored from anything else would be

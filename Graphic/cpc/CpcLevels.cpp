@@ -36,3 +36,26 @@ std::uint8_t Cpc_Level_Byte(std::uint8_t value) {
     return intensity < 0 ? value
                          : static_cast<std::uint8_t>(intensity * Ink_From_Colour_Number(1).b);
 }
+
+std::optional<std::vector<int>> Cpc_Colours_Of(const TPicture& picture, std::size_t limit) {
+    if (picture.GetPixelFormat() != TPixelFormat::pf24bit)
+        return std::nullopt;
+    std::vector<int> numbers;
+    std::array<bool, kColourCount> seen{};
+    for (int y = 0; y < picture.GetHeight(); ++y) {
+        const std::uint8_t* pixel = picture.GetScanline(y);
+        for (int x = 0; x < picture.GetWidth(); ++x, pixel += 3) {
+            const int b = Cpc_Intensity(pixel[0]), g = Cpc_Intensity(pixel[1]), r = Cpc_Intensity(pixel[2]);
+            if (b < 0 || g < 0 || r < 0)
+                return std::nullopt;
+            const int number = 9 * g + 3 * r + b;
+            if (seen[static_cast<std::size_t>(number)])
+                continue;
+            if (numbers.size() == limit)
+                return std::nullopt;
+            seen[static_cast<std::size_t>(number)] = true;
+            numbers.push_back(number);
+        }
+    }
+    return numbers;
+}

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "Picture.h"
 
@@ -22,3 +25,8 @@ bool Shows_Cpc_Levels(const TPicture& source);
 // The byte of the program's ink level for a CPC intensity's byte (0, 127 or
 // 254); value itself when it is none.
 std::uint8_t Cpc_Level_Byte(std::uint8_t value);
+
+// The colour numbers of a 24-bit picture drawn in CPC colours, in order of
+// first appearance (rows top to bottom, each left to right); nullopt when a
+// pixel is no CPC colour or the picture has more than limit colours.
+std::optional<std::vector<int>> Cpc_Colours_Of(const TPicture& picture, std::size_t limit);

@@ -31,19 +31,10 @@ constexpr int kJudgementWeight = 100;
 // The picture's colours as colour numbers when every pixel is a CPC colour
 // and there are at most limit of them; nothing otherwise.
 std::optional<std::set<int>> exactColours(const TPicture& source, std::size_t limit) {
-    std::set<int> numbers;
-    for (int y = 0; y < source.GetHeight(); ++y) {
-        const std::uint8_t* p = source.GetScanline(y);
-        for (int x = 0; x < source.GetWidth(); ++x, p += 3) {
-            const int b = Cpc_Intensity(p[0]), g = Cpc_Intensity(p[1]), r = Cpc_Intensity(p[2]);
-            if (b < 0 || g < 0 || r < 0)
-                return std::nullopt;
-            numbers.insert(9 * g + 3 * r + b);
-            if (numbers.size() > limit)
-                return std::nullopt;
-        }
-    }
-    return numbers;
+    const std::optional<std::vector<int>> numbers = Cpc_Colours_Of(source, limit);
+    if (!numbers)
+        return std::nullopt;
+    return std::set<int>(numbers->begin(), numbers->end());
 }
 
 // Every way to choose count of the first n indices, in lexicographic order,

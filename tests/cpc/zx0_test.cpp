@@ -5,12 +5,12 @@
 #include <map>
 #include <random>
 
+#include "Dithers.h"
 #include "LandscapePicture.h"
 #include "ModePacking.h"
 #include "SysUtils.h"
 #include "Zx0Decoder.h"
 #include "Zx0Encoder.h"
-#include "dither/Dithers.h"
 
 namespace {
 
