@@ -22,5 +22,6 @@ struct TScreenChoice {
     friend bool operator==(const TScreenChoice&, const TScreenChoice&) = default;
 };
 
-// "NAME - Tintora (CPC mode 0)", or the program's name alone before a picture is loaded.
-std::string Window_Caption(const std::string& pictureName, int mode);
+// "NAME - Tintora (CPC mode 0)", or the program's name alone before a picture
+// is loaded; on the full screen "(CPC mode 0, full screen)".
+std::string Window_Caption(const std::string& pictureName, int mode, TScreen screen = TScreen::Standard);

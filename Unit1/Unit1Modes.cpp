@@ -43,14 +43,18 @@ QString ditherMenuText(const DitherInfo& info) {
 }
 } // namespace
 
+namespace {
+// A mode's menu text: its pixels on the screen and its inks.
+QString modeItemText(int number, TScreen screen) {
+    const ScreenMode& mode = Screen_Mode_On(number, screen);
+    return QStringLiteral("Mode &%1 (%2 x %3, %4 inks)").arg(mode.number).arg(mode.width).arg(mode.height).arg(mode.inkCount);
+}
+} // namespace
+
 void TForm1::bindScreenMenus() {
     auto* modes = new QActionGroup(this);
     for (const ScreenMode& mode : kScreenModes) {
-        QAction* item = menuScreenMode->addAction(QStringLiteral("Mode &%1 (%2 x %3, %4 inks)")
-                                                      .arg(mode.number)
-                                                      .arg(mode.width)
-                                                      .arg(mode.height)
-                                                      .arg(mode.inkCount));
+        QAction* item = menuScreenMode->addAction(modeItemText(mode.number, ScreenChoice.screen));
         item->setObjectName(QStringLiteral("actionMode%1").arg(mode.number));
         item->setCheckable(true);
         item->setData(mode.number);
@@ -222,7 +226,11 @@ void TForm1::showModeInks() {
 }
 
 void TForm1::updateCaption() {
-    SetCaption(Window_Caption(mPictureName, ScreenChoice.mode));
+    SetCaption(Window_Caption(mPictureName, ScreenChoice.mode, ScreenChoice.screen));
+    // The mode items give the pixels of the screen in use.
+    for (QAction* item : menuScreenMode->actions())
+        if (item->data().isValid())
+            item->setText(modeItemText(item->data().toInt(), ScreenChoice.screen));
     // Message boxes are titled with the program and the picture open.
     Application->SetTitle(mPictureName.empty() ? "Tintora" : mPictureName + " - Tintora");
 }

@@ -158,6 +158,8 @@ TEST_F(MainWindowCommands, FullScreenFitsTheLargerScreenAndSavesItsMemoryUndoabl
 
     const ScreenGeometry& screen = Screen_Geometry(TScreen::Overscan);
     const ScreenMode mode = Mode_On_Screen(Screen_Mode(kDefaultScreenMode), screen);
+    EXPECT_EQ(form.GetCaption(), "land.bmp - Tintora (CPC mode 1, full screen)");
+    EXPECT_TRUE(item(form, "actionMode1")->text().contains(QStringLiteral("%1 x %2").arg(mode.width).arg(mode.height)));
     TPicture loaded = testing_pictures::landscape(90, 70);
     TPicture fitted;
     Fit_To_Screen(loaded, fitted, TFitMode::Crop, mode);
@@ -170,6 +172,7 @@ TEST_F(MainWindowCommands, FullScreenFitsTheLargerScreenAndSavesItsMemoryUndoabl
     form.actionUndo->trigger();
     EXPECT_EQ(form.ScreenChoice, TScreenChoice{});
     EXPECT_EQ(result(), standard);
+    EXPECT_EQ(form.GetCaption(), "land.bmp - Tintora (CPC mode 1)");
 }
 
 class MonitorPreview : public MainWindowCommands, public ::testing::WithParamInterface<const char*> {};
