@@ -628,3 +628,21 @@ BmpLayout decodeBmp(std::span<const std::uint8_t> file, BmpRowTarget& target) {
         decodeRle(file, h, palette, target);
     return layout;
 }
+
+std::optional<BmpPlainRows> plainBmpRows(std::span<const std::uint8_t> start,
+                                         std::uint64_t fileBytes) {
+    Palette palette;
+    Header h;
+    try {
+        h = readHeader(start, palette);
+    } catch (const BmpError&) {
+        return std::nullopt;
+    }
+    if (h.coding != Coding::Rgb || h.bitsPerPixel != 24)
+        return std::nullopt;
+    const auto stride = static_cast<std::uint64_t>((h.width * 24 + 31) / 32 * 4);
+    if (fileBytes < h.offset + stride * static_cast<std::uint64_t>(h.height))
+        return std::nullopt;
+    return BmpPlainRows{static_cast<int>(h.width), static_cast<int>(h.height), h.topDown, h.offset,
+                        static_cast<std::size_t>(stride)};
+}

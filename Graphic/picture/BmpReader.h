@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -53,3 +54,20 @@ class BmpRowTarget {
 // that embeds a PNG or JPEG stream the target is left untouched and the
 // stream's place is returned in layout.embedded. Raises BmpError on any fault.
 BmpLayout decodeBmp(std::span<const std::uint8_t> file, BmpRowTarget& target);
+
+// Where the rows of an uncompressed 24-bit bitmap lie, when the file's first
+// bytes (start, headers included) and its length (fileBytes) show it is one
+// whose rows are all there: stored rows of stride bytes from offset on, each
+// holding width x 3 bytes blue, green, red, bottom row first unless topDown.
+// Such rows are the picture's own bytes and can be read straight into it.
+// Empty for any other file, a faulty one included: decodeBmp then reads it
+// and gives the reason.
+struct BmpPlainRows {
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+    std::size_t offset = 0;
+    std::size_t stride = 0;
+};
+std::optional<BmpPlainRows> plainBmpRows(std::span<const std::uint8_t> start,
+                                         std::uint64_t fileBytes);

@@ -143,6 +143,50 @@ QByteArray readBounded(const std::string& fileName) {
     return bytes;
 }
 
+// An uncompressed 24-bit bitmap read with its rows going from the file
+// straight into the picture's rows: the file is never held whole in memory
+// and no byte is copied twice. False, with the picture untouched, for any
+// other file (a faulty one included): the whole-file path then reads it.
+// Raises an Exception when the file ends or fails while its rows are read.
+bool readPlainBmp(const std::string& fileName, qint64 fileBytes, TPicture& picture) {
+    QFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    // Headers and palette of any plain bitmap fit in this many bytes.
+    constexpr qint64 kStartBytes = 64 << 10;
+    QByteArray start(static_cast<qsizetype>(std::min(fileBytes, kStartBytes)), Qt::Uninitialized);
+    if (file.read(start.data(), start.size()) != start.size())
+        return false;
+    const std::optional<BmpPlainRows> rows =
+        plainBmpRows({reinterpret_cast<const std::uint8_t*>(start.constData()),
+                      static_cast<std::size_t>(start.size())},
+                     static_cast<std::uint64_t>(fileBytes));
+    if (!rows || !file.seek(static_cast<qint64>(rows->offset)))
+        return false;
+    picture.SetWidth(rows->width);
+    picture.SetHeight(rows->height);
+    // A stored row and a picture row are both padded to 4 bytes, so each
+    // row takes its padding in the same read.
+    const auto pixelBytes = static_cast<qint64>(rows->width) * 3;
+    const auto stride = static_cast<qint64>(rows->stride);
+    const qint64 readBytes = picture.Image().bytesPerLine() >= stride ? stride : pixelBytes;
+    char padding[3];
+    for (int r = 0; r < rows->height; ++r) {
+        auto* row =
+            reinterpret_cast<char*>(picture.GetScanline(rows->topDown ? r : rows->height - 1 - r));
+        const qint64 got = file.read(row, readBytes);
+        if (got == readBytes &&
+            (readBytes == stride || file.read(padding, stride - readBytes) == stride - readBytes))
+            continue;
+        if (got < 0)
+            throw Exception(file.errorString().toStdString());
+        throw Exception("pixel data ends at byte " + std::to_string(file.pos()) + " of " +
+                        std::to_string(static_cast<qint64>(rows->offset) + stride * rows->height) +
+                        " needed");
+    }
+    return true;
+}
+
 } // namespace
 
 std::string Too_Many_Pixels_Text(long long width, long long height) {
@@ -239,18 +283,24 @@ void TPicture::LoadFromFile(const std::string& fileName, const TDecodeReduction&
         cannotLoad(fileName, "it is " + std::to_string(info.size()) +
                                  " bytes long, more than any picture of up to 100 megapixels needs");
 
-    QByteArray bytes = readBounded(fileName);
-
     // Decoded into a picture of its own first, so a failure leaves this one as it was.
+    const auto decoding = [&fileName](const auto& step) {
+        try {
+            step();
+        } catch (const BmpError& error) {
+            cannotLoad(fileName, error.what());
+        } catch (const Exception& error) {
+            cannotLoad(fileName, error.what());
+        } catch (const std::bad_alloc&) {
+            cannotLoad(fileName, "there is not enough memory to read it");
+        }
+    };
     TPicture loaded;
-    try {
-        loaded = decodePictureBytes(std::move(bytes), reduction);
-    } catch (const BmpError& error) {
-        cannotLoad(fileName, error.what());
-    } catch (const Exception& error) {
-        cannotLoad(fileName, error.what());
-    } catch (const std::bad_alloc&) {
-        cannotLoad(fileName, "there is not enough memory to read it");
+    bool plain = false;
+    decoding([&] { plain = readPlainBmp(fileName, info.size(), loaded); });
+    if (!plain) {
+        QByteArray bytes = readBounded(fileName);
+        decoding([&] { loaded = decodePictureBytes(std::move(bytes), reduction); });
     }
     *this = std::move(loaded);
 }

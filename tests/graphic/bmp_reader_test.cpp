@@ -124,6 +124,20 @@ TEST_P(BmpDecode, SurvivesRandomDamage) {
     }
 }
 
+// The same pixels through the picture loader, whose plain 24-bit files skip
+// the whole-file read and go straight into the rows.
+TEST_P(BmpDecode, LoadsTheKnownPixelsFromAFile) {
+    const DecodeCase& c = GetParam();
+    const QTemporaryDir folder;
+    const std::string file = folder.filePath("case.bmp").toStdString();
+    writeFile(file, c.file);
+    TPicture picture;
+    picture.LoadFromFile(file);
+    EXPECT_EQ(picture.GetWidth(), c.width);
+    EXPECT_EQ(picture.GetHeight(), c.height);
+    EXPECT_EQ(testing_pictures::rows(picture), c.expected);
+}
+
 INSTANTIATE_TEST_SUITE_P(Variants, BmpDecode, ::testing::ValuesIn(decodeCases()),
                          [](const auto& info) { return info.param.name; });
 
@@ -135,6 +149,21 @@ TEST_P(BmpRefusal, GivesTheExactReason) {
     RecordingTarget target;
     EXPECT_THAT(refusal(c.file, target), ::testing::HasSubstr(c.reason));
     EXPECT_EQ(target.sizeCalls, c.sizeGiven ? 1 : 0);
+}
+
+// The loader gives the reader's reason, whichever way it reads the file.
+TEST_P(BmpRefusal, LoaderGivesTheSameReason) {
+    const RefusalCase& c = GetParam();
+    const QTemporaryDir folder;
+    const std::string file = folder.filePath("case.bmp").toStdString();
+    writeFile(file, c.file);
+    TPicture picture;
+    try {
+        picture.LoadFromFile(file);
+        ADD_FAILURE() << "loaded";
+    } catch (const Exception& error) {
+        EXPECT_THAT(error.what(), ::testing::HasSubstr(c.reason));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Malformed, BmpRefusal, ::testing::ValuesIn(refusalCases()),
