@@ -37,22 +37,6 @@ std::size_t slotOf(std::uint32_t key) {
     return (key * 2654435761u) >> (32 - kCacheBits);
 }
 
-// OKLab of a key's colour, remembered on each thread from call to call: an
-// ink search dithers one picture with many sets of inks, and a pixel's
-// OKLab does not depend on the inks. Direct-mapped; a slot's key is never
-// 0xFFFFFFFF (keys have 30 bits) until it is filled.
-LabColour labOfKey(std::uint32_t key) {
-    struct Slot {
-        std::uint32_t key;
-        LabColour lab;
-    };
-    thread_local std::vector<Slot> memo(std::size_t{1} << kCacheBits, Slot{~0u, {}});
-    Slot& slot = memo[slotOf(key)];
-    if (slot.key != key)
-        slot = {key, Lab_Of(SliderLight::linear(key))};
-    return slot.lab;
-}
-
 } // namespace
 
 LabColour Lab_Of(const LinearColour& colour) {
@@ -194,7 +178,7 @@ InkMix MixChooser::choose(std::uint32_t key) {
 
 InkMix MixTable::search(std::uint32_t key) const {
     const LinearColour colour = SliderLight::linear(key);
-    const LabColour lab = labOfKey(key);
+    const LabColour lab = Lab_Of(colour);
     const int single = mInks.nearest(lab);
     InkMix best{static_cast<std::uint8_t>(single), static_cast<std::uint8_t>(single), 0};
     float bestDistance = distance(lab, mInks.lab(single));
