@@ -37,7 +37,9 @@ inline constexpr int kJudgedSets = 32;
 // few sets to choose from. Judging all of mode 2's 351 pairs on its whole
 // screen took ten times as long as the search (3.3 s against 0.34 s of
 // processor time for the classic dither), and judging them on a copy a
-// quarter of the screen each way picked pairs far worse than the proxy's.
+// quarter of the screen each way picked pairs far worse than the proxy's;
+// mode 2 now judges every pair by the pair judge instead, which gives most
+// pairs up after a few bands of rows.
 inline constexpr int kJudgeEverySetOf = kJudgedSets;
 
 // The choice, in order:
@@ -49,6 +51,11 @@ inline constexpr int kJudgeEverySetOf = kJudgedSets;
 //   error, divided by the lightness SSIM as seen to count grain. A picture
 //   of more than twice the mode's screen is judged on its copy stretched to
 //   the screen.
+// - Automatic with two inks to choose of a mode's two (mode 2), every
+//   dither but None: every pair is judged, a band of rows at a time,
+//   the pairs the proxy ranks best first; a pair is given up once it
+//   cannot beat the best so far (PairJudge.h). No other candidate is
+//   judged after: every one is a pair.
 // - EverySet: the proxy of InkSetProxy.h ranks every set, the best
 //   kJudgedSets are judged (every set within kJudgeEverySetOf).
 // - Swaps: k-means in OKLab over the proxy's colour bins, kept inks as fixed

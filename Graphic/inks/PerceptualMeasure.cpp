@@ -191,3 +191,11 @@ double PerceptualReference::lightnessSsim(const TPicture& result, SsimView view)
         component(view == SsimView::AsSeen ? seen(result) : labOf(linearOf(result)), 0);
     return ssim(lightness, reference.mean, reference.meanSquare, reference.value, mWidth, mHeight);
 }
+
+std::vector<float> PerceptualReference::seenTaps() { return gaussianTaps(kBlurSigma); }
+
+double PerceptualReference::ssimOfSeenLightness(const std::vector<float>& lightness) const {
+    if (lightness.empty())
+        return 1;
+    return ssim(lightness, mSeen.mean, mSeen.meanSquare, mSeen.value, mWidth, mHeight);
+}

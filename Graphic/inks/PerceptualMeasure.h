@@ -53,6 +53,16 @@ class PerceptualReference {
     // The blurred source in linear light: red, green, blue (0..1) per pixel,
     // row after row.
     const std::vector<float>& blurredLinear() const { return mBlurredLinear; }
+    // The blurred source in OKLab: L, a, b per pixel, row after row.
+    const std::vector<float>& blurredLab() const { return mBlurredLab; }
+
+    // The taps (2 x radius + 1, normalised) of the blur a result's linear
+    // light takes for the error, rows then columns, past the border reading
+    // the border pixel.
+    static std::vector<float> seenTaps();
+    // The lightness SSIM as seen of a result whose blurred OKLab lightness
+    // (one float per pixel) is given.
+    double ssimOfSeenLightness(const std::vector<float>& lightness) const;
 
   private:
     // The source's lightness in one view, and its mean and mean square over

@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ModeInkChoice, IsTheSameOnAnyNumberOfThreads) {
     TPicture source = landscape(80, 50), map;
     Local_Contrast_Map(source, map);
-    for (int number : {0, 1}) {
+    for (int number : {0, 1, 2}) {
         const ScreenMode& mode = Screen_Mode(number);
         const Mode_Ink_Choice one = Choose_Mode_Inks(source, map, allChosen(mode), TDither::Diffusion,
                                                      mode, 30, -20, 900, {1, {}, nullptr});

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "Dithers.h"
+#include "PairJudge.h"
 #include "PerceptualMeasure.h"
 #include "PictureBuilder.h"
 #include "SysUtils.h"
@@ -42,6 +46,31 @@ TEST(PerceptualMeasure, RefusesAResultOfAnotherSize) {
     const PerceptualReference reference(filled(4, 4, 0, 0, 0));
     EXPECT_THROW(reference.blurredError(filled(4, 5, 0, 0, 0)), Exception);
     EXPECT_THROW(reference.lightnessSsim(filled(5, 4, 0, 0, 0)), Exception);
+}
+
+// The pair judge scores as the measure does, and gives up a result only
+// when its rank is sure to exceed the one to beat.
+TEST(PairJudge, ScoresAsTheMeasureAndGivesUpOnlyWhatCannotWin) {
+    TPicture source = random(64, 60, 7), map;
+    const PerceptualReference reference(source);
+    const PairJudge judge(reference);
+    const InkList inks = {{0, 0, 127}, {254, 254, 0}};
+    for (TDither dither : {TDither::Ordered4, TDither::Diffusion, TDither::Classic}) {
+        TPicture plain;
+        Mode_Dither(dither, source, plain, map, inks, 0, 0, 0, Screen_Mode(2));
+        const PerceptualScore truth = reference.score(plain);
+        const auto scored = [&](double beat) {
+            TPicture result;
+            const auto run = Start_Mode_Dither(dither, source, result, map, inks, 0, 0, 0, Screen_Mode(2));
+            return judge.score(*run, source, map, result, inks[0], inks[1], beat);
+        };
+        const auto free = scored(std::numeric_limits<double>::infinity());
+        ASSERT_TRUE(free.has_value()) << Dither_Info(dither).name;
+        EXPECT_NEAR(free->error, truth.error, 1e-4 * truth.error) << Dither_Info(dither).name;
+        EXPECT_NEAR(free->ssim, truth.ssim, 1e-4) << Dither_Info(dither).name;
+        EXPECT_TRUE(scored(truth.rank()).has_value()) << Dither_Info(dither).name;
+        EXPECT_FALSE(scored(0.9 * truth.error).has_value()) << Dither_Info(dither).name;
+    }
 }
 
 } // namespace
