@@ -10,7 +10,7 @@
 #include "SysUtils.h"
 #include "Zx0Decoder.h"
 #include "Zx0Encoder.h"
-#include "dither/Dithers.h"
+#include "Dithers.h"
 
 namespace {
 
