@@ -103,6 +103,8 @@ SpriteRows rowsFrom(const std::string& text) {
 // settles the CPC name.
 void checkOutput(CliOptions& options, const std::optional<std::string>& name, bool loadGiven, bool spriteGiven) {
     options.format = Save_Format_Of(options.output);
+    if (options.pack && options.format != TSaveFormat::Disc)
+        throw Exception("--pack zx0 compresses the picture on a disc: it needs a \"dsk\" output");
     struct stat place {};
     if (stat(options.output.c_str(), &place) == 0 && S_ISDIR(place.st_mode))
         throw Exception("the output \"" + options.output + "\" is a folder: give the name of a file to write");
@@ -223,6 +225,13 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             options.amsdos = true;
         else if (argument == "--zx0-classic")
             options.zx0Classic = true;
+        else if (argument == "--pack") {
+            const std::string& compression = value();
+            if (compression != "zx0")
+                throw Exception("--pack takes zx0, the one compression a disc's viewer unpacks; got \"" +
+                                compression + "\"");
+            options.pack = true;
+        }
         else if (argument == "--load") {
             options.loadAddress = addressFrom(value());
             loadGiven = true;
@@ -336,7 +345,8 @@ std::string Cli_Usage() {
            "  ...dsk   a CPC data disc image (extended DSK) holding NAME.SCR and NAME.PAL\n"
            "           with headers and the loader DISC.BAS, which sets the mode, the border\n"
            "           and the inks: RUN\"DISC\" shows the picture; the input must fill the\n"
-           "           mode's screen (or use --fit)\n"
+           "           mode's screen (or use --fit). Every dsk prints what it holds and the\n"
+           "           space left\n"
            "  ...zx0   the screen file's 16384 bytes compressed in the ZX0 format (version 2, or\n"
            "           the classic version 1 with --zx0-classic), for a program to unpack to\n"
            "           &C000; the input must fill the mode's screen (or use --fit)\n"
@@ -421,6 +431,9 @@ std::string Cli_Usage() {
            "                   bits are 0. Draw with (screen AND mask) OR data\n"
            "  --zx0-classic    write a zx0 output in the classic format (version 1) that older\n"
            "                   decoders read\n"
+           "  --pack zx0       a dsk holds the picture compressed (NAME.ZX0) and the viewer\n"
+           "                   VIEW.BIN that unpacks it to the screen, on either --screen;\n"
+           "                   DISC.BAS loads both. Only for dsk\n"
            "  --help           show this text\n"
            "\n"
            "Numbers may have leading zeros; only options that take negative values take a sign.\n"
@@ -530,10 +543,13 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
                               options.format == TSaveFormat::Png ? TPictureFileFormat::Png : TPictureFileFormat::Bmp);
             return kCliOk;
         case TSaveFormat::Disc:
-            if (classic)
-                Save_Picture_Disc(result, classicInks, options.cpcName, options.output);
+            if (options.pack)
+                out << Save_Packed_Picture_Disc(result, options.inks, mode, screen, options.cpcName, options.output)
+                    << '\n';
+            else if (classic)
+                out << Save_Picture_Disc(result, classicInks, options.cpcName, options.output) << '\n';
             else
-                Save_Picture_Disc(result, options.inks, mode, screen, options.cpcName, options.output);
+                out << Save_Picture_Disc(result, options.inks, mode, screen, options.cpcName, options.output) << '\n';
             return kCliOk;
         case TSaveFormat::Compressed:
             bytes = Zx0_Compress(screenBytes(), options.zx0Classic ? Zx0Version::Classic : Zx0Version::Current);

@@ -47,6 +47,8 @@ struct CliOptions {
     int loadAddress = kRawSpriteLoadAddress;
     // A "zx0" in the classic (version 1) format instead of the current one.
     bool zx0Classic = false;
+    // A "dsk" with the picture compressed (--pack zx0) and the viewer that unpacks it.
+    bool pack = false;
     // The name on the CPC (disc files and headers), from --name or the output's name.
     std::string cpcName;
     // A sprite output ("asm", ".h", "bin"): its cells (a cell width of 0

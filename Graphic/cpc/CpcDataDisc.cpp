@@ -23,6 +23,7 @@ constexpr std::size_t kRecordBytes = 128;
 constexpr std::size_t kRecordsPerExtent = kBlocksPerEntry * kDiscBlockBytes / kRecordBytes;
 constexpr std::size_t kDirectoryBlocks = kDiscDirectoryEntries * kEntryBytes / kDiscBlockBytes;
 constexpr std::size_t kDiscBlocks = kDiscBytes / kDiscBlockBytes;
+static_assert(kDiscDataBytes == (kDiscBlocks - kDirectoryBlocks) * kDiscBlockBytes);
 static_assert(kDiscBlocks <= 256, "block numbers are one byte");
 constexpr std::uint8_t kUser = 0;
 constexpr std::uint8_t kEndOfFileMark = 0x1A;
@@ -73,4 +74,11 @@ std::vector<std::uint8_t> Cpc_Data_Disc(const std::vector<DiscFile>& files) {
         nextBlock += blocks;
     }
     return disc;
+}
+
+std::size_t Cpc_Data_Disc_Used_Bytes(const std::vector<DiscFile>& files) {
+    std::size_t blocks = 0;
+    for (const DiscFile& file : files)
+        blocks += wholeUnits(file.data.size(), kDiscBlockBytes);
+    return blocks * kDiscBlockBytes;
 }

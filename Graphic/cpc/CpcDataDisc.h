@@ -32,3 +32,10 @@ struct DiscFile {
 // last 128-byte record is filled with &1A. Raises an Exception when the files
 // do not fit on the disc or in its directory.
 std::vector<std::uint8_t> Cpc_Data_Disc(const std::vector<DiscFile>& files);
+
+// The bytes a DATA disc holds for files: every block but the directory's.
+inline constexpr std::size_t kDiscDataBytes = kDiscBytes - 2 * kDiscBlockBytes;
+
+// The bytes of the blocks that files take on a DATA disc (each file whole
+// blocks, however short its last).
+std::size_t Cpc_Data_Disc_Used_Bytes(const std::vector<DiscFile>& files);

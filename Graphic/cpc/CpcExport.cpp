@@ -6,11 +6,13 @@
 #include "BasicLoader.h"
 #include "CpcDataDisc.h"
 #include "DiscImage.h"
+#include "DiscListing.h"
 #include "Engine.h"
 #include "ModePacking.h"
 #include "OcpPalette.h"
 #include "OverscanViewer.h"
 #include "RawSprite.h"
+#include "Zx0Encoder.h"
 
 namespace {
 
@@ -21,17 +23,24 @@ constexpr const char* kLoaderName = "DISC";
 constexpr const char* kLoaderExtension = "BAS";
 constexpr const char* kViewerName = "VIEW";
 constexpr const char* kViewerExtension = "BIN";
+constexpr const char* kPackedExtension = "ZX0";
+
+// Writes the disc of files and says what it holds.
+std::string writeDisc(const std::vector<DiscFile>& files, std::size_t screenBytes, const std::string& fileName) {
+    Write_Disc_Image(Cpc_Data_Disc(files), fileName);
+    return Disc_Listing(files, screenBytes);
+}
 
 // The disc of a screen file (its bytes with their header) and the palette
 // and loader of the inks in mode.
-void saveDisc(std::vector<std::uint8_t> screenFile, const InkList& inks, const ScreenMode& mode,
+std::string saveDisc(std::vector<std::uint8_t> screenFile, const InkList& inks, const ScreenMode& mode,
               const std::string& name, const std::string& fileName) {
     const std::vector<DiscFile> files = {
         {name, kScreenExtension, std::move(screenFile)},
         {name, kPaletteExtension, Palette_File_With_Header(inks, mode, name)},
         {kLoaderName, kLoaderExtension, Basic_Loader(name + "." + kScreenExtension, inks, mode)},
     };
-    Write_Disc_Image(Cpc_Data_Disc(files), fileName);
+    return writeDisc(files, 0, fileName);
 }
 
 } // namespace
@@ -51,9 +60,9 @@ std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const 
     return With_Amsdos_Header({name, kSpriteExtension, loadAddress}, Raw_Sprite(result, inks));
 }
 
-void Save_Picture_Disc(const TPicture& result, const InkTable& inks, const std::string& name,
-                       const std::string& fileName) {
-    saveDisc(Screen_File_With_Header(result, inks, name), Ink_List_Of(inks),
+std::string Save_Picture_Disc(const TPicture& result, const InkTable& inks, const std::string& name,
+                              const std::string& fileName) {
+    return saveDisc(Screen_File_With_Header(result, inks, name), Ink_List_Of(inks),
              Screen_Mode(kDefaultScreenMode), name, fileName);
 }
 
@@ -76,9 +85,9 @@ std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const 
                               Pack_Mode_Rows(result, inks, mode));
 }
 
-void Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
-                       const std::string& name, const std::string& fileName) {
-    saveDisc(Screen_File_With_Header(result, inks, mode, name), inks, mode, name, fileName);
+std::string Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                              const std::string& name, const std::string& fileName) {
+    return saveDisc(Screen_File_With_Header(result, inks, mode, name), inks, mode, name, fileName);
 }
 
 std::vector<std::uint8_t> Screen_File_With_Header(const TPicture& result, const InkList& inks,
@@ -88,12 +97,10 @@ std::vector<std::uint8_t> Screen_File_With_Header(const TPicture& result, const 
                               Mode_Screen_File_Bytes(result, inks, mode, geometry));
 }
 
-void Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
-                       const ScreenGeometry& geometry, const std::string& name, const std::string& fileName) {
-    if (geometry.screen == TScreen::Standard) {
-        Save_Picture_Disc(result, inks, mode, name, fileName);
-        return;
-    }
+std::string Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                              const ScreenGeometry& geometry, const std::string& name, const std::string& fileName) {
+    if (geometry.screen == TScreen::Standard)
+        return Save_Picture_Disc(result, inks, mode, name, fileName);
     const std::string pictureFile = name + "." + kScreenExtension;
     const std::string viewerFile = std::string(kViewerName) + "." + kViewerExtension;
     const std::vector<DiscFile> files = {
@@ -107,5 +114,23 @@ void Save_Picture_Disc(const TPicture& result, const InkList& inks, const Screen
         {kLoaderName, kLoaderExtension,
          Viewer_Loader(viewerFile, kViewerLoadAddress, pictureFile, kViewerPictureAddress)},
     };
-    Write_Disc_Image(Cpc_Data_Disc(files), fileName);
+    return writeDisc(files, 0, fileName);
+}
+
+std::string Save_Packed_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                                     const ScreenGeometry& geometry, const std::string& name,
+                                     const std::string& fileName) {
+    const std::vector<std::uint8_t> screen = Mode_Screen_File_Bytes(result, inks, mode, geometry);
+    const std::vector<std::uint8_t> stream = Zx0_Compress(screen);
+    const std::string pictureFile = name + "." + kPackedExtension;
+    const std::string viewerFile = std::string(kViewerName) + "." + kViewerExtension;
+    const std::vector<DiscFile> files = {
+        {kLoaderName, kLoaderExtension,
+         Viewer_Loader(viewerFile, kViewerLoadAddress, pictureFile, kPackedPictureAddress)},
+        {kViewerName, kViewerExtension,
+         With_Amsdos_Header({kViewerName, kViewerExtension, kViewerLoadAddress},
+                            Packed_Viewer(inks, mode, geometry, static_cast<int>(stream.size())))},
+        {name, kPackedExtension, With_Amsdos_Header({name, kPackedExtension, kPackedPictureAddress}, stream)},
+    };
+    return writeDisc(files, screen.size(), fileName);
 }

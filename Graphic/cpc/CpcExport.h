@@ -29,8 +29,9 @@ std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const 
 
 // Writes a DATA disc image holding NAME.SCR and NAME.PAL, both with headers,
 // and the loader DISC.BAS, so that RUN"DISC" shows the 320 x 200 result in
-// its inks.
-void Save_Picture_Disc(const TPicture& result, const InkTable& inks, const std::string& name,
+// its inks. Each disc writer returns the line that says what the disc holds
+// (Disc_Listing).
+std::string Save_Picture_Disc(const TPicture& result, const InkTable& inks, const std::string& name,
                        const std::string& fileName);
 
 // The same files for a result of any mode, its pixels packed by exact colour
@@ -43,8 +44,8 @@ std::vector<std::uint8_t> Palette_File_With_Header(const InkList& inks, const Sc
                                                    const std::string& name);
 std::vector<std::uint8_t> Sprite_File_With_Header(const TPicture& result, const InkList& inks, const ScreenMode& mode,
                                                   const std::string& name, int loadAddress);
-void Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode, const std::string& name,
-                       const std::string& fileName);
+std::string Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                              const std::string& name, const std::string& fileName);
 
 // The screen memory of a result that fills the mode's screen on geometry,
 // behind its header: loading where the screen's memory starts.
@@ -57,5 +58,15 @@ std::vector<std::uint8_t> Screen_File_With_Header(const TPicture& result, const 
 // DISC.BAS that loads both and calls the viewer: RUN"DISC" shows the result
 // until a key is pressed, then the CPC resets. Raises an Exception when the
 // result does not fill the mode's screen on geometry.
-void Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
-                       const ScreenGeometry& geometry, const std::string& name, const std::string& fileName);
+std::string Save_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                              const ScreenGeometry& geometry, const std::string& name, const std::string& fileName);
+
+// A disc of the result compressed: DISC.BAS loads VIEW.BIN (the viewer and
+// the ZX0 decoder, Packed_Viewer) and NAME.ZX0 (the screen memory in ZX0)
+// and calls the viewer, which unpacks the picture onto the screen and shows
+// it as the disc above does, on either screen. Raises an Exception when the
+// result does not fill the mode's screen on geometry or its stream is too
+// large for the viewer's memory.
+std::string Save_Packed_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
+                                     const ScreenGeometry& geometry, const std::string& name,
+                                     const std::string& fileName);

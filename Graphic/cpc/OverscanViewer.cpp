@@ -1,5 +1,7 @@
 #include "OverscanViewer.h"
 
+#include <algorithm>
+
 #include "OverscanViewerCode.h"
 #include "Picture.h"
 #include "SysUtils.h"
@@ -29,6 +31,9 @@ constexpr int kPictureLast = at(code::kSymbol_picture_last);   // word: picture'
 constexpr int kScreenLast = at(code::kSymbol_screen_last);     // word: screen's last byte
 constexpr int kPictureBytes = at(code::kSymbol_picture_bytes); // word: bytes to copy
 constexpr int kStackTop = at(code::kSymbol_stack_top);         // word: stack while showing
+constexpr int kDecoder = at(code::kSymbol_decoder);            // word: decoder, 0 for none
+constexpr int kStreamFirst = at(code::kSymbol_stream_first);   // word: stream's first byte
+constexpr int kScreenFirst = at(code::kSymbol_screen_first);   // word: screen's first byte
 static_assert(kCrtcValues - kColours == kPens + 1 && kPictureLast - kCrtcValues == 12);
 
 // Little-endian word, as the Z80 reads it.
@@ -67,5 +72,22 @@ std::vector<std::uint8_t> Overscan_Viewer(const InkList& inks, const ScreenMode&
     putWord(bytes, kScreenLast, geometry.baseAddress + geometry.memoryBytes - 1);
     putWord(bytes, kPictureBytes, geometry.memoryBytes);
     putWord(bytes, kStackTop, kViewerLoadAddress + kViewerBytes);
+    return bytes;
+}
+
+std::vector<std::uint8_t> Packed_Viewer(const InkList& inks, const ScreenMode& mode,
+                                        const ScreenGeometry& geometry, int streamBytes) {
+    const int room = std::min(geometry.baseAddress, kFirmwareMemoryStart) - kPackedPictureAddress;
+    if (streamBytes > room)
+        throw Exception("The compressed picture takes " + IntToStr(streamBytes) + " bytes, more than the " +
+                        IntToStr(room) + " the viewer can load below the " + std::string(geometry.name) +
+                        " screen: write the disc without --pack");
+    std::vector<std::uint8_t> bytes = Overscan_Viewer(inks, mode, geometry);
+    putWord(bytes, kDecoder, kZx0Z80DecoderAddress);
+    putWord(bytes, kStreamFirst, kPackedPictureAddress);
+    putWord(bytes, kScreenFirst, geometry.baseAddress);
+    bytes.resize(static_cast<std::size_t>(kViewerBytes), 0);
+    const std::vector<std::uint8_t> decoder = Zx0_Z80_Decoder();
+    bytes.insert(bytes.end(), decoder.begin(), decoder.end());
     return bytes;
 }

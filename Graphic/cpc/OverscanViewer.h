@@ -5,6 +5,7 @@
 
 #include "ScreenGeometry.h"
 #include "ScreenMode.h"
+#include "Zx0Z80Decoder.h"
 
 // The machine-code viewer of a screen that BASIC cannot show (z80/
 // OverscanViewer.asm), and where the disc's loader puts it and the picture.
@@ -26,3 +27,16 @@ static_assert(kViewerLoadAddress + kViewerBytes <= kViewerPictureAddress);
 // inks do not suit the mode.
 std::vector<std::uint8_t> Overscan_Viewer(const InkList& inks, const ScreenMode& mode,
                                           const ScreenGeometry& geometry);
+
+// A compressed picture's disc: the viewer padded to kViewerBytes, then the
+// ZX0 decoder (Zx0Z80Decoder.h) in its room, then the ZX0 stream.
+inline constexpr int kPackedPictureAddress = kZx0Z80DecoderAddress + kZx0Z80DecoderRoom;
+static_assert(kZx0Z80DecoderAddress == kViewerLoadAddress + kViewerBytes,
+              "the decoder follows the viewer in the same file");
+
+// The viewer and the decoder in one file, to load at kViewerLoadAddress, set
+// up as Overscan_Viewer's but to decode a ZX0 stream of streamBytes bytes
+// from kPackedPictureAddress onto the screen of geometry. Raises an Exception
+// when the stream would reach the screen memory or the firmware's memory.
+std::vector<std::uint8_t> Packed_Viewer(const InkList& inks, const ScreenMode& mode,
+                                        const ScreenGeometry& geometry, int streamBytes);

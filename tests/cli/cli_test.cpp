@@ -203,7 +203,9 @@ TEST(CliConvert, EachEndingWritesWhatTheEngineMakes) {
     }
     const std::string png = dir.filePath("out.png").toStdString(), disc = dir.filePath("out.dsk").toStdString();
     ASSERT_EQ(run({in, png}).status, kCliOk);
-    ASSERT_EQ(run({in, disc, "--name", "Pic 1"}).status, kCliOk);
+    const CliRun made = run({in, disc, "--name", "Pic 1"});
+    ASSERT_EQ(made.status, kCliOk);
+    EXPECT_EQ(made.out, "disc: PIC1.SCR, PIC1.PAL, DISC.BAS; 159 KB free\n") << "what the disc holds";
     TPicture back;
     back.Assign(QImage(QString::fromStdString(png), "PNG").convertToFormat(QImage::Format_BGR888));
     EXPECT_EQ(rows(back), rows(r));
@@ -313,6 +315,8 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, out, "--amsdos"}, "--amsdos adds a header"},
         {{in, dir.filePath("o.sna").toStdString(), "--amsdos"}, "--amsdos adds a header"},
         {{in, dir.filePath("o.scr").toStdString(), "--zx0-classic"}, "--zx0-classic writes"},
+        {{in, dir.filePath("o.zx0").toStdString(), "--pack", "zx0"}, "--pack zx0 compresses the picture on a disc"},
+        {{in, dir.filePath("o.dsk").toStdString(), "--pack", "lz4"}, "--pack takes zx0"},
         {{in, dir.filePath("o.dat").toStdString(), "--load", "&4000"}, "--load sets where"},
         {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "&10000"}, "--load takes an address"},
         {{in, dir.filePath("o.dat").toStdString(), "--amsdos", "--load", "4OOO"}, "--load takes an address"},

@@ -2,15 +2,19 @@
 
 #include <bit>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <random>
 
+#include "CpcBench.h"
 #include "Dithers.h"
 #include "LandscapePicture.h"
 #include "ModePacking.h"
+#include "ScreenGeometry.h"
 #include "SysUtils.h"
 #include "Zx0Decoder.h"
 #include "Zx0Encoder.h"
+#include "Zx0Z80Decoder.h"
 
 namespace {
 
@@ -26,13 +30,15 @@ Bytes randomBytes(std::size_t count, int values, unsigned seed) {
     return bytes;
 }
 
-// The screen memory of the landscape dithered in mode 1 with the CPC's start inks.
-Bytes landscapeScreen(TDither dither) {
-    TPicture source = testing_pictures::landscape(), result, map;
-    const ScreenMode& mode = Screen_Mode(1);
+// The screen memory of the landscape dithered in the mode's start inks (mode 1 by default).
+Bytes landscapeScreen(TDither dither, TScreen screen = TScreen::Standard, int modeNumber = 1) {
+    const ScreenGeometry& geometry = Screen_Geometry(screen);
+    const ScreenMode& mode = Screen_Mode(modeNumber);
+    const ScreenMode onScreen = Mode_On_Screen(mode, geometry);
+    TPicture source = testing_pictures::landscape(onScreen.width, onScreen.height), result, map;
     const InkList inks = Start_Inks(mode);
     Mode_Dither(dither, source, result, map, inks, 0, 0, 0, mode);
-    return Mode_Screen_File_Bytes(result, inks, mode);
+    return Mode_Screen_File_Bytes(result, inks, mode, geometry);
 }
 
 struct RoundTrip {
@@ -153,5 +159,58 @@ TEST(Zx0, DecoderRefusesCutAndOversizedStreams) {
         EXPECT_THROW(Zx0_Decompress(std::span(packed).first(cut), Zx0Version::Current, kAnySize), Exception) << cut;
     EXPECT_THROW(Zx0_Decompress(packed, Zx0Version::Current, data.size() - 1), Exception);
 }
+
+// The calling stub lies at the end of the decoder's room, its stack above it,
+// the stream after that. Its last instruction, the one that switches the lower
+// ROM in, lies at the top of memory: the next opcode comes from address 0, the
+// bench's reset, which stops the run.
+constexpr int kStubAddress = kZx0Z80DecoderAddress + kZx0Z80DecoderRoom;
+constexpr int kStreamAddress = kStubAddress + 0x80;
+constexpr int kLastInstruction = 0xFFFE;
+constexpr int kScreenEnd = 0xFFF0;
+
+class Zx0Z80Decoder : public testing::TestWithParam<RoundTrip> {};
+
+// The encoder's stream, decoded by the Z80 below the top of memory, is the
+// screen byte for byte; the T-states per byte (the stub's few included) are printed.
+TEST_P(Zx0Z80Decoder, DecodesTheEncodersStreamToTheScreen) {
+    const Bytes& screen = GetParam().data;
+    const Bytes stream = Zx0_Compress(screen);
+    const int destination = kScreenEnd - static_cast<int>(screen.size());
+    ASSERT_LE(kStreamAddress + static_cast<int>(stream.size()), destination);
+    const auto low = [](int word) { return static_cast<std::uint8_t>(word & 0xFF); };
+    const auto high = [](int word) { return static_cast<std::uint8_t>(word >> 8); };
+    const Bytes stub = {0x31, low(kStreamAddress), high(kStreamAddress),             // ld sp, stream
+                        0x01, 0x8D, 0x7F, 0xED, 0x49,                                // both ROMs off
+                        0x21, low(kStreamAddress), high(kStreamAddress),             // ld hl, stream
+                        0x11, low(destination), high(destination),                   // ld de, screen
+                        0xCD, low(kZx0Z80DecoderAddress), high(kZx0Z80DecoderAddress), // call decoder
+                        0x01, 0x89, 0x7F,                                            // lower ROM on ...
+                        0xC3, low(kLastInstruction), high(kLastInstruction)};        // ... at the top
+    const Bytes outC = {0xED, 0x49};
+    CpcBench bench;
+    bench.load(kStubAddress, stub);
+    bench.load(kZx0Z80DecoderAddress, Zx0_Z80_Decoder());
+    bench.load(kStreamAddress, stream);
+    bench.load(kLastInstruction, outC);
+    bench.jumpTo(kStubAddress);
+    ASSERT_EQ(bench.run(400ULL * screen.size()), CpcBench::Stop::Reset);
+    EXPECT_TRUE(std::equal(screen.begin(), screen.end(), bench.memory().begin() + destination));
+    std::cout << GetParam().name << ": " << screen.size() << " bytes from " << stream.size()
+              << ", " << static_cast<double>(bench.tStates()) / static_cast<double>(screen.size())
+              << " T-states per byte\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , Zx0Z80Decoder,
+    testing::Values(RoundTrip{"StandardRandomBytes", randomBytes(16384, 256, 3)},
+                    RoundTrip{"StandardRandomFourValues", randomBytes(16384, 4, 4)},
+                    RoundTrip{"OverscanRandomFourValues", randomBytes(32768, 4, 5)},
+                    RoundTrip{"OverscanBlack", Bytes(32768, 0)},
+                    RoundTrip{"StandardMode1Ordered", landscapeScreen(TDither::Ordered4)},
+                    RoundTrip{"StandardMode0Diffused", landscapeScreen(TDither::Diffusion, TScreen::Standard, 0)},
+                    RoundTrip{"OverscanMode1Ordered", landscapeScreen(TDither::Ordered4, TScreen::Overscan)},
+                    RoundTrip{"OverscanMode2Diffused", landscapeScreen(TDither::Diffusion, TScreen::Overscan, 2)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -14,8 +14,14 @@
 ;             +35 2 bytes   address of the screen memory's last byte
 ;             +37 2 bytes   bytes of the picture
 ;             +39 2 bytes   stack top while the picture shows
+;             +41 2 bytes   address of the ZX0 decoder (zx0_decode.asm), or
+;                           0 when the picture is loaded as it is
+;             +43 2 bytes   address of the compressed picture's first byte
+;             +45 2 bytes   address of the screen memory's first byte
 ;           and the picture, loaded so that it ends at or below the screen
-;           memory's last byte and starts below the screen memory's first.
+;           memory's last byte and starts below the screen memory's first;
+;           or, with a decoder, the compressed picture, wholly below the
+;           screen memory, which the decoder unpacks onto the screen.
 ;           RESET_AT (below) must lie from &4000 on, outside the screen
 ;           memory, where the picture was loaded: see reset_stub.
 ; Clobbers: everything: the firmware's memory, BASIC and the interrupts are
@@ -36,6 +42,9 @@ picture_last:   dw 0
 screen_last:    dw 0
 picture_bytes:  dw 0
 stack_top:      dw 0
+decoder:        dw 0
+stream_first:   dw 0
+screen_first:   dw 0
 
 CRTC_PAIRS      equ 6
 PENS_AND_BORDER equ 17
@@ -50,6 +59,18 @@ start:
         ld a, (mode_byte)
         out (c), a
 
+        ld hl, (decoder)
+        ld a, h
+        or l
+        jr z, copy_picture
+        ld de, picture_shown            ; the decoder returns there ...
+        push de
+        push hl                         ; ... after a RET into it
+        ld hl, (stream_first)
+        ld de, (screen_first)
+        ret
+
+copy_picture:
         ; The picture's end overlaps the screen memory: copy from the last
         ; byte down so that no byte is overwritten before it is read.
         ld hl, (picture_last)
@@ -57,6 +78,7 @@ start:
         ld bc, (picture_bytes)
         lddr
 
+picture_shown:
         ; Pens 0..15, then the border (pen select &10), each takes its colour.
         ld hl, colours
         ld bc, &7F00                    ; B: gate array, C: the pen selected

@@ -2,8 +2,9 @@
 ; zx0_decode: unpacks a ZX0 stream, current format (version 2), as
 ; Graphic/cpc/Zx0Format.h describes it and Zx0_Compress writes it.
 ;
-; Entry     zx0_decode, the first byte of the routine (assembled here at &A000;
-;           the code is relocatable, only zx0_offset is at a fixed address).
+; Entry     zx0_decode, the first byte of the routine, at ZX0_DECODE, which the
+;           build predefines (pasmo --equ ZX0_DECODE=...): where the packed
+;           viewer's disc loads it, right after the viewer.
 ; Inputs    HL = the first byte of the stream, DE = where the data goes.
 ; Output    the data from DE on; HL = the byte after the stream, DE = the
 ;           byte after the data.
@@ -13,7 +14,7 @@
 ; already written, which LDIR does one at a time, so overlapping copies
 ; (offset 1 repeats a byte) come out right.
 ; -----------------------------------------------------------------------------
-        org     &A000
+        org     ZX0_DECODE
 
 zx0_decode:
         ld      bc, &FFFF
