@@ -5,7 +5,7 @@
 
 #include "OptionNumbers.h"
 #include "SysUtils.h"
-#include "dither/Dithers.h"
+#include "Dithers.h"
 
 
 TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
