@@ -12,7 +12,7 @@
 
 #include "Engine.h"
 #include "ModeInkChoice.h"
-#include "dither/CpcLevels.h"
+#include "CpcLevels.h"
 
 namespace quality_synthetics {
 
