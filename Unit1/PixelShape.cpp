@@ -1,12 +1,15 @@
 #include "PixelShape.h"
 
+#include <algorithm>
 #include <cmath>
 
 QSize View_Size(int width, int height, const ScreenMode& mode, bool cpcProportions, int zoom) {
     const ScreenMode& square = Screen_Mode(kDefaultScreenMode);
-    // Width over height of one result pixel as drawn.
-    const double aspect = cpcProportions ? mode.pixelAspect : mode.pixelAspect / square.pixelAspect;
-    const double pixelWidth = aspect >= 1 ? zoom * aspect : zoom;
-    const double pixelHeight = aspect >= 1 ? zoom : zoom / aspect;
-    return QSize(static_cast<int>(std::lround(width * pixelWidth)), static_cast<int>(std::lround(height * pixelHeight)));
+    // A pixel's width in mode 1 pixels, and a row's height in mode 1 pixel widths.
+    const double pixelWidth = zoom * mode.pixelAspect / square.pixelAspect;
+    const double rowHeight = cpcProportions ? zoom / square.pixelAspect : zoom;
+    const auto drawn = [](int count, double each) {
+        return count > 0 ? std::max(1, static_cast<int>(std::lround(count * each))) : 0;
+    };
+    return QSize(drawn(width, pixelWidth), drawn(height, rowHeight));
 }

@@ -23,6 +23,7 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include "AreaScale.h"
 #include "Events.h"
 #include "Forms.h"
 
@@ -364,6 +365,19 @@ void TImage::paintEvent(QPaintEvent* event) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (!mStretch) {
         painter.drawImage(source.topLeft() + pictureOrigin(image), image, source);
+        return;
+    }
+    // At a scale that is not a whole number in screen pixels, nearest-pixel
+    // drawing would make some rows a pixel higher than the rest; the part is
+    // drawn area-mixed in the screen's own pixels instead.
+    const qreal ratio = devicePixelRatioF();
+    const QSize screenSize(qRound(width() * ratio), qRound(height() * ratio));
+    if (screenSize.width() % image.width() != 0 || screenSize.height() % image.height() != 0) {
+        const QRect screenPart = QRectF(QPointF(event->rect().topLeft()) * ratio, QSizeF(event->rect().size()) * ratio)
+                                     .toAlignedRect();
+        QImage part = Area_Scaled_Part(image, screenSize, screenPart);
+        part.setDevicePixelRatio(ratio);
+        painter.drawImage(QPointF(screenPart.topLeft()) / ratio, part);
         return;
     }
     // Only the source pixels that land in the exposed part are copied and

@@ -194,8 +194,10 @@ class TPanel : public QFrame, public TControlOps<TPanel> {
 };
 
 // A picture view. It holds its picture and draws it at 1:1 in its top-left
-// corner, centred, or stretched to the view's size (nearest pixel, no
-// smoothing, so zoomed CPC pixels stay sharp). With AutoSize it takes the
+// corner, centred, or stretched to the view's size (at whole-number scales
+// each pixel repeated, no smoothing, so zoomed CPC pixels stay sharp; at
+// others only where two pixels meet is a screen pixel mixed, so all rows
+// look equally high). With AutoSize it takes the
 // picture's size whenever it is refreshed. Pressing the left button on it,
 // moving with the button held and letting go raise OnMouseDown, OnMouseMove
 // and OnMouseUp, GetMousePoint telling where (in the view).

@@ -7,10 +7,17 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QDateTime>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QMessageBox>
 
@@ -95,6 +102,44 @@ void addPicturePreview(QFileDialog& dialog) {
         QObject::connect(name, &QLineEdit::textChanged, picture, show);
 }
 
+// Room left for the window manager's frame around a dialog.
+constexpr int kFrameAllowance = 16;
+
+// Qt's own dialog opens its file list with the size, type and date columns
+// cut short. Each gets the width of the widest text it shows for pictures
+// and folders, the name at least as much as the date, and the list is made
+// wide enough for them all, so the dialog opens wide enough where the
+// screen has the room.
+void widenListColumns(QFileDialog& dialog) {
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!list)
+        return;
+    const QFontMetrics metrics(list->font());
+    const QLocale locale = list->locale();
+    const auto widest = [&metrics](const QStringList& texts) {
+        int width = 0;
+        for (const QString& text : texts)
+            width = std::max(width, metrics.horizontalAdvance(text));
+        return width + 4 * metrics.averageCharWidth(); // the cell's margins and the sort arrow
+    };
+    QStringList types;
+    for (const char* name : {"inode/directory", "image/bmp", "image/jpeg", "image/png", "image/gif"})
+        types << QMimeDatabase().mimeTypeForName(QLatin1String(name)).comment();
+    const int date = widest({locale.toString(QDateTime(QDate(2026, 12, 28), QTime(23, 59)), QLocale::ShortFormat)});
+    const int widths[] = {std::max(date, widest({QStringLiteral("a picture's name.jpeg")})),
+                          widest({locale.formattedDataSize(1023 * 1024 + 921), locale.formattedDataSize(999'900'000)}),
+                          widest(types), date};
+    int total = list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth();
+    for (int column = 0; column < 4; ++column) {
+        list->header()->resizeSection(column, widths[column]);
+        total += widths[column];
+    }
+    // Never wider than the screen leaves room for: on a small screen the list scrolls.
+    const int besideList = dialog.sizeHint().width() - list->sizeHint().width();
+    const int room = dialog.screen()->availableGeometry().width() - besideList - kFrameAllowance;
+    list->setMinimumWidth(std::max(list->minimumSizeHint().width(), std::min(total, room)));
+}
+
 } // namespace
 
 TFileDialogDriver SetFileDialogDriver(TFileDialogDriver driver) {
@@ -167,6 +212,7 @@ bool TFileDialog::run() {
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         addPicturePreview(dialog);
     }
+    widenListColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     mFileName = dialog.selectedFiles().constFirst().toStdString();

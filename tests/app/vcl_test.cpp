@@ -407,6 +407,39 @@ TEST(Image, StretchedDrawingRepeatsPixelsWithoutBlending) {
             EXPECT_EQ(out.pixel(x, y), x < 3 ? red() : blue()) << "x " << x << ", y " << y;
 }
 
+// A view that is not a whole number of times its picture's size, as CPC
+// proportions and mode 2 at zoom 1 make it.
+struct UnevenStretch {
+    const char* name;
+    int pictureLength, viewLength;
+};
+class StretchedImage : public testing::TestWithParam<UnevenStretch> {};
+
+// Drawn alone in white on black, every row and column of the picture gives
+// the view the same light: none is drawn a screen pixel higher than the rest.
+TEST_P(StretchedImage, EveryRowAndColumnCoversItsShare) {
+    const auto [name, n, v] = GetParam();
+    for (const bool rows : {false, true})
+        for (int k = 0; k < n; ++k) {
+            TImage view;
+            view.GetPicture() = testing_pictures::filled(rows ? 1 : n, rows ? n : 1, 0, 0, 0);
+            testing_pictures::setPixel(view.GetPicture(), rows ? 0 : k, rows ? k : 0, 255, 255, 255);
+            view.SetStretch(true);
+            view.resize(rows ? 1 : v, rows ? v : 1);
+            const QImage out = rendered(view);
+            double light = 0;
+            for (int at = 0; at < v; ++at)
+                light += qRed(out.pixel(rows ? 0 : at, rows ? at : 0)) / 255.0;
+            ASSERT_NEAR(light, double(v) / n, 0.02) << (rows ? "row " : "column ") << k;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Image, StretchedImage,
+                         testing::Values(UnevenStretch{"RowsAtCpcProportions", 200, 434},
+                                         UnevenStretch{"ColumnsHalved", 640, 320},
+                                         UnevenStretch{"SmallPicture", 7, 10}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Image, StretchedDrawingOfAnExposedPartMatchesTheWholeDrawing) {
     TImage view;
     view.GetPicture() = testing_pictures::random(7, 5, 3);

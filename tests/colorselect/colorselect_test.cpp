@@ -44,6 +44,12 @@ TEST(ColorSelect, OkWithoutASwatchOnTheFirstShowingGivesNothing) {
     EXPECT_EQ(preview(dialog), clWhite);
 }
 
+// The buttons' strip once carried two stray bevel lines at its left.
+TEST(ColorSelect, DrawsNoLinesBesideItsControls) {
+    const TF_ColorSelect dialog;
+    EXPECT_TRUE(dialog.findChildren<TBevel*>().isEmpty());
+}
+
 TEST(ColorSelect, ChoiceIsKeptAcrossShowings) {
     TF_ColorSelect dialog;
     showAndDo(dialog, [](TF_ColorSelect& d) {
