@@ -23,7 +23,9 @@ trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
 for program in "$unpacked"/usr/bin/*; do
   for library in $(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-    path=$(ldconfig -p | awk -v name="$library" '$1 == name {print $NF; exit}')
+    # awk reads to the end: leaving early would break ldconfig's pipe, which
+    # pipefail turns into a failure of the whole check.
+    path=$(ldconfig -p | awk -v name="$library" '$1 == name && !found {print $NF; found = 1}')
     owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "/usr$path" 2>/dev/null || dpkg -S "${path#/usr}" 2>/dev/null || true)
     owner=${owner%%:*}
     if [ -z "$owner" ]; then
