@@ -191,6 +191,7 @@ std::vector<RefusalRow> refusalRows() {
     // Cut inside their image data, where the decoders would fill the rest in.
     const Bytes gif = gifOfSixColours(false), jpeg = encoded(testing_pictures::landscape(320, 200).Image(), "jpeg", 90);
     rows.push_back({"GifCutInsideImageData", cut(gif, gif.size() - 3), "damaged GIF (its data is cut short)"});
+    rows.push_back({"GifCodesEndBeforeTheLastRow", gifOfSixColours(false, 3), "damaged GIF (its data is cut short)"});
     for (const int percent : {30, 60, 95})
         rows.push_back({"JpegCutAt" + std::to_string(percent), cut(jpeg, jpeg.size() * percent / 100),
                         "damaged JPEG (its data is cut short)"});
