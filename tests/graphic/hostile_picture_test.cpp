@@ -195,9 +195,13 @@ std::vector<RefusalRow> refusalRows() {
     for (const int percent : {30, 60, 95})
         rows.push_back({"JpegCutAt" + std::to_string(percent), cut(jpeg, jpeg.size() * percent / 100),
                         "damaged JPEG (its data is cut short)"});
-    if (QImageReader::supportedImageFormats().contains("tiff"))
+    if (QImageReader::supportedImageFormats().contains("tiff")) {
         rows.push_back({"TiffHeaderOnly", {'I', 'I', '*', 0, 8, 0, 0, 0},
-                        "the TIFF picture is unreadable (TIFFReadDirectory: Failed to read directory at offset 8)"});
+                        "it is a damaged TIFF picture: a directory lies past the end of the file"});
+        // The directory announces ten entries and holds one.
+        rows.push_back({"TiffDirectoryCutShort", {'I', 'I', '*', 0, 8, 0, 0, 0, 10, 0, 0, 1, 3, 0},
+                        "it is a damaged TIFF picture: a directory is cut short"});
+    }
     return rows;
 }
 
