@@ -55,7 +55,7 @@ std::string plainTiffReason(const std::string& libtiffText, long long fileBytes)
     if (mentions(libtiffText, "Can not read TIFF directory") || mentions(libtiffText, "directory count"))
         return "a directory is cut short";
     if (mentions(libtiffText, "Read error") || mentions(libtiffText, "Not enough data") ||
-        mentions(libtiffText, "Premature end") || mentions(libtiffText, "past end"))
+        mentions(libtiffText, "Seek error") || mentions(libtiffText, "Premature end"))
         return "its data is cut short";
     // No plain words for it: the start of libtiff's text, on one line.
     std::string detail = libtiffText.substr(0, kDetailChars);
