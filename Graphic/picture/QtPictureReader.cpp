@@ -91,14 +91,27 @@ QImage overBlack(QImage image) {
 // Why the reader failed, in words: Qt's reason, or where Qt has none
 // ("Unknown error") or only its generic one ("Unable to read image data")
 // the last thing the library under it said.
+bool hasOnlyGenericReason(const QImageReader& reader) {
+    return reader.error() == QImageReader::UnknownError || reader.error() == QImageReader::InvalidDataError;
+}
+
 std::string failureReason(const QImageReader& reader, const LibraryMessages& messages) {
-    const bool generic =
-        reader.error() == QImageReader::UnknownError || reader.error() == QImageReader::InvalidDataError;
-    if (!generic)
+    if (!hasOnlyGenericReason(reader))
         return reader.errorString().toStdString();
     if (!messages.last().isEmpty())
         return messages.last().toStdString();
     return "its data is damaged or cut short";
+}
+
+// Why a picture of `fileBytes` bytes was refused, on one line: a TIFF file's
+// damage in plain words from libtiff's last message, which Qt's reader
+// leaves generic; otherwise the picture's `state` with the reader's reason.
+std::string refusal(const QtPictureFormat& format, const std::string& what, const char* state,
+                    const QImageReader& reader, const LibraryMessages& messages, qsizetype fileBytes) {
+    if (&format == &kTiffFormat && hasOnlyGenericReason(reader) && !messages.last().isEmpty())
+        return std::string("it is a damaged ") + format.title + " picture: " +
+               plainTiffReason(messages.last().toStdString(), fileBytes);
+    return "the " + what + " picture " + state + " (" + failureReason(reader, messages) + ")";
 }
 
 // A format's first bytes; '?' stands for any byte.
@@ -178,13 +191,13 @@ TPicture decodeWithQt(QByteArray stream, const QtPictureFormat& format,
     reader.setAutoTransform(true);
     const QSize size = reader.size();
     if (!size.isValid())
-        throw Exception("the " + what + " picture is unreadable (" + failureReason(reader, messages) + ")");
+        throw Exception(refusal(format, what, "is unreadable", reader, messages, picture.size()));
     if (pixelsOf(size) > kMaxPicturePixels)
         throw Exception("the " + what + " picture has " + Too_Many_Pixels_Text(size.width(), size.height()));
     QImageReader::setAllocationLimit(kQtAllocationLimitMegabytes);
     QImage image;
     if (!reader.read(&image))
-        throw Exception("the " + what + " picture cannot be decoded (" + failureReason(reader, messages) + ")");
+        throw Exception(refusal(format, what, "cannot be decoded", reader, messages, picture.size()));
     if (pixelsOf(image.size()) > kMaxPicturePixels)
         throw Exception("the " + what + " picture decodes to " + Too_Many_Pixels_Text(image.width(), image.height()));
     const QImage converted = overBlack(std::move(image));

@@ -341,11 +341,22 @@ TEST(CliArguments, BadInputFileExitsWith1AndWritesNothing) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("BM this is not a picture");
     file.close();
+    const QString tiff = dir.filePath("header.tif");
+    QFile tiffFile(tiff);
+    ASSERT_TRUE(tiffFile.open(QIODevice::WriteOnly));
+    tiffFile.write(QByteArray("II*\0\x08\0\0\0", 8)); // a header whose directory lies past the end
+    tiffFile.close();
     const std::string out = dir.filePath("out.bmp").toStdString();
-    for (const std::string& in : {bad.toStdString(), dir.filePath("missing.bmp").toStdString()}) {
+    // Each reason names the file, then the fault in plain words, on one line.
+    for (const auto& [in, reason] : {std::pair{bad.toStdString(), std::string()},
+                                     {dir.filePath("missing.bmp").toStdString(), std::string()},
+                                     {tiff.toStdString(), std::string("it is a damaged TIFF picture: a directory "
+                                                                      "lies past the end of the file")}}) {
         const CliRun result = run({in, out});
         EXPECT_EQ(result.status, kCliFailed);
         EXPECT_NE(result.err.find(in), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(reason + "\n"), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
     }
     EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
 }

@@ -60,6 +60,23 @@ Bytes gifScreen(int width, int height) {
             2, 2, 0x44, 0x01, 0, 0x3B};           // its pixel, the end
 }
 
+// A 4 x 4 grey TIFF in one strip of 16 bytes at `stripAt`, of which the file holds `held`.
+Bytes tiffOneStrip(std::uint32_t stripAt, std::size_t held) {
+    const std::uint32_t entries[][3] = {{256, 3, 4}, {257, 3, 4}, {258, 3, 8}, {259, 3, 1}, {262, 3, 1},
+                                        {273, 4, stripAt}, {278, 3, 4}, {279, 4, 16}}; // tag, type, value
+    Bytes tiff{'I', 'I', '*', 0, 8, 0, 0, 0, std::size(entries), 0};
+    const auto put = [&](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            tiff.push_back(static_cast<std::uint8_t>(value >> 8 * i));
+    };
+    for (const auto& [tag, type, value] : entries) {
+        put(tag, 2), put(type, 2), put(1, 4), put(value, 4); // one value, held in the entry
+    }
+    put(0, 4); // no next directory
+    tiff.insert(tiff.end(), held, 0x80);
+    return tiff;
+}
+
 // A PNG with a byte of its image data chunk's checksum changed (the image
 // data chunk is the last before the 12-byte end chunk), or cut inside it.
 Bytes pngImageDataDamaged(bool cutShort) {
@@ -191,12 +208,21 @@ std::vector<RefusalRow> refusalRows() {
     // Cut inside their image data, where the decoders would fill the rest in.
     const Bytes gif = gifOfSixColours(false), jpeg = encoded(testing_pictures::landscape(320, 200).Image(), "jpeg", 90);
     rows.push_back({"GifCutInsideImageData", cut(gif, gif.size() - 3), "damaged GIF (its data is cut short)"});
+    rows.push_back({"GifCodesEndBeforeTheLastRow", gifOfSixColours(false, 3), "damaged GIF (its data is cut short)"});
     for (const int percent : {30, 60, 95})
         rows.push_back({"JpegCutAt" + std::to_string(percent), cut(jpeg, jpeg.size() * percent / 100),
                         "damaged JPEG (its data is cut short)"});
-    if (QImageReader::supportedImageFormats().contains("tiff"))
+    if (QImageReader::supportedImageFormats().contains("tiff")) {
         rows.push_back({"TiffHeaderOnly", {'I', 'I', '*', 0, 8, 0, 0, 0},
-                        "the TIFF picture is unreadable (TIFFReadDirectory: Failed to read directory at offset 8)"});
+                        "it is a damaged TIFF picture: a directory lies past the end of the file"});
+        // The directory announces ten entries and holds one.
+        rows.push_back({"TiffDirectoryCutShort", {'I', 'I', '*', 0, 8, 0, 0, 0, 10, 0, 0, 1, 3, 0},
+                        "it is a damaged TIFF picture: a directory is cut short"});
+        const std::uint32_t stripAt = static_cast<std::uint32_t>(tiffOneStrip(0, 0).size());
+        for (const auto& [name, tiff] : {std::pair{"TiffStripCutShort", tiffOneStrip(stripAt, 8)},
+                                         {"TiffStripPastTheEnd", tiffOneStrip(stripAt + 100, 0)}})
+            rows.push_back({name, tiff, "it is a damaged TIFF picture: its data is cut short"});
+    }
     return rows;
 }
 

@@ -578,7 +578,7 @@ QImage sixColoursHalfSeen() {
     return image;
 }
 
-Bytes gifOfSixColours(bool firstTransparent) {
+Bytes gifOfSixColours(bool firstTransparent, int pixelsCoded) {
     const QImage image = sixColours();
     Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 3, 0, 2, 0, // signature, width, height
                  0xF2, 0, 0};                              // 8-entry colour table, background, aspect
@@ -591,10 +591,13 @@ Bytes gifOfSixColours(bool firstTransparent) {
         gif.insert(gif.end(), {0x21, 0xF9, 4, 1, 0, 0, 0, 0});
     gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0, // image at 0, 0, 3 x 2, no local table
                            3});                            // LZW minimum code size
-    // Clear (8), the six indices, end (9), each code 4 bits, packed low bits first.
-    const int codes[8] = {8, 0, 1, 2, 3, 4, 5, 9};
-    gif.push_back(4);
-    for (int i = 0; i < 8; i += 2)
+    // Clear (8), the indices, end (9), each code 4 bits, packed low bits first.
+    std::vector<int> codes{8};
+    for (int i = 0; i < pixelsCoded; ++i)
+        codes.push_back(i);
+    codes.insert(codes.end(), {9, 0});
+    gif.push_back(static_cast<std::uint8_t>(codes.size() / 2));
+    for (std::size_t i = 0; i + 1 < codes.size(); i += 2)
         gif.push_back(static_cast<std::uint8_t>(codes[i] | codes[i + 1] << 4));
     gif.insert(gif.end(), {0, 0x3B}); // end of data, trailer
     return gif;

@@ -83,8 +83,9 @@ Bytes pngClaiming(std::uint32_t width, std::uint32_t height);
 // sixColours with pixel (0, 0) fully transparent and pixel (1, 0) half.
 QImage sixColoursHalfSeen();
 // sixColours as a GIF (Qt reads GIF but does not write it), the first
-// colour transparent when asked.
-Bytes gifOfSixColours(bool firstTransparent);
+// colour transparent when asked; its codes end after the first `pixelsCoded`
+// pixels, its blocks whole.
+Bytes gifOfSixColours(bool firstTransparent, int pixelsCoded = 6);
 
 // sixColours in each other format the loader reads and Qt can write here.
 struct FormatCase {
