@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <regex>
 #include <stdexcept>
 
+#include <QRegularExpression>
+#include <QString>
 #include <z80ex/z80ex.h>
 
 #include "AmsdosHeader.h"
@@ -184,20 +185,25 @@ void Run_Basic_Loader(CpcBench& bench, const std::string& loader,
     constexpr int kFirmwareHimem = 0xA67B;   // HIMEM of a CPC with AMSDOS
     constexpr int kLowestLoadHimem = 0x1172; // see above
     int himem = kFirmwareHimem;
-    const std::regex statement("MEMORY &([0-9A-F]+)|LOAD\"([^\"]+)\",&([0-9A-F]+)");
-    for (std::sregex_iterator at(loader.begin(), loader.end(), statement), end; at != end; ++at) {
-        if ((*at)[1].matched) {
-            himem = std::stoi((*at)[1], nullptr, 16);
+    // Qt's expressions rather than std::regex, whose inlined automaton GCC 12
+    // warns about under the sanitizers.
+    const QString text = QString::fromStdString(loader);
+    static const QRegularExpression statement(QStringLiteral("MEMORY &([0-9A-F]+)|LOAD\"([^\"]+)\",&([0-9A-F]+)"));
+    for (QRegularExpressionMatchIterator at = statement.globalMatch(text); at.hasNext();) {
+        const QRegularExpressionMatch match = at.next();
+        if (match.hasCaptured(1)) {
+            himem = match.captured(1).toInt(nullptr, 16);
             continue;
         }
-        const int address = std::stoi((*at)[3], nullptr, 16);
+        const int address = match.captured(3).toInt(nullptr, 16);
+        const std::string name = match.captured(2).toStdString();
         if (himem < kLowestLoadHimem)
             throw std::runtime_error("Memory full: no room for BASIC's file buffer below HIMEM");
         if (address <= himem)
-            throw std::runtime_error("the loader loads " + (*at)[2].str() + " over BASIC's memory");
-        const auto found = byName.find(upper((*at)[2]));
+            throw std::runtime_error("the loader loads " + name + " over BASIC's memory");
+        const auto found = byName.find(upper(name));
         if (found == byName.end())
-            throw std::runtime_error("the loader loads " + (*at)[2].str() + ", which is not there");
+            throw std::runtime_error("the loader loads " + name + ", which is not there");
         std::span<const std::uint8_t> data(*found->second);
         if (Starts_With_Amsdos_Header(data)) {
             // Offsets 64-66 of the header: the file's length, low byte first.
@@ -207,8 +213,9 @@ void Run_Basic_Loader(CpcBench& bench, const std::string& loader,
         }
         bench.load(address, data);
     }
-    std::smatch call;
-    if (!std::regex_search(loader, call, std::regex("CALL &([0-9A-F]+)")))
+    static const QRegularExpression callStatement(QStringLiteral("CALL &([0-9A-F]+)"));
+    const QRegularExpressionMatch call = callStatement.match(text);
+    if (!call.hasMatch())
         throw std::runtime_error("the loader has no CALL");
-    bench.jumpTo(std::stoi(call[1], nullptr, 16));
+    bench.jumpTo(call.captured(1).toInt(nullptr, 16));
 }
