@@ -102,6 +102,13 @@ public:
 
     int cost(int index) const { return mCosts[at(index)]; }
 
+    // Empties the list, keeping its room.
+    void clear() {
+        mCosts.clear();
+        for (std::vector<int>& level : mLevels)
+            level.clear();
+    }
+
 private:
     static std::size_t at(int index) { return static_cast<std::size_t>(index); }
     int cheaper(int a, int b) const { return mCosts[at(b)] < mCosts[at(a)] ? b : a; }
@@ -116,7 +123,7 @@ public:
         : mData(data), mSize(static_cast<int>(data.size())), mRuns(kZx0MaxOffset + 1),
           mBestCost(data.size() + 1, kNever), mBestNode(data.size() + 1, -1), mCopyCost(data.size() + 1, kNever),
           mCopyNode(data.size() + 1, -1), mLiteralWindows(static_cast<std::size_t>(std::bit_width(data.size())) + 1),
-          mBest(data.size() + 1) {
+          mBest(data.size() + 1), mStretchLiterals(data.size() + 1) {
         mNodes.reserve(data.size() * 3);
         mNodes.push_back({-1, -1, 0, 0, Kind::Start});
         mBestCost[0] = mCopyCost[0] = -1;
@@ -148,12 +155,21 @@ private:
     // class. The cheapest is kept, then the best parse up to here.
     void step(int byte) {
         const int end = byte + 1;
+        if (byte == 0 || mData[at(byte)] != mData[at(byte - 1)])
+            startStretch(byte);
+        // In a stretch of one byte value, the run at each offset up to the
+        // stretch's length so far started that offset into the stretch and
+        // still goes on: those offsets are taken together, the newest alone.
+        const int newest = byte - mStretchStart;
+        const int within = std::min(newest - 1, kZx0MaxOffset);
         std::array<int, kOffsetClassEnds.size()> classStart, classOffset;
         classStart.fill(end);
         Node best{kNever, -1, 0, 0, Kind::LastOffset};
+        if (within >= 1)
+            stretchCopies(end, within, classStart, classOffset, best);
         std::size_t offsetClass = 0;
         std::vector<int>& seen = mPositionsOf[mData[at(byte)]];
-        for (auto earlier = seen.rbegin(); earlier != seen.rend(); ++earlier) {
+        for (auto earlier = seen.rbegin() + std::max(within, 0); earlier != seen.rend(); ++earlier) {
             const int offset = byte - *earlier;
             if (offset > kZx0MaxOffset)
                 break;
@@ -175,6 +191,10 @@ private:
             }
         }
         seen.push_back(byte);
+        if (newest >= 1 && newest <= kZx0MaxOffset) {
+            const int literalNode = mRuns[at(newest)].literalNode;
+            mStretchLiterals.append(literalNode >= 0 ? mNodes[at(literalNode)].cost : kNever);
+        }
         for (std::size_t k = 0; k < classStart.size(); ++k) {
             if (end - classStart[k] < 2)
                 continue;
@@ -188,6 +208,48 @@ private:
             mCopyNode[at(end)] = keep(best);
         }
         settle(end);
+    }
+
+    // A stretch of one byte value starts at byte: the runs at the offsets
+    // inside the stretch that ended before it are given their last byte,
+    // which step left alone while they went on.
+    void startStretch(int byte) {
+        for (int offset = 1; offset <= std::min(byte - 1 - mStretchStart, kZx0MaxOffset); ++offset)
+            mRuns[at(offset)].last = byte - 1;
+        mStretchStart = byte;
+        mStretchLiterals.clear();
+        mStretchLiterals.append(kNever); // offset 0, never used
+    }
+
+    // What the offsets 1..within (all inside the stretch, each run started
+    // that offset into it) add to step: the smallest offset of each class
+    // has the earliest start, and a "last offset" copy of length L costs its
+    // kept literal plus Elias(L), so each length class is one range of
+    // offsets whose cheapest literal decides. Smaller offsets win ties, as
+    // in step's own loop.
+    void stretchCopies(int end, int within, std::array<int, kOffsetClassEnds.size()>& classStart,
+                       std::array<int, kOffsetClassEnds.size()>& classOffset, Node& best) const {
+        for (std::size_t k = 0; k < kOffsetClassEnds.size(); ++k) {
+            const int lowest = k == 0 ? 1 : kOffsetClassEnds[k - 1];
+            if (lowest <= within) {
+                classStart[k] = mStretchStart + lowest;
+                classOffset[k] = lowest;
+            }
+        }
+        const int reach = end - mStretchStart;
+        for (int first = 1; first <= within;) {
+            const int shortest = static_cast<int>(std::bit_floor(static_cast<unsigned>(reach - first)));
+            const int last = std::min(within, reach - shortest);
+            const int offset = mStretchLiterals.cheapest(first, last);
+            const int literalCost = mStretchLiterals.cost(offset);
+            if (literalCost < kNever) {
+                const int length = reach - offset;
+                const int cost = literalCost + 1 + eliasBits(static_cast<unsigned>(length));
+                if (cost < best.cost)
+                    best = {cost, mRuns[at(offset)].literalNode, offset, length, Kind::LastOffset};
+            }
+            first = last + 1;
+        }
     }
 
     // A run of repeats at offset starts at byte. The cheapest copy from the
@@ -295,6 +357,10 @@ private:
     std::vector<SlidingMinimum> mLiteralWindows;
     // mBestCost as it grows, for the cheapest start of a copy.
     RangeMinimum mBest;
+    // The stretch of one byte value the current byte ends, from its first
+    // byte; per offset 1, 2, .. into it, the cost of its run's kept literal.
+    int mStretchStart = 0;
+    RangeMinimum mStretchLiterals;
 };
 
 // Writes bytes and bits interleaved as the format reads them.

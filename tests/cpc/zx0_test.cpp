@@ -65,6 +65,13 @@ INSTANTIATE_TEST_SUITE_P(
                                         b.insert(b.end(), static_cast<std::size_t>(length), static_cast<std::uint8_t>(length));
                                     return b;
                                 }()},
+                      RoundTrip{"LongRunsLongerThanTheLargestOffset", [] {
+                                    // Stretches of one value broken by short ones, one past kZx0MaxOffset.
+                                    Bytes b(kZx0MaxOffset + 900, 0);
+                                    for (const int length : {3, 5000, 1, 700, 2, 20000, 4})
+                                        b.insert(b.end(), static_cast<std::size_t>(length), static_cast<std::uint8_t>(length % 3));
+                                    return b;
+                                }()},
                       RoundTrip{"RandomScreen", randomBytes(16384, 256, 1)},
                       RoundTrip{"RepeatsAtTheLargestOffsetAndPast", [] {
                                     // 50 bytes again from kZx0MaxOffset back, 50 from further.
@@ -145,6 +152,13 @@ TEST(Zx0, IsAsShortAsTheBestOfEveryParseOnSmallData) {
     for (unsigned seed = 0; seed < 500; ++seed) {
         const Bytes data = randomBytes(1 + seed % 32, 2 + static_cast<int>(seed % 3), seed);
         EXPECT_EQ(Zx0_Compress(data).size(), static_cast<std::size_t>((fewestBits(data) + 7) / 8)) << "seed " << seed;
+    }
+    // Data made of runs of one value each, which the encoder takes together.
+    for (unsigned seed = 0; seed < 300; ++seed) {
+        Bytes data;
+        for (const auto value : randomBytes(2 + seed % 4, 3, seed))
+            data.insert(data.end(), 1 + (seed * value + seed / 7) % 8, value);
+        EXPECT_EQ(Zx0_Compress(data).size(), static_cast<std::size_t>((fewestBits(data) + 7) / 8)) << "runs " << seed;
     }
 }
 
