@@ -83,7 +83,9 @@ TPicture decodePictureBytes(QByteArray bytes, const TDecodeReduction& reduction)
 // Qt's image writer writing straight into a raw file, each write checked:
 // the encoded file is never held whole in memory, and a write that fails or
 // comes up short fails the save (the writer itself would not notice a short
-// one). The first failure is kept and raised once the writer has returned.
+// one). The first failure is kept and raised once the writer has returned;
+// the rest is dropped but counted as written, because an encoder told of the
+// failure mid-stream (libpng) leaves by a jump that leaks Qt's row buffers.
 class RawFileDevice final : public QIODevice {
   public:
     explicit RawFileDevice(TFileHandle& file) : mFile(file) {}
@@ -96,12 +98,11 @@ class RawFileDevice final : public QIODevice {
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 count) override {
         if (mError)
-            return -1;
+            return count;
         try {
             FileWrite(mFile, data, static_cast<std::size_t>(count));
         } catch (const Exception& error) {
             mError = error.what();
-            return -1;
         }
         return count;
     }
