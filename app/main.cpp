@@ -82,6 +82,9 @@ int main(int argc, char** argv) {
             Form1->SetScreenMode(options.choice.mode);
         if (options.ditherGiven)
             Form1->ChooseDither(options.choice.dither);
+        if (options.screenGiven)
+            Form1->SetScreenChoice(
+                TScreenChoice{Form1->ScreenChoice.mode, Form1->ScreenChoice.dither, options.choice.screen});
         if (!options.file.empty())
             Form1->OpenWhenShown(options.file);
         Application->Run();
