@@ -42,4 +42,5 @@ AsicColour Asic_Colour(const Ink& ink);
 // inks (mode.inkCount of them): the mode's inks in the first pens, ink 0 in
 // the other pens and the border, as the CPC's viewer and loader set them.
 // Raises an Exception when the inks do not suit the mode.
-std::array<std::uint8_t, kAsicPensAndBorderBytes> Asic_Pens_And_Border(const InkList& inks, const ScreenMode& mode);
+std::array<std::uint8_t, kAsicPensAndBorderBytes> Asic_Pens_And_Border(const InkList& inks,
+                                                                       const ScreenMode& mode);

@@ -17,14 +17,14 @@
 // RUN"DISC" shows the result, standard or full screen, until a key is pressed,
 // then the machine resets. Raises an Exception when the result does not fill
 // the mode's screen on geometry.
-std::string Save_Plus_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
-                                   const ScreenGeometry& geometry, const std::string& name,
-                                   const std::string& fileName);
+std::string Save_Plus_Picture_Disc(const TPicture& result, const InkList& inks,
+                                   const ScreenMode& mode, const ScreenGeometry& geometry,
+                                   const std::string& name, const std::string& fileName);
 
 // The same compressed: DISC.BAS, VIEW.BIN (the viewer and the ZX0 decoder,
 // Packed_Plus_Viewer) and NAME.ZX0 (the screen memory in ZX0), which the
 // viewer unpacks onto the screen before it sets the colours. Raises an
 // Exception as above, and when the stream is too large for the viewer's memory.
-std::string Save_Packed_Plus_Picture_Disc(const TPicture& result, const InkList& inks, const ScreenMode& mode,
-                                          const ScreenGeometry& geometry, const std::string& name,
-                                          const std::string& fileName);
+std::string Save_Packed_Plus_Picture_Disc(const TPicture& result, const InkList& inks,
+                                          const ScreenMode& mode, const ScreenGeometry& geometry,
+                                          const std::string& name, const std::string& fileName);

@@ -11,6 +11,7 @@ std::array<std::uint8_t, kKitBytes> Plus_Kit(const InkList& inks, const ScreenMo
     return kit;
 }
 
-std::vector<std::uint8_t> Kit_File_With_Header(const InkList& inks, const ScreenMode& mode, const std::string& name) {
+std::vector<std::uint8_t> Kit_File_With_Header(const InkList& inks, const ScreenMode& mode,
+                                               const std::string& name) {
     return With_Amsdos_Header({name, kKitExtension, kKitLoadAddress}, Plus_Kit(inks, mode));
 }

@@ -24,4 +24,5 @@ inline constexpr const char* kKitExtension = "KIT";
 std::array<std::uint8_t, kKitBytes> Plus_Kit(const InkList& inks, const ScreenMode& mode);
 
 // The same behind its AMSDOS header naming it name (an Amsdos_Name).KIT.
-std::vector<std::uint8_t> Kit_File_With_Header(const InkList& inks, const ScreenMode& mode, const std::string& name);
+std::vector<std::uint8_t> Kit_File_With_Header(const InkList& inks, const ScreenMode& mode,
+                                               const std::string& name);

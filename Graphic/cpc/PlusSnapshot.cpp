@@ -15,27 +15,41 @@ constexpr std::uint8_t kAsicCrtc = 3;
 
 constexpr char kChunkName[] = "CPC+";
 
-// The chunk's fields, offsets in its data; every byte not set here is 0.
-constexpr std::size_t kSpriteBitmapsOffset = 0x000;    // &800 bytes: 16 sprites of 16 x 16 pixels, two a byte; 0 = clear
-constexpr std::size_t kSpriteAttributesOffset = 0x800; // 16 x 8 bytes: X word, Y word, magnification (0 = not shown), 3 unused
-constexpr std::size_t kPaletteOffset = 0x880;          // 32 x 2 bytes: pens 0..15, border, sprite colours 1..15 (&6400..&643F)
-constexpr std::size_t kRasterInterruptOffset = 0x8C0;  // 1 byte: programmable raster interrupt line (&6800), 0 = off
-constexpr std::size_t kSplitLineOffset = 0x8C1;        // 1 byte: screen split line (&6801), 0 = no split
-constexpr std::size_t kSplitAddressOffset = 0x8C2;     // 2 bytes: the split's screen address (&6802..&6803)
-constexpr std::size_t kSoftScrollOffset = 0x8C4;       // 1 byte: soft scroll control (&6804), 0 = none
-constexpr std::size_t kInterruptVectorOffset = 0x8C5;  // 1 byte: interrupt vector (&6805)
+// The chunk's fields, offsets in its data, each with its ASIC register; every
+// byte not set here is 0.
+// &800 bytes: the sprites' pixels (&4000..), 16 sprites of 16 x 16, two a byte; 0 = clear.
+constexpr std::size_t kSpriteBitmapsOffset = 0x000;
+// 16 x 8 bytes (&6000..): X word, Y word, magnification (0 = not shown), 3 unused.
+constexpr std::size_t kSpriteAttributesOffset = 0x800;
+// 32 x 2 bytes (&6400..&643F): pens 0..15, the border, the sprites' colours 1..15.
+constexpr std::size_t kPaletteOffset = 0x880;
+constexpr std::size_t kRasterInterruptOffset = 0x8C0; // 1 byte (&6800): raster interrupt, 0 = off
+constexpr std::size_t kSplitLineOffset = 0x8C1;       // 1 byte (&6801): screen split line, 0 = none
+constexpr std::size_t kSplitAddressOffset = 0x8C2;    // 2 bytes (&6802): the split's screen address
+constexpr std::size_t kSoftScrollOffset = 0x8C4;      // 1 byte (&6804): soft scroll, 0 = none
+constexpr std::size_t kInterruptVectorOffset = 0x8C5; // 1 byte (&6805): interrupt vector
 // 0x8C6..0x8C7 unused.
-constexpr std::size_t kAnalogueInputsOffset = 0x8C8;   // 8 bytes: analogue inputs 0..7 (&6808..&680F)
-constexpr std::size_t kDmaChannelsOffset = 0x8D0;      // 3 x 4 bytes: sound DMA address word, prescaler, unused (&6C00..)
+constexpr std::size_t kAnalogueInputsOffset = 0x8C8; // 8 bytes (&6808..&680F): analogue inputs 0..7
+// 3 x 4 bytes (&6C00..&6C0B): each sound DMA channel's address word, prescaler, 1 unused.
+constexpr std::size_t kDmaChannelsOffset = 0x8D0;
 // 0x8DC..0x8DE unused.
-constexpr std::size_t kDmaControlOffset = 0x8DF;       // 1 byte: DMA control and status (&6C0F), 0 = every channel stopped
-constexpr std::size_t kDmaStateOffset = 0x8E0;         // 3 x 7 bytes: each channel's loop count, loop address, pause count, prescaler count
-constexpr std::size_t kRmr2Offset = 0x8F5;             // 1 byte: last byte written to RMR2
-constexpr std::size_t kUnlockedOffset = 0x8F6;         // 1 byte: 0 locked, 1 unlocked
-constexpr std::size_t kUnlockStateOffset = 0x8F7;      // 1 byte: place in the unlock sequence, 0 = waiting to start
-static_assert(kUnlockStateOffset + 1 == kPlusChunkBytes);
-static_assert(kSpriteBitmapsOffset + 0x800 == kSpriteAttributesOffset && kSpriteAttributesOffset + 16 * 8 == kPaletteOffset &&
-              kPaletteOffset + 32 * 2 == kRasterInterruptOffset && kDmaStateOffset + 3 * 7 == kRmr2Offset);
+constexpr std::size_t kDmaControlOffset = 0x8DF; // 1 byte (&6C0F): DMA control, 0 = all stopped
+// 3 x 7 bytes: each DMA channel's loop count, loop address, pause count and prescaler count.
+constexpr std::size_t kDmaStateOffset = 0x8E0;
+constexpr std::size_t kRmr2Offset = 0x8F5;        // 1 byte: the last byte written to RMR2
+constexpr std::size_t kUnlockedOffset = 0x8F6;    // 1 byte: 0 locked, 1 unlocked
+constexpr std::size_t kUnlockStateOffset = 0x8F7; // 1 byte: place in the unlock sequence, 0 = none
+static_assert(kSpriteBitmapsOffset + 0x800 == kSpriteAttributesOffset &&
+              kSpriteAttributesOffset + 16 * 8 == kPaletteOffset &&
+              kPaletteOffset + 32 * 2 == kRasterInterruptOffset &&
+              kRasterInterruptOffset < kSplitLineOffset && kSplitLineOffset < kSplitAddressOffset &&
+              kSplitAddressOffset + 2 == kSoftScrollOffset &&
+              kSoftScrollOffset < kInterruptVectorOffset &&
+              kInterruptVectorOffset + 3 == kAnalogueInputsOffset &&
+              kAnalogueInputsOffset + 8 == kDmaChannelsOffset &&
+              kDmaChannelsOffset + 3 * 4 + 3 == kDmaControlOffset &&
+              kDmaControlOffset + 1 == kDmaStateOffset && kDmaStateOffset + 3 * 7 == kRmr2Offset &&
+              kUnlockStateOffset + 1 == kPlusChunkBytes);
 
 constexpr std::uint8_t kRmr2PageOut = 0xA0; // register page out, lower ROM at &0000
 constexpr std::uint8_t kUnlocked = 1;
@@ -47,10 +61,12 @@ void putLittle32(std::vector<std::uint8_t>& bytes, std::size_t value) {
 
 } // namespace
 
-std::vector<std::uint8_t> Plus_Snapshot(std::span<const std::uint8_t> screenMemory, const InkList& inks,
-                                        const ScreenMode& mode, const ScreenGeometry& geometry) {
+std::vector<std::uint8_t> Plus_Snapshot(std::span<const std::uint8_t> screenMemory,
+                                        const InkList& inks, const ScreenMode& mode,
+                                        const ScreenGeometry& geometry) {
     const auto colours = Asic_Pens_And_Border(inks, mode);
-    std::vector<std::uint8_t> bytes = Cpc_Snapshot(Standard_Snapshot_Screen(screenMemory, inks, mode, geometry));
+    std::vector<std::uint8_t> bytes =
+        Cpc_Snapshot(Standard_Snapshot_Screen(screenMemory, inks, mode, geometry));
     bytes[kCpcTypeOffset] = kCpc6128Plus;
     bytes[kCrtcTypeOffset] = kAsicCrtc;
 
@@ -58,7 +74,8 @@ std::vector<std::uint8_t> Plus_Snapshot(std::span<const std::uint8_t> screenMemo
     putLittle32(bytes, kPlusChunkBytes);
     const std::size_t chunk = bytes.size();
     bytes.resize(chunk + kPlusChunkBytes, 0);
-    std::copy(colours.begin(), colours.end(), bytes.begin() + static_cast<long>(chunk + kPaletteOffset));
+    std::copy(colours.begin(), colours.end(),
+              bytes.begin() + static_cast<long>(chunk + kPaletteOffset));
     bytes[chunk + kRmr2Offset] = kRmr2PageOut;
     bytes[chunk + kUnlockedOffset] = kUnlocked;
     return bytes;

@@ -23,5 +23,6 @@ static_assert(kPlusChunkBytes == 2296);
 // header's gate array colours are the nearest of the CPC's 27, for a reader
 // that skips the chunk. Raises an Exception as Cpc_Snapshot does, and when
 // the inks do not suit the mode.
-std::vector<std::uint8_t> Plus_Snapshot(std::span<const std::uint8_t> screenMemory, const InkList& inks,
-                                        const ScreenMode& mode, const ScreenGeometry& geometry);
+std::vector<std::uint8_t> Plus_Snapshot(std::span<const std::uint8_t> screenMemory,
+                                        const InkList& inks, const ScreenMode& mode,
+                                        const ScreenGeometry& geometry);

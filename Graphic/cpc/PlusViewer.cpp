@@ -9,9 +9,11 @@
 namespace {
 
 namespace code = z80::PlusViewer;
-static_assert(code::kAddress == kPlusViewerLoadAddress, "the build assembles the viewer where the loader puts it");
+static_assert(code::kAddress == kPlusViewerLoadAddress,
+              "the build assembles the viewer where the loader puts it");
 // Room for the stack: a call and its return address, and the decoder's.
-static_assert(static_cast<int>(code::kCode.size()) + 16 <= kPlusViewerBytes, "the viewer leaves room for its stack");
+static_assert(static_cast<int>(code::kCode.size()) + 16 <= kPlusViewerBytes,
+              "the viewer leaves room for its stack");
 
 // Where a label of the viewer lies from its first byte.
 constexpr int at(int label) {
@@ -27,7 +29,8 @@ static_assert(kSettings.crtcValues - kAsicColours == static_cast<int>(kAsicPensA
 
 } // namespace
 
-std::vector<std::uint8_t> Plus_Viewer(const InkList& inks, const ScreenMode& mode, const ScreenGeometry& geometry) {
+std::vector<std::uint8_t> Plus_Viewer(const InkList& inks, const ScreenMode& mode,
+                                      const ScreenGeometry& geometry) {
     const auto colours = Asic_Pens_And_Border(inks, mode);
     std::vector<std::uint8_t> bytes(code::kCode.begin(), code::kCode.end());
     Set_Viewer_Screen(bytes, kSettings, mode, geometry, kViewerPictureAddress,
@@ -38,6 +41,7 @@ std::vector<std::uint8_t> Plus_Viewer(const InkList& inks, const ScreenMode& mod
 
 std::vector<std::uint8_t> Packed_Plus_Viewer(const InkList& inks, const ScreenMode& mode,
                                              const ScreenGeometry& geometry, int streamBytes) {
-    return With_Viewer_Decoder(Plus_Viewer(inks, mode, geometry), kSettings, geometry, kPlusViewerBytes,
-                               kPackedPictureAddress, streamBytes, kFirmwareMemoryStart);
+    return With_Viewer_Decoder(Plus_Viewer(inks, mode, geometry), kSettings, geometry,
+                               kPlusViewerBytes, kPackedPictureAddress, streamBytes,
+                               kFirmwareMemoryStart);
 }

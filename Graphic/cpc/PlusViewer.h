@@ -24,7 +24,8 @@ static_assert(kPlusViewerLoadAddress + kPlusViewerBytes == kViewerPictureAddress
 // inks are 12-bit colours, channel level v as byte 17 v). Raises an
 // Exception when the picture would not end below the firmware's memory or the
 // inks do not suit the mode.
-std::vector<std::uint8_t> Plus_Viewer(const InkList& inks, const ScreenMode& mode, const ScreenGeometry& geometry);
+std::vector<std::uint8_t> Plus_Viewer(const InkList& inks, const ScreenMode& mode,
+                                      const ScreenGeometry& geometry);
 
 // The viewer and the ZX0 decoder in one file, to load at
 // kPlusViewerLoadAddress, set up as Plus_Viewer's but to decode a ZX0 stream

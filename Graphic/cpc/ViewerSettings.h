@@ -27,14 +27,17 @@ struct ViewerSettings {
 // the screen's CRTC values, the stack ending at stackTop. Raises an Exception
 // when the picture would not end below the firmware's memory (from
 // firmwareMemoryStart on).
-void Set_Viewer_Screen(std::vector<std::uint8_t>& viewer, const ViewerSettings& settings, const ScreenMode& mode,
-                       const ScreenGeometry& geometry, int pictureAddress, int stackTop, int firmwareMemoryStart);
+void Set_Viewer_Screen(std::vector<std::uint8_t>& viewer, const ViewerSettings& settings,
+                       const ScreenMode& mode, const ScreenGeometry& geometry, int pictureAddress,
+                       int stackTop, int firmwareMemoryStart);
 
 // Turns a viewer set up by Set_Viewer_Screen into the file of a compressed
 // picture's disc: its decoder field the ZX0 decoder (Zx0Z80Decoder.h), which
 // follows the viewer padded to viewerRoom bytes, unpacking streamBytes from
 // streamAddress onto the screen. Raises an Exception when the stream would
 // reach the screen memory or the firmware's memory.
-std::vector<std::uint8_t> With_Viewer_Decoder(std::vector<std::uint8_t> viewer, const ViewerSettings& settings,
-                                              const ScreenGeometry& geometry, int viewerRoom, int streamAddress,
-                                              int streamBytes, int firmwareMemoryStart);
+std::vector<std::uint8_t> With_Viewer_Decoder(std::vector<std::uint8_t> viewer,
+                                              const ViewerSettings& settings,
+                                              const ScreenGeometry& geometry, int viewerRoom,
+                                              int streamAddress, int streamBytes,
+                                              int firmwareMemoryStart);

@@ -105,7 +105,8 @@ void CpcBench::writeMemory(_z80_cpu_context*, std::uint16_t address, std::uint8_
     if (bench.inRegisterPage(address)) {
         bench.mRegisterPage[address - kRegisterPageStart] = value;
         bench.mAsicWrites.push_back(
-            {address, value, bench.mTStates + static_cast<std::uint64_t>(z80ex_op_tstate(bench.mCpu))});
+            {address, value,
+             bench.mTStates + static_cast<std::uint64_t>(z80ex_op_tstate(bench.mCpu))});
         return;
     }
     bench.mMemory[address] = value;
@@ -145,8 +146,7 @@ void CpcBench::writePort(_z80_cpu_context*, std::uint16_t port, std::uint8_t val
             bench.mCrtcSelected = value & 0x1F;
             bench.mCrtcSelectBytes.push_back(value);
             bench.asicLock(value);
-        }
-        else if (function(port) == 1 && bench.mCrtcSelected < kCrtcRegisters)
+        } else if (function(port) == 1 && bench.mCrtcSelected < kCrtcRegisters)
             bench.mCrtc[static_cast<std::size_t>(bench.mCrtcSelected)] = value;
     }
     if (isPpi(port)) {
@@ -204,7 +204,8 @@ void CpcBench::asicLock(std::uint8_t value) {
         mLockStep = value != 0 ? 1 : 0;
     else if (mLockStep == 1)
         mLockStep = value == 0 ? 2 : 1;
-    else if (k < static_cast<int>(kLockSequence.size()) && value == kLockSequence[static_cast<std::size_t>(k)])
+    else if (k < static_cast<int>(kLockSequence.size()) &&
+             value == kLockSequence[static_cast<std::size_t>(k)])
         ++mLockStep;
     else if (k == static_cast<int>(kLockSequence.size())) {
         mAsicUnlocked = value == kUnlockByte;
