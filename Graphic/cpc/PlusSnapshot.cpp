@@ -52,7 +52,6 @@ static_assert(kSpriteBitmapsOffset + 0x800 == kSpriteAttributesOffset &&
               kUnlockStateOffset + 1 == kPlusChunkBytes);
 
 constexpr std::uint8_t kRmr2PageOut = 0xA0; // register page out, lower ROM at &0000
-constexpr std::uint8_t kUnlocked = 1;
 
 void putLittle32(std::vector<std::uint8_t>& bytes, std::size_t value) {
     for (int k = 0; k < 4; ++k)
@@ -76,7 +75,6 @@ std::vector<std::uint8_t> Plus_Snapshot(std::span<const std::uint8_t> screenMemo
     bytes.resize(chunk + kPlusChunkBytes, 0);
     std::copy(colours.begin(), colours.end(),
               bytes.begin() + static_cast<long>(chunk + kPaletteOffset));
-    bytes[chunk + kRmr2Offset] = kRmr2PageOut;
-    bytes[chunk + kUnlockedOffset] = kUnlocked;
+    bytes[chunk + kRmr2Offset] = kRmr2PageOut; // and kUnlockedOffset 0: locked again
     return bytes;
 }

@@ -12,8 +12,8 @@
 // (CpcSnapshot.h), its machine a 6128 Plus and its CRTC the ASIC's, then the
 // "CPC+" chunk with the ASIC's registers: its palette holds the pens and the
 // border in the picture's 12-bit colours, the sprites, raster interrupt,
-// split screen, soft scroll and sound DMA are off, and the ASIC is unlocked
-// with its register page switched out, as the Plus viewer leaves it.
+// split screen, soft scroll and sound DMA are off, and the ASIC's register
+// page is out and the ASIC locked, as the Plus viewer leaves them.
 inline constexpr std::size_t kPlusChunkHeaderBytes = 8; // 4-letter name, 4-byte length
 inline constexpr std::size_t kPlusChunkBytes = 0x8F8;   // the chunk's data
 static_assert(kPlusChunkBytes == 2296);

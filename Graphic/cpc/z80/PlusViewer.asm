@@ -16,13 +16,13 @@
 ;             +50 ...       picture_last to screen_first as OverscanViewer.asm
 ;           and the picture, placed as OverscanViewer.asm says.
 ; Clobbers: everything: the firmware's memory, BASIC and the interrupts are
-;           given up after the CALL, and no firmware routine is used. The
-;           ASIC is left unlocked, its register page switched out.
+;           given up after the CALL, and no firmware routine is used.
 ; Result:   never returns. The picture is copied or unpacked first: while
 ;           the ASIC's register page is in, &4000-&7FFF is not RAM. Then the
 ;           ASIC is unlocked, its page switched in, the pens written at &6400
-;           and the border at &6420, and the page switched out again; the
-;           CRTC is set and a key resets the CPC as OverscanViewer.asm does.
+;           and the border at &6420, the page switched out again and the ASIC
+;           locked, as it is after power-on (the colours stay); the CRTC is
+;           set and a key resets the CPC as OverscanViewer.asm does.
 
         org VIEWER
 
@@ -51,14 +51,8 @@ RMR2_PAGE_OUT   equ &A0                 ; RMR2: register page out, lower ROM at 
         ; The published sequence, sent to the CRTC's select port, unlocks the
         ; ASIC; only then does the gate array take RMR2.
         ld hl, unlock_sequence
-        ld b, &BC
         ld e, UNLOCK_BYTES
-next_unlock_byte:
-        ld a, (hl)
-        out (c), a
-        inc hl
-        dec e
-        jr nz, next_unlock_byte
+        call send_to_crtc_select
 
         ld bc, &7F00 + RMR2_PAGE_IN
         out (c), c
@@ -72,7 +66,26 @@ next_unlock_byte:
         ld bc, &7F00 + RMR2_PAGE_OUT
         out (c), c
 
+        ; The same sequence with another byte in place of &CD locks it again.
+        ld hl, unlock_sequence
+        ld e, UNLOCK_BYTES - 2
+        call send_to_crtc_select
+        xor a
+        out (c), a
+
         include "viewer_show.asm"
+
+; send_to_crtc_select: sends E bytes from HL on to the CRTC's select port.
+; Clobbers: A, E, HL; leaves B = &BC.
+send_to_crtc_select:
+        ld b, &BC
+next_select_byte:
+        ld a, (hl)
+        out (c), a
+        inc hl
+        dec e
+        jr nz, next_select_byte
+        ret
 
 ; A non-zero byte and a zero byte bring the ASIC's lock in step; the
 ; thirteen bytes from &FF to &8A follow, then &CD unlocks it (another byte
