@@ -19,6 +19,15 @@ constexpr std::uint16_t kUpperRomStart = 0xC000;
 constexpr int kSelectPen = 0, kSetColour = 1, kModeAndRoms = 2;
 constexpr std::uint8_t kBorderBit = 0x10;
 constexpr std::uint8_t kLowerRomOffBit = 0x04, kUpperRomOffBit = 0x08;
+// Gate array function 2 with bit 5 set is RMR2 while the ASIC is unlocked;
+// bits 4-3 = 11 page the register page in at &4000.
+constexpr std::uint8_t kRmr2Bit = 0x20, kRmr2PlaceBits = 0x18;
+constexpr std::uint16_t kRegisterPageStart = 0x4000, kRegisterPageEnd = 0x8000;
+// The ASIC's lock: after a non-zero byte and a zero byte, these bytes, then
+// kUnlockByte unlocks it and any other byte locks it.
+constexpr std::array<std::uint8_t, 13> kLockSequence = {0xFF, 0x77, 0xB3, 0x51, 0xA8, 0xD4, 0x62,
+                                                        0x39, 0x9C, 0x46, 0x2B, 0x15, 0x8A};
+constexpr std::uint8_t kUnlockByte = 0xCD;
 // PSG functions on port C bits 7-6 (BDIR, BC1).
 constexpr int kPsgRead = 1, kPsgSelect = 3;
 constexpr int kKeyboardRegister = 14;
@@ -82,6 +91,8 @@ void CpcBench::setKey(int line, int bit, bool down) {
 
 std::uint8_t CpcBench::readMemory(_z80_cpu_context*, std::uint16_t address, int, void* data) {
     const auto& bench = *static_cast<CpcBench*>(data);
+    if (bench.inRegisterPage(address))
+        return bench.mRegisterPage[address - kRegisterPageStart];
     if ((bench.mLowerRom && address < kLowerRomEnd) ||
         (bench.mUpperRom && address >= kUpperRomStart))
         return 0;
@@ -90,7 +101,19 @@ std::uint8_t CpcBench::readMemory(_z80_cpu_context*, std::uint16_t address, int,
 
 void CpcBench::writeMemory(_z80_cpu_context*, std::uint16_t address, std::uint8_t value,
                            void* data) {
-    static_cast<CpcBench*>(data)->mMemory[address] = value;
+    auto& bench = *static_cast<CpcBench*>(data);
+    if (bench.inRegisterPage(address)) {
+        bench.mRegisterPage[address - kRegisterPageStart] = value;
+        bench.mAsicWrites.push_back(
+            {address, value,
+             bench.mTStates + static_cast<std::uint64_t>(z80ex_op_tstate(bench.mCpu))});
+        return;
+    }
+    bench.mMemory[address] = value;
+}
+
+bool CpcBench::inRegisterPage(std::uint16_t address) const {
+    return mRegisterPageIn && address >= kRegisterPageStart && address < kRegisterPageEnd;
 }
 
 std::uint8_t CpcBench::readPort(_z80_cpu_context*, std::uint16_t port, void* data) {
@@ -111,12 +134,19 @@ void CpcBench::writePort(_z80_cpu_context*, std::uint16_t port, std::uint8_t val
     auto& bench = *static_cast<CpcBench*>(data);
     bench.mWrites.push_back(
         {port, value, bench.mTStates + static_cast<std::uint64_t>(z80ex_op_tstate(bench.mCpu))});
-    if (isGateArray(port))
-        bench.gateArray(value);
+    if (isGateArray(port)) {
+        if (bench.mAsicUnlocked && value >> 6 == kModeAndRoms && (value & kRmr2Bit)) {
+            bench.mRmr2Writes.push_back(bench.mWrites.back());
+            bench.mRegisterPageIn = (value & kRmr2PlaceBits) == kRmr2PlaceBits;
+        } else
+            bench.gateArray(value);
+    }
     if (isCrtc(port)) {
-        if (function(port) == 0)
+        if (function(port) == 0) {
             bench.mCrtcSelected = value & 0x1F;
-        else if (function(port) == 1 && bench.mCrtcSelected < kCrtcRegisters)
+            bench.mCrtcSelectBytes.push_back(value);
+            bench.asicLock(value);
+        } else if (function(port) == 1 && bench.mCrtcSelected < kCrtcRegisters)
             bench.mCrtc[static_cast<std::size_t>(bench.mCrtcSelected)] = value;
     }
     if (isPpi(port)) {
@@ -164,6 +194,28 @@ void CpcBench::gateArray(std::uint8_t value) {
     default: // RAM configuration: the bench has 64 KB only
         break;
     }
+}
+
+// mLockStep: 0 waits for a non-zero byte, 1 for a zero byte, 2 + k for byte
+// k of the sequence, and past the sequence for the byte that unlocks or locks.
+void CpcBench::asicLock(std::uint8_t value) {
+    const int k = mLockStep - 2;
+    if (mLockStep == 0)
+        mLockStep = value != 0 ? 1 : 0;
+    else if (mLockStep == 1)
+        mLockStep = value == 0 ? 2 : 1;
+    else if (k < static_cast<int>(kLockSequence.size()) &&
+             value == kLockSequence[static_cast<std::size_t>(k)])
+        ++mLockStep;
+    else if (k == static_cast<int>(kLockSequence.size())) {
+        mAsicUnlocked = value == kUnlockByte;
+        if (mAsicUnlocked)
+            mAsicUnlockedAt = mWrites.back().tState;
+        mLockStep = value != 0 ? 1 : 0;
+    } else if (value != 0) // out of step: start again from this byte
+        mLockStep = 1;
+    else // a zero after a non-zero byte is in step, after a zero it is not
+        mLockStep = mLockStep == 2 ? 0 : 2;
 }
 
 void CpcBench::psgFunction() {

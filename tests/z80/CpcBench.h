@@ -34,8 +34,21 @@ struct _z80_cpu_context;
 // - The machine's reset: an opcode fetched from address 0 while the lower
 //   ROM is switched in, which starts the firmware afresh (RST 0 or JP 0 after
 //   switching it in). The run stops there.
+// - What the 6128 Plus's ASIC adds, as far as showing a picture needs:
+//     its lock, which the published sequence of bytes sent to the CRTC's
+//     select port opens (a non-zero byte and a zero byte to get in step,
+//     &FF &77 &B3 &51 &A8 &D4 &62 &39 &9C &46 &2B &15 &8A, then &CD; another
+//     byte in &CD's place locks it again);
+//     while it is unlocked, RMR2: a gate array byte &A0-&BF (function 2 with
+//     bit 5 set) is no mode and ROM byte but pages the ASIC's registers in at
+//     &4000-&7FFF when bits 4-3 are 11, and out otherwise (the lower ROM's
+//     own place, bits 4-3 and 2-0, is not modelled: it stays at &0000);
+//     while the page is in, &4000-&7FFF reads and writes the 16 KB register
+//     page, kept apart from the RAM below it, and each write is recorded.
+//   A CPC without the ASIC is the bench with the sequence never sent.
 // - Not modelled: interrupts (none are raised), the CPC's wait states (the
-//   count is the Z80's own T-states), sound, discs, the 6128's extra RAM.
+//   count is the Z80's own T-states), sound, discs, the 6128's extra RAM, the
+//   ASIC's sprites, DMA and the meaning of its registers.
 //
 // The machine starts as BASIC leaves it at a CALL: mode 1, lower ROM off,
 // upper ROM on, every key up.
@@ -43,6 +56,11 @@ class CpcBench {
   public:
     struct PortWrite {
         std::uint16_t port;
+        std::uint8_t value;
+        std::uint64_t tState;
+    };
+    struct AsicWrite {
+        std::uint16_t address; // &4000-&7FFF
         std::uint8_t value;
         std::uint64_t tState;
     };
@@ -86,6 +104,20 @@ class CpcBench {
     // T-state of the first keyboard read, or 0 when there was none.
     std::uint64_t firstKeyboardRead() const { return mFirstKeyboardRead; }
 
+    // The ASIC: whether it is unlocked now, and the T-state it was last
+    // unlocked at (0: never).
+    bool asicUnlocked() const { return mAsicUnlocked; }
+    std::uint64_t asicUnlockedAt() const { return mAsicUnlockedAt; }
+    // Every byte sent to the CRTC's select port (&BCxx), in order.
+    const std::vector<std::uint8_t>& crtcSelectBytes() const { return mCrtcSelectBytes; }
+    // Every RMR2 byte the gate array took (while the ASIC was unlocked), with
+    // its T-state, and whether the register page is in now.
+    const std::vector<PortWrite>& rmr2Writes() const { return mRmr2Writes; }
+    bool registerPageIn() const { return mRegisterPageIn; }
+    // The register page (its byte for &4000 first) and every write into it.
+    const std::array<std::uint8_t, 0x4000>& registerPage() const { return mRegisterPage; }
+    const std::vector<AsicWrite>& asicWrites() const { return mAsicWrites; }
+
   private:
     static std::uint8_t readMemory(_z80_cpu_context*, std::uint16_t address, int m1, void* bench);
     static void writeMemory(_z80_cpu_context*, std::uint16_t address, std::uint8_t value,
@@ -95,6 +127,8 @@ class CpcBench {
     static std::uint8_t interruptVector(_z80_cpu_context*, void* bench);
     void gateArray(std::uint8_t value);
     void psgFunction();
+    void asicLock(std::uint8_t value);
+    bool inRegisterPage(std::uint16_t address) const;
 
     _z80_cpu_context* mCpu = nullptr;
     std::array<std::uint8_t, 0x10000> mMemory{};
@@ -111,6 +145,14 @@ class CpcBench {
     bool mPortAInput = false;
     int mPsgRegister = 0;
     std::array<std::uint8_t, kKeyboardLines> mKeys;
+    bool mAsicUnlocked = false;
+    std::uint64_t mAsicUnlockedAt = 0;
+    int mLockStep = 0; // bytes of the sequence seen in step (see asicLock)
+    std::vector<std::uint8_t> mCrtcSelectBytes;
+    std::vector<PortWrite> mRmr2Writes;
+    bool mRegisterPageIn = false;
+    std::array<std::uint8_t, 0x4000> mRegisterPage{};
+    std::vector<AsicWrite> mAsicWrites;
     bool mReset = false;
     bool mKeyboardRead = false;
     std::uint64_t mFirstKeyboardRead = 0;

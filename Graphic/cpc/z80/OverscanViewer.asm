@@ -22,7 +22,7 @@
 ;           memory's last byte and starts below the screen memory's first;
 ;           or, with a decoder, the compressed picture, wholly below the
 ;           screen memory, which the decoder unpacks onto the screen.
-;           RESET_AT (below) must lie from &4000 on, outside the screen
+;           RESET_AT (viewer_show.asm) must lie from &4000 on, outside the screen
 ;           memory, where the picture was loaded: see reset_stub.
 ; Clobbers: everything: the firmware's memory, BASIC and the interrupts are
 ;           given up after the CALL, and no firmware routine is used.
@@ -46,39 +46,10 @@ decoder:        dw 0
 stream_first:   dw 0
 screen_first:   dw 0
 
-CRTC_PAIRS      equ 6
 PENS_AND_BORDER equ 17
-KEYBOARD_LINES  equ 10
-RESET_AT        equ &4000                ; free once the picture is copied
 
-start:
-        di                              ; the firmware's interrupt handler is about to go
-        ld sp, (stack_top)
+        include "viewer_load.asm"
 
-        ld bc, &7F00                    ; gate array
-        ld a, (mode_byte)
-        out (c), a
-
-        ld hl, (decoder)
-        ld a, h
-        or l
-        jr z, copy_picture
-        ld de, picture_shown            ; the decoder returns there ...
-        push de
-        push hl                         ; ... after a RET into it
-        ld hl, (stream_first)
-        ld de, (screen_first)
-        ret
-
-copy_picture:
-        ; The picture's end overlaps the screen memory: copy from the last
-        ; byte down so that no byte is overwritten before it is read.
-        ld hl, (picture_last)
-        ld de, (screen_last)
-        ld bc, (picture_bytes)
-        lddr
-
-picture_shown:
         ; Pens 0..15, then the border (pen select &10), each takes its colour.
         ld hl, colours
         ld bc, &7F00                    ; B: gate array, C: the pen selected
@@ -92,78 +63,4 @@ next_pen:
         cp PENS_AND_BORDER
         jr nz, next_pen
 
-        ; Each register number goes to &BCxx, its value to &BDxx.
-        ld hl, crtc_values
-        ld e, CRTC_PAIRS
-next_register:
-        ld b, &BC
-        ld a, (hl)
-        out (c), a
-        inc hl
-        inc b
-        ld a, (hl)
-        out (c), a
-        inc hl
-        dec e
-        jr nz, next_register
-
-        ; A key still held from RUN"DISC" must not end the show at once.
-wait_release:
-        call any_key
-        jr nz, wait_release
-wait_press:
-        call any_key
-        jr z, wait_press
-
-        ; The lower ROM hides &0000-&3FFF as soon as it is switched in, this
-        ; code with it: the switch and the jump run from RESET_AT instead.
-        ld hl, reset_stub
-        ld de, RESET_AT
-        ld bc, reset_stub_end - reset_stub
-        ldir
-        jp RESET_AT
-
-; reset_stub: position-independent; copied to RESET_AT and run there.
-reset_stub:
-        ld bc, &7F89                    ; mode 1, lower ROM on, upper ROM off
-        out (c), c
-        rst 0                           ; the lower ROM's cold start
-reset_stub_end:
-
-; any_key: reads the ten lines of the keyboard matrix through the PSG's
-; register 14 (its I/O port A) and the PPI.
-; Inputs:   none.
-; Clobbers: A, BC, DE.
-; Result:   Z clear when a key is down (its bit 0 in the matrix), set when
-;           every key is up.
-any_key:
-        ld bc, &F782                    ; PPI: ports A and C out
-        out (c), c
-        ld bc, &F40E                    ; PSG register 14 on port A ...
-        out (c), c
-        ld bc, &F6C0                    ; ... latched: BDIR = 1, BC1 = 1
-        out (c), c
-        ld bc, &F600                    ; PSG inactive
-        out (c), c
-        ld bc, &F792                    ; PPI: port A in, port C out
-        out (c), c
-        ld d, &40                       ; PSG read (BDIR = 0, BC1 = 1), line 0
-        ld e, &FF                       ; the lines' bits ANDed together
-next_line:
-        ld b, &F6
-        out (c), d
-        ld b, &F4
-        in a, (c)
-        and e
-        ld e, a
-        inc d
-        ld a, d
-        cp &40 + KEYBOARD_LINES
-        jr nz, next_line
-        ld bc, &F782                    ; PPI: port A out again
-        out (c), c
-        ld bc, &F600                    ; PSG inactive
-        out (c), c
-        ld a, e
-        cp &FF
-        ret
+        include "viewer_show.asm"
