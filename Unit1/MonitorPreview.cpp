@@ -126,11 +126,16 @@ TMonitorFrame::TMonitorFrame(QWidget* parent) : QWidget(parent) {
 
 void TMonitorFrame::Surround(QWidget* view, const QMargins& sides, const QColor& colour, int rows) {
     view->move(sides.left(), sides.top());
+    const QRect area(QPoint(0, 0), view->size().grownBy(sides));
+    // Each render comes here: a border that stays as it was is not repainted.
+    if (!isHidden() && area == geometry() && colour == mColour && rows == mRows && sides.top() == mViewTop &&
+        view->height() == mViewHeight)
+        return;
     mColour = colour;
     mViewTop = sides.top();
     mViewHeight = view->height();
     mRows = rows;
-    setGeometry(QRect(QPoint(0, 0), view->size().grownBy(sides)));
+    setGeometry(area);
     stackUnder(view);
     show();
     update();
