@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QMargins>
 #include <QWidget>
 
 #include "Picture.h"
@@ -28,6 +30,10 @@ int Green_Monitor_Level(int colourNumber);
 // phosphor's green. Same size as result.
 void Green_Monitor_Picture(const TPicture& result, TPicture& green);
 
+// The colour the green-screen monitor shows CPC colour number n in: its
+// green level in the phosphor's green.
+QColor Green_Monitor_Colour(int colourNumber);
+
 // The dark gaps between a CRT's lines, drawn over its parent (the result's
 // view), which it follows in size: the lower third of each of the picture's
 // rows darkened, when a row is at least two screen pixels high; lower rows
@@ -44,5 +50,30 @@ class TScanlineGaps : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    int mRows = 0;
+};
+
+// The monitor's border round the result's view: a block of the border's
+// colour behind the view, reaching past it on each side by the border's
+// width, its lines in the same pitch as the picture's rows and with the same
+// gaps. It is a sibling of the view, placed under it.
+class TMonitorFrame : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TMonitorFrame(QWidget* parent);
+    // Moves view in from the parent's corner by the border's sides (in the
+    // view's pixels) and shows the border in colour round it; the view shows
+    // rows picture rows.
+    void Surround(QWidget* view, const QMargins& sides, const QColor& colour, int rows);
+    // Hides the border and puts view back in the corner.
+    void Remove(QWidget* view);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QColor mColour;
+    int mViewTop = 0;    // where the view's first row starts, in the frame
+    int mViewHeight = 0; // the view's height, over which its rows are spread
     int mRows = 0;
 };

@@ -71,6 +71,7 @@ TForm1::TForm1(QWidget* parent) : TForm(parent) {
     });
     LineGaps = new TScanlineGaps(Image2);
     LineGaps->setVisible(false);
+    MonitorFrame = new TMonitorFrame(ScrollBox1Contents);
     StatusBar1->resize(StatusBar1->width(), StatusBar1->sizeHint().height());
     // Each number box names its range, as the note for a number out of it does.
     for (TCSpinEdit* box : {EditLocal, EditBrightness, EditContrast})

@@ -411,6 +411,8 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // The green monitor's picture of the result, while that monitor is chosen.
     TImage* GreenView = nullptr;
     TScanlineGaps* LineGaps = nullptr;
+    // The monitor's border round the view, while a monitor is chosen.
+    TMonitorFrame* MonitorFrame = nullptr;
 
     void SetMonitor(TMonitor monitor);
     void CpcProportionsClick(TObject* Sender);
@@ -422,6 +424,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // Brings the monitor preview up to date with the result: the green
     // picture, the gaps, and which picture the view draws.
     void updatePreview();
+    // Shows the monitor's border round the view, sized as the screen in use
+    // and the view's zoom make it, while a monitor is chosen.
+    void placeMonitorFrame();
 
     // ---- Compare ----
   public:

@@ -18,6 +18,7 @@
 #include "Compare.h"
 #include "Engine.h"
 #include "ModeStart.h"
+#include "MonitorBorder.h"
 #include "PixelShape.h"
 #include "Unit1Steps.h"
 
@@ -50,6 +51,7 @@ void TForm1::CSpinEdit1Change(TObject*) {
     const QSize view = View_Size(source.GetWidth(), source.GetHeight(), Mode(), CpcProportions, zoom);
     Image2->SetHeight(view.height());
     Image2->SetWidth(view.width());
+    placeMonitorFrame();
 
     if (oldSize.isEmpty())
         return;
@@ -122,7 +124,30 @@ void TForm1::updatePreview() {
     LineGaps->SetRows(Image2->GetPicture().GetHeight());
     LineGaps->setVisible(Monitor != TMonitor::Plain && !original && !dragging && loaded());
     LineGaps->update();
+    placeMonitorFrame();
     Image2->update();
+}
+
+// The border takes ink 0's colour, as the loader and the viewer set it. Its
+// sides are in characters and pixel lines of the screen, which the view
+// draws as it draws the picture's own pixels and rows.
+void TForm1::placeMonitorFrame() {
+    if (Monitor == TMonitor::Plain || !loaded()) {
+        MonitorFrame->Remove(Image2);
+        return;
+    }
+    const ScreenGeometry& screen = Screen();
+    const ScreenMode& mode = Mode();
+    const MonitorBorder border = Monitor_Border(screen);
+    const int characterPixels = mode.width / screen.characterColumns;
+    const int zoom = CSpinEdit1->GetValue();
+    const QSize before = View_Size(border.left * characterPixels, border.top, mode, CpcProportions, zoom);
+    const QSize after = View_Size(border.right * characterPixels, border.bottom, mode, CpcProportions, zoom);
+    const Ink ink0 = ModeInks().front();
+    const QColor colour = Monitor == TMonitor::Green ? Green_Monitor_Colour(Colour_Number_Of_Ink(ink0))
+                                                     : QColor(ink0.r, ink0.g, ink0.b);
+    MonitorFrame->Surround(Image2, QMargins(before.width(), before.height(), after.width(), after.height()), colour,
+                           Image2->GetPicture().GetHeight());
 }
 
 TF_Compare* TForm1::CompareWindow() {

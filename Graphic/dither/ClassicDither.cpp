@@ -10,6 +10,7 @@
 #include "ClassicDither.h"
 #include "DitherRules.h"
 #include "DitherRun.h"
+#include "LevelRunRow.h"
 #include "RowThreads.h"
 #include "SysUtils.h"
 
@@ -84,6 +85,10 @@ public:
                     mDirect[static_cast<std::size_t>(threshold - 1)][static_cast<std::size_t>(level)] =
                         colours[std::clamp(level + mShift[0], 0, mLast)];
         }
+        if (!mMapMatters)
+            for (std::size_t parity = 0; parity < 2; ++parity)
+                mRuns[parity].Prepare(mDirect[static_cast<std::size_t>(kDitherThreshold[parity][0] - 1)].data(),
+                                      mDirect[static_cast<std::size_t>(kDitherThreshold[parity][1] - 1)].data());
     }
 
     // Without a local term the map need not exist: mapRow is then not read.
@@ -108,6 +113,11 @@ private:
         const std::uint32_t* oddColours = kReadMap ? mColour[odd].data() : mDirect[odd].data();
         const std::size_t step = kReadMap ? 3 : 0;
         int x = 0;
+        if constexpr (!kReadMap) {
+            x = mRuns[static_cast<std::size_t>(y & 1)].Row(src, out, width);
+            src += 3 * static_cast<std::size_t>(x);
+            out += 3 * static_cast<std::size_t>(x);
+        }
         // Four pixels at a time, their 12 bytes stored as three words: byte
         // by byte, the stores cost more than the rest of the work.
         if constexpr (std::endian::native == std::endian::little) {
@@ -151,6 +161,8 @@ private:
     std::array<std::array<std::uint32_t, kMaxLevelSpan>, 4> mColour;
     // Per threshold and pixel level 0..765, without a local term only.
     std::array<std::array<std::uint32_t, kFullLevel + 1>, 4> mDirect;
+    // mDirect's two tables of an even row and of an odd row, as runs.
+    std::array<TLevelRunRow, 2> mRuns;
 };
 
 // The classic dither over any rows: each result row depends on its own

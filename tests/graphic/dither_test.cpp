@@ -276,7 +276,8 @@ TEST(DitherMatchesReference, OnRandomPicturesAndSliders) {
     std::uniform_int_distribution<int> local(kLocalMin, kLocalMax);
     std::uniform_int_distribution<int> colour(0, 26);
     for (int round = 0; round < 60; ++round) {
-        const int width = 1 + round % 13, height = 1 + round % 7;
+        // Rows wide enough for 16 pixels at a time, and a few over.
+        const int width = 1 + round % 13 + 16 * (round % 4), height = 1 + round % 7;
         TPicture source = random(width, height, static_cast<unsigned>(round));
         TPicture map = random(width, height, static_cast<unsigned>(round + 1000));
         if (round % 2)

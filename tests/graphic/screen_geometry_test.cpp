@@ -4,6 +4,7 @@
 #include <random>
 
 #include "Engine.h"
+#include "MonitorBorder.h"
 #include "ScreenGeometry.h"
 
 namespace {
@@ -59,6 +60,18 @@ TEST(ScreenGeometry, StandardLayoutIsTheScreenFiles) {
     CPC_Screen_Layout(packed.data(), screen);
     EXPECT_EQ(Screen_Memory_Layout(packed, Screen_Geometry(TScreen::Standard)),
               std::vector<std::uint8_t>(screen.get(), screen.get() + kScreenBytes));
+}
+
+// The monitor's picture area does not change with the screen: each screen's
+// sync positions put it wholly inside that area, its border making up the rest.
+TEST(ScreenGeometry, EveryScreenFillsTheSameMonitorArea) {
+    const auto area = [](const ScreenGeometry& geometry) {
+        const MonitorBorder border = Monitor_Border(geometry);
+        return std::pair(border.left + geometry.characterColumns + border.right,
+                         border.top + Screen_Lines(geometry) + border.bottom);
+    };
+    for (const ScreenGeometry& geometry : kScreens)
+        EXPECT_EQ(area(geometry), area(kScreens[0])) << geometry.name;
 }
 
 } // namespace

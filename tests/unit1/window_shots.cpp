@@ -277,8 +277,15 @@ void takeModeShots(const QDir& folder, const std::string& picture) {
     grabScreenAround(Form1, QRect(), folder, "desk_green.png");
     Form1->SetMonitor(TMonitor::Colour);
     grabScreenAround(Form1, QRect(), folder, "desk_colour_monitor.png");
-    Form1->SetMonitor(TMonitor::Plain);
     Form1->SpeedButton3->click();
+    // The border round each screen, in ink 0's colour made blue to tell it
+    // from the desk.
+    chooseInk(Form1->Button2, 1);
+    grabScreenAround(Form1, QRect(), folder, "desk_monitor_border.png");
+    Form1->actionFullScreen->trigger();
+    grabScreenAround(Form1, QRect(), folder, "desk_monitor_border_full.png");
+    Form1->actionUndo->trigger();
+    Form1->SetMonitor(TMonitor::Plain);
 }
 
 } // namespace
