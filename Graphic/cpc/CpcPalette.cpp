@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "CpcLevels.h"
 #include "SysUtils.h"
 
 const std::array<Palette, kPaletteCount> kPalettes = {{
@@ -114,4 +115,38 @@ int Palette_Colour_From_Text(const Palette& palette, const std::string& text) {
         throw Exception("'" + text + "' is not a " + palette.title + " colour: an ink is " +
                         Palette_Colour_Form(palette));
     return colour;
+}
+
+std::uint8_t Read_Level_Byte(TLevelReading reading, std::uint8_t value) {
+    switch (reading) {
+    case TLevelReading::Bytes:
+        return value;
+    case TLevelReading::Cpc:
+        return Cpc_Level_Byte(value);
+    case TLevelReading::Plus:
+        return static_cast<std::uint8_t>((value + 8) / 17 * 17);
+    }
+    return value;
+}
+
+TLevelReading Source_Level_Reading(const TPicture& source, const InkList& inks) {
+    if (Shows_Cpc_Levels(source))
+        return TLevelReading::Cpc;
+    const Palette& plus = Palette_Of(TPalette::Plus);
+    std::vector<bool> isInk(static_cast<std::size_t>(plus.colourCount));
+    for (const Ink& ink : inks) {
+        const int colour = Palette_Colour_Of(plus, ink);
+        if (colour < 0)
+            return TLevelReading::Bytes;
+        isInk[static_cast<std::size_t>(colour)] = true;
+    }
+    if (source.GetPixelFormat() != TPixelFormat::pf24bit)
+        return TLevelReading::Bytes;
+    for (int y = 0; y < source.GetHeight(); ++y) {
+        const std::uint8_t* pixel = source.GetScanline(y);
+        for (int x = 0; x < source.GetWidth(); ++x, pixel += 3)
+            if (!isInk[static_cast<std::size_t>(Nearest_Palette_Colour(plus, {pixel[2], pixel[1], pixel[0]}))])
+                return TLevelReading::Bytes;
+    }
+    return TLevelReading::Plus;
 }

@@ -69,3 +69,18 @@ int Palette_Colour_From_Text(const Palette& palette, const std::string& text);
 // What an ink's text is, for messages: "a colour number from 0 to 26",
 // "three hexadecimal digits R G B from 000 to FFF".
 std::string Palette_Colour_Form(const Palette& palette);
+
+// How a dither reads a source's channel bytes: as they are, or as the
+// palette level they show, so that a picture drawn in the inks' own colours
+// (give or take a few levels of rounding) comes out exactly as drawn.
+enum class TLevelReading {
+    Bytes, // as they are
+    Cpc,   // as their CPC intensity's level (Cpc_Level_Byte)
+    Plus,  // as the nearest multiple of 17
+};
+// A channel byte as read.
+std::uint8_t Read_Level_Byte(TLevelReading reading, std::uint8_t value);
+// How to read source for these inks: Cpc where every channel shows a CPC
+// intensity (Shows_Cpc_Levels); else Plus where every ink is a CPC+ colour
+// and every pixel's nearest CPC+ colour is one of the inks; else Bytes.
+TLevelReading Source_Level_Reading(const TPicture& source, const InkList& inks);
