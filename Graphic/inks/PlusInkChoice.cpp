@@ -28,6 +28,13 @@ constexpr int kMovesPerInk = 8;
 // A bin of n pixels weighs n to this power in the clustering: a large flat
 // area (a black sky) would otherwise draw several inks to nearly one colour.
 constexpr double kBinWeightPower = 0.5;
+// Levels an ink moves by in the first rounds; halved each time no move
+// improves, down to 1.
+constexpr int kFirstMoveLevels = 4;
+// The ordered dithers' judgements cost four times the others': they take
+// one round for every this many pixels of the half-size copy beyond the
+// first (a mode's whole screen: one round).
+constexpr long long kOrderedRoundPixels = 8000;
 // How far one start's colours are pushed away from the picture's mean.
 constexpr double kStartSpread = 0.2;
 // The starts' counts of extreme colours held (while fewer than the inks to choose).
@@ -261,6 +268,7 @@ class PlusSearch {
           mCoarseMap(&mCoarse == &mJudged ? mJudgedMap : mHalfMap), mCoarseReference(mCoarse) {}
 
     TPicture& judged() { return mJudged; }
+    long long coarsePixels() const { return static_cast<long long>(mCoarse.GetWidth()) * mCoarse.GetHeight(); }
     const TPicture& judgedMap() const { return mJudgedMap; }
 
     // The chosen colours placed darkest first (by level, equal levels by
@@ -360,16 +368,16 @@ int moved(int colour, int channels, int step) {
     return result;
 }
 
-// Every move of one chosen colour (index i of the set) that keeps the set's
-// colours different from each other and from the kept ones.
-std::vector<std::vector<int>> movesOf(const std::vector<int>& chosen, const std::vector<int>& kept,
+// Every move of one chosen colour by levels (index i of the set) that keeps
+// the set's colours different from each other and from the kept ones.
+std::vector<std::vector<int>> movesOf(const std::vector<int>& chosen, const std::vector<int>& kept, int levels,
                                       std::vector<std::size_t>& movedInk) {
     static constexpr int kChannels[4] = {1, 2, 4, 7};
     std::vector<std::vector<int>> sets;
     movedInk.clear();
     for (std::size_t i = 0; i < chosen.size(); ++i)
         for (const int channels : kChannels)
-            for (const int step : {-1, 1}) {
+            for (const int step : {-levels, levels}) {
                 const int colour = moved(chosen[i], channels, step);
                 if (colour < 0 || std::count(chosen.begin(), chosen.end(), colour) ||
                     std::count(kept.begin(), kept.end(), colour))
@@ -432,9 +440,21 @@ Mode_Ink_Choice Choose_Plus_Inks(TPicture& source, const TPicture& map, const st
         if (extremes == 0)
             starts.push_back(snapped(centres, mean, kStartSpread, keptColours));
     }
+    // And one more cluster than inks, the lightest left out: where two
+    // colours share an ink's cluster, one of them may be worth more alone
+    // than their mean.
+    std::vector<OkLab> more = clusterCentres(bins, keptColours, {}, static_cast<int>(toChoose) + 1);
+    more.pop_back();
+    starts.push_back(snapped(more, mean, 0, keptColours));
+    const bool ordered =
+        dither == TDither::Ordered2 || dither == TDither::Ordered4 || dither == TDither::Ordered8;
+    const long long coarsePixels = search.coarsePixels();
+    const int rounds = ordered ? static_cast<int>(std::clamp(kOrderedRoundPixels / std::max(1LL, coarsePixels), 1LL,
+                                                             static_cast<long long>(kPlusRefineRounds)))
+                               : kPlusRefineRounds;
     const int movesPerRound = static_cast<int>(toChoose) * kMovesPerInk + 2;
     search.setTotal(PlusSearch::kFullWeight * (static_cast<int>(starts.size()) + 1) +
-                    kPlusRefineRounds * movesPerRound);
+                    rounds * movesPerRound);
     const std::vector<PerceptualScore> start = search.judgeAll(starts);
     if (start.empty()) {
         choice.cancelled = true;
@@ -453,9 +473,10 @@ Mode_Ink_Choice Choose_Plus_Inks(TPicture& source, const TPicture& map, const st
         return choice;
     }
     PerceptualScore best = now[0];
-    for (int round = 0; round < kPlusRefineRounds && toChoose > 0; ++round) {
+    int levels = kFirstMoveLevels;
+    for (int round = 0; round < rounds && toChoose > 0; ++round) {
         std::vector<std::size_t> movedInk;
-        const std::vector<std::vector<int>> sets = movesOf(current, keptColours, movedInk);
+        const std::vector<std::vector<int>> sets = movesOf(current, keptColours, levels, movedInk);
         const std::vector<PerceptualScore> scores = search.judgeAll(sets, true);
         if (scores.size() != sets.size()) {
             choice.cancelled = true;
@@ -474,8 +495,12 @@ Mode_Ink_Choice Choose_Plus_Inks(TPicture& source, const TPicture& map, const st
             if (bestMove < 0 || scores[s].rank() < scores[static_cast<std::size_t>(bestMove)].rank())
                 bestMove = static_cast<int>(s);
         }
-        if (bestMove < 0)
+        if (bestMove < 0 && levels == 1)
             break;
+        if (bestMove < 0) {
+            levels /= 2;
+            continue;
+        }
         current = sets[static_cast<std::size_t>(bestMove)];
         best = scores[static_cast<std::size_t>(bestMove)];
         // Every ink's best move together, where their colours stay apart.

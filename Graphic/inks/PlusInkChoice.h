@@ -16,15 +16,24 @@
 //   multiple of 17) number no more than the inks left beside the kept ones
 //   gets them as its inks, the inks left over the lowest colours not in use.
 // - Else k-means in OKLab over the picture's colours as the dither sees them
-//   (the sliders applied), the kept inks fixed centres, seeded each time at
-//   the colour that adds most weight x squared distance; the centres snapped
-//   to their nearest free 12-bit colours, the heaviest first.
-// - Then refined by the dither in use and the perceptual measure
-//   (PerceptualMeasure.h): each round judges every chosen ink moved one
-//   level up or down in red, green, blue or all three, and takes the moves
-//   that improve, all of them together where that beats the best single one;
-//   at most kPlusRefineRounds rounds, while one improves. A picture of more
-//   than twice the mode's screen is judged on its copy stretched to the screen.
+//   (the sliders applied; a bin of n pixels weighs the square root of n, a
+//   cluster's colour is its mean in linear light), the kept inks fixed
+//   centres, seeded each time at the colour that adds most weight x squared
+//   distance; the centres snapped to their nearest free 12-bit colours, the
+//   heaviest first. The starts judged: k-means alone; its colours pushed
+//   away from the picture's mean; with 2 and 6 extreme colours of the
+//   picture held; with one cluster more, the lightest left out.
+// - The best start is refined by the dither in use and the perceptual
+//   measure (PerceptualMeasure.h): each round judges every chosen ink moved
+//   by four levels (halved each time no move improves, down to one) up or
+//   down in red, green, blue or all three, and takes the moves that improve,
+//   all of them together where that beats the best single one; at most
+//   kPlusRefineRounds rounds (the ordered dithers, whose judgements cost four
+//   times as much, one on a mode's whole screen, more on small pictures).
+//   The moves are judged on a copy of half the size each way; the moved set
+//   replaces the start where the whole picture agrees. A picture of more
+//   than twice the mode's screen is judged on its copy stretched to the
+//   screen.
 // Ties go to the first move in a fixed order, so the choice is the same on any
 // number of threads. Chosen inks are placed darkest first at the inks not kept.
 //
