@@ -262,9 +262,9 @@ class PlusSearch {
     PlusSearch(TPicture& source, const TPicture& map, const std::vector<int>& kept, TDither dither,
                const ScreenMode& mode, int a, int b, int c, const Ink_Search_Control& control)
         : mDither(dither), mMode(mode), mA(a), mB(b), mC(c), mControl(control), mKept(kept),
-          mJudged(reduced(source, map, mReduced, mReducedMap, mode)),
+          mJudged(reduced(source, mReduced, mReducedMap, mode)),
           mJudgedMap(&mJudged == &source ? map : mReducedMap), mReference(mJudged),
-          mCoarse(reduced(mJudged, mJudgedMap, mHalf, mHalfMap, halved(mode))),
+          mCoarse(reduced(mJudged, mHalf, mHalfMap, halved(mode))),
           mCoarseMap(&mCoarse == &mJudged ? mJudgedMap : mHalfMap), mCoarseReference(mCoarse) {}
 
     TPicture& judged() { return mJudged; }
@@ -325,9 +325,7 @@ class PlusSearch {
     }
     // The picture itself, or its copy stretched to the screen when it is more
     // than twice as large (with its own map when the local term reads one).
-    TPicture& reduced(TPicture& picture, const TPicture& map, TPicture& copy, TPicture& copyMap,
-                      const ScreenMode& screen) const {
-        (void)map;
+    TPicture& reduced(TPicture& picture, TPicture& copy, TPicture& copyMap, const ScreenMode& screen) const {
         const long long pixels = static_cast<long long>(picture.GetWidth()) * picture.GetHeight();
         if (pixels <= 2LL * screen.width * screen.height)
             return picture;
