@@ -16,6 +16,7 @@
 #include "ModePacking.h"
 #include "OcpPalette.h"
 #include "OptionNumbers.h"
+#include "PaletteInkChoice.h"
 #include "RawSprite.h"
 #include "SpriteDescription.h"
 #include "SpriteSheetInks.h"
@@ -25,9 +26,10 @@
 namespace {
 
 
-// The mode's count of colour numbers, each of which may be "auto", or "auto"
-// alone for all of them.
-std::vector<int> inksFrom(const std::string& text, const ScreenMode& mode) {
+// The mode's count of colours in the palette's form (colour numbers with
+// cpc, three hexadecimal digits with plus), each of which may be "auto", or
+// "auto" alone for all of them.
+std::vector<int> inksFrom(const std::string& text, const ScreenMode& mode, const Palette& palette) {
     const std::size_t count = static_cast<std::size_t>(mode.inkCount);
     if (text == "auto")
         return std::vector<int>(count, kChooseInk);
@@ -37,15 +39,42 @@ std::vector<int> inksFrom(const std::string& text, const ScreenMode& mode) {
         numbers.push_back(part);
     if (numbers.size() != count || (!text.empty() && text.back() == ',')) {
         const std::string counted = count == 2 ? "two" : count == 4 ? "four" : IntToStr(mode.inkCount);
-        throw Exception("--inks takes " + counted + " colour numbers from 0 to 26 (or auto) separated by commas" +
+        const std::string form = palette.id == TPalette::Cpc
+                                     ? "colour numbers from 0 to 26"
+                                     : "colours of three hexadecimal digits R G B from 000 to FFF";
+        throw Exception("--inks takes " + counted + " " + form + " (or auto) separated by commas" +
                         (mode.number == kDefaultScreenMode ? "" : " in mode " + IntToStr(mode.number)) + ", not '" +
                         text + "'");
     }
     std::vector<int> inks(count);
-    for (std::size_t k = 0; k < count; ++k)
-        inks[k] = numbers[k] == "auto"
-                      ? kChooseInk
-                      : Option_Integer_In("--inks (ink " + IntToStr(static_cast<int>(k)) + ")", numbers[k], 0, kColourCount - 1);
+    const Palette& plus = Palette_Of(TPalette::Plus);
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::string option = "--inks (ink " + IntToStr(static_cast<int>(k)) + ")";
+        if (numbers[k] == "auto")
+            inks[k] = kChooseInk;
+        else if (palette.id == TPalette::Plus)
+            try {
+                inks[k] = Palette_Colour_From_Text(palette, numbers[k]);
+            } catch (const Exception& error) {
+                throw Exception(option + ": " + ErrorText(error));
+            }
+        else
+            try {
+                inks[k] = Option_Integer_In(option, numbers[k], 0, kColourCount - 1);
+            } catch (const Exception& error) {
+                // Three hexadecimal digits are a CPC+ colour given without its palette.
+                bool plusColour = true;
+                try {
+                    Palette_Colour_From_Text(plus, numbers[k]);
+                } catch (const Exception&) {
+                    plusColour = false;
+                }
+                if (!plusColour || numbers[k].size() < 3)
+                    throw;
+                throw Exception(ErrorText(error) + "; '" + numbers[k] +
+                                "' is a CPC+ colour: add --palette plus");
+            }
+    }
     return inks;
 }
 
@@ -99,6 +128,24 @@ SpriteRows rowsFrom(const std::string& text) {
     throw Exception("--rows takes down or zigzag, not '" + text + "'");
 }
 
+// Why the output cannot hold CPC+ inks, or empty when it can. A "pal" file
+// holds the CPC's hardware colours only, an "asm" or ".h" file names its
+// inks by CPC colour number. The disc and the snapshot need the CPC+'s own
+// viewer and palette writers: this is the one place that refuses them, to be
+// opened when those writers are wired in.
+std::string plusOutputRefusal(const CliOptions& options) {
+    if (options.format == TSaveFormat::Palette)
+        return "a \"pal\" output (an OCP Art Studio palette) holds only the CPC's 27 colours, not the CPC+ inks of "
+               "--palette plus: save them as a \"kit\" palette file";
+    if (options.spriteFormat == SpriteFormat::Assembler || options.spriteFormat == SpriteFormat::CHeader)
+        return "an \"asm\" or \".h\" output names its inks by CPC colour number, which CPC+ inks have none of: "
+               "use a \"bin\" output with --palette plus";
+    if (options.format == TSaveFormat::Disc || options.format == TSaveFormat::Snapshot)
+        return std::string("a \"") + (options.format == TSaveFormat::Disc ? "dsk" : "sna") +
+               "\" output with --palette plus needs the CPC+ viewer, which this build does not include";
+    return "";
+}
+
 // Checks what the output ending and the CPC options ask for together, and
 // settles the CPC name.
 void checkOutput(CliOptions& options, const std::optional<std::string>& name, bool loadGiven, bool spriteGiven) {
@@ -114,6 +161,9 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
         throw Exception("the output name \"" + options.output +
                         "\" must end in \"bmp\", \"png\", \"scr\", \"dat\", \"pal\", \"dsk\", \"zx0\", \"sna\", "
                         "\"asm\", \".h\" or \"bin\"; the ending is case-sensitive");
+    if (options.palette == TPalette::Plus)
+        if (const std::string refusal = plusOutputRefusal(options); !refusal.empty())
+            throw Exception(refusal);
     if (spriteGiven && options.spriteFormat == SpriteFormat::None)
         throw Exception("--sprite, --cells, --rows and --transparent make sprite cells for \"asm\", \".h\" and "
                         "\"bin\" outputs only");
@@ -141,26 +191,27 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
 // Chooses the inks marked "auto" on every core and prints the numbers of all
 // the mode's inks (their error is not printed, so it is not measured).
 InkList chosenInks(TPicture& source, const TPicture& map, const CliOptions& options, std::ostream& out) {
-    const auto print = [&out](const std::vector<int>& numbers) {
+    const Palette& palette = Palette_Of(options.palette);
+    const auto print = [&out, &palette](const std::vector<int>& numbers) {
         out << "inks ";
         for (std::size_t k = 0; k < numbers.size(); ++k)
-            out << (k > 0 ? "," : "") << numbers[k];
+            out << (k > 0 ? "," : "") << Palette_Colour_Text(palette, numbers[k]);
         out << '\n';
-        return Ink_List_Of_Numbers(numbers);
+        return Palette_Inks(palette, numbers);
     };
     // A sprite sheet drawn in CPC colours keeps them, in order of appearance.
     const bool allChosen = std::count(options.keptInks.begin(), options.keptInks.end(), kChooseInk) ==
                            static_cast<std::ptrdiff_t>(options.keptInks.size());
-    if (options.spriteFormat != SpriteFormat::None && allChosen)
+    if (options.spriteFormat != SpriteFormat::None && allChosen && options.palette == TPalette::Cpc)
         if (const auto numbers = Sprite_Sheet_Colour_Numbers(source, Screen_Mode(options.mode).inkCount))
             return print(*numbers);
     Ink_Search_Control control;
     control.threads = Ink_Search_Control::AllCores();
     control.measureChoice = false;
     const std::vector<int> numbers =
-        Choose_Mode_Inks(source, map, options.keptInks, options.dither,
-                         Mode_On_Screen(Screen_Mode(options.mode), Screen_Geometry(options.screen)),
-                         options.brightness, options.contrast, options.local, control)
+        Choose_Palette_Inks(palette, source, map, options.keptInks, options.dither,
+                            Mode_On_Screen(Screen_Mode(options.mode), Screen_Geometry(options.screen)),
+                            options.brightness, options.contrast, options.local, control)
             .numbers;
     return print(numbers);
 }
@@ -258,6 +309,8 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             cropAtGiven = true;
         } else if (argument == "--inks")
             inksText = value();
+        else if (argument == "--palette")
+            options.palette = Palette_From_Option(value());
         else if (argument == "--mode")
             options.mode = Screen_Mode_From_Option(value());
         else if (argument == "--screen")
@@ -283,11 +336,11 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     const ScreenMode& mode = Screen_Mode(options.mode);
     options.inks = Start_Inks(mode);
     if (inksText) {
-        options.keptInks = inksFrom(*inksText, mode);
+        options.keptInks = inksFrom(*inksText, mode, Palette_Of(options.palette));
         options.chooseInks =
             std::find(options.keptInks.begin(), options.keptInks.end(), kChooseInk) != options.keptInks.end();
         if (!options.chooseInks)
-            options.inks = Ink_List_Of_Numbers(options.keptInks);
+            options.inks = Palette_Inks(Palette_Of(options.palette), options.keptInks);
     }
     if (transparentText)
         options.sprite.transparentInk = Option_Integer_In("--transparent", *transparentText, 0, mode.inkCount - 1);
@@ -308,7 +361,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     return options;
 }
 
-std::string Repeated_Inks_Note(const std::vector<int>& inks) {
+std::string Repeated_Inks_Note(const std::vector<int>& inks, TPalette palette) {
     std::vector<int> given;
     for (const int ink : inks)
         if (ink != kChooseInk)
@@ -317,7 +370,7 @@ std::string Repeated_Inks_Note(const std::vector<int>& inks) {
     const auto repeated = std::adjacent_find(given.begin(), given.end());
     if (repeated == given.end())
         return "";
-    return "note: --inks gives colour " + IntToStr(*repeated) + " more than once: the screen will show fewer than " +
+    return "note: --inks gives colour " + Palette_Colour_Text(Palette_Of(palette), *repeated) + " more than once: the screen will show fewer than " +
            IntToStr(static_cast<int>(inks.size())) + " colours";
 }
 
@@ -385,14 +438,20 @@ std::string Cli_Usage() {
            "                   picture until a key is pressed, then the CPC resets\n"
            "  --dither NAME    how the inks are spread over the picture, default classic (see\n"
            "                   Dithers below)\n"
+           "  --palette NAME   the colours an ink can take, default cpc: the CPC's 27; plus: the\n"
+           "                   4,096 of the CPC+ (464 Plus, 6128 Plus, GX4000), 16 levels each of\n"
+           "                   red, green and blue. Not for pal, asm and .h outputs\n"
            "  --inks N,N,...   CPC colour numbers 0..26 (n = 9 green + 3 red + blue, each\n"
-           "                   intensity 0..2), one for each of the mode's inks: 2, 4 or 16;\n"
+           "                   intensity 0..2), or with --palette plus three hexadecimal digits\n"
+           "                   R G B each (000 black, F80 orange, FFF white), one for each of\n"
+           "                   the mode's inks: 2, 4 or 16;\n"
            "                   default: in mode 1 the window's start inks black, dark red,\n"
            "                   orange, white; in modes 0 and 2 the CPC's inks after a reset.\n"
            "                   \"auto\" for an ink lets the converter choose it (--inks auto: all\n"
            "                   of them; 0,auto,auto,26 keeps inks 0 and 3 in mode 1): the\n"
            "                   different colours whose result by the dither looks closest to IN;\n"
-           "                   it prints \"inks N,N,...\" with all the mode's inks before converting\n"
+           "                   it prints \"inks N,N,...\" with all the mode's inks before converting,\n"
+           "                   in the form --inks takes\n"
            "  --brightness A   from -550 to 550, default 0; higher is lighter. The classic dither\n"
            "                   moves the inks' levels; the others move the picture's channels the\n"
            "                   opposite way: A > 0 lifts black to A / 3, A < 0 darkens towards black\n"
@@ -450,7 +509,8 @@ std::string Cli_Usage() {
            "  none              each pixel its nearest ink\n"
            "A picture drawn in at most the mode's count of CPC colours (channels at 0/128/255\n"
            "or 0/127/254), given those colours as inks or --inks auto, comes out exactly by\n"
-           "every dither but classic.\n";
+           "every dither but classic; so does one drawn in at most that many CPC+ colours\n"
+           "(channels within 8 of a multiple of 17) with --palette plus.\n";
 }
 
 int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -465,7 +525,7 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         out << Cli_Usage();
         return kCliOk;
     }
-    if (const std::string note = Repeated_Inks_Note(options.keptInks); !note.empty())
+    if (const std::string note = Repeated_Inks_Note(options.keptInks, options.palette); !note.empty())
         err << "tintora-cli: " << note << '\n';
     if (sameFile(options.input, options.output)) {
         err << "tintora-cli: " << options.input << " and " << options.output

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "CpcPalette.h"
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "InkChoice.h"
@@ -25,10 +26,13 @@ struct CliOptions {
     // The screen the picture fills: the standard one or the full screen.
     TScreen screen = TScreen::Standard;
     TDither dither = TDither::Classic;
+    // The colours an ink can take: the CPC's 27 or the CPC+'s 4,096.
+    TPalette palette = kDefaultPalette;
     // The mode's inks (mode.inkCount of them).
     InkList inks;
-    // With any ink given as "auto": the kept colour numbers, kChooseInk for
-    // the inks to choose before the conversion.
+    // With any ink given as "auto": the kept colours (indices of the
+    // palette, CpcPalette.h), kChooseInk for the inks to choose before the
+    // conversion.
     bool chooseInks = false;
     std::vector<int> keptInks;
     int brightness = 0;
@@ -71,13 +75,15 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments);
 // The --help text.
 std::string Cli_Usage();
 
-// The note printed when --inks gives one colour number twice (accepted: the
-// screen then shows fewer colours than the mode has inks); empty otherwise.
-// Inks left to the converter ("auto") are not counted.
-std::string Repeated_Inks_Note(const std::vector<int>& inks);
+// The note printed when --inks gives one colour twice (accepted: the screen
+// then shows fewer colours than the mode has inks); empty otherwise. Inks
+// left to the converter ("auto") are not counted. The colour is named in
+// the palette's form.
+std::string Repeated_Inks_Note(const std::vector<int>& inks, TPalette palette = kDefaultPalette);
 
 // Runs the converter: load, fit to the mode's screen if asked, stretch if
 // asked, map (only with a local term), choose inks if asked (the choice
-// printed on out as "inks N,N,..." with the mode's count of numbers), dither,
+// printed on out as "inks N,N,..." with the mode's count of colours, each in
+// the palette's form: "inks 000,F80,..." with plus), dither,
 // save by the output name's ending. Messages go to err; returns the exit status.
 int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

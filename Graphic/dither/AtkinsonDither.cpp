@@ -3,7 +3,7 @@
 #include "ErrorDiffusion.h"
 
 std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, int b, int c,
-                                     bool cpcLevels) {
+                                     TLevelReading levels) {
     constexpr float kEighth = 1.0f / 8;
     static const DiffusionKernel kAtkinson = {{{1, 0, kEighth},
                                                {2, 0, kEighth},
@@ -14,5 +14,5 @@ std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, in
                                               true,
                                               DiffusionChoice::OkLab,
                                               kAtkinsonKeptError};
-    return Start_Error_Diffusion(inks, a, b, c, kAtkinson, cpcLevels);
+    return Start_Error_Diffusion(inks, a, b, c, kAtkinson, levels);
 }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "DitherRun.h"
+#include "CpcPalette.h"
 #include "ScreenMode.h"
 
 // Atkinson's error diffusion in linear light: 1/8 of a pixel's error to each
@@ -20,6 +21,6 @@
 // rows run right to left (serpentine), so the grain does not line up into
 // diagonal streaks.
 inline constexpr float kAtkinsonKeptError = 0.05f;
-// cpcLevels: the source shows CPC colours and is read as them (SliderLight).
+// levels: how the source's bytes are read (SliderLight).
 std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, int b, int c,
-                                     bool cpcLevels = false);
+                                     TLevelReading levels = TLevelReading::Bytes);

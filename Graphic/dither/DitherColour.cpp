@@ -46,11 +46,11 @@ LabColour Lab_Of(const LinearColour& colour) {
     return {lab[0], lab[1], lab[2]};
 }
 
-SliderLight::SliderLight(int a, int b, int c, bool cpcLevels) : mShift(kMapSumCount) {
+SliderLight::SliderLight(int a, int b, int c, TLevelReading levels) : mShift(kMapSumCount) {
     for (int v = 0; v < 256; ++v) {
         const auto byte = static_cast<std::uint8_t>(v);
         mByte[static_cast<std::size_t>(v)] =
-            static_cast<std::uint16_t>(3 * (cpcLevels ? Cpc_Level_Byte(byte) : byte));
+            static_cast<std::uint16_t>(3 * (Read_Level_Byte(levels, byte)));
     }
     int termLow = 0, termHigh = 0;
     for (int n = 0; n < kMapSumCount; ++n) {
@@ -73,10 +73,10 @@ LinearColour SliderLight::linear(std::uint32_t key) {
     return {table[key >> 20], table[key >> 10 & 0x3FF], table[key & 0x3FF]};
 }
 
-InkColours::InkColours(const InkList& inks, bool cpcLevels) : mInks(inks) {
+InkColours::InkColours(const InkList& inks, TLevelReading levels) : mInks(inks) {
     const auto& table = linearOfLevel();
     const auto level = [&](std::uint8_t v) {
-        return table[3u * (cpcLevels ? Cpc_Level_Byte(v) : v)];
+        return table[3u * (Read_Level_Byte(levels, v))];
     };
     for (const Ink& ink : inks) {
         mLinear.push_back({level(ink.r), level(ink.g), level(ink.b)});

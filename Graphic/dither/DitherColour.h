@@ -6,6 +6,7 @@
 
 #include "Engine.h"
 #include "InkMeasure.h"
+#include "CpcPalette.h"
 #include "ScreenMode.h"
 
 // The colour arithmetic every colour dither shares: the sliders applied to
@@ -33,9 +34,9 @@ LabColour Lab_Of(const LinearColour& colour);
 class SliderLight {
   public:
     // Brightness a (-550..550), contrast b (-370..370), local c (-20000..20000);
-    // cpcLevels reads each channel byte as its CPC intensity's level
-    // (Cpc_Level_Byte) first, for a picture that shows CPC colours.
-    SliderLight(int a, int b, int c, bool cpcLevels = false);
+    // levels says how each channel byte is read first (Read_Level_Byte): as
+    // the palette level it shows, for a picture drawn in the palette's colours.
+    SliderLight(int a, int b, int c, TLevelReading levels = TLevelReading::Bytes);
     // True when the local term moves pixels, so the map must be read.
     bool readsMap() const { return mReadsMap; }
     // The key of a source pixel (B, G, R bytes) whose map pixel is map; map
@@ -64,12 +65,12 @@ class SliderLight {
 
 // The inks of a call in every form the dithers compare them in. Each ink's
 // linear colour is its bytes' through the same table as a pixel's, so a
-// pixel of an ink's exact colour is at distance 0 from it. With cpcLevels
-// the inks are compared as the CPC colours they show, as the pixels are
-// (SliderLight), and still written as they are.
+// pixel of an ink's exact colour is at distance 0 from it. The inks are
+// compared read by levels, as the pixels are (SliderLight), and still
+// written as they are.
 class InkColours {
   public:
-    explicit InkColours(const InkList& inks, bool cpcLevels = false);
+    explicit InkColours(const InkList& inks, TLevelReading levels = TLevelReading::Bytes);
     int count() const { return static_cast<int>(mLinear.size()); }
     const LinearColour& linear(int ink) const { return mLinear[static_cast<std::size_t>(ink)]; }
     const LabColour& lab(int ink) const { return mLab[static_cast<std::size_t>(ink)]; }

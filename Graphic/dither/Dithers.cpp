@@ -55,24 +55,26 @@ std::unique_ptr<TDitherRun> Start_Mode_Dither(TDither dither, TPicture& source, 
     result.SetPixelFormat(TPixelFormat::pf24bit);
     result.SetWidth(source.GetWidth());
     result.SetHeight(source.GetHeight());
-    // Art in CPC colours comes out as drawn in every dither that mixes inks
-    // freely; the classic dither keeps its own levels.
-    const bool cpcLevels = dither != TDither::Classic && Shows_Cpc_Levels(source);
+    // Art in CPC colours, or drawn in the CPC+ inks given, comes out as drawn
+    // in every dither that mixes inks freely; the classic dither keeps its
+    // own levels.
+    const TLevelReading levels =
+        dither != TDither::Classic ? Source_Level_Reading(source, inks) : TLevelReading::Bytes;
     switch (dither) {
     case TDither::Classic:
         return Start_Classic_Dither(inks, a, b, c);
     case TDither::Ordered2:
-        return Start_Ordered_Dither(inks, a, b, c, 2, cpcLevels);
+        return Start_Ordered_Dither(inks, a, b, c, 2, levels);
     case TDither::Ordered4:
-        return Start_Ordered_Dither(inks, a, b, c, 4, cpcLevels);
+        return Start_Ordered_Dither(inks, a, b, c, 4, levels);
     case TDither::Ordered8:
-        return Start_Ordered_Dither(inks, a, b, c, 8, cpcLevels);
+        return Start_Ordered_Dither(inks, a, b, c, 8, levels);
     case TDither::Diffusion:
-        return Start_Floyd_Steinberg_Dither(inks, a, b, c, cpcLevels);
+        return Start_Floyd_Steinberg_Dither(inks, a, b, c, levels);
     case TDither::Atkinson:
-        return Start_Atkinson_Dither(inks, a, b, c, cpcLevels);
+        return Start_Atkinson_Dither(inks, a, b, c, levels);
     case TDither::None:
-        return Start_Nearest_Dither(inks, a, b, c, cpcLevels);
+        return Start_Nearest_Dither(inks, a, b, c, levels);
     }
     throw Exception("Unknown dither " + IntToStr(static_cast<int>(dither)));
 }

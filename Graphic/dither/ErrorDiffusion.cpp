@@ -16,14 +16,14 @@ constexpr float kCarryMargin = 0.5f;
 class DiffusionRun final : public TDitherRun {
   public:
     DiffusionRun(const InkList& inks, int a, int b, int c, const DiffusionKernel& kernel,
-                 bool cpcLevels)
-        : DiffusionRun(SliderLight(a, b, c, cpcLevels), inks, kernel, cpcLevels) {}
+                 TLevelReading levels)
+        : DiffusionRun(SliderLight(a, b, c, levels), inks, kernel, levels) {}
 
   private:
     DiffusionRun(const SliderLight& light, const InkList& inks, const DiffusionKernel& kernel,
-                 bool cpcLevels)
+                 TLevelReading levels)
         : TDitherRun(light.readsMap(), true), mKernel(kernel), mLight(light),
-          mColours(inks, cpcLevels),
+          mColours(inks, levels),
           mHull(mColours) {
         float shared = 0;
         for (const ErrorShare& share : mKernel.shares)
@@ -103,6 +103,6 @@ class DiffusionRun final : public TDitherRun {
 } // namespace
 
 std::unique_ptr<TDitherRun> Start_Error_Diffusion(const InkList& inks, int a, int b, int c,
-                                                  const DiffusionKernel& kernel, bool cpcLevels) {
-    return std::make_unique<DiffusionRun>(inks, a, b, c, kernel, cpcLevels);
+                                                  const DiffusionKernel& kernel, TLevelReading levels) {
+    return std::make_unique<DiffusionRun>(inks, a, b, c, kernel, levels);
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "DitherRun.h"
+#include "CpcPalette.h"
 #include "ScreenMode.h"
 
 // Error diffusion in linear light: each pixel's colour, brought to the
@@ -41,7 +42,7 @@ struct DiffusionKernel {
 };
 
 // Its rows come in order, from the top (TDitherRun::InOrder).
-// cpcLevels: the source shows CPC colours and is read as them (SliderLight).
+// levels: how the source's bytes are read (SliderLight).
 std::unique_ptr<TDitherRun> Start_Error_Diffusion(const InkList& inks, int a, int b, int c,
                                                   const DiffusionKernel& kernel,
-                                                  bool cpcLevels = false);
+                                                  TLevelReading levels = TLevelReading::Bytes);

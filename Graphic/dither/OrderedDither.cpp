@@ -30,13 +30,13 @@ std::vector<int> bayerMatrix(int size) {
 // its own cache of the shared table's choices.
 class OrderedRun final : public TDitherRun {
   public:
-    OrderedRun(const InkList& inks, int a, int b, int c, int size, bool cpcLevels)
-        : OrderedRun(SliderLight(a, b, c, cpcLevels), inks, size, cpcLevels) {}
+    OrderedRun(const InkList& inks, int a, int b, int c, int size, TLevelReading levels)
+        : OrderedRun(SliderLight(a, b, c, levels), inks, size, levels) {}
 
   private:
-    OrderedRun(const SliderLight& light, const InkList& inks, int size, bool cpcLevels)
+    OrderedRun(const SliderLight& light, const InkList& inks, int size, TLevelReading levels)
         : TDitherRun(light.readsMap(), false), mSize(size), mMatrix(bayerMatrix(size)),
-          mLight(light), mColours(inks, cpcLevels), mTable(mColours, size * size) {}
+          mLight(light), mColours(inks, levels), mTable(mColours, size * size) {}
 
     void render(const TPicture& source, const TPicture& map, const std::vector<std::uint8_t*>& rows,
                 int first, int last) override {
@@ -68,9 +68,9 @@ class OrderedRun final : public TDitherRun {
 } // namespace
 
 std::unique_ptr<TDitherRun> Start_Ordered_Dither(const InkList& inks, int a, int b, int c,
-                                                 int size, bool cpcLevels) {
+                                                 int size, TLevelReading levels) {
     if (size != 1 && size != 2 && size != 4 && size != 8)
         throw Exception("An ordered dither's matrix is 1, 2, 4 or 8 pixels wide, not " +
                         IntToStr(size));
-    return std::make_unique<OrderedRun>(inks, a, b, c, size, cpcLevels);
+    return std::make_unique<OrderedRun>(inks, a, b, c, size, levels);
 }

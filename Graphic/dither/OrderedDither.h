@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "DitherRun.h"
+#include "CpcPalette.h"
 #include "ScreenMode.h"
 
 // Positional dithering for any inks: each pixel takes the mix of two inks
@@ -10,6 +11,6 @@
 // Bayer matrix of that size (1, 2, 4 or 8) decides which of the two the
 // pixel shows, so a flat area becomes a regular pattern and one pixel's
 // change never moves another's. Size 1 gives every pixel its nearest ink.
-// cpcLevels: the source shows CPC colours and is read as them (SliderLight).
+// levels: how the source's bytes are read (SliderLight).
 std::unique_ptr<TDitherRun> Start_Ordered_Dither(const InkList& inks, int a, int b, int c,
-                                                 int size, bool cpcLevels = false);
+                                                 int size, TLevelReading levels = TLevelReading::Bytes);
