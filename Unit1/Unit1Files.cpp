@@ -157,6 +157,7 @@ bool TForm1::saveResultAs(const std::string& fileName) {
     case TSaveFormat::Disc:
     case TSaveFormat::Compressed:
     case TSaveFormat::Snapshot:
+    case TSaveFormat::PlusPalette:
     case TSaveFormat::None:
         ShowMessage(unwrittenEndingMessage(fileName), TMessageKind::Warning);
         return false;

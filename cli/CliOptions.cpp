@@ -17,6 +17,9 @@
 #include "OcpPalette.h"
 #include "OptionNumbers.h"
 #include "PaletteInkChoice.h"
+#include "PlusExport.h"
+#include "PlusKit.h"
+#include "PlusSnapshot.h"
 #include "RawSprite.h"
 #include "SpriteDescription.h"
 #include "SpriteSheetInks.h"
@@ -90,7 +93,7 @@ int addressFrom(const std::string& text) {
 // The output endings that can carry an AMSDOS header.
 bool takesHeader(TSaveFormat format) {
     return format == TSaveFormat::Screen || format == TSaveFormat::Sprite || format == TSaveFormat::Palette ||
-           format == TSaveFormat::Compressed;
+           format == TSaveFormat::PlusPalette || format == TSaveFormat::Compressed;
 }
 
 // The output endings made of the whole screen of the mode.
@@ -140,9 +143,6 @@ std::string plusOutputRefusal(const CliOptions& options) {
     if (options.spriteFormat == SpriteFormat::Assembler || options.spriteFormat == SpriteFormat::CHeader)
         return "an \"asm\" or \".h\" output names its inks by CPC colour number, which CPC+ inks have none of: "
                "use a \"bin\" output with --palette plus";
-    if (options.format == TSaveFormat::Disc || options.format == TSaveFormat::Snapshot)
-        return std::string("a \"") + (options.format == TSaveFormat::Disc ? "dsk" : "sna") +
-               "\" output with --palette plus needs the CPC+ viewer, which this build does not include";
     return "";
 }
 
@@ -159,7 +159,7 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
         options.spriteFormat = Sprite_Format_Of(options.output);
     if (options.format == TSaveFormat::None && options.spriteFormat == SpriteFormat::None)
         throw Exception("the output name \"" + options.output +
-                        "\" must end in \"bmp\", \"png\", \"scr\", \"dat\", \"pal\", \"dsk\", \"zx0\", \"sna\", "
+                        "\" must end in \"bmp\", \"png\", \"scr\", \"dat\", \"pal\", \"dsk\", \"zx0\", \"sna\", \"kit\", "
                         "\"asm\", \".h\" or \"bin\"; the ending is case-sensitive");
     if (options.palette == TPalette::Plus)
         if (const std::string refusal = plusOutputRefusal(options); !refusal.empty())
@@ -174,7 +174,7 @@ void checkOutput(CliOptions& options, const std::optional<std::string>& name, bo
         return;
     }
     if (options.amsdos && !takesHeader(options.format))
-        throw Exception("--amsdos adds a header to \"scr\", \"dat\", \"pal\" and \"zx0\" outputs only");
+        throw Exception("--amsdos adds a header to \"scr\", \"dat\", \"pal\", \"kit\" and \"zx0\" outputs only");
     const bool loads = options.format == TSaveFormat::Sprite || options.format == TSaveFormat::Compressed;
     if (loadGiven && !(options.amsdos && loads))
         throw Exception("--load sets where a \"dat\" or \"zx0\" output with --amsdos loads; it needs both");
@@ -406,6 +406,10 @@ std::string Cli_Usage() {
            "  ...sna   a CPC 6128 snapshot (version 3, 128 KB) that an emulator opens showing the\n"
            "           picture: the screen at &C000, the mode, inks and border set, the\n"
            "           processor in a loop; the input must fill the mode's screen (or use --fit)\n"
+           "           With --palette plus, a dsk's viewer and a sna are for a 6128 Plus: the\n"
+           "           viewer unlocks the ASIC and sets its palette, and the snapshot carries it\n"
+           "  ...kit   the inks as a CPC+ palette file: 16 pens of 2 bytes in the ASIC's order\n"
+           "           (red and blue, then green, 4 bits each), 32 bytes\n"
            "  ...asm   sprite cells (see --sprite) as Z80 assembler: a comment saying the mode,\n"
            "           inks, cell size and byte layout, a label NAME_0, NAME_1... per cell and\n"
            "           one db line a row, then NAME_WIDTH_BYTES, NAME_HEIGHT, NAME_CELLS and\n"
@@ -469,7 +473,8 @@ std::string Cli_Usage() {
            "                   default 0.5,0.5 (the middle)\n"
            "  --stretch        first stretch each colour channel to the full range 0..255\n"
            "  --amsdos         put an AMSDOS header in front of a scr (loads at &C000),\n"
-           "                   dat or zx0 (load at &4000) or pal (loads at &8809) file, so that\n"
+           "                   dat or zx0 (load at &4000), pal (loads at &8809) or kit (loads at\n"
+           "                   &6400) file, so that\n"
            "                   LOAD\"NAME.EXT\" on a CPC loads it\n"
            "  --load ADDRESS   where a dat or zx0 file with --amsdos loads: &4000, #4000 or 0x4000\n"
            "                   (hexadecimal) or 16384 (decimal), 0 to 65535\n"
@@ -539,6 +544,8 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         const ScreenMode mode = Mode_On_Screen(Screen_Mode(options.mode), screen);
         // The classic dither in mode 1 writes its files as it always has.
         const bool classic = standard && options.mode == kDefaultScreenMode && options.dither == TDither::Classic;
+        // CPC+ inks go to a 6128 Plus through its ASIC's palette.
+        const bool plus = options.palette == TPalette::Plus;
         TPicture source, map, result;
         // A fitted picture needs no more than twice the screen's pixels: a
         // JPEG file is decoded no larger.
@@ -603,7 +610,14 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
                               options.format == TSaveFormat::Png ? TPictureFileFormat::Png : TPictureFileFormat::Bmp);
             return kCliOk;
         case TSaveFormat::Disc:
-            if (options.pack)
+            if (plus && options.pack)
+                out << Save_Packed_Plus_Picture_Disc(result, options.inks, mode, screen, options.cpcName,
+                                                     options.output)
+                    << '\n';
+            else if (plus)
+                out << Save_Plus_Picture_Disc(result, options.inks, mode, screen, options.cpcName, options.output)
+                    << '\n';
+            else if (options.pack)
                 out << Save_Packed_Picture_Disc(result, options.inks, mode, screen, options.cpcName, options.output)
                     << '\n';
             else if (classic)
@@ -618,7 +632,8 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
             break;
         case TSaveFormat::Snapshot: {
             const std::vector<std::uint8_t> memory = screenBytes();
-            bytes = Cpc_Snapshot(Standard_Snapshot_Screen(memory, options.inks, mode, screen));
+            bytes = plus ? Plus_Snapshot(memory, options.inks, mode, screen)
+                         : Cpc_Snapshot(Standard_Snapshot_Screen(memory, options.inks, mode, screen));
             break;
         }
         case TSaveFormat::Screen:
@@ -635,6 +650,14 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
             else {
                 const auto palette = Ocp_Palette(options.inks, mode);
                 bytes.assign(palette.begin(), palette.end());
+            }
+            break;
+        case TSaveFormat::PlusPalette:
+            if (options.amsdos)
+                bytes = Kit_File_With_Header(options.inks, mode, options.cpcName);
+            else {
+                const auto kit = Plus_Kit(options.inks, mode);
+                bytes.assign(kit.begin(), kit.end());
             }
             break;
         case TSaveFormat::Sprite:

@@ -88,8 +88,8 @@ void Write_Raw_File(const std::uint8_t* data, std::size_t count, const std::stri
 // What a file name asks to be saved as: its last three characters, compared
 // case-sensitively: "bmp" a BMP picture, "scr" a screen file, "png" a PNG
 // picture, "dat" a raw sprite, "pal" an OCP palette, "dsk" a disc image,
-// "zx0" a compressed screen, "sna" a snapshot.
-enum class TSaveFormat { Bmp, Screen, Png, Sprite, Palette, Disc, Compressed, Snapshot, None };
+// "zx0" a compressed screen, "sna" a snapshot, "kit" a CPC+ palette.
+enum class TSaveFormat { Bmp, Screen, Png, Sprite, Palette, Disc, Compressed, Snapshot, PlusPalette, None };
 TSaveFormat Save_Format_Of(const std::string& fileName);
 
 // The window's Save to a "scr" name says this when the result is not 320 x 200.

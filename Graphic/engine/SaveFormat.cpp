@@ -5,7 +5,7 @@
 #include <utility>
 
 TSaveFormat Save_Format_Of(const std::string& fileName) {
-    static constexpr std::array<std::pair<const char*, TSaveFormat>, 8> kEndings = {{
+    static constexpr std::array<std::pair<const char*, TSaveFormat>, 9> kEndings = {{
         {"bmp", TSaveFormat::Bmp},
         {"scr", TSaveFormat::Screen},
         {"png", TSaveFormat::Png},
@@ -14,6 +14,7 @@ TSaveFormat Save_Format_Of(const std::string& fileName) {
         {"dsk", TSaveFormat::Disc},
         {"zx0", TSaveFormat::Compressed},
         {"sna", TSaveFormat::Snapshot},
+        {"kit", TSaveFormat::PlusPalette},
     }};
     if (fileName.size() < 3)
         return TSaveFormat::None;

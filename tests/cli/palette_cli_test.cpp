@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -51,7 +52,6 @@ TEST(CliPalette, RefusesInksAndOutputsThePaletteCannotTake) {
         {{in, out("o.png"), "--palette", "plus", "--inks", "000,F80"}, "--inks takes four colours of three"},
         {{in, out("o.pal"), "--palette", "plus"}, "\"kit\" palette file"},
         {{in, out("o.asm"), "--palette", "plus"}, "CPC colour number"},
-        {{in, out("o.dsk"), "--palette", "plus"}, "CPC+ viewer"},
         {{in, out("o.png"), "--palette", "amstrad"}, "--palette takes cpc"},
     };
     for (const Case& c : cases) {
@@ -89,4 +89,23 @@ TEST(CliPalette, PrintsPlusInksInTheirOwnFormAndConvertsWithThem) {
     EXPECT_TRUE(std::includes(printed.begin(), printed.end(), shown.begin(), shown.end()));
     EXPECT_EQ(run({in, again, "--mode", "0", "--palette", "plus", "--inks", inks, "--dither", "none"}).status, kCliOk);
     EXPECT_EQ(QImage(QString::fromStdString(again)), result);
+}
+
+// CPC+ inks reach a 6128 Plus: a kit file holds them in the ASIC's order (red
+// and blue, then green), and a disc and a snapshot are written for them.
+TEST(CliPalette, WritesPlusInksToKitDiscAndSnapshot) {
+    QTemporaryDir dir;
+    const std::string in = gradient(dir);
+    const std::vector<std::string> plusInks = {"--palette", "plus", "--inks", "000,F80,0F0,FFF", "--fit", "stretch"};
+    for (const char* name : {"o.kit", "o.dsk", "o.sna"}) {
+        std::vector<std::string> arguments = {in, dir.filePath(name).toStdString()};
+        arguments.insert(arguments.end(), plusInks.begin(), plusInks.end());
+        const CliResult result = run(arguments);
+        EXPECT_EQ(result.status, kCliOk) << name << ": " << result.err;
+    }
+    QFile kit(dir.filePath("o.kit"));
+    ASSERT_TRUE(kit.open(QIODevice::ReadOnly));
+    const QByteArray bytes = kit.readAll();
+    ASSERT_EQ(bytes.size(), 32);
+    EXPECT_EQ(bytes.left(8), QByteArray::fromHex("0000f008000fff0f"));
 }
