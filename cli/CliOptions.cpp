@@ -17,6 +17,7 @@
 #include "OcpPalette.h"
 #include "OptionNumbers.h"
 #include "RawSprite.h"
+#include "SlideshowCli.h"
 #include "SpriteDescription.h"
 #include "SpriteSheetInks.h"
 #include "SysUtils.h"
@@ -299,11 +300,15 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
         if (!refusal.empty())
             throw Exception(refusal);
     }
-    if (files.size() != 2)
+    if (files.size() < 2)
         throw Exception("expected an input picture file and an output file, got " + IntToStr(static_cast<int>(files.size())) +
                         (files.size() == 1 ? " file name" : " file names") + " (see --help)");
     options.input = files[0];
-    options.output = files[1];
+    options.output = files.back();
+    if (files.size() > 2) {
+        options.inputs.assign(files.begin(), files.end() - 1);
+        Check_Slideshow_Options(options, name.has_value());
+    }
     checkOutput(options, name, loadGiven, spriteGiven);
     return options;
 }
@@ -325,6 +330,7 @@ std::string Cli_Usage() {
     // The first lines are the forms help2man takes for the manual page's
     // SYNOPSIS; the page's full synopsis, every option, is in tintora-cli.h2m.
     return "Usage: tintora-cli [OPTION]... IN OUT\n"
+           "  or:  tintora-cli [OPTION]... IN IN... OUT.dsk\n"
            "  or:  tintora-cli --help\n"
            "\n"
            "Converts the picture IN (BMP, PNG, JPEG, GIF; WebP and TIFF where Qt's image\n"
@@ -467,6 +473,8 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
     }
     if (const std::string note = Repeated_Inks_Note(options.keptInks); !note.empty())
         err << "tintora-cli: " << note << '\n';
+    if (!options.inputs.empty())
+        return Run_Slideshow_Cli(options, out, err);
     if (sameFile(options.input, options.output)) {
         err << "tintora-cli: " << options.input << " and " << options.output
             << " are the same file: the output would replace the picture it is made from\n";
