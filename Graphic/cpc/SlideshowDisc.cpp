@@ -21,11 +21,15 @@ std::string kilobytes(std::size_t bytes) {
 
 } // namespace
 
-std::string Save_Slideshow_Disc(const std::vector<SlideshowPicture>& pictures, const std::string& fileName) {
-    if (pictures.size() > static_cast<std::size_t>(kSlideshowMostPictures))
+void Check_Slideshow_Count(std::size_t pictures) {
+    if (pictures > static_cast<std::size_t>(kSlideshowMostPictures))
         throw Slideshow_Refusal("A slideshow disc holds at most " + IntToStr(kSlideshowMostPictures) +
                                 " pictures, one a file beside the loader and the viewer; " +
-                                IntToStr(static_cast<int>(pictures.size())) + " were given: nothing was written");
+                                IntToStr(static_cast<int>(pictures)) + " were given: nothing was written");
+}
+
+std::string Save_Slideshow_Disc(const std::vector<SlideshowPicture>& pictures, const std::string& fileName) {
+    Check_Slideshow_Count(pictures.size());
     std::vector<SlideshowInks> inks;
     std::vector<std::string> pictureFiles;
     std::set<std::string> names;

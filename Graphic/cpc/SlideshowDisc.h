@@ -23,6 +23,10 @@ class Slideshow_Refusal : public Exception {
     using Exception::Exception;
 };
 
+// Raises a Slideshow_Refusal when a disc cannot show that many pictures
+// (more than kSlideshowMostPictures).
+void Check_Slideshow_Count(std::size_t pictures);
+
 // Writes a DATA disc that shows the pictures one after another: DISC.BAS
 // (Slideshow_Loader) loads SHOW.BIN (Slideshow_Viewer) and then, in a loop,
 // each NAME.ZX0 in turn, and calls the viewer, which shows it until a key is

@@ -44,6 +44,8 @@ SlideshowOutcome Save_Slideshow(const std::vector<std::string>& files, const Sli
     const ScreenGeometry& screen = Screen_Geometry(TScreen::Standard);
     // The classic dither in mode 1 packs its pixels by level, as its screen files do.
     const bool classic = settings.mode == kDefaultScreenMode && settings.dither == TDither::Classic;
+    // Too many pictures are refused before any is converted.
+    Check_Slideshow_Count(files.size());
     SlideshowOutcome outcome;
     std::vector<SlideshowPicture> pictures;
     std::set<std::string> names;
