@@ -162,6 +162,7 @@ void TForm1::bindMenus() {
     BindCommand(actionExportScreen, this, &TForm1::ExportScreenClick);
     BindCommand(actionExportPalette, this, &TForm1::ExportPaletteClick);
     BindCommand(actionExportSprites, this, &TForm1::ExportSpritesClick);
+    BindCommand(actionExportSlideshow, this, &TForm1::ExportSlideshowClick);
     const struct {
         QAction* item;
         void (TForm1::*handler)(TObject*);

@@ -23,6 +23,7 @@
 #include "Picture.h"
 #include "RenderScheduler.h"
 #include "ScreenChoice.h"
+#include "Slideshow.h"
 #include "WindowSettings.h"
 #include "ui_Unit1.h"
 
@@ -155,9 +156,14 @@ class TForm1 : public TForm, public Ui::TForm1 {
     void ExportPaletteClick(TObject* Sender);
     // Export for CPC > Sprites: the result cut into cells for a program.
     void ExportSpritesClick(TObject* Sender);
+    // File > Export slideshow: picture files onto one disc that shows them in
+    // turn; the pictures are chosen in SlideshowPicturesDialog.
+    TOpenDialog SlideshowPicturesDialog;
+    void ExportSlideshowClick(TObject* Sender);
     TSpriteExportDialog* SpriteExportWindow();
 
   private:
+    SlideshowSettings slideshowSettings() const;
     // Runs an export dialog with its title, filter and ending; true when the
     // user chose a file.
     bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,

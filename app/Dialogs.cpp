@@ -180,14 +180,19 @@ bool TFileDialog::run() {
         if (!answer)
             return false;
         mFileName = *answer;
+        mFileNames = {mFileName};
+        if (mRequest.options & ofAllowMultiSelect && !request.selectedFiles.empty())
+            mFileNames = request.selectedFiles;
+        mFileName = mFileNames.front();
         mRequest.filterIndex = request.filterIndex;
         return true;
     }
     QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(mRequest.title));
     dialog.setAcceptMode(mRequest.kind == TFileDialogKind::Save ? QFileDialog::AcceptSave
                                                                 : QFileDialog::AcceptOpen);
-    dialog.setFileMode(mRequest.kind == TFileDialogKind::Save ? QFileDialog::AnyFile
-                                                              : QFileDialog::ExistingFile);
+    dialog.setFileMode(mRequest.kind == TFileDialogKind::Save          ? QFileDialog::AnyFile
+                       : mRequest.options & ofAllowMultiSelect ? QFileDialog::ExistingFiles
+                                                               : QFileDialog::ExistingFile);
     const QStringList filters = ConvertFilter(mRequest.filter);
     dialog.setNameFilters(filters);
     if (mRequest.filterIndex > 0 && mRequest.filterIndex < filters.size())
@@ -215,7 +220,10 @@ bool TFileDialog::run() {
     widenListColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    mFileName = dialog.selectedFiles().constFirst().toStdString();
+    mFileNames.clear();
+    for (const QString& file : dialog.selectedFiles())
+        mFileNames.push_back(file.toStdString());
+    mFileName = mFileNames.front();
     mRequest.filterIndex = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
     return true;
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QStringList>
 
@@ -18,6 +19,7 @@ enum TOpenOption : unsigned {
     ofHideReadOnly = 1u << 1,    // no "open read-only" check box
     ofEnableSizing = 1u << 2,    // the dialog can be resized
     ofFilterEnding = 1u << 3,    // a name typed without ending gets the selected filter's
+    ofAllowMultiSelect = 1u << 4, // an open dialog takes several files (GetFileNames)
 };
 
 enum class TFileDialogKind { Open, Save };
@@ -39,6 +41,9 @@ struct TFileDialogRequest {
     // The filter entry selected (from 0): when the dialog opens, and as the
     // user left it once a file is confirmed.
     int filterIndex = 0;
+    // With ofAllowMultiSelect, a driver may give every file chosen here; its
+    // answer is then the first of them.
+    std::vector<std::string> selectedFiles;
 };
 
 // A seam for tests: when installed, it answers every file dialog instead of
@@ -69,6 +74,9 @@ class TFileDialog {
     void SetFilterIndex(int index) { mRequest.filterIndex = index; }
     // The file chosen by the last confirmed Execute (UTF-8).
     std::string GetFileName() const { return mFileName; }
+    // Every file chosen by it, in the order given: with ofAllowMultiSelect
+    // one or more, else the one.
+    const std::vector<std::string>& GetFileNames() const { return mFileNames; }
 
     // Runs the dialog; true when the user confirmed a file. The next run
     // starts in that file's folder.
@@ -82,6 +90,7 @@ class TFileDialog {
     bool run();
 
     std::string mFileName;
+    std::vector<std::string> mFileNames;
 };
 
 // A file-open dialog for pictures, with a preview of the selected picture.

@@ -21,6 +21,7 @@
 #include "PlusKit.h"
 #include "PlusSnapshot.h"
 #include "RawSprite.h"
+#include "SlideshowCli.h"
 #include "SpriteDescription.h"
 #include "SpriteSheetInks.h"
 #include "SysUtils.h"
@@ -352,11 +353,15 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
         if (!refusal.empty())
             throw Exception(refusal);
     }
-    if (files.size() != 2)
+    if (files.size() < 2)
         throw Exception("expected an input picture file and an output file, got " + IntToStr(static_cast<int>(files.size())) +
                         (files.size() == 1 ? " file name" : " file names") + " (see --help)");
     options.input = files[0];
-    options.output = files[1];
+    options.output = files.back();
+    if (files.size() > 2) {
+        options.inputs.assign(files.begin(), files.end() - 1);
+        Check_Slideshow_Options(options, name.has_value());
+    }
     checkOutput(options, name, loadGiven, spriteGiven);
     return options;
 }
@@ -378,6 +383,7 @@ std::string Cli_Usage() {
     // The first lines are the forms help2man takes for the manual page's
     // SYNOPSIS; the page's full synopsis, every option, is in tintora-cli.h2m.
     return "Usage: tintora-cli [OPTION]... IN OUT\n"
+           "  or:  tintora-cli [OPTION]... IN IN... OUT.dsk\n"
            "  or:  tintora-cli --help\n"
            "\n"
            "Converts the picture IN (BMP, PNG, JPEG, GIF; WebP and TIFF where Qt's image\n"
@@ -418,6 +424,13 @@ std::string Cli_Usage() {
            "           inks in NAME_INKS and const unsigned char NAME[NAME_CELLS][NAME_CELL_BYTES]\n"
            "  ...bin   the cells back to back, raw: each cell's rows top to bottom, each row's\n"
            "           bytes left to right (with --transparent, a mask byte before each byte)\n"
+           "\n"
+           "Several inputs and a dsk OUT make a slideshow disc: each picture converted with\n"
+           "the same options (with --inks auto, inks chosen for each, printed as\n"
+           "\"inks N,N,... IN\"), compressed as NAME.ZX0 after its file's name; RUN\"DISC\"\n"
+           "shows them in turn, the next on any key, the first again after the last. The\n"
+           "standard screen only; at most 62 pictures, and nothing is written when they do\n"
+           "not fit on the disc.\n"
            "\n"
            "Exit status:\n"
            "  0  done\n"
@@ -532,6 +545,8 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
     }
     if (const std::string note = Repeated_Inks_Note(options.keptInks, options.palette); !note.empty())
         err << "tintora-cli: " << note << '\n';
+    if (!options.inputs.empty())
+        return Run_Slideshow_Cli(options, out, err);
     if (sameFile(options.input, options.output)) {
         err << "tintora-cli: " << options.input << " and " << options.output
             << " are the same file: the output would replace the picture it is made from\n";

@@ -21,6 +21,8 @@
 struct CliOptions {
     std::string input;
     std::string output;
+    // Every input when there are several: a slideshow disc (input is the first).
+    std::vector<std::string> inputs;
     // The screen mode and the dither.
     int mode = kDefaultScreenMode;
     // The screen the picture fills: the standard one or the full screen.

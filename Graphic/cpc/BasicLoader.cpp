@@ -64,3 +64,24 @@ std::vector<std::uint8_t> Viewer_Loader(const std::string& viewerFile, int viewe
                      hexadecimal(viewerAddress) + newLine + "30 LOAD\"" + pictureFile + "\"," +
                      hexadecimal(pictureAddress) + newLine + "40 CALL " + hexadecimal(viewerAddress) + newLine);
 }
+
+std::vector<std::uint8_t> Slideshow_Loader(const std::string& viewerFile, int viewerAddress,
+                                           const std::vector<std::string>& pictureFiles, int pictureAddress) {
+    if (pictureFiles.empty())
+        throw Exception("A slideshow loader takes at least one picture");
+    const std::string newLine = "\r\n";
+    const ScreenMode& mode = Screen_Mode(kDefaultScreenMode);
+    std::string text = "10 MODE " + IntToStr(mode.number) + ":BORDER 0";
+    for (int k = 0; k < mode.inkCount; ++k)
+        text += ":INK " + IntToStr(k) + ",0";
+    text += newLine + "20 MEMORY " + hexadecimal(viewerAddress - 1) + ":LOAD\"" + viewerFile + "\"," +
+            hexadecimal(viewerAddress) + newLine;
+    // Lines 30, 40 ... one picture each, then back to the first.
+    constexpr int kFirstPictureLine = 30, kLineStep = 10;
+    int line = kFirstPictureLine;
+    for (std::size_t k = 0; k < pictureFiles.size(); ++k, line += kLineStep)
+        text += IntToStr(line) + " LOAD\"" + pictureFiles[k] + "\"," + hexadecimal(pictureAddress) + ":CALL " +
+                hexadecimal(viewerAddress) + "," + IntToStr(static_cast<int>(k)) + newLine;
+    text += IntToStr(line) + " GOTO " + IntToStr(kFirstPictureLine) + newLine;
+    return asciiFile(text);
+}

@@ -29,3 +29,13 @@ std::vector<std::uint8_t> Basic_Loader(const std::string& screenFile, const InkT
 // viewer, which sets the screen, the mode and the inks itself.
 std::vector<std::uint8_t> Viewer_Loader(const std::string& viewerFile, int viewerAddress,
                                         const std::string& pictureFile, int pictureAddress);
+
+// The loader DISC.BAS of a slideshow, as plain ASCII text like the ones
+// above: sets mode 1 and every ink of the mode and the border black (the
+// firmware shows them whenever the viewer has returned, so the screen stays
+// dark while a picture loads), moves HIMEM below viewerAddress, loads
+// viewerFile there, then in a loop loads each of pictureFiles in turn at
+// pictureAddress and calls the viewer with the picture's number (0 for the
+// first): CALL &VIEWER,N. Raises an Exception when there is no picture.
+std::vector<std::uint8_t> Slideshow_Loader(const std::string& viewerFile, int viewerAddress,
+                                           const std::vector<std::string>& pictureFiles, int pictureAddress);

@@ -80,6 +80,7 @@ class MainWindowCommands : public ::testing::Test {
                 answer = answers.front();
                 answers.pop_front();
             }
+            request.selectedFiles = std::exchange(selectedFiles, {});
             return answer;
         });
         previousModalDriver = SetModalDriver([this](TForm& shown) {
@@ -203,6 +204,8 @@ class MainWindowCommands : public ::testing::Test {
     std::deque<std::optional<std::string>> answers;
     // The filter entry the next file dialog's user selects, if any.
     std::optional<int> filterChoice;
+    // The files the next file dialog's user selects together, if any.
+    std::vector<std::string> selectedFiles;
     std::vector<TFileDialogRequest> requests;
     std::function<void(TF_ColorSelect&)> colourSteps;
     std::vector<std::string> messages;

@@ -29,6 +29,7 @@
 #include "PictureBuilder.h"
 #include "RawSprite.h"
 #include "RawFile.h"
+#include "Slideshow.h"
 #include "SysUtils.h"
 #include "Unit1.h"
 
@@ -255,3 +256,27 @@ TEST_F(MainWindowCommands, EscapeNeverClosesTheMainWindow) {
 // ---- Automatic inks ----
 
 } // namespace
+
+// File > Export slideshow asks for the pictures (several at once), then the
+// disc, and writes through the engine's slideshow with the window's
+// settings: here every ink kept, so each picture takes the window's inks.
+TEST_F(MainWindowCommands, ExportSlideshowWritesThePicturesChosenTogether) {
+    load(writeLandscape("land.bmp"));
+    for (int k = 0; k < 4; ++k)
+        form.SetKeepInk(k, true);
+    const std::vector<std::string> pictures = {writeLandscape("one.bmp"),
+                                               writePicture("two.bmp", testing_pictures::random(320, 200, 5))};
+    selectedFiles = pictures;
+    answers = {pictures[0], path("show.dsk")};
+    form.ExportSlideshowClick(nullptr);
+    EXPECT_TRUE(answers.empty() && messages.empty()) << (messages.empty() ? "" : messages[0]);
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_NE(requests[requests.size() - 2].options & ofAllowMultiSelect, 0u);
+
+    SlideshowSettings settings;
+    settings.inks = Ink_List_Of(form.Inks);
+    Save_Slideshow(pictures, settings, path("expected.dsk"));
+    const std::map<std::string, QByteArray> written = cpmFiles(path("show.dsk"));
+    EXPECT_EQ(written.count("one.zx0") + written.count("two.zx0"), 2u);
+    EXPECT_EQ(written, cpmFiles(path("expected.dsk")));
+}

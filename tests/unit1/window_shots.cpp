@@ -4,7 +4,8 @@
 // click), then the main window after loading a landscape test picture
 // (work_zoom1.png, work_zoom3.png, work_stretch.png, work_inks.png, and
 // work_auto.png with inks chosen automatically, whose progress window is
-// inksearch.png; the picture itself is landscape.bmp), and the sprite export
+// inksearch.png; the picture itself is landscape.bmp), the progress of
+// File > Export slideshow (slideshow.png), and the sprite export
 // dialog over it (sprites.png, and sprites_refused.png with cells that do not
 // fit). The file and colour dialogs are answered through the toolkit's seams,
 // the buttons are clicked as the user would.
@@ -359,6 +360,17 @@ int main(int argc, char** argv) {
         dialog.ButtonCancel->click();
     });
     Form1->actionExportSprites->trigger();
+    SetModalDriver(nullptr);
+
+    // File > Export slideshow over two copies of the landscape: its progress
+    // window, shown at once (slideshow.png).
+    const std::string disc = folder.filePath(QStringLiteral("show.dsk")).toStdString();
+    SetFileDialogDriver([&](TFileDialogRequest& request) {
+        request.selectedFiles = {picture, picture};
+        return std::optional<std::string>(request.kind == TFileDialogKind::Open ? picture : disc);
+    });
+    SetModalDriver([&](TForm& shown) { shown.grab().save(folder.filePath(QStringLiteral("slideshow.png"))); });
+    Form1->actionExportSlideshow->trigger();
     SetModalDriver(nullptr);
 
     SetFileDialogDriver(nullptr);

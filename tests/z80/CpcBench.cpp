@@ -77,10 +77,46 @@ CpcBench::Stop CpcBench::run(std::uint64_t maxTStates, bool stopAtKeyboardRead) 
             mReset = true;
         if (mReset)
             return Stop::Reset;
+        if (z80ex_last_op_type(mCpu) == 0 && z80ex_get_reg(mCpu, regPC) == mBreakpoint)
+            return Stop::Breakpoint;
         if (stopAtKeyboardRead && mKeyboardRead)
             return Stop::KeyboardRead;
     }
     return Stop::TimeOut;
+}
+
+namespace {
+
+Z80_REG_T z80exRegister(CpcBench::Register which) {
+    using R = CpcBench::Register;
+    switch (which) {
+    case R::AF: return regAF;
+    case R::BC: return regBC;
+    case R::DE: return regDE;
+    case R::HL: return regHL;
+    case R::IX: return regIX;
+    case R::IY: return regIY;
+    case R::SP: return regSP;
+    case R::PC: return regPC;
+    case R::AltAF: return regAF_;
+    case R::AltBC: return regBC_;
+    case R::AltDE: return regDE_;
+    case R::AltHL: return regHL_;
+    case R::IFF1: return regIFF1;
+    }
+    return regPC;
+}
+
+} // namespace
+
+void CpcBench::setRegister(Register which, int value) {
+    z80ex_set_reg(mCpu, z80exRegister(which), static_cast<Z80EX_WORD>(value));
+    if (which == Register::IFF1) // EI sets both
+        z80ex_set_reg(mCpu, regIFF2, static_cast<Z80EX_WORD>(value));
+}
+
+int CpcBench::registerValue(Register which) const {
+    return z80ex_get_reg(mCpu, z80exRegister(which));
 }
 
 void CpcBench::setKey(int line, int bit, bool down) {
@@ -223,51 +259,132 @@ void CpcBench::psgFunction() {
         mPsgRegister = mPortA & 0x0F;
 }
 
-void Run_Basic_Loader(CpcBench& bench, const std::string& loader,
-                      const std::map<std::string, std::vector<std::uint8_t>>& files) {
-    const auto upper = [](std::string text) {
-        std::transform(text.begin(), text.end(), text.begin(),
-                       [](unsigned char c) { return std::toupper(c); });
-        return text;
-    };
-    std::map<std::string, const std::vector<std::uint8_t>*> byName;
-    for (const auto& [name, bytes] : files)
-        byName[upper(name)] = &bytes;
+namespace {
 
-    constexpr int kFirmwareHimem = 0xA67B;   // HIMEM of a CPC with AMSDOS
-    constexpr int kLowestLoadHimem = 0x1172; // see above
-    int himem = kFirmwareHimem;
+std::string upperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+    return text;
+}
+
+// A number as BASIC writes it: &1A00 in hexadecimal, 26 in decimal.
+int basicNumber(const QString& text) {
+    bool ok = false;
+    const int value = text.startsWith('&') ? text.mid(1).toInt(&ok, 16) : text.toInt(&ok, 10);
+    if (!ok)
+        throw std::runtime_error("not a number: " + text.toStdString());
+    return value;
+}
+
+constexpr int kFirmwareHimem = 0xA67B;   // HIMEM of a CPC with AMSDOS
+constexpr int kLowestLoadHimem = 0x1172; // see the header
+constexpr int kParameters = 0xBF80;      // where BASIC puts a CALL's parameters
+constexpr int kMostStatementsBetweenCalls = 100000;
+constexpr std::uint8_t kEndOfFile = 0x1A;
+
+} // namespace
+
+BasicRunner::BasicRunner(CpcBench& bench, const std::string& program,
+                         const std::map<std::string, std::vector<std::uint8_t>>& files)
+    : mBench(bench), mHimem(kFirmwareHimem) {
+    for (const auto& [name, bytes] : files)
+        mFiles[upperCase(name)] = &bytes;
     // Qt's expressions rather than std::regex, whose inlined automaton GCC 12
     // warns about under the sanitizers.
-    const QString text = QString::fromStdString(loader);
-    static const QRegularExpression statement(QStringLiteral("MEMORY &([0-9A-F]+)|LOAD\"([^\"]+)\",&([0-9A-F]+)"));
-    for (QRegularExpressionMatchIterator at = statement.globalMatch(text); at.hasNext();) {
-        const QRegularExpressionMatch match = at.next();
-        if (match.hasCaptured(1)) {
-            himem = match.captured(1).toInt(nullptr, 16);
-            continue;
+    static const QRegularExpression numbered(QStringLiteral("^\\s*(\\d+)\\s+(.*)$"));
+    const std::string text = program.substr(0, program.find(static_cast<char>(kEndOfFile)));
+    for (const QString& line : QString::fromStdString(text).split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = numbered.match(line);
+        if (!match.hasMatch())
+            throw std::runtime_error("a line without a number: " + line.toStdString());
+        std::vector<std::string> statements;
+        QString statement;
+        bool quoted = false;
+        for (const QChar c : match.captured(2)) {
+            if (c == '"')
+                quoted = !quoted;
+            if (c == ':' && !quoted) {
+                statements.push_back(statement.trimmed().toStdString());
+                statement.clear();
+            } else
+                statement += c;
         }
-        const int address = match.captured(3).toInt(nullptr, 16);
-        const std::string name = match.captured(2).toStdString();
-        if (himem < kLowestLoadHimem)
-            throw std::runtime_error("Memory full: no room for BASIC's file buffer below HIMEM");
-        if (address <= himem)
-            throw std::runtime_error("the loader loads " + name + " over BASIC's memory");
-        const auto found = byName.find(upper(name));
-        if (found == byName.end())
-            throw std::runtime_error("the loader loads " + name + ", which is not there");
-        std::span<const std::uint8_t> data(*found->second);
-        if (Starts_With_Amsdos_Header(data)) {
-            // Offsets 64-66 of the header: the file's length, low byte first.
-            const std::size_t length = data[64] | data[65] << 8 | data[66] << 16;
-            data = data.subspan(kAmsdosHeaderBytes,
-                                std::min(length, data.size() - kAmsdosHeaderBytes));
-        }
-        bench.load(address, data);
+        statements.push_back(statement.trimmed().toStdString());
+        mLines.emplace_back(match.captured(1).toInt(), std::move(statements));
     }
-    static const QRegularExpression callStatement(QStringLiteral("CALL &([0-9A-F]+)"));
-    const QRegularExpressionMatch call = callStatement.match(text);
-    if (!call.hasMatch())
+}
+
+void BasicRunner::load(const std::string& name, int address) {
+    if (mHimem < kLowestLoadHimem)
+        throw std::runtime_error("Memory full: no room for BASIC's file buffer below HIMEM");
+    if (address <= mHimem)
+        throw std::runtime_error("the loader loads " + name + " over BASIC's memory");
+    const auto found = mFiles.find(upperCase(name));
+    if (found == mFiles.end())
+        throw std::runtime_error("the loader loads " + name + ", which is not there");
+    std::span<const std::uint8_t> data(*found->second);
+    if (Starts_With_Amsdos_Header(data)) {
+        // Offsets 64-66 of the header: the file's length, low byte first.
+        const std::size_t length = data[64] | data[65] << 8 | data[66] << 16;
+        data = data.subspan(kAmsdosHeaderBytes, std::min(length, data.size() - kAmsdosHeaderBytes));
+    }
+    mBench.load(address, data);
+}
+
+bool BasicRunner::runToCall() {
+    static const QRegularExpression memory(QStringLiteral("^MEMORY\\s*(&?[0-9A-F]+)$"));
+    static const QRegularExpression loadFile(QStringLiteral("^LOAD\\s*\"([^\"]+)\"\\s*,\\s*(&?[0-9A-F]+)$"));
+    static const QRegularExpression call(QStringLiteral("^CALL\\s*(&?[0-9A-F]+)((\\s*,\\s*&?[0-9A-F]+)*)$"));
+    static const QRegularExpression goTo(QStringLiteral("^GOTO\\s*(\\d+)$"));
+    static const QRegularExpression firmware(QStringLiteral("^(MODE|INK|BORDER)\\b"));
+    for (int count = 0; count < kMostStatementsBetweenCalls; ++count) {
+        if (mLine < mLines.size() && mStatement >= mLines[mLine].second.size()) {
+            ++mLine;
+            mStatement = 0;
+        }
+        if (mLine >= mLines.size())
+            return false;
+        const QString statement = QString::fromStdString(mLines[mLine].second[mStatement++]);
+        if (const QRegularExpressionMatch m = memory.match(statement); m.hasMatch())
+            mHimem = basicNumber(m.captured(1));
+        else if (const QRegularExpressionMatch m = loadFile.match(statement); m.hasMatch())
+            load(m.captured(1).toStdString(), basicNumber(m.captured(2)));
+        else if (const QRegularExpressionMatch m = goTo.match(statement); m.hasMatch()) {
+            const int target = m.captured(1).toInt();
+            const auto line = std::find_if(mLines.begin(), mLines.end(), [&](const auto& l) { return l.first == target; });
+            if (line == mLines.end())
+                throw std::runtime_error("Line does not exist: " + std::to_string(target));
+            mLine = static_cast<std::size_t>(line - mLines.begin());
+            mStatement = 0;
+        } else if (const QRegularExpressionMatch m = call.match(statement); m.hasMatch()) {
+            QStringList parameters = m.captured(2).split(',', Qt::SkipEmptyParts);
+            using R = CpcBench::Register;
+            for (int k = 0; k < parameters.size(); ++k) {
+                const int value = basicNumber(parameters[k].trimmed());
+                const int at = kParameters + 2 * (static_cast<int>(parameters.size()) - 1 - k);
+                const std::uint8_t word[2] = {static_cast<std::uint8_t>(value & 0xFF),
+                                              static_cast<std::uint8_t>(value >> 8 & 0xFF)};
+                mBench.load(at, word);
+            }
+            const int gateArray = 0x80 | (mBench.upperRom() ? 0 : 8) | (mBench.lowerRom() ? 0 : 4) | mBench.mode();
+            mBench.setRegister(R::AltBC, 0x7F00 | gateArray);
+            mBench.setRegister(R::IFF1, 1);
+            mBench.setRegister(R::AF, static_cast<int>(parameters.size()) << 8);
+            mBench.setRegister(R::IX, kParameters);
+            const std::uint8_t back[2] = {BasicRunner::kReturnAddress & 0xFF, BasicRunner::kReturnAddress >> 8};
+            mBench.load(kStackPointer - 2, back);
+            mBench.setRegister(R::SP, kStackPointer - 2);
+            mBench.setBreakpoint(kReturnAddress);
+            mBench.jumpTo(basicNumber(m.captured(1)));
+            return true;
+        } else if (!firmware.match(statement).hasMatch())
+            throw std::runtime_error("the bench does not run BASIC's " + statement.toStdString());
+    }
+    throw std::runtime_error("the program loops without a CALL");
+}
+
+void Run_Basic_Loader(CpcBench& bench, const std::string& loader,
+                      const std::map<std::string, std::vector<std::uint8_t>>& files) {
+    BasicRunner runner(bench, loader, files);
+    if (!runner.runToCall())
         throw std::runtime_error("the loader has no CALL");
-    bench.jumpTo(call.captured(1).toInt(nullptr, 16));
 }

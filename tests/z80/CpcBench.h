@@ -68,7 +68,11 @@ class CpcBench {
         Reset,        // the machine reset (see above)
         KeyboardRead, // the keyboard was read, when asked to stop there
         TimeOut,      // the T-state bound was reached
+        Breakpoint,   // the Z80 is about to run the opcode at the breakpoint
     };
+    // The Z80's registers; the Alt ones are the alternate set, IFF1 the
+    // interrupts' enable (1: enabled).
+    enum class Register { AF, BC, DE, HL, IX, IY, SP, PC, AltAF, AltBC, AltDE, AltHL, IFF1 };
     static constexpr int kPensAndBorder = 17; // pens 0..15, then the border
     static constexpr int kCrtcRegisters = 18;
     static constexpr int kKeyboardLines = 10;
@@ -87,6 +91,11 @@ class CpcBench {
     // (counted from the bench's start), or with stopAtKeyboardRead the
     // keyboard is read.
     Stop run(std::uint64_t maxTStates, bool stopAtKeyboardRead = false);
+
+    void setRegister(Register which, int value);
+    int registerValue(Register which) const;
+    // Where run() stops with Stop::Breakpoint (kUnset: nowhere).
+    void setBreakpoint(int address) { mBreakpoint = address; }
 
     // Holds down (or lets go) the key at bit (0..7) of keyboard line (0..9).
     void setKey(int line, int bit, bool down);
@@ -154,18 +163,52 @@ class CpcBench {
     std::array<std::uint8_t, 0x4000> mRegisterPage{};
     std::vector<AsicWrite> mAsicWrites;
     bool mReset = false;
+    int mBreakpoint = kUnset;
     bool mKeyboardRead = false;
     std::uint64_t mFirstKeyboardRead = 0;
 };
 
-// Runs a BASIC loader as far as the bench needs: MEMORY &ADDRESS sets HIMEM,
-// every LOAD"NAME",&ADDRESS puts the file NAME of files (names compared
-// without case; its AMSDOS header, if any, left out and only its stated
-// length loaded) at ADDRESS, and CALL &ADDRESS becomes where the Z80 starts.
-// Raises std::runtime_error where BASIC would stop, and when the loader names
-// a file that is not there or has no CALL: a LOAD at or below HIMEM (over
-// BASIC's own memory), or with HIMEM below &1172, where BASIC's first LOAD
-// finds no room for its 4 KB file buffer below HIMEM and says "Memory full"
-// (a short loader's lowest load address with MEMORY is &1173).
+// Runs a BASIC program as far as the bench needs, statement by statement
+// from its first line: MEMORY &ADDRESS sets HIMEM; LOAD"NAME",&ADDRESS puts
+// the file NAME of files (names compared without case; its AMSDOS header, if
+// any, left out and only its stated length loaded) at ADDRESS; GOTO LINE goes
+// on there; MODE, INK and BORDER set the firmware's own state, which the bench
+// does not model, and are passed over. CALL &ADDRESS[,P...] is set up as
+// BASIC makes it: the firmware's gate array byte (the ROMs and mode the bench
+// has) in C' with B' = &7F, interrupts enabled, A = the count of parameters,
+// IX = where they lie, the last one first, a word each; the Z80 goes to
+// ADDRESS with the return into BASIC on the stack, where the bench stops with
+// Stop::Breakpoint. Raises std::runtime_error where BASIC would stop: a LOAD
+// at or below HIMEM (over BASIC's own memory), or with HIMEM below &1172,
+// where BASIC's first LOAD finds no room for its 4 KB file buffer below HIMEM
+// and says "Memory full" (a short loader's lowest load address with MEMORY is
+// &1173); a file that is not there, a line that is not, a statement the bench
+// does not run; or a loop that never CALLs.
+class BasicRunner {
+  public:
+    // Where a CALLed routine returns into BASIC (in its ROM), and BASIC's
+    // stack pointer before the CALL.
+    static constexpr int kReturnAddress = 0xC0DE;
+    static constexpr int kStackPointer = 0xBF70;
+
+    BasicRunner(CpcBench& bench, const std::string& program,
+                const std::map<std::string, std::vector<std::uint8_t>>& files);
+    // Runs statements from where the program stands until a CALL, which it
+    // sets up (true), or the program's end (false). After a routine has
+    // returned, the next call goes on after its CALL.
+    bool runToCall();
+
+  private:
+    void load(const std::string& name, int address);
+
+    CpcBench& mBench;
+    std::map<std::string, const std::vector<std::uint8_t>*> mFiles; // by upper-case name
+    std::vector<std::pair<int, std::vector<std::string>>> mLines;   // line number, statements
+    std::size_t mLine = 0, mStatement = 0;
+    int mHimem;
+};
+
+// RUN as far as the first CALL of the program loader (see BasicRunner).
+// Raises std::runtime_error also when it has no CALL.
 void Run_Basic_Loader(CpcBench& bench, const std::string& loader,
                       const std::map<std::string, std::vector<std::uint8_t>>& files);
