@@ -48,12 +48,24 @@ bool TForm1::resultFitsScreen(const std::string& outputNeeds) {
     return false;
 }
 
+// The CPC's palette file and loader set CPC colours only: in CPC+ colours
+// they are refused, with a word on why, rather than written in the nearest
+// CPC colours. outputHolds names the output with its verb ("An OCP palette holds").
+bool TForm1::inksAreCpcColours(const std::string& outputHolds) {
+    if (ColourPalette == TPalette::Cpc)
+        return true;
+    ShowMessage(outputHolds + " CPC colours only, and the inks are CPC+ colours: turn Palette > CPC+ colours off "
+                              "to export one.",
+                TMessageKind::Warning);
+    return false;
+}
+
 // The size is checked before the dialog: no name is asked for a file that
 // cannot be made. The classic dither in mode 1 packs its pixels as the
 // design's screen file does (by level); every other mode and dither by exact
 // colour, and the loader sets the mode.
 void TForm1::ExportDiscClick(TObject*) {
-    if (!resultFitsScreen("a disc image needs") ||
+    if (!inksAreCpcColours("This disc image's loader sets") || !resultFitsScreen("a disc image needs") ||
         !runExportDialog(ExportDiscDialog, "Export disc image", "Disc image (*.dsk)|*.dsk", "dsk"))
         return;
     const std::string fileName = ExportDiscDialog.GetFileName();
@@ -81,7 +93,7 @@ void TForm1::ExportScreenClick(TObject*) {
 
 // The palette holds only the inks and the mode: it needs no picture.
 void TForm1::ExportPaletteClick(TObject*) {
-    if (!runExportDialog(ExportPaletteDialog, "Export palette", "OCP Art Studio palette (*.pal)|*.pal", "pal"))
+    if (!inksAreCpcColours("An OCP palette holds") || !runExportDialog(ExportPaletteDialog, "Export palette", "OCP Art Studio palette (*.pal)|*.pal", "pal"))
         return;
     const std::string fileName = ExportPaletteDialog.GetFileName();
     const std::string name = Amsdos_Name_Of_Path(fileName);

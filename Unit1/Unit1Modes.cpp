@@ -85,7 +85,8 @@ void TForm1::bindScreenMenus() {
 }
 
 bool TForm1::classicPath() const {
-    return ScreenChoice.mode == kDefaultScreenMode && ScreenChoice.dither == TDither::Classic && standardScreen();
+    return ScreenChoice.mode == kDefaultScreenMode && ScreenChoice.dither == TDither::Classic && standardScreen() &&
+           ColourPalette == TPalette::Cpc;
 }
 
 const ScreenMode& TForm1::Mode() const {
@@ -226,7 +227,7 @@ void TForm1::showModeInks() {
 }
 
 void TForm1::updateCaption() {
-    SetCaption(Window_Caption(mPictureName, ScreenChoice.mode, ScreenChoice.screen));
+    SetCaption(Window_Caption(mPictureName, ScreenChoice.mode, ScreenChoice.screen, ColourPalette));
     // The mode items give the pixels of the screen in use.
     for (QAction* item : menuScreenMode->actions())
         if (item->data().isValid())
