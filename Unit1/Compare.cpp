@@ -202,7 +202,8 @@ void TF_Compare::showCells(TPalette palette) {
         cellPanel(cell)->SetVisible(cell < mShownCells);
     for (TLabel* label : {DitherLabel3, DitherLabel4, DitherLabel5})
         label->SetVisible(mShownCells > kCpcCellCount);
-    resize(cellPanel(mShownCells - 1)->geometry().right() + 1 + kRightMargin, height());
+    // A dialog's size is fixed (bsDialog).
+    setFixedSize(cellPanel(mShownCells - 1)->geometry().right() + 1 + kRightMargin, height());
 }
 
 bool TF_Compare::IsCellDone(int cell) const {

@@ -35,8 +35,10 @@ class TPaletteGroup : public QObject {
                   const std::array<TLabel*, kMaxInkCount>& gridNumbers,
                   const std::array<TShape*, kMaxInkCount>& gridSwatches);
 
-    // Shows count inks (2, 4 or 16), sizes the group to them and returns its height.
-    int ShowInks(int count);
+    // Shows count inks (2, 4 or 16), sizes the group to them and returns its
+    // height. With wideTexts (three hexadecimal digits, wider than the design
+    // rows' number labels) two or four inks show as the first swatches of the grid.
+    int ShowInks(int count, bool wideTexts = false);
     int GetInkCount() const { return mCount; }
 
     // Ink k's swatch colour and number text, shown or not.
@@ -52,7 +54,7 @@ class TPaletteGroup : public QObject {
     void OnInkClick();
 
   private:
-    bool gridShown() const { return mCount > kInkCount; }
+    bool gridShown() const { return mCount > kInkCount || mWideTexts; }
     void checkInk(int k) const;
 
     TGroupBox* mGroup;
@@ -64,5 +66,6 @@ class TPaletteGroup : public QObject {
     // The group's height in the design; it never shrinks below it.
     const int mDesignHeight;
     int mCount = kInkCount;
+    bool mWideTexts = false;
     int mClickedInk = 0;
 };

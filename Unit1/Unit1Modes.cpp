@@ -211,7 +211,7 @@ void TForm1::ChooseDither(TDither dither) {
 // staying as it was.
 void TForm1::showModeInks() {
     const int count = Mode().inkCount;
-    Palette->ShowInks(count);
+    Palette->ShowInks(count, InkPalette().textDigits > 0);
     const int stripHeight = std::max(kToolStripHeight, GroupBox1->geometry().bottom() + 1 + kToolStripMargin);
     const int grow = stripHeight - Panel1->height();
     // The Set ink and Keep ink items follow the inks shown.

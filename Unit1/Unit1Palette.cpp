@@ -40,6 +40,7 @@ void TForm1::applyPalette(TPalette palette) {
     ColourPalette = palette;
     for (int k = 0; k < kMaxInkCount; ++k)
         SetInkColour(k, Palette_Colour_For(to, inkAt(k)));
+    showModeInks();
     updateCaption();
 }
 
