@@ -16,8 +16,10 @@ TColor Swatch_Colour_Of(int colourNumber);
 // inks. Four inks (mode 1) show as the design lays them out, a row each of
 // caption, colour number, swatch and "..." button; two inks (mode 2) as the
 // first two of those rows; sixteen (mode 0) as two rows of eight smaller
-// swatches, each under its ink number and showing its colour number. The
-// group is as high as the design makes it, or as what it shows needs. Every ink's swatch colour and
+// swatches, each under its ink number and showing its colour number; in CPC+
+// colours, whose three-digit texts the design rows cannot hold, two or four
+// inks show as the first swatches of that grid. The group is as high as the
+// design makes it, or as what it shows needs. Every ink's swatch colour and
 // number stay while the mode does not show it. A click on a shown swatch
 // raises OnInkClick; GetClickedInk tells which ink.
 class TPaletteGroup : public QObject {
