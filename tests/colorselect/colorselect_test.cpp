@@ -210,11 +210,9 @@ TEST(ColorSelect, OpenedOnACpcInkAfterACpcPlusOneShowsTheSwatches) {
     TF_ColorSelect dialog;
     dialog.OpenOnInk(0, 0xF80, TPalette::Plus);
     dialog.OpenOnInk(0, 13);
-    showAndDo(dialog, [](TF_ColorSelect& d) {
-        EXPECT_FALSE(d.PlusForm->isVisible());
-        EXPECT_TRUE(d.Swatch(13)->isVisible() && d.Swatch(13)->GetMarked());
-        pressOk(d);
-    });
+    showAndDo(dialog, pressOk);
+    EXPECT_FALSE(dialog.PlusForm->isVisibleTo(&dialog));
+    EXPECT_TRUE(dialog.Swatch(13)->isVisibleTo(&dialog) && dialog.Swatch(13)->GetMarked());
     EXPECT_EQ(result(dialog), "13");
 }
 

@@ -1,5 +1,5 @@
 // Palette > CPC+ colours: the switch keeps the inks, is one step, shows in
-// the swatches and the title, and is kept between runs.
+// the swatches and the title, and is kept between runs (--palette: modes_test).
 #include <algorithm>
 #include <array>
 #include <string>
@@ -10,7 +10,6 @@
 
 #include "CpcPalette.h"
 #include "MainWindowFixture.h"
-#include "StartOptions.h"
 
 namespace {
 
@@ -99,11 +98,5 @@ INSTANTIATE_TEST_SUITE_P(MainWindow, PaletteSwitch,
                          ::testing::Values(PaletteSwitchCase{"Mode0", 0}, PaletteSwitchCase{"Mode1", 1},
                                            PaletteSwitchCase{"Mode2", 2}),
                          [](const ::testing::TestParamInfo<PaletteSwitchCase>& info) { return info.param.name; });
-
-TEST(StartOptions, PaletteNamesTheColoursToStartWith) {
-    EXPECT_EQ(Parse_Start_Options({"--palette", "plus", "a.bmp"}).palette, TPalette::Plus);
-    EXPECT_FALSE(Parse_Start_Options({"a.bmp"}).palette.has_value());
-    EXPECT_THROW(Parse_Start_Options({"--palette", "gx4000"}), Exception);
-}
 
 } // namespace
