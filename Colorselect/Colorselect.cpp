@@ -1,6 +1,9 @@
 #include "Colorselect.h"
 
 #include <algorithm>
+#include <initializer_list>
+
+#include <QSignalBlocker>
 
 #include "SysUtils.h"
 
@@ -41,6 +44,10 @@ void TF_ColorSelect::bindEvents() {
     Bind(Button2, &TButton::OnClick, this, &TF_ColorSelect::Button2Click);
     Bind(this, &TForm::OnClose, this, &TF_ColorSelect::FormClose);
     Bind(this, &TForm::OnKeyDown, this, &TF_ColorSelect::FormKeyDown);
+    for (int channel = 0; channel < 3; ++channel) {
+        Bind(sliders()[static_cast<std::size_t>(channel)], &TTrackBar::OnChange, this, &TF_ColorSelect::LevelChange);
+        Bind(boxes()[static_cast<std::size_t>(channel)], &TCSpinEdit::OnChange, this, &TF_ColorSelect::LevelChange);
+    }
 }
 
 TPanel* TF_ColorSelect::Swatch(int colourNumber) const {
@@ -52,9 +59,58 @@ TPanel* TF_ColorSelect::Swatch(int colourNumber) const {
     return colourNumber >= 0 && colourNumber < kColourCount ? swatches[colourNumber] : nullptr;
 }
 
-void TF_ColorSelect::OpenOnInk(int k, int colourNumber) {
+void TF_ColorSelect::OpenOnInk(int k, int colour, TPalette palette) {
     SetCaption("Ink #" + IntToStr(k));
-    SelectColour(colourNumber);
+    showForm(palette);
+    if (palette == TPalette::Cpc)
+        SelectColour(colour);
+    else
+        SelectPlusColour(colour);
+}
+
+void TF_ColorSelect::showForm(TPalette palette) {
+    mPalette = palette;
+    const bool plus = palette != TPalette::Cpc;
+    for (int n = 0; n < kColourCount; ++n)
+        Swatch(n)->SetVisible(!plus);
+    for (QWidget* part : std::initializer_list<QWidget*>{Shape2, Label1, Label2})
+        part->setVisible(!plus);
+    PlusForm->setVisible(plus);
+}
+
+void TF_ColorSelect::SelectPlusColour(int colour) {
+    const Palette& plus = Palette_Of(TPalette::Plus);
+    const Ink ink = Palette_Ink(plus, colour); // checks the index
+    const TColor shown{ink.r, ink.g, ink.b};
+    Shape2->Brush->SetColor(shown);
+    PlusSwatch->Brush->SetColor(shown);
+    Label2->SetText(Palette_Colour_Text(plus, colour));
+    PlusText->SetText(Palette_Colour_Text(plus, colour));
+    for (int channel = 0; channel < 3; ++channel) {
+        const int level = colour >> (4 * (2 - channel)) & 15;
+        const auto i = static_cast<std::size_t>(channel);
+        // Each control is set without its handler, which would set the colour again.
+        const QSignalBlocker slider(sliders()[i]), box(boxes()[i]);
+        sliders()[i]->SetPosition(level);
+        boxes()[i]->SetValue(level);
+    }
+    // The keys start from red's slider, unless a level control has the focus.
+    bool levelFocused = false;
+    for (int channel = 0; channel < 3; ++channel)
+        levelFocused = levelFocused || sliders()[static_cast<std::size_t>(channel)]->hasFocus() ||
+                       boxes()[static_cast<std::size_t>(channel)]->hasFocus();
+    if (!levelFocused)
+        RedSlider->setFocus();
+}
+
+void TF_ColorSelect::LevelChange(TObject* Sender) {
+    int colour = 0;
+    for (int channel = 0; channel < 3; ++channel) {
+        const auto i = static_cast<std::size_t>(channel);
+        const int level = Sender == boxes()[i] ? boxes()[i]->GetValue() : sliders()[i]->GetPosition();
+        colour = colour << 4 | level;
+    }
+    SelectPlusColour(colour);
 }
 
 void TF_ColorSelect::SelectColour(int colourNumber) {
@@ -84,6 +140,8 @@ void TF_ColorSelect::PanelClick(TObject* Sender) {
 // The arrow keys move the mark one swatch and stop at the edges; with no
 // swatch marked yet, they mark colour 0.
 void TF_ColorSelect::FormKeyDown(TObject*) {
+    if (mPalette != TPalette::Cpc)
+        return; // the Plus form's controls take their own keys
     int dx = 0, dy = 0;
     switch (GetKeyDown()) {
     case Qt::Key_Left: dx = -1; break;

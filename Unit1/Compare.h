@@ -16,7 +16,9 @@ class CompareJob;
 // What one picture of the Compare window was made with.
 struct TCompareCell {
     TScreenChoice choice;
-    // Colour numbers of the mode's inks, ink 0 first.
+    TPalette palette = kDefaultPalette;
+    // The mode's inks as colour indices of the palette (CPC colour numbers
+    // with cpc), ink 0 first.
     std::vector<int> inkNumbers;
 };
 
@@ -26,23 +28,31 @@ struct TCompareCell {
 struct TCompareInput {
     std::array<std::shared_ptr<TPicture>, kScreenModeCount> sources;
     int brightness = 0, contrast = 0, local = 0;
+    // With plus, the nine in CPC+ colours as well, beside the nine in CPC colours.
+    TPalette palette = kDefaultPalette;
 };
 
 // The Compare window: the picture in modes 0, 1 and 2 (rows) by the classic
 // dither, Ordered 4x4 and error diffusion (columns), each with inks chosen
-// automatically for it. The nine are made one after another on a thread of
-// their own and appear as they are done; a click on one, or Return or Space
-// on the one with the focus, closes the window with it chosen, Escape closes
-// it with nothing chosen. Closing stops the work.
+// automatically for it; in CPC+ colours, the same three columns again in
+// CPC+ colours to their right (cells 9..17). The cells are made one after
+// another on a thread of their own and appear as they are done; a click on
+// one, or Return or Space on the one with the focus, closes the window with
+// it chosen, Escape closes it with nothing chosen. Closing stops the work.
 class TF_Compare : public TForm, public Ui::TF_Compare {
     Q_OBJECT
   public:
     explicit TF_Compare(QWidget* parent = nullptr);
     ~TF_Compare() override;
 
-    static constexpr int kCellCount = 9;
-    // The modes and dithers of the nine, row by row.
+    // The cells in CPC colours, then as many in CPC+ colours.
+    static constexpr int kCpcCellCount = 9;
+    static constexpr int kCellCount = 2 * kCpcCellCount;
+    // The modes and dithers of the cells, row by row, and their palettes.
     static TScreenChoice CellChoice(int cell);
+    static TPalette CellPalette(int cell);
+    // The cells the window shows now: 9, or 18 in CPC+ colours.
+    int GetShownCellCount() const { return mShownCells; }
 
     // Starts making the pictures, shows the window modally and returns the
     // one clicked, if any.
@@ -65,7 +75,11 @@ class TF_Compare : public TForm, public Ui::TF_Compare {
     void pick(int cell);
     TPanel* cellPanel(int cell) const;
     // On the window's thread: a picture is done.
-    void cellDone(int cell, const QImage& thumbnail, const std::vector<int>& inkNumbers);
+    void cellDone(int cell, const QImage& thumbnail, const std::vector<int>& inkColours);
+    // Shows the cells in CPC+ colours or not, the window as wide as they need.
+    void showCells(TPalette palette);
+    // The cell at a row and a column of the shown grid.
+    static int cellAt(int row, int column);
     void cellFailed(int cell, const std::string& reason);
     void stopWork();
 
@@ -74,4 +88,5 @@ class TF_Compare : public TForm, public Ui::TF_Compare {
     std::optional<TCompareCell> mChosen;
     // Counts the jobs ended, so that a late picture finds its job gone.
     int mShowing = 0;
+    int mShownCells = kCpcCellCount;
 };

@@ -8,6 +8,7 @@
 #include "Controls.h"
 #include "FitToScreen.h"
 #include "Picture.h"
+#include "CpcPalette.h"
 #include "ScreenChoice.h"
 
 // Everything of the main window that decides the result, besides the picture
@@ -16,6 +17,7 @@
 // kept, shown by the mode or not, as the window keeps them.
 struct TWorkState {
     TScreenChoice screen{};
+    TPalette palette = kDefaultPalette; // the colours the inks are of
     InkTable inks{};                                       // inks 0..3
     std::array<Ink, kMaxInkCount - kInkCount> upperInks{}; // inks 4..15
     std::array<std::string, kMaxInkCount> inkNumbers;      // the palette's number texts

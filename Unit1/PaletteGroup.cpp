@@ -39,10 +39,11 @@ void TPaletteGroup::checkInk(int k) const {
 
 // The design's rows keep the design's group; the grid makes it as high as
 // its lowest swatch needs.
-int TPaletteGroup::ShowInks(int count) {
+int TPaletteGroup::ShowInks(int count, bool wideTexts) {
     if (count != 2 && count != kInkCount && count != kMaxInkCount)
         throw Exception("The palette shows 2, 4 or 16 inks, not " + IntToStr(count));
     mCount = count;
+    mWideTexts = wideTexts;
     const bool grid = gridShown();
     int height = mDesignHeight;
     for (int k = 0; k < kMaxInkCount; ++k) {
@@ -54,9 +55,9 @@ int TPaletteGroup::ShowInks(int count) {
             mRows[i].swatch->setVisible(shown);
             mRows[i].button->setVisible(shown);
         }
-        mGridNumbers[i]->setVisible(grid);
-        mGridSwatches[i]->setVisible(grid);
-        if (grid) {
+        mGridNumbers[i]->setVisible(grid && k < count);
+        mGridSwatches[i]->setVisible(grid && k < count);
+        if (grid && k < count) {
             // The grid shows inks 0..3 as the design rows do.
             if (k < kInkCount)
                 SetInk(k, GetSwatchColour(k), GetNumberText(k));

@@ -16,8 +16,10 @@ TColor Swatch_Colour_Of(int colourNumber);
 // inks. Four inks (mode 1) show as the design lays them out, a row each of
 // caption, colour number, swatch and "..." button; two inks (mode 2) as the
 // first two of those rows; sixteen (mode 0) as two rows of eight smaller
-// swatches, each under its ink number and showing its colour number. The
-// group is as high as the design makes it, or as what it shows needs. Every ink's swatch colour and
+// swatches, each under its ink number and showing its colour number; in CPC+
+// colours, whose three-digit texts the design rows cannot hold, two or four
+// inks show as the first swatches of that grid. The group is as high as the
+// design makes it, or as what it shows needs. Every ink's swatch colour and
 // number stay while the mode does not show it. A click on a shown swatch
 // raises OnInkClick; GetClickedInk tells which ink.
 class TPaletteGroup : public QObject {
@@ -35,8 +37,10 @@ class TPaletteGroup : public QObject {
                   const std::array<TLabel*, kMaxInkCount>& gridNumbers,
                   const std::array<TShape*, kMaxInkCount>& gridSwatches);
 
-    // Shows count inks (2, 4 or 16), sizes the group to them and returns its height.
-    int ShowInks(int count);
+    // Shows count inks (2, 4 or 16), sizes the group to them and returns its
+    // height. With wideTexts (three hexadecimal digits, wider than the design
+    // rows' number labels) two or four inks show as the first swatches of the grid.
+    int ShowInks(int count, bool wideTexts = false);
     int GetInkCount() const { return mCount; }
 
     // Ink k's swatch colour and number text, shown or not.
@@ -52,7 +56,7 @@ class TPaletteGroup : public QObject {
     void OnInkClick();
 
   private:
-    bool gridShown() const { return mCount > kInkCount; }
+    bool gridShown() const { return mCount > kInkCount || mWideTexts; }
     void checkInk(int k) const;
 
     TGroupBox* mGroup;
@@ -64,5 +68,6 @@ class TPaletteGroup : public QObject {
     // The group's height in the design; it never shrinks below it.
     const int mDesignHeight;
     int mCount = kInkCount;
+    bool mWideTexts = false;
     int mClickedInk = 0;
 };

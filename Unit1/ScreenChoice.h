@@ -7,6 +7,7 @@
 #include "ScreenGeometry.h"
 #include "ScreenMode.h"
 #include "Dithers.h"
+#include "CpcPalette.h"
 
 // The most inks any screen mode shows (mode 0's sixteen).
 inline constexpr int kMaxInkCount = 16;
@@ -23,5 +24,7 @@ struct TScreenChoice {
 };
 
 // "NAME - Tintora (CPC mode 0)", or the program's name alone before a picture
-// is loaded; on the full screen "(CPC mode 0, full screen)".
-std::string Window_Caption(const std::string& pictureName, int mode, TScreen screen = TScreen::Standard);
+// is loaded; on the full screen "(CPC mode 0, full screen)"; in CPC+ colours
+// "(CPC+ mode 0)".
+std::string Window_Caption(const std::string& pictureName, int mode, TScreen screen = TScreen::Standard,
+                           TPalette palette = kDefaultPalette);

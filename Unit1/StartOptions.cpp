@@ -23,6 +23,8 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
         } else if (argument == "--screen") {
             options.choice.screen = Screen_From_Option(value());
             options.screenGiven = true;
+        } else if (argument == "--palette") {
+            options.palette = Palette_From_Option(value());
         } else if (argument == "--reset")
             options.reset = true;
         else if (argument == "--help" || argument == "-h" || argument == "--version")
@@ -42,7 +44,7 @@ TStartOptions Parse_Start_Options(const std::vector<std::string>& arguments) {
 bool Unknown_Long_Option(std::string_view argument) {
     static constexpr std::string_view kKnown[] = {
         // the program's own
-        "--mode", "--screen", "--dither", "--reset", "--help", "--version",
+        "--mode", "--screen", "--dither", "--palette", "--reset", "--help", "--version",
         // Qt's, as QGuiApplication and the X11 platform take them
         "--platform", "--platformpluginpath", "--platformtheme", "--plugin", "--qwindowgeometry", "--qwindowicon",
         "--qwindowtitle", "--reverse", "--session", "--style", "--stylesheet", "--widgetcount", "--display",
@@ -64,11 +66,13 @@ std::string Start_Usage() {
            "  --screen NAME   the screen: standard (inside the border) or overscan (the whole\n"
            "                  monitor: 192, 384 or 768 x 272 pixels in mode 0, 1 or 2)\n"
            "  --dither NAME   the dither: " + dithers + "\n"
+           "  --palette NAME  the colours an ink can take: cpc (the CPC's 27) or plus (the\n"
+           "                  CPC+'s 4,096)\n"
            "  --reset         start without the settings kept from earlier runs\n"
            "  -h, --help      show this help and exit\n"
            "  --version       show the version and exit\n"
            "\n"
-           "A mode, screen or dither given here wins over the one kept from the last run.\n"
+           "A mode, screen, dither or palette given here wins over the one kept from the last run.\n"
            "Qt's own options (such as -platform NAME or -style NAME) are taken too.\n";
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,7 +8,7 @@
 #include "ScreenChoice.h"
 
 // What the program is started with: `tintora [--reset] [--mode 0|1|2]
-// [--screen standard|overscan] [--dither NAME] [FILE]`, the options under
+// [--screen standard|overscan] [--dither NAME] [--palette cpc|plus] [FILE]`, the options under
 // tintora-cli's names and values, or `tintora --help` / `tintora --version`,
 // which the program answers before the window starts.
 struct TStartOptions {
@@ -17,6 +18,8 @@ struct TStartOptions {
     bool modeGiven = false;
     bool ditherGiven = false;
     bool screenGiven = false;
+    // --palette: the colours an ink can take, when given.
+    std::optional<TPalette> palette;
     // --reset: start without the settings kept from earlier runs, as a first run does.
     bool reset = false;
     // The picture to load once the window is shown; empty for none.

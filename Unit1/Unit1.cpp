@@ -18,6 +18,7 @@
 #include "Menus.h"
 #include "ModeInkChoice.h"
 #include "ModeStart.h"
+#include "PaletteSwitch.h"
 #include "QtPictureReader.h"
 #include "SpriteExportDialog.h"
 
@@ -204,6 +205,8 @@ void TForm1::bindMenus() {
 
     BindCommand(actionFullScreen, this, &TForm1::FullScreenClick);
     MirrorCheck(actionFullScreen, [this] { return !standardScreen(); });
+    BindCommand(actionPlusColours, this, &TForm1::PlusColoursClick);
+    MirrorCheck(actionPlusColours, [this] { return ColourPalette == TPalette::Plus; });
     BindCommand(actionCpcProportions, this, &TForm1::CpcProportionsClick);
     MirrorCheck(actionCpcProportions, [this] { return CpcProportions; });
     const struct {
@@ -223,9 +226,13 @@ void TForm1::bindMenus() {
 }
 
 // Before a picture is loaded the history starts here, from the inks just
-// reset; a picture's history starts with the picture.
+// reset; a picture's history starts with the picture. In CPC+ colours the
+// reset inks become CPC+ colours, as a switch to them makes them.
 void TForm1::FormShow(TObject*) {
     Reset_Ink_Table(Inks);
+    if (ColourPalette != TPalette::Cpc)
+        for (int k = 0; k < kInkCount; ++k)
+            SetInkColour(k, Palette_Colour_For(InkPalette(), Inks[static_cast<std::size_t>(k)]));
     if (!loaded()) {
         mHistory.Start(workState());
         updateUndoItems();
@@ -247,6 +254,7 @@ void TForm1::SpeedButton4Click(TObject*) {
 TWindowSettings TForm1::GetSettings() const {
     TWindowSettings kept;
     kept.screen = ScreenChoice;
+    kept.palette = ColourPalette;
     kept.fit = FitMode;
     kept.monitor = Monitor;
     kept.cpcProportions = CpcProportions;
@@ -266,6 +274,7 @@ TWindowSettings TForm1::GetSettings() const {
 
 void TForm1::RestoreSettings(const TWindowSettings& kept) {
     SetScreenChoice(kept.screen);
+    applyPalette(kept.palette);
     FitMode = kept.fit;
     SetMonitor(kept.monitor);
     CpcProportions = kept.cpcProportions;

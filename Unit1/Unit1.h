@@ -202,9 +202,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
 
   private:
     std::array<bool, kMaxInkCount> mKeepInk{};
-    // Sets inks 0 .. numbers.size() - 1 to the colour numbers as the colour
-    // dialog would, then renders.
-    void applyInkNumbers(const std::vector<int>& numbers);
+    // Sets inks 0 .. colours.size() - 1 to the colour indices of the palette
+    // in use as the colour dialog would, then renders.
+    void applyInkColours(const std::vector<int>& colours);
 
     // ---- Fit to the screen ----
   public:
@@ -374,14 +374,27 @@ class TForm1 : public TForm, public Ui::TForm1 {
     const ScreenMode& Mode() const;
     const ScreenGeometry& Screen() const;
     bool standardScreen() const;
-    // True for the design's own path, the classic dither in mode 1: its
-    // inks, search and files are exactly the design's.
+    // True for the design's own path, the classic dither in mode 1 in the
+    // CPC's colours: its inks, search and files are exactly the design's.
     bool classicPath() const;
     // The inks of the mode in use, ink 0 first.
     InkList ModeInks() const;
-    // Sets ink k (0..15) to a colour number as the colour dialog does:
-    // swatch, number, ink. Nothing is rendered.
+    // Sets ink k (0..15) to a CPC colour number as the colour dialog does:
+    // swatch, number, ink; in CPC+ colours, to that colour's CPC+ colour
+    // (Palette_Colour_For). Nothing is rendered.
     void SetInkNumber(int k, int colourNumber);
+    // Sets ink k (0..15) to a colour index of the palette in use, as the
+    // colour dialog does: swatch, text, ink. Nothing is rendered.
+    void SetInkColour(int k, int colour);
+
+    // The colours an ink can take: the CPC's 27 or the CPC+'s 4,096. Every
+    // ink, shown by the mode or not, is a colour of it.
+    TPalette ColourPalette = kDefaultPalette;
+    const ::Palette& InkPalette() const;
+    // Palette > CPC+ colours: another palette, as one step. Every ink becomes
+    // its colour there (Palette_Colour_For) and the result is rendered again.
+    void SetPalette(TPalette palette);
+    void PlusColoursClick(TObject* Sender);
 
     // Picture > Screen mode and Picture > Dither: the item's mode or dither.
     void ScreenModeClick(TObject* Sender);
@@ -393,6 +406,10 @@ class TForm1 : public TForm, public Ui::TForm1 {
 
   private:
     void bindScreenMenus();
+    // SetPalette's work without its step and render (an undo, the settings).
+    void applyPalette(TPalette palette);
+    // Ink k (0..15), shown by the mode or not.
+    Ink inkAt(int k) const;
     // Fits a picture to the mode's screen, a crop at cropAt (the one place
     // the window fits).
     static void fitToMode(TPicture& source, TPicture& result, TFitMode fit, const ScreenMode& mode,
@@ -437,7 +454,9 @@ class TForm1 : public TForm, public Ui::TForm1 {
     // ---- Compare ----
   public:
     // View > Compare: the picture in every mode by three dithers, with inks
-    // chosen for each, in a window of its own; the one clicked is applied.
+    // chosen for each, in a window of its own, in CPC+ colours beside CPC
+    // colours while the palette is plus; the one clicked is applied, its
+    // palette with it.
     void CompareClick(TObject* Sender);
     TF_Compare* CompareWindow();
 

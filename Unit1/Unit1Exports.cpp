@@ -1,7 +1,7 @@
 // Exports for the CPC: disc image, screen file, palette and sprite cells.
 // Menu commands handled here:
 //   File > Export for CPC > Disc image (.dsk)…: ExportDiscClick
-//   File > Export for CPC > Palette (.pal)…: ExportPaletteClick
+//   File > Export for CPC > Palette (.pal, or .kit in CPC+ colours)…: ExportPaletteClick
 //   File > Export for CPC > Screen with AMSDOS header (.scr)…: ExportScreenClick
 //   File > Export for CPC > Sprites and tiles (asm, .h, bin)…: ExportSpritesClick
 
@@ -17,6 +17,8 @@
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
 #include "OcpPalette.h"
+#include "PlusExport.h"
+#include "PlusKit.h"
 #include "SpriteExportDialog.h"
 #include "SysUtils.h"
 #include "Unit1Steps.h"
@@ -58,7 +60,9 @@ void TForm1::ExportDiscClick(TObject*) {
         return;
     const std::string fileName = ExportDiscDialog.GetFileName();
     const std::string name = Amsdos_Name_Of_Path(fileName);
-    if (classicPath())
+    if (ColourPalette == TPalette::Plus)
+        Save_Plus_Picture_Disc(Image2->GetPicture(), ModeInks(), Mode(), Screen(), name, fileName);
+    else if (classicPath())
         Save_Picture_Disc(Image2->GetPicture(), Inks, name, fileName);
     else
         Save_Picture_Disc(Image2->GetPicture(), ModeInks(), Mode(), Screen(), name, fileName);
@@ -79,14 +83,19 @@ void TForm1::ExportScreenClick(TObject*) {
     reportWritten(fileName);
 }
 
-// The palette holds only the inks and the mode: it needs no picture.
+// The palette holds only the inks and the mode: it needs no picture. CPC+
+// inks go to the ASIC's palette file, which a 6128 Plus loads at &6400.
 void TForm1::ExportPaletteClick(TObject*) {
-    if (!runExportDialog(ExportPaletteDialog, "Export palette", "OCP Art Studio palette (*.pal)|*.pal", "pal"))
+    const bool plus = ColourPalette == TPalette::Plus;
+    if (!runExportDialog(ExportPaletteDialog, "Export palette",
+                         plus ? "CPC+ palette (*.kit)|*.kit" : "OCP Art Studio palette (*.pal)|*.pal",
+                         plus ? "kit" : "pal"))
         return;
     const std::string fileName = ExportPaletteDialog.GetFileName();
     const std::string name = Amsdos_Name_Of_Path(fileName);
-    const std::vector<std::uint8_t> bytes =
-        classicPath() ? Palette_File_With_Header(Inks, name) : Palette_File_With_Header(ModeInks(), Mode(), name);
+    const std::vector<std::uint8_t> bytes = plus          ? Kit_File_With_Header(ModeInks(), Mode(), name)
+                                            : classicPath() ? Palette_File_With_Header(Inks, name)
+                                                            : Palette_File_With_Header(ModeInks(), Mode(), name);
     Write_Raw_File(bytes.data(), bytes.size(), fileName);
     reportWritten(fileName);
 }

@@ -10,6 +10,7 @@
 TWorkState TForm1::workState() const {
     TWorkState state;
     state.screen = ScreenChoice;
+    state.palette = ColourPalette;
     state.inks = Inks;
     state.upperInks = UpperInks;
     for (int k = 0; k < kMaxInkCount; ++k) {
@@ -37,6 +38,9 @@ void TForm1::applyWorkState(const TWorkState& state) {
         ~Unwind() { --depth; }
     } unwind{mStepDepth};
     TBusyCursor busy(this);
+    // The palette first: switching it would change the inks set next.
+    if (state.palette != ColourPalette)
+        applyPalette(state.palette);
     Inks = state.inks;
     UpperInks = state.upperInks;
     for (int k = 0; k < kMaxInkCount; ++k)

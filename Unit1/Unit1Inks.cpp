@@ -30,6 +30,7 @@
 #include "InkSearchProgress.h"
 #include "ModeInkChoice.h"
 #include "OcpPalette.h"
+#include "PaletteInkChoice.h"
 #include "SysUtils.h"
 #include "Unit1Steps.h"
 
@@ -39,16 +40,13 @@ void TForm1::setInk(int k) {
     if (k < 0 || k >= static_cast<int>(inks.size()))
         throw Exception("Ink " + IntToStr(k) + " is not an ink of mode " + IntToStr(ScreenChoice.mode));
     StepScope step(*this, "Set ink #" + IntToStr(k));
-    F_ColorSelect->OpenOnInk(k, Colour_Number_Of_Ink(inks[static_cast<std::size_t>(k)]));
+    const ::Palette& palette = InkPalette();
+    F_ColorSelect->OpenOnInk(k, Nearest_Palette_Colour(palette, inks[static_cast<std::size_t>(k)]), palette.id);
     F_ColorSelect->ShowModal();
     const std::string text = F_ColorSelect->Label3->GetText();
     if (text.empty())
         return;
-    Palette->SetInk(k, F_ColorSelect->Shape2->Brush->GetColor(), text);
-    if (k < kInkCount)
-        Set_Ink_From_Text(Inks, k, text);
-    else
-        UpperInks[static_cast<std::size_t>(k - kInkCount)] = Ink_From_Colour_Number(StrToInt(text));
+    SetInkColour(k, Palette_Colour_From_Text(palette, text));
     render();
 }
 
@@ -92,10 +90,11 @@ void TForm1::ChooseInksClick(TObject*) {
     // A kept ink is the one in use: the number labels are not reset with the
     // inks when the window is shown again.
     const InkList inks = ModeInks();
+    const ::Palette& palette = InkPalette();
     std::vector<int> kept(inks.size(), kChooseInk);
     for (std::size_t k = 0; k < inks.size(); ++k)
         if (mKeepInk[k])
-            kept[k] = Colour_Number_Of_Ink(inks[k]);
+            kept[k] = Nearest_Palette_Colour(palette, inks[k]);
     const int a = TrackBar3->GetPosition(), b = TrackBar4->GetPosition(), c = TrackBar1->GetPosition();
     InkSearchJob::Search search;
     if (classicPath()) {
@@ -114,9 +113,10 @@ void TForm1::ChooseInksClick(TObject*) {
         auto map = std::make_shared<TPicture>();
         source->Assign(Image1->GetPicture().Image());
         map->Assign(Image7->GetPicture().Image());
-        search = [source, map, kept, dither = ScreenChoice.dither, &mode, a, b,
+        search = [source, map, kept, dither = ScreenChoice.dither, &mode, &palette, a, b,
                   c](const Ink_Search_Control& control, bool& cancelled) {
-            const Mode_Ink_Choice choice = Choose_Mode_Inks(*source, *map, kept, dither, mode, a, b, c, control);
+            const Mode_Ink_Choice choice =
+                Choose_Palette_Inks(palette, *source, *map, kept, dither, mode, a, b, c, control);
             cancelled = choice.cancelled;
             return choice.numbers;
         };
@@ -131,16 +131,16 @@ void TForm1::ChooseInksClick(TObject*) {
             return;
         }
     }
-    const std::vector<int> numbers = job.finish();
-    if (!numbers.empty())
-        applyInkNumbers(numbers);
+    const std::vector<int> colours = job.finish();
+    if (!colours.empty())
+        applyInkColours(colours);
 }
 
 // As if each colour had been chosen in the colour dialog: its swatch as the
-// dialog's preview, its number, its ink; then the result again.
-void TForm1::applyInkNumbers(const std::vector<int>& numbers) {
-    for (std::size_t k = 0; k < numbers.size(); ++k)
-        SetInkNumber(static_cast<int>(k), numbers[k]);
+// dialog's preview, its text, its ink; then the result again.
+void TForm1::applyInkColours(const std::vector<int>& colours) {
+    for (std::size_t k = 0; k < colours.size(); ++k)
+        SetInkColour(static_cast<int>(k), colours[k]);
     render();
 }
 
@@ -205,12 +205,3 @@ InkList TForm1::ModeInks() const {
     return inks;
 }
 
-void TForm1::SetInkNumber(int k, int colourNumber) {
-    const std::string text = IntToStr(colourNumber);
-    const Ink ink = Ink_From_Colour_Number(colourNumber);
-    Palette->SetInk(k, Swatch_Colour_Of(colourNumber), text);
-    if (k < kInkCount)
-        Inks[static_cast<std::size_t>(k)] = ink;
-    else
-        UpperInks[static_cast<std::size_t>(k - kInkCount)] = ink;
-}

@@ -85,7 +85,8 @@ void TForm1::bindScreenMenus() {
 }
 
 bool TForm1::classicPath() const {
-    return ScreenChoice.mode == kDefaultScreenMode && ScreenChoice.dither == TDither::Classic && standardScreen();
+    return ScreenChoice.mode == kDefaultScreenMode && ScreenChoice.dither == TDither::Classic && standardScreen() &&
+           ColourPalette == TPalette::Cpc;
 }
 
 const ScreenMode& TForm1::Mode() const {
@@ -210,7 +211,7 @@ void TForm1::ChooseDither(TDither dither) {
 // staying as it was.
 void TForm1::showModeInks() {
     const int count = Mode().inkCount;
-    Palette->ShowInks(count);
+    Palette->ShowInks(count, InkPalette().textDigits > 0);
     const int stripHeight = std::max(kToolStripHeight, GroupBox1->geometry().bottom() + 1 + kToolStripMargin);
     const int grow = stripHeight - Panel1->height();
     // The Set ink and Keep ink items follow the inks shown.
@@ -226,7 +227,7 @@ void TForm1::showModeInks() {
 }
 
 void TForm1::updateCaption() {
-    SetCaption(Window_Caption(mPictureName, ScreenChoice.mode, ScreenChoice.screen));
+    SetCaption(Window_Caption(mPictureName, ScreenChoice.mode, ScreenChoice.screen, ColourPalette));
     // The mode items give the pixels of the screen in use.
     for (QAction* item : menuScreenMode->actions())
         if (item->data().isValid())

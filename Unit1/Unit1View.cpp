@@ -167,6 +167,7 @@ void TForm1::CompareClick(TObject*) {
     input.brightness = TrackBar3->GetPosition();
     input.contrast = TrackBar4->GetPosition();
     input.local = TrackBar1->GetPosition();
+    input.palette = ColourPalette;
     std::shared_ptr<TPicture> unfitted;
     for (const ScreenMode& mode : kScreenModes) {
         auto& source = input.sources[static_cast<std::size_t>(mode.number)];
@@ -184,8 +185,10 @@ void TForm1::CompareClick(TObject*) {
     if (!chosen)
         return;
     StepScope step(*this, "Compare");
+    // A cell in the other palette brings its palette with its inks.
+    applyPalette(chosen->palette);
     for (std::size_t k = 0; k < chosen->inkNumbers.size(); ++k)
-        SetInkNumber(static_cast<int>(k), chosen->inkNumbers[k]);
+        SetInkColour(static_cast<int>(k), chosen->inkNumbers[k]);
     Chosen.dither.at(static_cast<std::size_t>(chosen->choice.mode)) = chosen->choice.dither;
     // The picture as the cell showed it: fitted as the comparison fitted it,
     // on the screen in use, which the choice keeps.

@@ -13,6 +13,7 @@ namespace {
 constexpr const char* kModeKey = "screen/mode";
 constexpr const char* kScreenKey = "screen/screen"; // "standard" or "overscan"
 constexpr const char* kDitherKey = "screen/dither"; // the command line's name: "classic", "ordered4", ...
+constexpr const char* kPaletteKey = "screen/palette"; // the command line's name: "cpc" or "plus"
 constexpr const char* kFitKey = "view/fit";
 constexpr const char* kZoomKey = "view/zoom";
 constexpr const char* kMonitorKey = "view/monitor";
@@ -51,6 +52,14 @@ TScreen screenIn(const QSettings& settings, TScreen otherwise) {
     }
 }
 
+TPalette paletteIn(const QSettings& settings, TPalette otherwise) {
+    try {
+        return Palette_From_Option(text(settings, kPaletteKey));
+    } catch (const Exception&) {
+        return otherwise;
+    }
+}
+
 } // namespace
 
 int Setting_Integer_In(const QSettings& settings, const char* key, int lowest, int highest, int otherwise) {
@@ -66,6 +75,7 @@ TWindowSettings Read_Window_Settings(const QSettings& settings) {
     kept.screen.mode = Setting_Integer_In(settings, kModeKey, 0, kScreenModeCount - 1, kept.screen.mode);
     kept.screen.dither = ditherIn(settings, kept.screen.dither);
     kept.screen.screen = screenIn(settings, kept.screen.screen);
+    kept.palette = paletteIn(settings, kept.palette);
     kept.monitor = static_cast<TMonitor>(Setting_Integer_In(settings, kMonitorKey, static_cast<int>(TMonitor::Plain),
                                                    static_cast<int>(TMonitor::Green),
                                                    static_cast<int>(kept.monitor)));
@@ -107,6 +117,7 @@ void Write_Window_Settings(QSettings& settings, const TWindowSettings& kept) {
     settings.setValue(kModeKey, kept.screen.mode);
     settings.setValue(kScreenKey, QString::fromUtf8(Screen_Geometry(kept.screen.screen).name));
     settings.setValue(kDitherKey, QString::fromUtf8(Dither_Info(kept.screen.dither).name));
+    settings.setValue(kPaletteKey, QString::fromUtf8(Palette_Of(kept.palette).name));
     settings.setValue(kFitKey, static_cast<int>(kept.fit));
     settings.setValue(kZoomKey, kept.zoom);
     settings.setValue(kMonitorKey, static_cast<int>(kept.monitor));

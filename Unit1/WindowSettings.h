@@ -17,6 +17,7 @@ class QSettings;
 // did. A setting to keep gets a field here and a line in each function.
 struct TWindowSettings {
     TScreenChoice screen{};
+    TPalette palette = kDefaultPalette; // the colours an ink can take
     TFitMode fit = TFitMode::Off;
     int zoom = 1;
     TMonitor monitor = TMonitor::Plain;

@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
         if (options.screenGiven)
             Form1->SetScreenChoice(
                 TScreenChoice{Form1->ScreenChoice.mode, Form1->ScreenChoice.dither, options.choice.screen});
+        if (options.palette)
+            Form1->SetPalette(*options.palette);
         if (!options.file.empty())
             Form1->OpenWhenShown(options.file);
         Application->Run();

@@ -1,3 +1,4 @@
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include <QTest>
 
 #include "Colorselect.h"
+#include "CpcPalette.h"
 #include "SysUtils.h"
 
 namespace {
@@ -147,6 +149,72 @@ TEST_P(ColorSelectEnter, PressesOk) {
 
 INSTANTIATE_TEST_SUITE_P(, ColorSelectEnter, ::testing::Values(Qt::Key_Return, Qt::Key_Enter),
                          [](const auto& info) { return info.param == Qt::Key_Return ? "Return" : "KeypadEnter"; });
+
+// The Plus form, worked from the keyboard alone: keys go to the control with
+// the focus, as the user's do.
+struct PlusKeysCase {
+    const char* name;
+    int start;
+    std::vector<QKeyCombination> keys;
+    const char* chosen; // the result text; empty when the dialog gives nothing
+};
+
+class ColorSelectPlusForm : public ::testing::TestWithParam<PlusKeysCase> {};
+
+TEST_P(ColorSelectPlusForm, ChoosesALevelAChannelFromTheKeyboard) {
+    TF_ColorSelect dialog;
+    dialog.OpenOnInk(3, GetParam().start, TPalette::Plus);
+    showAndDo(dialog, [](TF_ColorSelect& d) {
+        // A number box takes the focus with its text selected in an active window only.
+        d.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        EXPECT_TRUE(d.PlusForm->isVisible());
+        EXPECT_FALSE(d.Swatch(0)->isVisible());
+        for (const QKeyCombination key : GetParam().keys)
+            QTest::keyClick(d.focusWidget(), key.key(), key.keyboardModifiers());
+    });
+    EXPECT_EQ(result(dialog), GetParam().chosen);
+    const Palette& plus = Palette_Of(TPalette::Plus);
+    const int shown = Palette_Colour_From_Text(plus, dialog.PlusText->GetText());
+    const Ink ink = Palette_Ink(plus, shown);
+    EXPECT_EQ(preview(dialog), (TColor{ink.r, ink.g, ink.b}));
+    EXPECT_EQ(dialog.PlusSwatch->Brush->GetColor(), preview(dialog));
+    const std::array<TTrackBar*, 3> sliders = {dialog.RedSlider, dialog.GreenSlider, dialog.BlueSlider};
+    const std::array<TCSpinEdit*, 3> boxes = {dialog.RedBox, dialog.GreenBox, dialog.BlueBox};
+    for (int channel = 0; channel < 3; ++channel) {
+        const auto i = static_cast<std::size_t>(channel);
+        EXPECT_EQ(sliders[i]->GetPosition(), shown >> (4 * (2 - channel)) & 15) << "channel " << channel;
+        EXPECT_EQ(boxes[i]->GetValue(), sliders[i]->GetPosition()) << "channel " << channel;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ColorSelect, ColorSelectPlusForm,
+    ::testing::Values(PlusKeysCase{"EnterAtOnceKeepsTheInksColour", 0x8C3, {Qt::Key_Return}, "8C3"},
+                      PlusKeysCase{"ArrowsMoveRedFirst", 0x000, {Qt::Key_Right, Qt::Key_Up, Qt::Key_Return}, "200"},
+                      PlusKeysCase{"TabGoesFromSliderToBoxToTheNextSlider", 0x000,
+                                   {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Right, Qt::Key_Enter}, "010"},
+                      PlusKeysCase{"ATypedLevelIsTakenByEnter", 0x000,
+                                   {Qt::Key_Tab, Qt::Key_1, Qt::Key_2, Qt::Key_Return}, "C00"},
+                      PlusKeysCase{"ShiftTabGoesBack", 0x000,
+                                   {Qt::Key_Tab, Qt::Key_Tab, Qt::ShiftModifier | Qt::Key_Tab, Qt::Key_1, Qt::Key_Return},
+                                   "100"},
+                      PlusKeysCase{"LevelsStopAtTheirEnds", 0xF0F,
+                                   {Qt::Key_Right, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Left, Qt::Key_End, Qt::Key_Return},
+                                   "FFF"},
+                      PlusKeysCase{"EscapeGivesNothing", 0x123, {Qt::Key_Right, Qt::Key_Escape}, ""}),
+    [](const ::testing::TestParamInfo<PlusKeysCase>& info) { return std::string(info.param.name); });
+
+// The same dialog opened on a CPC ink after a CPC+ one shows its swatches again.
+TEST(ColorSelect, OpenedOnACpcInkAfterACpcPlusOneShowsTheSwatches) {
+    TF_ColorSelect dialog;
+    dialog.OpenOnInk(0, 0xF80, TPalette::Plus);
+    dialog.OpenOnInk(0, 13);
+    showAndDo(dialog, pressOk);
+    EXPECT_FALSE(dialog.PlusForm->isVisibleTo(&dialog));
+    EXPECT_TRUE(dialog.Swatch(13)->isVisibleTo(&dialog) && dialog.Swatch(13)->GetMarked());
+    EXPECT_EQ(result(dialog), "13");
+}
 
 } // namespace
 

@@ -208,8 +208,11 @@ TEST(StartOptions, TakeTheCommandLinesModeAndDitherAndAFile) {
     EXPECT_EQ(Parse_Start_Options({}).choice, TScreenChoice{});
     EXPECT_EQ(Parse_Start_Options({"--screen", "overscan"}).choice.screen, TScreen::Overscan);
     EXPECT_TRUE(Parse_Start_Options({"--reset", "a.bmp"}).reset);
+    EXPECT_EQ(Parse_Start_Options({"--palette", "plus"}).palette, TPalette::Plus);
+    EXPECT_FALSE(Parse_Start_Options({}).palette.has_value());
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--mode", "3"}, {"--dither", "fuzzy"}, {"--screen", "wide"}, {"--mode"}, {"a.bmp", "b.bmp"}, {"--zoom", "2"}})
+             {"--mode", "3"}, {"--dither", "fuzzy"}, {"--screen", "wide"}, {"--mode"}, {"a.bmp", "b.bmp"}, {"--zoom", "2"},
+             {"--palette", "gx4000"}})
         EXPECT_THROW(Parse_Start_Options(bad), Exception) << bad.front();
 }
 

@@ -260,7 +260,7 @@ void takeModeShots(const QDir& folder, const std::string& picture) {
         if (!compare)
             return;
         const bool allDone = QTest::qWaitFor([&] {
-            for (int cell = 0; cell < TF_Compare::kCellCount; ++cell)
+            for (int cell = 0; cell < compare->GetShownCellCount(); ++cell)
                 if (!compare->IsCellDone(cell))
                     return false;
             return true;
