@@ -14,6 +14,7 @@
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "InkSetProxy.h"
+#include "OrderedSubsets.h"
 #include "PerceptualMeasure.h"
 #include "PairJudge.h"
 #include "PlainColours.h"
@@ -30,6 +31,9 @@ constexpr int kMaxJudgedRounds = 4;
 constexpr int kClusterRounds = 12;
 // Progress units of one judgement, against one proxy error.
 constexpr int kJudgementWeight = 100;
+// The best mixes each source colour keeps for the ordered dithers' judge
+// when sets hold most of the palette (OrderedSubsets.h).
+constexpr int kRankedMixes = 16;
 // The picture's colours as colour numbers when every pixel is a CPC colour
 // and there are at most limit of them; nothing otherwise.
 std::optional<std::set<int>> exactColours(const TPicture& source, std::size_t limit) {
@@ -108,6 +112,7 @@ class InkSearch {
             if (std::find(kept.begin(), kept.end(), n) == kept.end())
                 mFree.push_back(n);
         mToChoose = static_cast<int>(std::count(kept.begin(), kept.end(), kChooseInk));
+        prepareOrdered();
     }
 
     int toChoose() const { return mToChoose; }
@@ -120,9 +125,19 @@ class InkSearch {
 
     // The measure of the result of the dither with the inks of numbers.
     PerceptualScore judge(const std::vector<int>& numbers) const {
+        TPicture result;
+        if (mOrdered) {
+            // Every colour chosen: a set's inks stand in palette order.
+            std::vector<int> members;
+            for (int n : numbers)
+                members.push_back(mPlaceOf[static_cast<std::size_t>(n)]);
+            if (std::is_sorted(members.begin(), members.end())) {
+                mOrdered->render(members, result);
+                return mReference.score(result);
+            }
+        }
         // Threads share the judged picture: it is 24-bit already, so the
         // dither only reads it.
-        TPicture result;
         Mode_Dither(mDither, mJudged, result, mJudgedMap, Ink_List_Of_Numbers(numbers), mA, mB, mC,
                     mMode);
         return mReference.score(result);
@@ -236,6 +251,27 @@ class InkSearch {
     }
 
   private:
+    // The ordered dithers' judge of many sets, where every ink is chosen
+    // (so that a set's inks stand in one order, darkest first) and sets are
+    // more than a pair; the pair search of mode 2 judges its own way.
+    void prepareOrdered() {
+        if (!ordered(mDither) || !mKeptNumbers.empty() || mMode.inkCount <= 2)
+            return;
+        std::vector<int> all(kColourCount);
+        std::iota(all.begin(), all.end(), 0);
+        const std::vector<int> order = Place_Chosen_Inks(std::vector<int>(all.size(), kChooseInk), all);
+        mPlaceOf.resize(all.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            mPlaceOf[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+        const int size = mDither == TDither::Ordered2 ? 2 : mDither == TDither::Ordered4 ? 4 : 8;
+        // Ranked mixes pay where a set holds most of the palette (mode 0's
+        // 16 of 27 colours): its mix for a key is then nearly always among
+        // the key's first few.
+        const int ranked = 2 * mMode.inkCount >= kColourCount ? kRankedMixes : 0;
+        mOrdered.emplace(mJudged, mJudgedMap, Ink_List_Of_Numbers(order), mA, mB, mC, size,
+                         Shows_Cpc_Levels(mJudged), ranked);
+    }
+
     // The source itself, or its copy stretched to the screen when it is
     // more than twice as large.
     TPicture& judgedPicture(TPicture& source) {
@@ -259,6 +295,10 @@ class InkSearch {
     TPicture& mJudged;
     const TPicture& mJudgedMap;
     PerceptualReference mReference;
+    // Each colour's place in the palette, darkest first, and the ordered
+    // dithers' judge (prepareOrdered).
+    std::vector<int> mPlaceOf;
+    std::optional<OrderedSubsets> mOrdered;
     // Only the searches that rank sets build it: the exact search never does.
     std::optional<InkSetProxy> mProxy;
     std::atomic<int> mDone{0};
