@@ -186,6 +186,14 @@ class InkSearch {
         numbers.insert(numbers.end(), chosen.begin(), chosen.end());
         return mProxy->error(numbers);
     }
+    // The proxies of chosen with its colour at slot replaced by each of
+    // replacements in turn.
+    std::vector<double> proxySwaps(const std::vector<int>& chosen, std::size_t slot,
+                                   const std::vector<int>& replacements) const {
+        std::vector<int> numbers = mKeptNumbers;
+        numbers.insert(numbers.end(), chosen.begin(), chosen.end());
+        return mProxy->errorsOfSwaps(numbers, mKeptNumbers.size() + slot, replacements);
+    }
 
     // Runs work over count indices as the control asks; false when cancelled.
     bool run(int count, int weight, const std::function<void(int)>& work, int chunk) {
@@ -382,11 +390,35 @@ Mode_Ink_Choice everySet(InkSearch& search, bool judgeEvery) {
         return chosen;
     };
     const int judged = judgeEvery ? count : std::min(count, kJudgedSets);
-    search.setTotal(count + judged * kJudgementWeight);
+    // The sets come in runs that differ in their last colour alone: each
+    // run's proxies share the work of the colours before it.
+    std::vector<int> runStarts;
+    for (int s = 0; s < count; ++s)
+        if (s == 0 || (size > 1 && !std::equal(picks.begin() + static_cast<std::ptrdiff_t>(s * size),
+                                               picks.begin() + static_cast<std::ptrdiff_t>(s * size + size - 1),
+                                               picks.begin() + static_cast<std::ptrdiff_t>((s - 1) * size))))
+            runStarts.push_back(s);
+    runStarts.push_back(count);
+    const int runs = static_cast<int>(runStarts.size()) - 1;
+    search.setTotal(runs + judged * kJudgementWeight);
     std::vector<double> proxies(static_cast<std::size_t>(count));
     if (!search.run(
-            count, 1, [&](int s) { proxies[static_cast<std::size_t>(s)] = search.proxy(chosenOf(s)); },
-            32)) {
+            runs, 1,
+            [&](int r) {
+                const int first = runStarts[static_cast<std::size_t>(r)],
+                          last = runStarts[static_cast<std::size_t>(r + 1)];
+                if (size == 0) {
+                    proxies[0] = search.proxy({});
+                    return;
+                }
+                std::vector<int> lasts;
+                for (int s = first; s < last; ++s)
+                    lasts.push_back(chosenOf(s).back());
+                const std::vector<double> errors =
+                    search.proxySwaps(chosenOf(first), static_cast<std::size_t>(size - 1), lasts);
+                std::copy(errors.begin(), errors.end(), proxies.begin() + first);
+            },
+            1)) {
         choice.cancelled = true;
         return choice;
     }
@@ -463,18 +495,29 @@ Mode_Ink_Choice swaps(InkSearch& search) {
     search.setTotal(kMaxProxyRounds * swapCount +
                     kMaxJudgedRounds * (swapCount + kJudgedSwaps * kJudgementWeight) +
                     (static_cast<int>(size) + 1) * kJudgementWeight);
-    const auto proxiesOf = [&](const std::vector<std::vector<int>>& sets, std::vector<double>& out) {
-        out.assign(sets.size(), 0);
+    // The proxies of swapsOf(chosen), the swaps of each slot together.
+    const std::size_t perSlot = free.size() - size;
+    const auto proxiesOf = [&](const std::vector<int>& chosen, std::vector<double>& out) {
+        out.assign(size * perSlot, 0);
         return search.run(
-            static_cast<int>(sets.size()), 1,
-            [&](int s) { out[static_cast<std::size_t>(s)] = search.proxy(sets[static_cast<std::size_t>(s)]); },
-            8);
+            static_cast<int>(size), static_cast<int>(perSlot),
+            [&](int i) {
+                std::vector<int> replacements;
+                for (int n : free)
+                    if (std::find(chosen.begin(), chosen.end(), n) == chosen.end())
+                        replacements.push_back(n);
+                const std::vector<double> errors =
+                    search.proxySwaps(chosen, static_cast<std::size_t>(i), replacements);
+                std::copy(errors.begin(), errors.end(),
+                          out.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(i) * perSlot));
+            },
+            1);
     };
     double currentProxy = search.proxy(current);
     std::vector<double> proxies;
     for (int round = 0; round < kMaxProxyRounds && swapCount > 0; ++round) {
         const std::vector<std::vector<int>> sets = swapsOf(current);
-        if (!proxiesOf(sets, proxies)) {
+        if (!proxiesOf(current, proxies)) {
             choice.cancelled = true;
             return choice;
         }
@@ -492,7 +535,7 @@ Mode_Ink_Choice swaps(InkSearch& search) {
     PerceptualScore currentScore = start[0];
     for (int round = 0; round < kMaxJudgedRounds && swapCount > 0; ++round) {
         const std::vector<std::vector<int>> sets = swapsOf(current);
-        if (!proxiesOf(sets, proxies)) {
+        if (!proxiesOf(current, proxies)) {
             choice.cancelled = true;
             return choice;
         }
@@ -500,7 +543,6 @@ Mode_Ink_Choice swaps(InkSearch& search) {
         // swap of each ink, so that every ink is tried once where the proxy
         // misjudges the dither.
         const std::vector<int> ranked = ranking(proxies);
-        const std::size_t perSlot = free.size() - size;
         std::vector<bool> slotTried(size);
         std::vector<std::vector<int>> judged;
         for (std::size_t i = 0; i < ranked.size(); ++i) {
