@@ -210,7 +210,10 @@ float MixTable::pairMix(std::size_t p, const LinearColour& colour, const LabColo
 
 InkMix MixTable::search(std::uint32_t key) const {
     const LinearColour colour = SliderLight::linear(key);
-    const LabColour lab = Lab_Of(colour);
+    return search(colour, Lab_Of(colour));
+}
+
+InkMix MixTable::search(const LinearColour& colour, const LabColour& lab) const {
     const int single = mInks.nearest(lab);
     InkMix best{static_cast<std::uint8_t>(single), static_cast<std::uint8_t>(single), 0};
     float bestDistance = distance(lab, mInks.lab(single));

@@ -128,6 +128,8 @@ class MixTable {
     MixTable(const InkColours& inks, int parts);
     // The best mix of the colour of a key (SliderLight).
     InkMix search(std::uint32_t key) const;
+    // The same of the key's linear colour and its OKLab, worked out already.
+    InkMix search(const LinearColour& colour, const LabColour& lab) const;
 
     // A mix with what it costs and where it stands among equally good ones:
     // single inks by index, then pairs in search order.

@@ -44,6 +44,10 @@ OrderedSubsets::OrderedSubsets(const TPicture& source, const TPicture& map, cons
     for (std::uint32_t& key : mKeyOf)
         key = static_cast<std::uint32_t>(std::lower_bound(mKeys.begin(), mKeys.end(), key) -
                                          mKeys.begin());
+    for (std::uint32_t key : mKeys) {
+        mLinear.push_back(SliderLight::linear(key));
+        mLab.push_back(Lab_Of(mLinear.back()));
+    }
     if (mRanked <= 0 || mKeys.empty())
         return;
     const InkColours colours(mPalette, cpcLevels);
@@ -94,7 +98,7 @@ void OrderedSubsets::render(const std::vector<int>& members, TPicture& result) c
         if (!found) {
             if (!table)
                 table.emplace(colours, mSize * mSize);
-            mixes[k] = table->search(mKeys[k]);
+            mixes[k] = table->search(mLinear[k], mLab[k]);
         }
     }
     result.SetPixelFormat(TPixelFormat::pf24bit);

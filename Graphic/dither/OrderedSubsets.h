@@ -39,6 +39,8 @@ class OrderedSubsets {
     std::vector<std::uint32_t> mKeyOf;
     // The different keys, ascending, with their colours.
     std::vector<std::uint32_t> mKeys;
+    std::vector<LinearColour> mLinear;
+    std::vector<LabColour> mLab;
     // Per key, mRanked best mixes over the palette (fewer where the palette
     // has fewer), and the palette's inks each one uses, as bits.
     std::vector<MixTable::RankedMix> mBest;
