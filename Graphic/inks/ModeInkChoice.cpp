@@ -232,12 +232,27 @@ class InkSearch {
         return chosen;
     }
 
-    // The colours the classic dither's exact search chooses in mode 1.
-    std::vector<int> classicChoice() const {
-        InkNumbers kept;
-        std::copy(mKept.begin(), mKept.end(), kept.begin());
+    // The colours the classic dither's search chooses: the exact search in
+    // mode 1, the search of this file in mode 0; nothing in mode 2, where
+    // the classic dither's search judges every pair (0.4 s) and the other
+    // dithers' searches judge every pair themselves, or when cancelled.
+    std::optional<std::vector<int>> classicChoice() const {
         Ink_Search_Control quiet = mControl;
         quiet.progress = nullptr;
+        quiet.measureChoice = false;
+        if (mMode.number != kDefaultScreenMode) {
+            if (mMode.inkCount <= 2)
+                return std::nullopt;
+            // The swap search alone: the candidates it would be held to
+            // are judged here by the dither in use.
+            const Mode_Ink_Choice classic = Choose_Mode_Inks(mJudged, mJudgedMap, mKept, TDither::Classic,
+                                                             mMode, mA, mB, mC, quiet, Ink_Search_Way::Swaps);
+            if (classic.cancelled)
+                return std::nullopt;
+            return chosenOf(classic.numbers);
+        }
+        InkNumbers kept;
+        std::copy(mKept.begin(), mKept.end(), kept.begin());
         const Ink_Choice exact =
             Choose_Inks(Ink_Search_Cells_Of(mJudged, mJudgedMap, mA, mB, mC), kept, quiet);
         return chosenOf(std::vector<int>(exact.numbers.begin(), exact.numbers.end()));
@@ -574,14 +589,13 @@ std::vector<int> sortedSet(std::vector<int> chosen) {
 }
 
 // The choice held to robust candidates (Choose_Mode_Inks): the search's own
-// set, the k-means start and, in mode 1, the classic dither's exact set are
+// set, the k-means start and, in modes 0 and 1, the classic dither's set are
 // judged; then, one at a time, each plain colour the picture has areas of
 // and the best so far lacks takes the place of whichever chosen ink loses
 // least. Where white and black (and grey in a picture of greys), when
 // shown, fit beside the kept inks the winner holds them; the best judged set
 // wins among those that do.
-Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, const ScreenMode& mode,
-                        TDither dither) {
+Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, TDither dither) {
     search.prepareProxy();
     std::vector<std::vector<int>> judged;
     std::vector<double> judgedRanks;
@@ -618,8 +632,9 @@ Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, const 
     };
     Mode_Ink_Choice result = choice;
     std::vector<std::vector<int>> starts = {search.chosenOf(choice.numbers), search.clusterStart()};
-    if (mode.number == kDefaultScreenMode && dither != TDither::Classic)
-        starts.push_back(search.classicChoice());
+    if (dither != TDither::Classic)
+        if (const std::optional<std::vector<int>> classic = search.classicChoice())
+            starts.push_back(*classic);
     if (!judgeNew(starts)) {
         result.cancelled = true;
         return result;
@@ -737,7 +752,7 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
     else
         choice = enumerate ? everySet(search, false) : swaps(search);
     if (!choice.cancelled && way == Ink_Search_Way::Automatic && !everyPairJudged)
-        choice = covered(search, choice, mode, dither);
+        choice = covered(search, choice, dither);
     if (!choice.cancelled)
         search.finish();
     return choice;
