@@ -7,6 +7,7 @@
 
 #include "CpcLevels.h"
 #include "DitherRules.h"
+#include "OrderedDither.h"
 
 namespace {
 
@@ -112,7 +113,50 @@ int InkColours::nearestLinear(const LinearColour& colour) const {
     return best;
 }
 
-MixTable::MixTable(const InkColours& inks, int parts) : mInks(inks), mParts(parts) {
+std::vector<float> Pattern_Grain(int parts) {
+    std::vector<float> grain(static_cast<std::size_t>(std::max(parts, 0) + 1), 0.0f);
+    int size = 0;
+    for (int n : {2, 4, 8})
+        if (n * n == parts)
+            size = n;
+    if (size == 0)
+        return grain;
+    // The Gaussian of sigma 1, to 3 sigma each side, over the pattern
+    // repeated without end.
+    constexpr int kRadius = 3;
+    std::array<double, 2 * kRadius + 1> taps{};
+    double sum = 0;
+    for (int i = -kRadius; i <= kRadius; ++i)
+        sum += taps[static_cast<std::size_t>(i + kRadius)] = std::exp(-i * i / 2.0);
+    for (double& tap : taps)
+        tap /= sum;
+    const std::vector<int> matrix = Bayer_Matrix(size);
+    const auto wrap = [&](int v) { return ((v % size) + size) % size; };
+    for (int s = 1; s < parts; ++s) {
+        std::vector<double> blurred(static_cast<std::size_t>(parts));
+        double mean = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                double v = 0;
+                for (int dy = -kRadius; dy <= kRadius; ++dy)
+                    for (int dx = -kRadius; dx <= kRadius; ++dx)
+                        v += taps[static_cast<std::size_t>(dy + kRadius)] *
+                             taps[static_cast<std::size_t>(dx + kRadius)] *
+                             (matrix[static_cast<std::size_t>(wrap(y + dy) * size + wrap(x + dx))] < s ? 1 : 0);
+                blurred[static_cast<std::size_t>(y * size + x)] = v;
+                mean += v / parts;
+            }
+        double variance = 0;
+        for (double v : blurred)
+            variance += (v - mean) * (v - mean) / parts;
+        grain[static_cast<std::size_t>(s)] = static_cast<float>(kPatternGrainWeight * variance);
+    }
+    return grain;
+}
+
+MixTable::MixTable(const InkColours& inks, int parts)
+    : mInks(inks), mParts(parts), mShareGrain(Pattern_Grain(parts)),
+      mCalmStep(parts >= 16 ? parts / 4 : 1) {
     for (int low = 0; low < inks.count(); ++low)
         for (int high = low + 1; high < inks.count(); ++high) {
             const LinearColour& l = inks.linear(low);
@@ -138,7 +182,8 @@ MixTable::MixTable(const InkColours& inks, int parts) : mInks(inks), mParts(part
                       {},
                       0,
                       0,
-                      kPairContrastWeight * distance(inks.lab(low), inks.lab(high))};
+                      kPairContrastWeight * distance(inks.lab(low), inks.lab(high)),
+                      (inks.lab(high).L - inks.lab(low).L) * (inks.lab(high).L - inks.lab(low).L)};
             pair.start = mMixLab[first];
             const LabColour& end = mMixLab.back();
             pair.span = {end.L - pair.start.L, end.a - pair.start.a, end.b - pair.start.b};
@@ -197,13 +242,23 @@ float MixTable::pairMix(std::size_t p, const LinearColour& colour, const LabColo
         std::floor(std::clamp(along, 0.0f, 1.0f) * static_cast<float>(mParts)));
     const std::size_t stride = static_cast<std::size_t>(mParts - 1);
     float cost = std::numeric_limits<float>::infinity();
-    for (int s = std::max(1, below); s <= std::min(mParts - 1, below + 1); ++s) {
+    const auto tryShare = [&](int s) {
+        if (s < 1 || s > mParts - 1)
+            return;
         const float d = distance(lab, mMixLab[p * stride + static_cast<std::size_t>(s - 1)]) +
-                        pair.contrastCost;
-        if (d < cost) {
+                        pair.contrastCost + pair.lightnessGap * mShareGrain[static_cast<std::size_t>(s)];
+        if (d < cost || (d == cost && s < share)) {
             cost = d;
             share = static_cast<std::uint8_t>(s);
         }
+    };
+    tryShare(below);
+    tryShare(below + 1);
+    // The shares on either side whose patterns repeat every 2 x 2 pixels,
+    // which leave the least grain.
+    if (mCalmStep > 1) {
+        tryShare(below / mCalmStep * mCalmStep);
+        tryShare((below / mCalmStep + 1) * mCalmStep);
     }
     return cost;
 }
