@@ -113,7 +113,9 @@ int InkColours::nearestLinear(const LinearColour& colour) const {
     return best;
 }
 
-std::vector<float> Pattern_Grain(int parts) {
+namespace {
+
+std::vector<float> patternGrain(int parts) {
     std::vector<float> grain(static_cast<std::size_t>(std::max(parts, 0) + 1), 0.0f);
     int size = 0;
     for (int n : {2, 4, 8})
@@ -152,6 +154,18 @@ std::vector<float> Pattern_Grain(int parts) {
         grain[static_cast<std::size_t>(s)] = static_cast<float>(kPatternGrainWeight * variance);
     }
     return grain;
+}
+
+} // namespace
+
+std::vector<float> Pattern_Grain(int parts) {
+    // Worked out once for each matrix: every dither run builds a table.
+    static const std::array<std::vector<float>, 3> known = {patternGrain(4), patternGrain(16),
+                                                            patternGrain(64)};
+    for (const std::vector<float>& grain : known)
+        if (static_cast<int>(grain.size()) == parts + 1)
+            return grain;
+    return patternGrain(parts);
 }
 
 MixTable::MixTable(const InkColours& inks, int parts)
@@ -257,8 +271,11 @@ float MixTable::pairMix(std::size_t p, const LinearColour& colour, const LabColo
     // The shares on either side whose patterns repeat every 2 x 2 pixels,
     // which leave the least grain.
     if (mCalmStep > 1) {
-        tryShare(below / mCalmStep * mCalmStep);
-        tryShare((below / mCalmStep + 1) * mCalmStep);
+        const int calm = below / mCalmStep * mCalmStep;
+        if (calm != below)
+            tryShare(calm);
+        if (calm + mCalmStep != below + 1)
+            tryShare(calm + mCalmStep);
     }
     return cost;
 }
