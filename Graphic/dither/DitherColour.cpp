@@ -169,8 +169,7 @@ std::vector<float> Pattern_Grain(int parts) {
 }
 
 MixTable::MixTable(const InkColours& inks, int parts)
-    : mInks(inks), mParts(parts), mShareGrain(Pattern_Grain(parts)),
-      mCalmStep(parts >= 16 ? parts / 4 : 1) {
+    : mInks(inks), mParts(parts), mShareGrain(Pattern_Grain(parts)) {
     for (int low = 0; low < inks.count(); ++low)
         for (int high = low + 1; high < inks.count(); ++high) {
             const LinearColour& l = inks.linear(low);
@@ -266,17 +265,10 @@ float MixTable::pairMix(std::size_t p, const LinearColour& colour, const LabColo
             share = static_cast<std::uint8_t>(s);
         }
     };
+    // Only the shares either side of the projection: one further off would
+    // move the tone of a flat area by more than a step.
     tryShare(below);
     tryShare(below + 1);
-    // The shares on either side whose patterns repeat every 2 x 2 pixels,
-    // which leave the least grain.
-    if (mCalmStep > 1) {
-        const int calm = below / mCalmStep * mCalmStep;
-        if (calm != below)
-            tryShare(calm);
-        if (calm + mCalmStep != below + 1)
-            tryShare(calm + mCalmStep);
-    }
     return cost;
 }
 
