@@ -7,7 +7,6 @@
 
 #include "CpcLevels.h"
 #include "DitherRules.h"
-#include "OrderedDither.h"
 
 namespace {
 
@@ -113,63 +112,7 @@ int InkColours::nearestLinear(const LinearColour& colour) const {
     return best;
 }
 
-namespace {
-
-std::vector<float> patternGrain(int parts) {
-    std::vector<float> grain(static_cast<std::size_t>(std::max(parts, 0) + 1), 0.0f);
-    int size = 0;
-    for (int n : {2, 4, 8})
-        if (n * n == parts)
-            size = n;
-    if (size == 0)
-        return grain;
-    // The Gaussian of sigma 1, to 3 sigma each side, over the pattern
-    // repeated without end.
-    constexpr int kRadius = 3;
-    std::array<double, 2 * kRadius + 1> taps{};
-    double sum = 0;
-    for (int i = -kRadius; i <= kRadius; ++i)
-        sum += taps[static_cast<std::size_t>(i + kRadius)] = std::exp(-i * i / 2.0);
-    for (double& tap : taps)
-        tap /= sum;
-    const std::vector<int> matrix = Bayer_Matrix(size);
-    const auto wrap = [&](int v) { return ((v % size) + size) % size; };
-    for (int s = 1; s < parts; ++s) {
-        std::vector<double> blurred(static_cast<std::size_t>(parts));
-        double mean = 0;
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) {
-                double v = 0;
-                for (int dy = -kRadius; dy <= kRadius; ++dy)
-                    for (int dx = -kRadius; dx <= kRadius; ++dx)
-                        v += taps[static_cast<std::size_t>(dy + kRadius)] *
-                             taps[static_cast<std::size_t>(dx + kRadius)] *
-                             (matrix[static_cast<std::size_t>(wrap(y + dy) * size + wrap(x + dx))] < s ? 1 : 0);
-                blurred[static_cast<std::size_t>(y * size + x)] = v;
-                mean += v / parts;
-            }
-        double variance = 0;
-        for (double v : blurred)
-            variance += (v - mean) * (v - mean) / parts;
-        grain[static_cast<std::size_t>(s)] = static_cast<float>(kPatternGrainWeight * variance);
-    }
-    return grain;
-}
-
-} // namespace
-
-std::vector<float> Pattern_Grain(int parts) {
-    // Worked out once for each matrix: every dither run builds a table.
-    static const std::array<std::vector<float>, 3> known = {patternGrain(4), patternGrain(16),
-                                                            patternGrain(64)};
-    for (const std::vector<float>& grain : known)
-        if (static_cast<int>(grain.size()) == parts + 1)
-            return grain;
-    return patternGrain(parts);
-}
-
-MixTable::MixTable(const InkColours& inks, int parts)
-    : mInks(inks), mParts(parts), mShareGrain(Pattern_Grain(parts)) {
+MixTable::MixTable(const InkColours& inks, int parts) : mInks(inks), mParts(parts) {
     for (int low = 0; low < inks.count(); ++low)
         for (int high = low + 1; high < inks.count(); ++high) {
             const LinearColour& l = inks.linear(low);
@@ -195,8 +138,7 @@ MixTable::MixTable(const InkColours& inks, int parts)
                       {},
                       0,
                       0,
-                      kPairContrastWeight * distance(inks.lab(low), inks.lab(high)),
-                      (inks.lab(high).L - inks.lab(low).L) * (inks.lab(high).L - inks.lab(low).L)};
+                      kPairContrastWeight * distance(inks.lab(low), inks.lab(high))};
             pair.start = mMixLab[first];
             const LabColour& end = mMixLab.back();
             pair.span = {end.L - pair.start.L, end.a - pair.start.a, end.b - pair.start.b};
@@ -255,20 +197,14 @@ float MixTable::pairMix(std::size_t p, const LinearColour& colour, const LabColo
         std::floor(std::clamp(along, 0.0f, 1.0f) * static_cast<float>(mParts)));
     const std::size_t stride = static_cast<std::size_t>(mParts - 1);
     float cost = std::numeric_limits<float>::infinity();
-    const auto tryShare = [&](int s) {
-        if (s < 1 || s > mParts - 1)
-            return;
+    for (int s = std::max(1, below); s <= std::min(mParts - 1, below + 1); ++s) {
         const float d = distance(lab, mMixLab[p * stride + static_cast<std::size_t>(s - 1)]) +
-                        pair.contrastCost + pair.lightnessGap * mShareGrain[static_cast<std::size_t>(s)];
-        if (d < cost || (d == cost && s < share)) {
+                        pair.contrastCost;
+        if (d < cost) {
             cost = d;
             share = static_cast<std::uint8_t>(s);
         }
-    };
-    // Only the shares either side of the projection: one further off would
-    // move the tone of a flat area by more than a step.
-    tryShare(below);
-    tryShare(below + 1);
+    }
     return cost;
 }
 

@@ -113,35 +113,10 @@ struct InkMix {
 // picture's colours up to single inks.
 inline constexpr float kPairContrastWeight = 0.01f;
 
-// How much a pattern's grain counts against its mix's distance: the grain
-// is the variance the eye's blur leaves (Pattern_Grain), and the lightness
-// SSIM minds it more than the mean error does. Chosen by the quality report
-// (bench/quality_report.cpp) in mode 1 on scikit-image's astronaut, chelsea
-// and coffee, automatic inks: of 0, 1, 4 and 16, 4 gave ordered4 the least
-// mean rank (blurred error / lightness SSIM): SSIM 0.866 to 0.872, error
-// 4.095 to 4.102 (16: 0.875 and 4.185). Trying shares further from the
-// colour, whose patterns repeat every 2 x 2 pixels, raised the SSIM to
-// 0.896 but drew a flat grey 128 between black and white in 8x8 at 0.25 of
-// full light instead of 0.216.
-inline constexpr double kPatternGrainWeight = 4;
-
-// kPatternGrainWeight times the variance, over the pixels, of the Bayer
-// pattern of size (parts = size x size) that shows one ink at share s of
-// the pixels and another at the rest, the inks a unit apart, after a Gaussian blur of sigma 1 pixel
-// (the blur the perceptual measure sees results through): what is left of a
-// pattern as grain. Shares that make 2 x 2 patterns leave almost nothing;
-// a lone pixel in each 4 x 4 or 8 x 8 tile leaves the most. One value per
-// share 0..parts; all 0 when parts is not a square of 2, 4 or 8.
-std::vector<float> Pattern_Grain(int parts);
-
 // The mixes of a colour among every single ink and every pair of different
 // inks mixed in parts (1..64) steps, in linear light, judged by the OKLab
 // distance of the mixed colour to the pixel's plus the pair's contrast
-// cost (kPairContrastWeight) plus the grain its pattern leaves: the
-// squared lightness difference of its inks times Pattern_Grain of its
-// share, so that of the two shares either side of the colour's projection,
-// and among pairs, a mix whose pattern reads as grain gives way to a
-// slightly further one that does not. For each pair the share is
+// cost (kPairContrastWeight). For each pair the share is
 // the projection of the colour onto the line between the two inks in linear
 // light, tried rounded down and up; a pair none of whose mixes can beat the
 // best so far (by their distance from the segment between its end mixes) is
@@ -181,7 +156,6 @@ class MixTable {
         float inverseSpan;
         float bulge;
         float contrastCost; // kPairContrastWeight x the squared distance of its inks
-        float lightnessGap; // the squared OKLab lightness difference of its inks
     };
     // The squared OKLab distance of colour to the pair's segment.
     static float segmentDistance(const Pair& pair, const LabColour& colour);
@@ -198,9 +172,6 @@ class MixTable {
     std::vector<Pair> mPairs;
     // OKLab of pair p at share s (1..parts - 1): p x (parts - 1) + s - 1.
     std::vector<LabColour> mMixLab;
-    // Per share 0..parts, the variance the eye's blur leaves of the pattern
-    // of a mix of two inks a unit of lightness apart (Pattern_Grain).
-    std::vector<float> mShareGrain;
 };
 
 // A MixTable's decisions cached by colour key, for one thread: the cache

@@ -6,7 +6,6 @@
 #include <random>
 
 #include "ClassicDither.h"
-#include "DitherColour.h"
 #include "Dithers.h"
 #include "Engine.h"
 #include "InkMeasure.h"
@@ -176,30 +175,6 @@ TEST(DitherRun, RowsInPartsGiveTheBytesOfOneCall) {
             }
             EXPECT_EQ(rows(parted), rows(whole)) << "mode " << mode.number << ", " << info.name;
         }
-}
-
-// The grain a pattern leaves after the eye's blur: none for one ink alone,
-// the same for a share and its complement, and in the 4x4 and 8x8 matrices
-// less at every share whose pattern repeats every 2x2 pixels than at any
-// other share.
-TEST(PatternGrain, IsLeastForPatternsThatRepeatEveryTwoPixels) {
-    for (const int size : {2, 4, 8}) {
-        const int parts = size * size;
-        const std::vector<float> grain = Pattern_Grain(parts);
-        ASSERT_EQ(grain.size(), static_cast<std::size_t>(parts + 1));
-        EXPECT_EQ(grain.front(), 0.0f);
-        EXPECT_EQ(grain.back(), 0.0f);
-        float calmMost = 0, restLeast = 1;
-        for (int s = 1; s < parts; ++s) {
-            EXPECT_NEAR(grain[static_cast<std::size_t>(s)], grain[static_cast<std::size_t>(parts - s)], 1e-6);
-            float& bound = s % (parts / 4) == 0 ? calmMost : restLeast;
-            bound = s % (parts / 4) == 0 ? std::max(bound, grain[static_cast<std::size_t>(s)])
-                                         : std::min(bound, grain[static_cast<std::size_t>(s)]);
-        }
-        if (size > 2) {
-            EXPECT_LT(calmMost, restLeast) << size << "x" << size;
-        }
-    }
 }
 
 } // namespace
