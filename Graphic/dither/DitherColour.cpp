@@ -176,37 +176,92 @@ InkMix MixChooser::choose(std::uint32_t key) {
     return mix;
 }
 
+bool MixTable::mayBeat(const Pair& pair, const LabColour& lab, float limit) {
+    // No mix of a pair whose segment, widened by its bulge, is further than
+    // the limit less the pair's cost can come below it.
+    if (pair.contrastCost >= limit)
+        return false;
+    const float reach = std::sqrt(limit - pair.contrastCost) + pair.bulge;
+    return segmentDistance(pair, lab) < reach * reach;
+}
+
+float MixTable::pairMix(std::size_t p, const LinearColour& colour, const LabColour& lab,
+                        std::uint8_t& share) const {
+    const Pair& pair = mPairs[p];
+    const LinearColour& l = mInks.linear(pair.low);
+    const float along =
+        ((colour.r - l.r) * pair.direction.r + (colour.g - l.g) * pair.direction.g +
+         (colour.b - l.b) * pair.direction.b) *
+        pair.inverseLength;
+    const int below = static_cast<int>(
+        std::floor(std::clamp(along, 0.0f, 1.0f) * static_cast<float>(mParts)));
+    const std::size_t stride = static_cast<std::size_t>(mParts - 1);
+    float cost = std::numeric_limits<float>::infinity();
+    for (int s = std::max(1, below); s <= std::min(mParts - 1, below + 1); ++s) {
+        const float d = distance(lab, mMixLab[p * stride + static_cast<std::size_t>(s - 1)]) +
+                        pair.contrastCost;
+        if (d < cost) {
+            cost = d;
+            share = static_cast<std::uint8_t>(s);
+        }
+    }
+    return cost;
+}
+
 InkMix MixTable::search(std::uint32_t key) const {
     const LinearColour colour = SliderLight::linear(key);
-    const LabColour lab = Lab_Of(colour);
+    return search(colour, Lab_Of(colour));
+}
+
+InkMix MixTable::search(const LinearColour& colour, const LabColour& lab) const {
     const int single = mInks.nearest(lab);
     InkMix best{static_cast<std::uint8_t>(single), static_cast<std::uint8_t>(single), 0};
     float bestDistance = distance(lab, mInks.lab(single));
-    const std::size_t stride = static_cast<std::size_t>(mParts - 1);
     for (std::size_t p = 0; p < mPairs.size(); ++p) {
         const Pair& pair = mPairs[p];
-        // No mix of a pair whose segment, widened by its bulge, is further
-        // than the best so far less the pair's cost can win.
-        if (pair.contrastCost >= bestDistance)
+        if (!mayBeat(pair, lab, bestDistance))
             continue;
-        const float reach = std::sqrt(bestDistance - pair.contrastCost) + pair.bulge;
-        if (segmentDistance(pair, lab) >= reach * reach)
-            continue;
-        const LinearColour& l = mInks.linear(pair.low);
-        const float along =
-            ((colour.r - l.r) * pair.direction.r + (colour.g - l.g) * pair.direction.g +
-             (colour.b - l.b) * pair.direction.b) *
-            pair.inverseLength;
-        const int below = static_cast<int>(
-            std::floor(std::clamp(along, 0.0f, 1.0f) * static_cast<float>(mParts)));
-        for (int s = std::max(1, below); s <= std::min(mParts - 1, below + 1); ++s) {
-            const float d = distance(lab, mMixLab[p * stride + static_cast<std::size_t>(s - 1)]) +
-                            pair.contrastCost;
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = {pair.low, pair.high, static_cast<std::uint8_t>(s)};
-            }
+        std::uint8_t share = 0;
+        const float d = pairMix(p, colour, lab, share);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = {pair.low, pair.high, share};
         }
     }
     return best;
+}
+
+std::vector<MixTable::RankedMix> MixTable::ranked(std::uint32_t key, int count) const {
+    const LinearColour colour = SliderLight::linear(key);
+    const LabColour lab = Lab_Of(colour);
+    const auto size = static_cast<std::size_t>(count);
+    std::vector<RankedMix> list;
+    list.reserve(size + 1);
+    // Entries come in rank order among equals, so one of equal cost goes
+    // after those already listed.
+    const auto add = [&](const RankedMix& entry) {
+        if (list.size() == size && entry.cost >= list.back().cost)
+            return;
+        auto at = std::upper_bound(list.begin(), list.end(), entry.cost,
+                                   [](float cost, const RankedMix& e) { return cost < e.cost; });
+        list.insert(at, entry);
+        if (list.size() > size)
+            list.pop_back();
+    };
+    const auto limit = [&] {
+        return list.size() < size ? std::numeric_limits<float>::infinity() : list.back().cost;
+    };
+    for (int i = 0; i < mInks.count(); ++i)
+        add({distance(lab, mInks.lab(i)), static_cast<std::uint16_t>(i),
+             {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0}});
+    for (std::size_t p = 0; p < mPairs.size(); ++p) {
+        const Pair& pair = mPairs[p];
+        if (!mayBeat(pair, lab, limit()))
+            continue;
+        std::uint8_t share = 0;
+        const float cost = pairMix(p, colour, lab, share);
+        add({cost, static_cast<std::uint16_t>(mInks.count() + static_cast<int>(p)),
+             {pair.low, pair.high, share}});
+    }
+    return list;
 }

@@ -129,6 +129,21 @@ class MixTable {
     MixTable(const InkColours& inks, int parts);
     // The best mix of the colour of a key (SliderLight).
     InkMix search(std::uint32_t key) const;
+    // The same of the key's linear colour and its OKLab, worked out already.
+    InkMix search(const LinearColour& colour, const LabColour& lab) const;
+
+    // A mix with what it costs and where it stands among equally good ones:
+    // single inks by index, then pairs in search order.
+    struct RankedMix {
+        float cost = 0;
+        std::uint16_t order = 0;
+        InkMix mix;
+    };
+    // The up to count best mixes of the colour of a key, best first, ranked
+    // as search ranks them (cost, then order): search over any subset of the
+    // inks, taken in their order here, picks the first of these whose inks
+    // are all in it, when one is. count is at least 1.
+    std::vector<RankedMix> ranked(std::uint32_t key, int count) const;
 
   private:
     struct Pair {
@@ -145,6 +160,14 @@ class MixTable {
     };
     // The squared OKLab distance of colour to the pair's segment.
     static float segmentDistance(const Pair& pair, const LabColour& colour);
+    // Whether pair p can have a mix below cost limit: false when its
+    // contrast cost or its segment, widened by its bulge, says not.
+    static bool mayBeat(const Pair& pair, const LabColour& lab, float limit);
+    // Pair p's best mix for the colour and what it costs (its distance plus
+    // the pair's contrast cost), of the shares next to the colour's
+    // projection, the lower share on a tie.
+    float pairMix(std::size_t p, const LinearColour& colour, const LabColour& lab,
+                  std::uint8_t& share) const;
     const InkColours& mInks;
     int mParts;
     std::vector<Pair> mPairs;

@@ -6,12 +6,9 @@
 #include "RowThreads.h"
 #include "SysUtils.h"
 
-namespace {
-
-// The Bayer matrix of size (a power of two) as size x size ranks 0..size^2 - 1,
-// row by row: each doubling puts four copies of the smaller one, scaled by 4,
-// at offsets 0, 2 / 3, 1.
-std::vector<int> bayerMatrix(int size) {
+// Each doubling puts four copies of the smaller matrix, scaled by 4, at
+// offsets 0, 2 / 3, 1.
+std::vector<int> Bayer_Matrix(int size) {
     std::vector<int> matrix = {0};
     for (int n = 1; n < size; n *= 2) {
         std::vector<int> larger(static_cast<std::size_t>(4 * n * n));
@@ -26,6 +23,8 @@ std::vector<int> bayerMatrix(int size) {
     return matrix;
 }
 
+namespace {
+
 // A pixel's ink depends on its own colour and place only; each band keeps
 // its own cache of the shared table's choices.
 class OrderedRun final : public TDitherRun {
@@ -35,7 +34,7 @@ class OrderedRun final : public TDitherRun {
 
   private:
     OrderedRun(const SliderLight& light, const InkList& inks, int size, TLevelReading levels)
-        : TDitherRun(light.readsMap(), false), mSize(size), mMatrix(bayerMatrix(size)),
+        : TDitherRun(light.readsMap(), false), mSize(size), mMatrix(Bayer_Matrix(size)),
           mLight(light), mColours(inks, levels), mTable(mColours, size * size) {}
 
     void render(const TPicture& source, const TPicture& map, const std::vector<std::uint8_t*>& rows,

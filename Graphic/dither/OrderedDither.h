@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "DitherRun.h"
 #include "CpcPalette.h"
@@ -14,3 +15,8 @@
 // levels: how the source's bytes are read (SliderLight).
 std::unique_ptr<TDitherRun> Start_Ordered_Dither(const InkList& inks, int a, int b, int c,
                                                  int size, TLevelReading levels = TLevelReading::Bytes);
+
+// The Bayer matrix of size (1, 2, 4 or 8) as size x size ranks
+// 0..size^2 - 1, row by row: a pixel at (x, y) shows a mix's high ink when
+// its rank, at (x % size, y % size), is below the mix's share.
+std::vector<int> Bayer_Matrix(int size);

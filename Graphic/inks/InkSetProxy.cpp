@@ -127,36 +127,86 @@ InkSetProxy::InkSetProxy(const PerceptualReference& reference, bool mixes, doubl
         }
 }
 
-double InkSetProxy::error(const std::vector<int>& numbers) const {
+InkSetProxy::Nearest InkSetProxy::start() const {
     const std::size_t binCount = mColour.size();
-    if (binCount == 0 || numbers.empty())
-        return 0;
-    std::vector<float> nearest(binCount, std::numeric_limits<float>::infinity());
-    std::vector<float> picked(mPairCost > 0 ? binCount : 0, std::numeric_limits<float>::infinity());
-    const auto take = [&](std::size_t pair) {
-        const std::vector<float>& distance = mDistance[pair];
-        if (mPairCost > 0) {
-            const std::vector<float>& pick = mPick[pair];
-            for (std::size_t b = 0; b < binCount; ++b)
-                if (pick[b] < picked[b]) {
-                    picked[b] = pick[b];
-                    nearest[b] = distance[b];
-                }
-            return;
-        }
-        for (std::size_t b = 0; b < binCount; ++b)
-            nearest[b] = std::min(nearest[b], distance[b]);
-    };
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        take(pairIndex(numbers[i], numbers[i]));
-        if (mMixes)
-            for (std::size_t j = i + 1; j < numbers.size(); ++j)
-                take(pairIndex(numbers[i], numbers[j]));
+    Nearest nearest;
+    nearest.distance.assign(binCount, std::numeric_limits<float>::infinity());
+    if (mPairCost > 0) {
+        nearest.picked.assign(binCount, std::numeric_limits<float>::infinity());
+        nearest.place.assign(binCount, std::numeric_limits<int>::max());
     }
-    double total = 0, pixels = 0;
-    for (std::size_t b = 0; b < binCount; ++b) {
-        total += mWeight[b] * nearest[b];
+    return nearest;
+}
+
+void InkSetProxy::take(Nearest& nearest, int x, int y, int place) const {
+    const std::size_t binCount = mColour.size();
+    const std::vector<float>& distance = mDistance[pairIndex(x, y)];
+    if (mPairCost > 0) {
+        const std::vector<float>& pick = mPick[pairIndex(x, y)];
+        for (std::size_t b = 0; b < binCount; ++b)
+            if (pick[b] < nearest.picked[b] ||
+                (pick[b] == nearest.picked[b] && place < nearest.place[b])) {
+                nearest.picked[b] = pick[b];
+                nearest.place[b] = place;
+                nearest.distance[b] = distance[b];
+            }
+        return;
+    }
+    for (std::size_t b = 0; b < binCount; ++b)
+        nearest.distance[b] = std::min(nearest.distance[b], distance[b]);
+}
+
+double InkSetProxy::total(const Nearest& nearest) const {
+    double sum = 0, pixels = 0;
+    for (std::size_t b = 0; b < mColour.size(); ++b) {
+        sum += mWeight[b] * nearest.distance[b];
         pixels += mWeight[b];
     }
-    return 100 * total / pixels;
+    return 100 * sum / pixels;
+}
+
+double InkSetProxy::error(const std::vector<int>& numbers) const {
+    if (mColour.empty() || numbers.empty())
+        return 0;
+    Nearest nearest = start();
+    const int count = static_cast<int>(numbers.size());
+    for (int i = 0; i < count; ++i) {
+        take(nearest, numbers[static_cast<std::size_t>(i)], numbers[static_cast<std::size_t>(i)], i * count + i);
+        if (mMixes)
+            for (int j = i + 1; j < count; ++j)
+                take(nearest, numbers[static_cast<std::size_t>(i)], numbers[static_cast<std::size_t>(j)],
+                     i * count + j);
+    }
+    return total(nearest);
+}
+
+std::vector<double> InkSetProxy::errorsOfSwaps(const std::vector<int>& numbers, std::size_t slot,
+                                               const std::vector<int>& replacements) const {
+    std::vector<double> errors;
+    if (mColour.empty() || numbers.empty()) {
+        errors.assign(replacements.size(), 0);
+        return errors;
+    }
+    const int count = static_cast<int>(numbers.size()), s = static_cast<int>(slot);
+    const auto at = [&](int i) { return numbers[static_cast<std::size_t>(i)]; };
+    Nearest shared = start();
+    for (int i = 0; i < count; ++i) {
+        if (i == s)
+            continue;
+        take(shared, at(i), at(i), i * count + i);
+        if (mMixes)
+            for (int j = i + 1; j < count; ++j)
+                if (j != s)
+                    take(shared, at(i), at(j), i * count + j);
+    }
+    for (int r : replacements) {
+        Nearest nearest = shared;
+        take(nearest, r, r, s * count + s);
+        if (mMixes)
+            for (int i = 0; i < count; ++i)
+                if (i != s)
+                    take(nearest, at(i), r, std::min(i, s) * count + std::max(i, s));
+        errors.push_back(total(nearest));
+    }
+    return errors;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "InkMeasure.h"
@@ -32,12 +33,30 @@ class InkSetProxy {
 
     // The proxy error of the set of colour numbers (0..26, all different).
     double error(const std::vector<int>& numbers) const;
+    // The proxy errors of the set with its colour at slot replaced by each
+    // of replacements in turn (none of them in the set): each the same as
+    // error() of that set, the part the sets share worked out once.
+    std::vector<double> errorsOfSwaps(const std::vector<int>& numbers, std::size_t slot,
+                                      const std::vector<int>& replacements) const;
 
     // The bins' colours and pixel counts, for a search to cluster.
     const std::vector<OkLab>& binColours() const { return mColour; }
     const std::vector<double>& binWeights() const { return mWeight; }
 
   private:
+    // Each bin's mix so far as a set's colours are taken in: its distance
+    // and, with a pair cost, what the dither ranks it by and the place of
+    // the pair in the set's order (first i, then j, for colours i <= j at
+    // places i, j), which settles equal ranks as taking them in order would.
+    struct Nearest {
+        std::vector<float> distance, picked;
+        std::vector<int> place;
+    };
+    Nearest start() const;
+    // Takes colours x and y (places i <= j of a set of count) into nearest.
+    void take(Nearest& nearest, int x, int y, int place) const;
+    double total(const Nearest& nearest) const;
+
     bool mMixes;
     std::vector<OkLab> mColour;
     std::vector<double> mWeight;

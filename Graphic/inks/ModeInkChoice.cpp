@@ -14,6 +14,7 @@
 #include "Engine.h"
 #include "FitToScreen.h"
 #include "InkSetProxy.h"
+#include "OrderedSubsets.h"
 #include "PerceptualMeasure.h"
 #include "PairJudge.h"
 #include "PlainColours.h"
@@ -30,6 +31,9 @@ constexpr int kMaxJudgedRounds = 4;
 constexpr int kClusterRounds = 12;
 // Progress units of one judgement, against one proxy error.
 constexpr int kJudgementWeight = 100;
+// The best mixes each source colour keeps for the ordered dithers' judge
+// when sets hold most of the palette (OrderedSubsets.h).
+constexpr int kRankedMixes = 16;
 // The picture's colours as colour numbers when every pixel is a CPC colour
 // and there are at most limit of them; nothing otherwise.
 std::optional<std::set<int>> exactColours(const TPicture& source, std::size_t limit) {
@@ -108,6 +112,7 @@ class InkSearch {
             if (std::find(kept.begin(), kept.end(), n) == kept.end())
                 mFree.push_back(n);
         mToChoose = static_cast<int>(std::count(kept.begin(), kept.end(), kChooseInk));
+        prepareOrdered();
     }
 
     int toChoose() const { return mToChoose; }
@@ -120,9 +125,19 @@ class InkSearch {
 
     // The measure of the result of the dither with the inks of numbers.
     PerceptualScore judge(const std::vector<int>& numbers) const {
+        TPicture result;
+        if (mOrdered) {
+            // Every colour chosen: a set's inks stand in palette order.
+            std::vector<int> members;
+            for (int n : numbers)
+                members.push_back(mPlaceOf[static_cast<std::size_t>(n)]);
+            if (std::is_sorted(members.begin(), members.end())) {
+                mOrdered->render(members, result);
+                return mReference.score(result);
+            }
+        }
         // Threads share the judged picture: it is 24-bit already, so the
         // dither only reads it.
-        TPicture result;
         Mode_Dither(mDither, mJudged, result, mJudgedMap, Ink_List_Of_Numbers(numbers), mA, mB, mC,
                     mMode);
         return mReference.score(result);
@@ -171,6 +186,14 @@ class InkSearch {
         numbers.insert(numbers.end(), chosen.begin(), chosen.end());
         return mProxy->error(numbers);
     }
+    // The proxies of chosen with its colour at slot replaced by each of
+    // replacements in turn.
+    std::vector<double> proxySwaps(const std::vector<int>& chosen, std::size_t slot,
+                                   const std::vector<int>& replacements) const {
+        std::vector<int> numbers = mKeptNumbers;
+        numbers.insert(numbers.end(), chosen.begin(), chosen.end());
+        return mProxy->errorsOfSwaps(numbers, mKeptNumbers.size() + slot, replacements);
+    }
 
     // Runs work over count indices as the control asks; false when cancelled.
     bool run(int count, int weight, const std::function<void(int)>& work, int chunk) {
@@ -209,12 +232,27 @@ class InkSearch {
         return chosen;
     }
 
-    // The colours the classic dither's exact search chooses in mode 1.
-    std::vector<int> classicChoice() const {
-        InkNumbers kept;
-        std::copy(mKept.begin(), mKept.end(), kept.begin());
+    // The colours the classic dither's search chooses: the exact search in
+    // mode 1, the search of this file in mode 0; nothing in mode 2, where
+    // the classic dither's search judges every pair (0.4 s) and the other
+    // dithers' searches judge every pair themselves, or when cancelled.
+    std::optional<std::vector<int>> classicChoice() const {
         Ink_Search_Control quiet = mControl;
         quiet.progress = nullptr;
+        quiet.measureChoice = false;
+        if (mMode.number != kDefaultScreenMode) {
+            if (mMode.inkCount <= 2)
+                return std::nullopt;
+            // The swap search alone: the candidates it would be held to
+            // are judged here by the dither in use.
+            const Mode_Ink_Choice classic = Choose_Mode_Inks(mJudged, mJudgedMap, mKept, TDither::Classic,
+                                                             mMode, mA, mB, mC, quiet, Ink_Search_Way::Swaps);
+            if (classic.cancelled)
+                return std::nullopt;
+            return chosenOf(classic.numbers);
+        }
+        InkNumbers kept;
+        std::copy(mKept.begin(), mKept.end(), kept.begin());
         const Ink_Choice exact =
             Choose_Inks(Ink_Search_Cells_Of(mJudged, mJudgedMap, mA, mB, mC), kept, quiet);
         return chosenOf(std::vector<int>(exact.numbers.begin(), exact.numbers.end()));
@@ -236,6 +274,27 @@ class InkSearch {
     }
 
   private:
+    // The ordered dithers' judge of many sets, where every ink is chosen
+    // (so that a set's inks stand in one order, darkest first) and sets are
+    // more than a pair; the pair search of mode 2 judges its own way.
+    void prepareOrdered() {
+        if (!ordered(mDither) || !mKeptNumbers.empty() || mMode.inkCount <= 2)
+            return;
+        std::vector<int> all(kColourCount);
+        std::iota(all.begin(), all.end(), 0);
+        const std::vector<int> order = Place_Chosen_Inks(std::vector<int>(all.size(), kChooseInk), all);
+        mPlaceOf.resize(all.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            mPlaceOf[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+        const int size = mDither == TDither::Ordered2 ? 2 : mDither == TDither::Ordered4 ? 4 : 8;
+        // Ranked mixes pay where a set holds most of the palette (mode 0's
+        // 16 of 27 colours): its mix for a key is then nearly always among
+        // the key's first few.
+        const int ranked = 2 * mMode.inkCount >= kColourCount ? kRankedMixes : 0;
+        mOrdered.emplace(mJudged, mJudgedMap, Ink_List_Of_Numbers(order), mA, mB, mC, size,
+                         Shows_Cpc_Levels(mJudged) ? TLevelReading::Cpc : TLevelReading::Bytes, ranked);
+    }
+
     // The source itself, or its copy stretched to the screen when it is
     // more than twice as large.
     TPicture& judgedPicture(TPicture& source) {
@@ -259,6 +318,10 @@ class InkSearch {
     TPicture& mJudged;
     const TPicture& mJudgedMap;
     PerceptualReference mReference;
+    // Each colour's place in the palette, darkest first, and the ordered
+    // dithers' judge (prepareOrdered).
+    std::vector<int> mPlaceOf;
+    std::optional<OrderedSubsets> mOrdered;
     // Only the searches that rank sets build it: the exact search never does.
     std::optional<InkSetProxy> mProxy;
     std::atomic<int> mDone{0};
@@ -342,11 +405,35 @@ Mode_Ink_Choice everySet(InkSearch& search, bool judgeEvery) {
         return chosen;
     };
     const int judged = judgeEvery ? count : std::min(count, kJudgedSets);
-    search.setTotal(count + judged * kJudgementWeight);
+    // The sets come in runs that differ in their last colour alone: each
+    // run's proxies share the work of the colours before it.
+    std::vector<int> runStarts;
+    for (int s = 0; s < count; ++s)
+        if (s == 0 || (size > 1 && !std::equal(picks.begin() + static_cast<std::ptrdiff_t>(s * size),
+                                               picks.begin() + static_cast<std::ptrdiff_t>(s * size + size - 1),
+                                               picks.begin() + static_cast<std::ptrdiff_t>((s - 1) * size))))
+            runStarts.push_back(s);
+    runStarts.push_back(count);
+    const int runs = static_cast<int>(runStarts.size()) - 1;
+    search.setTotal(runs + judged * kJudgementWeight);
     std::vector<double> proxies(static_cast<std::size_t>(count));
     if (!search.run(
-            count, 1, [&](int s) { proxies[static_cast<std::size_t>(s)] = search.proxy(chosenOf(s)); },
-            32)) {
+            runs, 1,
+            [&](int r) {
+                const int first = runStarts[static_cast<std::size_t>(r)],
+                          last = runStarts[static_cast<std::size_t>(r + 1)];
+                if (size == 0) {
+                    proxies[0] = search.proxy({});
+                    return;
+                }
+                std::vector<int> lasts;
+                for (int s = first; s < last; ++s)
+                    lasts.push_back(chosenOf(s).back());
+                const std::vector<double> errors =
+                    search.proxySwaps(chosenOf(first), static_cast<std::size_t>(size - 1), lasts);
+                std::copy(errors.begin(), errors.end(), proxies.begin() + first);
+            },
+            1)) {
         choice.cancelled = true;
         return choice;
     }
@@ -423,18 +510,29 @@ Mode_Ink_Choice swaps(InkSearch& search) {
     search.setTotal(kMaxProxyRounds * swapCount +
                     kMaxJudgedRounds * (swapCount + kJudgedSwaps * kJudgementWeight) +
                     (static_cast<int>(size) + 1) * kJudgementWeight);
-    const auto proxiesOf = [&](const std::vector<std::vector<int>>& sets, std::vector<double>& out) {
-        out.assign(sets.size(), 0);
+    // The proxies of swapsOf(chosen), the swaps of each slot together.
+    const std::size_t perSlot = free.size() - size;
+    const auto proxiesOf = [&](const std::vector<int>& chosen, std::vector<double>& out) {
+        out.assign(size * perSlot, 0);
         return search.run(
-            static_cast<int>(sets.size()), 1,
-            [&](int s) { out[static_cast<std::size_t>(s)] = search.proxy(sets[static_cast<std::size_t>(s)]); },
-            8);
+            static_cast<int>(size), static_cast<int>(perSlot),
+            [&](int i) {
+                std::vector<int> replacements;
+                for (int n : free)
+                    if (std::find(chosen.begin(), chosen.end(), n) == chosen.end())
+                        replacements.push_back(n);
+                const std::vector<double> errors =
+                    search.proxySwaps(chosen, static_cast<std::size_t>(i), replacements);
+                std::copy(errors.begin(), errors.end(),
+                          out.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(i) * perSlot));
+            },
+            1);
     };
     double currentProxy = search.proxy(current);
     std::vector<double> proxies;
     for (int round = 0; round < kMaxProxyRounds && swapCount > 0; ++round) {
         const std::vector<std::vector<int>> sets = swapsOf(current);
-        if (!proxiesOf(sets, proxies)) {
+        if (!proxiesOf(current, proxies)) {
             choice.cancelled = true;
             return choice;
         }
@@ -452,7 +550,7 @@ Mode_Ink_Choice swaps(InkSearch& search) {
     PerceptualScore currentScore = start[0];
     for (int round = 0; round < kMaxJudgedRounds && swapCount > 0; ++round) {
         const std::vector<std::vector<int>> sets = swapsOf(current);
-        if (!proxiesOf(sets, proxies)) {
+        if (!proxiesOf(current, proxies)) {
             choice.cancelled = true;
             return choice;
         }
@@ -460,7 +558,6 @@ Mode_Ink_Choice swaps(InkSearch& search) {
         // swap of each ink, so that every ink is tried once where the proxy
         // misjudges the dither.
         const std::vector<int> ranked = ranking(proxies);
-        const std::size_t perSlot = free.size() - size;
         std::vector<bool> slotTried(size);
         std::vector<std::vector<int>> judged;
         for (std::size_t i = 0; i < ranked.size(); ++i) {
@@ -492,14 +589,13 @@ std::vector<int> sortedSet(std::vector<int> chosen) {
 }
 
 // The choice held to robust candidates (Choose_Mode_Inks): the search's own
-// set, the k-means start and, in mode 1, the classic dither's exact set are
+// set, the k-means start and, in modes 0 and 1, the classic dither's set are
 // judged; then, one at a time, each plain colour the picture has areas of
 // and the best so far lacks takes the place of whichever chosen ink loses
 // least. Where white and black (and grey in a picture of greys), when
 // shown, fit beside the kept inks the winner holds them; the best judged set
 // wins among those that do.
-Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, const ScreenMode& mode,
-                        TDither dither) {
+Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, TDither dither) {
     search.prepareProxy();
     std::vector<std::vector<int>> judged;
     std::vector<double> judgedRanks;
@@ -536,8 +632,9 @@ Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, const 
     };
     Mode_Ink_Choice result = choice;
     std::vector<std::vector<int>> starts = {search.chosenOf(choice.numbers), search.clusterStart()};
-    if (mode.number == kDefaultScreenMode && dither != TDither::Classic)
-        starts.push_back(search.classicChoice());
+    if (dither != TDither::Classic)
+        if (const std::optional<std::vector<int>> classic = search.classicChoice())
+            starts.push_back(*classic);
     if (!judgeNew(starts)) {
         result.cancelled = true;
         return result;
@@ -655,7 +752,7 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
     else
         choice = enumerate ? everySet(search, false) : swaps(search);
     if (!choice.cancelled && way == Ink_Search_Way::Automatic && !everyPairJudged)
-        choice = covered(search, choice, mode, dither);
+        choice = covered(search, choice, dither);
     if (!choice.cancelled)
         search.finish();
     return choice;
