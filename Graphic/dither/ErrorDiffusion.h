@@ -35,9 +35,11 @@ struct DiffusionKernel {
     bool serpentine = false;
     DiffusionChoice choice = DiffusionChoice::LinearLight;
     // The part of the error the shares leave (1 - their sum) is still
-    // passed on, in the shares' proportions, up to this much a channel
-    // (0: never): small errors are carried whole, large ones lose that part.
-    float keptError = 0;
+    // passed on, in the shares' proportions, to a pixel whose source colour
+    // is the pixel's own: all of it at OKLab distance 0, less the further
+    // apart, none at edgeDistance or beyond (0: never). So the error stays
+    // within flat areas and is cut at edges.
+    float edgeDistance = 0;
 };
 
 // Its rows come in order, from the top (TDitherRun::InOrder).
