@@ -12,7 +12,7 @@ std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, in
                                                {1, 1, kEighth},
                                                {0, 2, kEighth}},
                                               true,
-                                              DiffusionChoice::LinearLight,
+                                              DiffusionChoice::OkLab,
                                               kAtkinsonEdgeDistance};
     return Start_Error_Diffusion(inks, a, b, c, kAtkinson, cpcLevels);
 }

@@ -85,7 +85,13 @@ class DiffusionRun final : public TDitherRun {
                 const LinearColour wanted = {carry(pixel.r + carried.r), carry(pixel.g + carried.g),
                                              carry(pixel.b + carried.b)};
                 carried = {};
-                const int ink = mKernel.choice == DiffusionChoice::LinearLight
+                // A colour past a channel's range is no colour OKLab can judge:
+                // clipped, the part past the range would be lost to the choice,
+                // and a dark area would keep taking the dark ink nearest in
+                // lightness while its error piled up.
+                const bool realColour = wanted.r >= 0 && wanted.r <= 1 && wanted.g >= 0 &&
+                                        wanted.g <= 1 && wanted.b >= 0 && wanted.b <= 1;
+                const int ink = mKernel.choice == DiffusionChoice::LinearLight || !realColour
                                     ? mColours.nearestLinear(wanted)
                                     : mColours.nearest(Lab_Of({std::clamp(wanted.r, 0.0f, 1.0f),
                                                                std::clamp(wanted.g, 0.0f, 1.0f),

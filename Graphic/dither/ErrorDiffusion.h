@@ -23,8 +23,9 @@ enum class DiffusionChoice {
     // Nearest in linear light, where the error is carried: with all the
     // error passed on this keeps the error bounded and the pattern even.
     LinearLight,
-    // Nearest in OKLab (the colour clipped to 0..1): for a kernel that drops
-    // part of the error, so each pixel must itself look near.
+    // Nearest in OKLab: for a kernel that drops part of the error, so each
+    // pixel must itself look near. A colour the carried error takes past
+    // 0..1 in a channel is judged in linear light instead.
     OkLab,
 };
 
