@@ -2,9 +2,11 @@
 
 // Made-up pictures for the quality report, each showing one thing a viewer
 // notices at once: a grey ramp (which pairs of inks its ordered patterns
-// mix), a sky at sunset (smooth gradients of pale colours) and pixel art
+// mix), a sky at sunset (smooth gradients of pale colours), a night sky
+// (flat dark gradients) and pixel art
 // drawn at 0/128/255 (whether it comes back exactly).
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <set>
@@ -46,6 +48,30 @@ inline TPicture sky() {
                 r = 40, g = 45, b = 60;
             put(picture, x, y, r, g, b);
         }
+    return picture;
+}
+
+// A 320 x 200 night sky: a smooth gradient from near black at the top to a
+// dark blue-grey at the horizon, a few single-pixel stars, and black hills
+// below. Flat dark areas a little lighter than the darkest ink are where a
+// diffusion that drops part of its error shows blown patches and streaks.
+inline TPicture darkSky() {
+    TPicture picture = blank(320, 200);
+    std::mt19937 generator(5);
+    std::uniform_int_distribution<int> place(0, 320 * 140 - 1);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const double t = y / 170.0;
+            int r = static_cast<int>(3 + 45 * t * t), g = static_cast<int>(5 + 55 * t * t),
+                b = static_cast<int>(14 + 80 * t * t);
+            if (y >= 160 + 12 * std::sin(x / 40.0))
+                r = 8, g = 8, b = 10;
+            put(picture, x, y, r, g, b);
+        }
+    for (int star = 0; star < 40; ++star) {
+        const int at = place(generator);
+        put(picture, at % 320, at / 320, 235, 235, 225);
+    }
     return picture;
 }
 

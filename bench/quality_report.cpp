@@ -5,19 +5,25 @@
 // time one choice takes, on the clock and in processor time over all
 // threads (the best of --runs). Then one table of the means over the pictures, with each
 // dither's error as a ratio to the classic dither's in the same mode.
-// --out DIR writes every result as DIR/NAME-mMODE-DITHER.png.
-// --mode N reports that mode alone.
+// --out DIR writes every result as DIR/NAME-mMODE-DITHER.png, and each
+// made-up picture as DIR/NAME.png.
+// --mode N reports that mode alone; --dithers NAME,... those dithers alone
+// (the ratio to classic is 0 without classic).
 // --inks N,N,... judges those inks instead of the automatic ones in the mode
 // that has as many (the time is then 0).
 // --closeness also holds the mode 0 swap search to an exhaustive search on
 // cases small enough for one: 12 inks kept, the 4 others chosen from 15
 // colours (1,365 sets, each dithered and ranked as the search ranks them).
+// --plain-pairs sets beside mode 2's ordered4, ordered8 and diffusion the
+// plain pair reference (PlainPairReference.h): the best of all 351 pairs
+// drawn by a plain Bayer or Floyd-Steinberg dither, and a table of both.
 // --synthetic adds the made-up pictures of QualitySynthetics.h: a sky at
-// sunset among the pictures, then the grey ramp's share of pixels from
+// sunset and a night sky among the pictures, then the grey ramp's share of pixels from
 // non-neighbouring inks and the pixels of 0/128/255 pixel art that do not
-// come back as drawn.
+// come back as drawn (these two with every dither only).
 //
-//   quality_report [--runs N] [--threads N] [--out DIR] [--mode N] [--inks N,...] [--closeness]
+//   quality_report [--runs N] [--threads N] [--out DIR] [--mode N] [--dithers NAME,...]
+//                  [--inks N,...] [--closeness] [--plain-pairs]
 //                  [--synthetic] FILE...
 #include <algorithm>
 #include <chrono>
@@ -34,6 +40,7 @@
 #include "FitToScreen.h"
 #include "ModeInkChoice.h"
 #include "PerceptualMeasure.h"
+#include "PlainPairReference.h"
 #include "QualitySynthetics.h"
 #include "SysUtils.h"
 
@@ -45,10 +52,16 @@ struct Options {
     std::string out;
     bool closeness = false;
     bool synthetic = false;
+    bool plainPairs = false;
     // Only this mode, when 0..2.
     int mode = -1;
     // Inks given instead of the automatic choice, for the mode of their count.
     std::vector<int> inks;
+    // Only these dithers, when any are named.
+    std::vector<TDither> dithers;
+    bool reports(TDither dither) const {
+        return dithers.empty() || std::find(dithers.begin(), dithers.end(), dither) != dithers.end();
+    }
     std::vector<std::string> files;
 };
 
@@ -152,18 +165,27 @@ void closeness(const std::string& name, TPicture& source, const TPicture& map,
 void report(const Options& options) {
     // Means per mode and dither over the pictures.
     std::map<std::pair<int, int>, std::vector<Row>> rows;
+    // Mode 2 per dither: Tintora's row and the plain pair reference's, per picture.
+    std::map<int, std::vector<std::pair<Row, Row>>> plainRows;
     std::printf("%-10s %4s %-10s %-40s %8s %7s %7s %9s %9s\n", "picture", "mode", "dither", "inks",
                 "error", "SSIM", "px SSIM", "ms", "cpu ms");
+    // A made-up picture is named with a leading colon.
     std::vector<std::string> pictures = options.files;
-    if (options.synthetic)
-        pictures.push_back("");
+    if (options.synthetic) {
+        pictures.push_back(":sky");
+        pictures.push_back(":darksky");
+    }
     for (const std::string& file : pictures) {
         TPicture original;
-        if (file.empty())
+        if (file == ":sky")
             original = quality_synthetics::sky();
+        else if (file == ":darksky")
+            original = quality_synthetics::darkSky();
         else
             original.LoadFromFile(file);
-        const std::string name = file.empty() ? "sky" : baseName(file);
+        const std::string name = file[0] == ':' ? file.substr(1) : baseName(file);
+        if (!options.out.empty() && file[0] == ':')
+            original.SaveToFile(options.out + "/" + name + ".png", TPictureFileFormat::Png);
         for (const ScreenMode& mode : kScreenModes) {
             if (options.mode >= 0 && mode.number != options.mode)
                 continue;
@@ -174,6 +196,8 @@ void report(const Options& options) {
             std::vector<int> diffusionInks;
             for (std::size_t d = 0; d < kDithers.size(); ++d) {
                 const TDither dither = kDithers[d].dither;
+                if (!options.reports(dither))
+                    continue;
                 Ink_Search_Control control;
                 control.threads = options.threads;
                 Mode_Ink_Choice choice;
@@ -211,6 +235,24 @@ void report(const Options& options) {
                                       TPictureFileFormat::Png);
                 if (dither == TDither::Diffusion)
                     diffusionInks = choice.numbers;
+                const int plainSize = dither == TDither::Diffusion  ? 0
+                                      : dither == TDither::Ordered4 ? 4
+                                      : dither == TDither::Ordered8 ? 8
+                                                                    : -1;
+                if (options.plainPairs && mode.number == 2 && plainSize >= 0) {
+                    const plain_pairs::Best plain = plain_pairs::bestPair(source, reference, plainSize);
+                    const Row plainRow{plain.score.error, plain.score.ssim,
+                                       reference.lightnessSsim(plain.result, SsimView::PixelForPixel)};
+                    plainRows[static_cast<int>(d)].push_back({row, plainRow});
+                    std::printf("%-10s %4d %-10s %-40s %8.3f %7.4f %7.4f   (plain pair reference)\n",
+                                name.c_str(), mode.number, kDithers[d].name,
+                                numbersText({plain.low, plain.high}).c_str(), plainRow.error,
+                                plainRow.ssim, plainRow.pixelSsim);
+                    if (!options.out.empty())
+                        plain.result.SaveToFile(options.out + "/" + name + "-m2-" + kDithers[d].name +
+                                                    "-plain.png",
+                                                TPictureFileFormat::Png);
+                }
             }
             if (options.closeness && mode.number == 0)
                 closeness(name, source, map, diffusionInks, options);
@@ -232,17 +274,46 @@ void report(const Options& options) {
         };
         for (std::size_t d = 0; d < kDithers.size(); ++d) {
             const int i = static_cast<int>(d);
+            if (!options.reports(kDithers[d].dither))
+                continue;
             double most = 0;
             for (const Row& row : rows[{mode.number, i}])
                 most = std::max(most, row.milliseconds);
             std::printf("%4d %-10s %8.3f %8.3f %7.4f %7.4f %9.1f %9.1f %9.1f\n", mode.number,
                         kDithers[d].name, mean(i, &Row::error),
-                        mean(i, &Row::error) / mean(0, &Row::error), mean(i, &Row::ssim),
+                        options.reports(TDither::Classic) ? mean(i, &Row::error) / mean(0, &Row::error)
+                                                          : 0.0,
+                        mean(i, &Row::ssim),
                         mean(i, &Row::pixelSsim), mean(i, &Row::milliseconds), most,
                         mean(i, &Row::cpuMilliseconds));
         }
     }
-    if (options.synthetic) {
+    if (!plainRows.empty()) {
+        std::printf("\nMode 2 against the plain pair reference (means over the pictures; rank = "
+                    "error / SSIM, per picture)\n");
+        std::printf("%-10s %8s %7s %8s   %8s %7s %8s   %8s %s\n", "dither", "error", "SSIM", "rank",
+                    "plain", "SSIM", "rank", "ratio", "pictures worse by rank");
+        for (const auto& [d, pairs] : plainRows) {
+            double error = 0, ssim = 0, rank = 0, plainError = 0, plainSsim = 0, plainRank = 0;
+            int worse = 0;
+            for (const auto& [own, plain] : pairs) {
+                const PerceptualScore ownScore{own.error, own.ssim}, plainScore{plain.error, plain.ssim};
+                error += own.error;
+                ssim += own.ssim;
+                rank += ownScore.rank();
+                plainError += plain.error;
+                plainSsim += plain.ssim;
+                plainRank += plainScore.rank();
+                worse += ownScore.rank() > plainScore.rank();
+            }
+            const double n = static_cast<double>(pairs.size());
+            std::printf("%-10s %8.3f %7.4f %8.3f   %8.3f %7.4f %8.3f   %8.3f %d of %zu\n",
+                        kDithers[static_cast<std::size_t>(d)].name, error / n, ssim / n, rank / n,
+                        plainError / n, plainSsim / n, plainRank / n, error / plainError, worse,
+                        pairs.size());
+        }
+    }
+    if (options.synthetic && options.dithers.empty()) {
         quality_synthetics::greyRamp();
         quality_synthetics::pixelArt(options.threads);
     }
@@ -256,6 +327,8 @@ int main(int argc, char** argv) {
         const std::string argument = argv[i];
         if (argument == "--closeness")
             options.closeness = true;
+        else if (argument == "--plain-pairs")
+            options.plainPairs = true;
         else if (argument == "--synthetic")
             options.synthetic = true;
         else if (argument == "--out" && i + 1 < argc)
@@ -266,6 +339,12 @@ int main(int argc, char** argv) {
                  list.erase(0, comma + 1))
                 options.inks.push_back(StrToInt(list.substr(0, comma)));
             options.inks.push_back(StrToInt(list));
+        } else if (argument == "--dithers" && i + 1 < argc) {
+            std::string list = argv[++i];
+            for (std::size_t comma; (comma = list.find(',')) != std::string::npos;
+                 list.erase(0, comma + 1))
+                options.dithers.push_back(Dither_From_Name(list.substr(0, comma)));
+            options.dithers.push_back(Dither_From_Name(list));
         } else if (argument == "--mode" && i + 1 < argc)
             options.mode = std::clamp(StrToInt(argv[++i]), 0, 2);
         else if ((argument == "--runs" || argument == "--threads") && i + 1 < argc)
@@ -275,7 +354,8 @@ int main(int argc, char** argv) {
     }
     if (options.files.empty() && !options.synthetic) {
         std::fprintf(stderr, "usage: quality_report [--runs N] [--threads N] [--out DIR] "
-                             "[--mode N] [--inks N,...] [--closeness] [--synthetic] FILE...\n");
+                             "[--mode N] [--dithers NAME,...] [--inks N,...] [--closeness] [--plain-pairs] "
+                             "[--synthetic] FILE...\n");
         return 2;
     }
     try {

@@ -13,6 +13,6 @@ std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, in
                                                {0, 2, kEighth}},
                                               true,
                                               DiffusionChoice::OkLab,
-                                              kAtkinsonKeptError};
+                                              kAtkinsonEdgeDistance};
     return Start_Error_Diffusion(inks, a, b, c, kAtkinson, levels);
 }

@@ -19,7 +19,7 @@ enum class TDither {
     Ordered4,  // Bayer 4x4
     Ordered8,  // Bayer 8x8
     Diffusion, // Floyd-Steinberg, serpentine, in linear light
-    Atkinson,  // Atkinson's diffusion: 3/4 of the error passed on
+    Atkinson,  // Atkinson's diffusion: 3/4 of the error passed on across edges
     None,      // each pixel its nearest ink
 };
 

@@ -1,6 +1,7 @@
 #include "ErrorDiffusion.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "DitherColour.h"
 #include "InkHull.h"
@@ -37,6 +38,15 @@ class DiffusionRun final : public TDitherRun {
         const std::size_t rowLength = static_cast<std::size_t>(width);
         if (mError.empty())
             mError.resize(kErrorRows * rowLength);
+        const bool byEdges = mKernel.edgeDistance > 0;
+        if (byEdges && mSourceLab.empty()) {
+            mSourceLab.resize(kErrorRows * rowLength);
+            mLabRows = first;
+        }
+        const auto sourceLabAt = [&](int y, int x) -> LabColour& {
+            return mSourceLab[static_cast<std::size_t>(y % kErrorRows) * rowLength +
+                              static_cast<std::size_t>(x)];
+        };
         const auto errorAt = [&](int y, int x) -> LinearColour& {
             return mError[static_cast<std::size_t>(y % kErrorRows) * rowLength +
                           static_cast<std::size_t>(x)];
@@ -45,6 +55,17 @@ class DiffusionRun final : public TDitherRun {
             const std::uint8_t* src = source.GetScanline(y);
             const std::uint8_t* mapRow = mLight.readsMap() ? map.GetScanline(y) : nullptr;
             std::uint8_t* out = rows[static_cast<std::size_t>(y - first)];
+            // The source's OKLab is read ahead as far as the kernel reaches.
+            for (; byEdges && mLabRows <= std::min(y + kErrorRows - 1, source.GetHeight() - 1);
+                 ++mLabRows) {
+                const std::uint8_t* labSrc = source.GetScanline(mLabRows);
+                const std::uint8_t* labMap = mLight.readsMap() ? map.GetScanline(mLabRows) : nullptr;
+                for (int x = 0; x < width; ++x) {
+                    const std::size_t at = 3 * static_cast<std::size_t>(x);
+                    sourceLabAt(mLabRows, x) = Lab_Of(SliderLight::linear(
+                        mLight.key(labSrc + at, labMap ? labMap + at : nullptr)));
+                }
+            }
             const bool backwards = mKernel.serpentine && (y & 1);
             const int step = backwards ? -1 : 1;
             for (int i = 0; i < width; ++i) {
@@ -64,28 +85,40 @@ class DiffusionRun final : public TDitherRun {
                 const LinearColour wanted = {carry(pixel.r + carried.r), carry(pixel.g + carried.g),
                                              carry(pixel.b + carried.b)};
                 carried = {};
-                const int ink = mKernel.choice == DiffusionChoice::LinearLight
+                // A colour past a channel's range is no colour OKLab can judge:
+                // clipped, the part past the range would be lost to the choice,
+                // and a dark area would keep taking the dark ink nearest in
+                // lightness while its error piled up.
+                const bool realColour = wanted.r >= 0 && wanted.r <= 1 && wanted.g >= 0 &&
+                                        wanted.g <= 1 && wanted.b >= 0 && wanted.b <= 1;
+                const int ink = mKernel.choice == DiffusionChoice::LinearLight || !realColour
                                     ? mColours.nearestLinear(wanted)
                                     : mColours.nearest(Lab_Of({std::clamp(wanted.r, 0.0f, 1.0f),
                                                                std::clamp(wanted.g, 0.0f, 1.0f),
                                                                std::clamp(wanted.b, 0.0f, 1.0f)}));
                 mColours.put(ink, out + at);
                 const LinearColour& shown = mColours.linear(ink);
-                LinearColour left = {wanted.r - shown.r, wanted.g - shown.g, wanted.b - shown.b};
-                if (mKernel.keptError > 0) {
-                    const auto kept = [&](float v) {
-                        return v + mRest * std::clamp(v, -mKernel.keptError, mKernel.keptError);
-                    };
-                    left = {kept(left.r), kept(left.g), kept(left.b)};
-                }
+                const LinearColour left = {wanted.r - shown.r, wanted.g - shown.g,
+                                           wanted.b - shown.b};
                 for (const ErrorShare& share : mKernel.shares) {
                     const int tx = x + step * share.dx;
                     if (tx < 0 || tx >= width) // error past the edge is dropped
                         continue;
+                    float weight = share.weight;
+                    if (byEdges && y + share.dy < source.GetHeight()) {
+                        const LabColour& here = sourceLabAt(y, x);
+                        const LabColour& there = sourceLabAt(y + share.dy, tx);
+                        const float dL = here.L - there.L, da = here.a - there.a,
+                                    db = here.b - there.b;
+                        const float apart =
+                            std::sqrt(dL * dL + da * da + db * db) / mKernel.edgeDistance;
+                        if (apart < 1)
+                            weight += share.weight * mRest * (1 - apart);
+                    }
                     LinearColour& to = errorAt(y + share.dy, tx);
-                    to.r += share.weight * left.r;
-                    to.g += share.weight * left.g;
-                    to.b += share.weight * left.b;
+                    to.r += weight * left.r;
+                    to.g += weight * left.g;
+                    to.b += weight * left.b;
                 }
             }
         }
@@ -98,6 +131,10 @@ class DiffusionRun final : public TDitherRun {
     // What the shares leave of the error, as a ratio to what they pass on.
     float mRest = 0;
     std::vector<LinearColour> mError; // kErrorRows rows of error waiting, by row number modulo
+    // With edgeDistance: the source's OKLab, kErrorRows rows by row number
+    // modulo, read up to row mLabRows - 1.
+    std::vector<LabColour> mSourceLab;
+    int mLabRows = 0;
 };
 
 } // namespace

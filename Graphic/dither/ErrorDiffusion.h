@@ -24,8 +24,9 @@ enum class DiffusionChoice {
     // Nearest in linear light, where the error is carried: with all the
     // error passed on this keeps the error bounded and the pattern even.
     LinearLight,
-    // Nearest in OKLab (the colour clipped to 0..1): for a kernel that drops
-    // part of the error, so each pixel must itself look near.
+    // Nearest in OKLab: for a kernel that drops part of the error, so each
+    // pixel must itself look near. A colour the carried error takes past
+    // 0..1 in a channel is judged in linear light instead.
     OkLab,
 };
 
@@ -36,9 +37,11 @@ struct DiffusionKernel {
     bool serpentine = false;
     DiffusionChoice choice = DiffusionChoice::LinearLight;
     // The part of the error the shares leave (1 - their sum) is still
-    // passed on, in the shares' proportions, up to this much a channel
-    // (0: never): small errors are carried whole, large ones lose that part.
-    float keptError = 0;
+    // passed on, in the shares' proportions, to a pixel whose source colour
+    // is the pixel's own: all of it at OKLab distance 0, less the further
+    // apart, none at edgeDistance or beyond (0: never). So the error stays
+    // within flat areas and is cut at edges.
+    float edgeDistance = 0;
 };
 
 // Its rows come in order, from the top (TDitherRun::InOrder).
