@@ -42,13 +42,24 @@ struct Node {
 };
 
 // The run of bytes that repeat at one offset: from start to last (byte
-// indices; last is -2 before the first run). literalNode: a literal run
-// kept so that this run can be copied with "last offset", or -1. endNode:
-// the copy known to end where the last run ended, or -1.
+// indices; last is -2 before the first run). literalCost: the cost of a
+// literal run kept so that this run can be copied with "last offset", or
+// kNever; literalNode: that literal once it is kept among the nodes, or -1.
+// Most kept literals are never used, so they wait in a KeptLiteral.
 struct OffsetRun {
     int start = 0;
     int last = -2;
+    int literalCost = kNever;
     int literalNode = -1;
+};
+
+// A literal run before an offset's run, not yet among the nodes: its length
+// and the copy before it (copyNode: that copy among the nodes, or -1).
+// endNode: the copy known to end where the offset's last run ended, or -1.
+struct KeptLiteral {
+    Node copy;
+    int copyNode = -1;
+    int length = 0;
     int endNode = -1;
 };
 
@@ -120,7 +131,7 @@ private:
 class Parser {
 public:
     explicit Parser(std::span<const std::uint8_t> data)
-        : mData(data), mSize(static_cast<int>(data.size())), mRuns(kZx0MaxOffset + 1),
+        : mData(data), mSize(static_cast<int>(data.size())), mRuns(kZx0MaxOffset + 1), mKept(kZx0MaxOffset + 1),
           mBestCost(data.size() + 1, kNever), mBestNode(data.size() + 1, -1), mCopyCost(data.size() + 1, kNever),
           mCopyNode(data.size() + 1, -1), mLiteralWindows(static_cast<std::size_t>(std::bit_width(data.size())) + 1),
           mBest(data.size() + 1), mStretchLiterals(data.size() + 1) {
@@ -132,7 +143,7 @@ public:
         // The stream starts with 1 as its last offset, as if a copy from it
         // ended before the first byte.
         mRuns[1].last = -1;
-        mRuns[1].endNode = 0;
+        mKept[1].endNode = 0;
     }
 
     // The blocks of the cheapest parse found, first block first.
@@ -183,18 +194,16 @@ private:
                 classStart[offsetClass] = run.start;
                 classOffset[offsetClass] = offset;
             }
-            if (run.literalNode >= 0) {
+            if (run.literalCost < kNever) {
                 const int length = end - run.start;
-                const int cost = mNodes[at(run.literalNode)].cost + 1 + eliasBits(static_cast<unsigned>(length));
+                const int cost = run.literalCost + 1 + eliasBits(static_cast<unsigned>(length));
                 if (cost < best.cost)
-                    best = {cost, run.literalNode, offset, length, Kind::LastOffset};
+                    best = {cost, -1, offset, length, Kind::LastOffset};
             }
         }
         seen.push_back(byte);
-        if (newest >= 1 && newest <= kZx0MaxOffset) {
-            const int literalNode = mRuns[at(newest)].literalNode;
-            mStretchLiterals.append(literalNode >= 0 ? mNodes[at(literalNode)].cost : kNever);
-        }
+        if (newest >= 1 && newest <= kZx0MaxOffset)
+            mStretchLiterals.append(mRuns[at(newest)].literalCost);
         for (std::size_t k = 0; k < classStart.size(); ++k) {
             if (end - classStart[k] < 2)
                 continue;
@@ -204,6 +213,8 @@ private:
                 best = {cost, mBestNode[at(end - length)], classOffset[k], length, Kind::NewOffset};
         }
         if (best.cost < kNever) {
+            if (best.kind == Kind::LastOffset)
+                best.previous = literalNode(best.offset);
             mCopyCost[at(end)] = best.cost;
             mCopyNode[at(end)] = keep(best);
         }
@@ -246,7 +257,7 @@ private:
                 const int length = reach - offset;
                 const int cost = literalCost + 1 + eliasBits(static_cast<unsigned>(length));
                 if (cost < best.cost)
-                    best = {cost, mRuns[at(offset)].literalNode, offset, length, Kind::LastOffset};
+                    best = {cost, -1, offset, length, Kind::LastOffset};
             }
             first = last + 1;
         }
@@ -257,36 +268,67 @@ private:
     // here, are kept if a "last offset" copy after them could beat a
     // new-offset copy of the same bytes from the best parse here.
     void startRun(OffsetRun& run, int offset, int byte) {
-        const int previousLiteral = run.literalNode;
         const int previousStart = run.start;
-        const int knownCopy = run.endNode;
-        run.literalNode = -1;
-        run.endNode = -1;
-        run.start = byte;
-        if (run.last < -1)
-            return;
         const int copyEnd = run.last + 1;
+        run.start = byte;
+        KeptLiteral& kept = mKept[at(offset)];
+        const int knownCopy = kept.endNode;
+        kept.endNode = -1;
+        if (run.last < -1) {
+            forgetLiteral(run);
+            return;
+        }
         const int length = byte - copyEnd;
         const int literalBits = 1 + eliasBits(static_cast<unsigned>(length)) + 8 * length;
         const int worthless = mBestCost[at(byte)] + offsetBits(offset) + kLiteralByteBits;
         // No copy ending there costs less than the best parse there.
-        if (knownCopy < 0 && mBestCost[at(copyEnd)] + literalBits >= worthless)
+        if (knownCopy < 0 && mBestCost[at(copyEnd)] + literalBits >= worthless) {
+            forgetLiteral(run);
             return;
-        const Node copy = knownCopy >= 0 ? mNodes[at(knownCopy)] : copyEndingAt(offset, previousStart, copyEnd, previousLiteral);
-        if (copy.cost + literalBits >= worthless)
+        }
+        Node copy = knownCopy >= 0 ? mNodes[at(knownCopy)] : copyEndingAt(offset, previousStart, copyEnd, run.literalCost);
+        if (copy.cost + literalBits >= worthless) {
+            forgetLiteral(run);
             return;
-        const int copyNode = knownCopy >= 0 ? knownCopy : keep(copy);
-        run.literalNode = keep({copy.cost + literalBits, copyNode, 0, length, Kind::Literal});
+        }
+        // A "last offset" copy needs the literal before it among the nodes
+        // before that literal's place is taken.
+        if (knownCopy < 0 && copy.kind == Kind::LastOffset)
+            copy.previous = literalNode(offset);
+        kept.copy = copy;
+        kept.copyNode = knownCopy;
+        kept.length = length;
+        run.literalCost = copy.cost + literalBits;
+        run.literalNode = -1;
+    }
+
+    static void forgetLiteral(OffsetRun& run) {
+        run.literalCost = kNever;
+        run.literalNode = -1;
+    }
+
+    // The literal kept at offset, put among the nodes with the copy before
+    // it when first asked for.
+    int literalNode(int offset) {
+        OffsetRun& run = mRuns[at(offset)];
+        if (run.literalNode < 0) {
+            KeptLiteral& kept = mKept[at(offset)];
+            if (kept.copyNode < 0)
+                kept.copyNode = keep(kept.copy);
+            run.literalNode = keep({run.literalCost, kept.copyNode, 0, kept.length, Kind::Literal});
+        }
+        return run.literalNode;
     }
 
     // The cheapest copy from offset of a run of repeats from start to end:
-    // the whole run after its kept literal, or any end of it two or more
-    // bytes long with a new offset.
-    Node copyEndingAt(int offset, int start, int end, int literalNode) {
+    // the whole run after its kept literal (of literalCost, or kNever; its
+    // node is left for the caller), or any end of it two or more bytes long
+    // with a new offset.
+    Node copyEndingAt(int offset, int start, int end, int literalCost) const {
         Node copy{kNever, -1, offset, 0, Kind::LastOffset};
-        if (literalNode >= 0)
-            copy = {mNodes[at(literalNode)].cost + 1 + eliasBits(static_cast<unsigned>(end - start)), literalNode, offset,
-                    end - start, Kind::LastOffset};
+        if (literalCost < kNever)
+            copy = {literalCost + 1 + eliasBits(static_cast<unsigned>(end - start)), -1, offset, end - start,
+                    Kind::LastOffset};
         if (end - start >= 2) {
             const auto [length, startCost] = cheapestStart(end, end - start);
             if (startCost + 1 + offsetBits(offset) < copy.cost)
@@ -351,6 +393,7 @@ private:
     int mSize;
     std::vector<Node> mNodes;
     std::vector<OffsetRun> mRuns;
+    std::vector<KeptLiteral> mKept;
     std::array<std::vector<int>, 256> mPositionsOf;
     // Per position 0..size: the best parse up to it, and the best ending in a copy.
     std::vector<int> mBestCost, mBestNode, mCopyCost, mCopyNode;
