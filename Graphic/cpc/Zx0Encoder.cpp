@@ -44,23 +44,24 @@ struct Node {
 // The run of bytes that repeat at one offset: from start to last (byte
 // indices; last is -2 before the first run). literalCost: the cost of a
 // literal run kept so that this run can be copied with "last offset", or
-// kNever; literalNode: that literal once it is kept among the nodes, or -1.
-// Most kept literals are never used, so they wait in a KeptLiteral.
+// kNever. Every byte looks at the runs of many offsets, so they hold only
+// this; the rest of the literal waits in a KeptLiteral.
 struct OffsetRun {
     int start = 0;
     int last = -2;
     int literalCost = kNever;
-    int literalNode = -1;
 };
 
-// A literal run before an offset's run, not yet among the nodes: its length
-// and the copy before it (copyNode: that copy among the nodes, or -1).
-// endNode: the copy known to end where the offset's last run ended, or -1.
+// The kept literal of an offset's run: its length, and the copy before it
+// (its cost, previous node, length and kind; Start: the copy is node
+// previous itself). Most are never used, so they become nodes only when a
+// parse asks for them.
 struct KeptLiteral {
-    Node copy;
-    int copyNode = -1;
     int length = 0;
-    int endNode = -1;
+    int copyCost = 0;
+    int copyPrevious = -1;
+    int copyLength = 0;
+    Kind copyKind = Kind::Start;
 };
 
 // Offsets whose MSB codes have the same length share a class: the first
@@ -143,7 +144,6 @@ public:
         // The stream starts with 1 as its last offset, as if a copy from it
         // ended before the first byte.
         mRuns[1].last = -1;
-        mKept[1].endNode = 0;
     }
 
     // The blocks of the cheapest parse found, first block first.
@@ -166,6 +166,7 @@ private:
     // class. The cheapest is kept, then the best parse up to here.
     void step(int byte) {
         const int end = byte + 1;
+        noteShortStarts(end);
         if (byte == 0 || mData[at(byte)] != mData[at(byte - 1)])
             startStretch(byte);
         // In a stretch of one byte value, the run at each offset up to the
@@ -194,6 +195,12 @@ private:
                 classStart[offsetClass] = run.start;
                 classOffset[offsetClass] = offset;
             }
+            // Past its first byte, a run's literal that costs more above the
+            // best parse where it ends than a new offset takes loses to a
+            // new-offset copy of the same bytes, here and at the run's end.
+            if (run.literalCost < kNever && run.start < byte &&
+                run.literalCost > mBestCost[at(run.start)] + offsetBits(offset))
+                run.literalCost = kNever;
             if (run.literalCost < kNever) {
                 const int length = end - run.start;
                 const int cost = run.literalCost + 1 + eliasBits(static_cast<unsigned>(length));
@@ -271,53 +278,45 @@ private:
         const int previousStart = run.start;
         const int copyEnd = run.last + 1;
         run.start = byte;
-        KeptLiteral& kept = mKept[at(offset)];
-        const int knownCopy = kept.endNode;
-        kept.endNode = -1;
         if (run.last < -1) {
-            forgetLiteral(run);
+            run.literalCost = kNever;
             return;
         }
         const int length = byte - copyEnd;
         const int literalBits = 1 + eliasBits(static_cast<unsigned>(length)) + 8 * length;
         const int worthless = mBestCost[at(byte)] + offsetBits(offset) + kLiteralByteBits;
-        // No copy ending there costs less than the best parse there.
-        if (knownCopy < 0 && mBestCost[at(copyEnd)] + literalBits >= worthless) {
-            forgetLiteral(run);
+        // The stream's start, as a copy from offset 1 ending before the first byte.
+        if (copyEnd == 0) {
+            run.literalCost = literalBits - 1 < worthless ? literalBits - 1 : kNever;
+            mKept[at(offset)] = {length, -1, 0, 0, Kind::Start};
             return;
         }
-        Node copy = knownCopy >= 0 ? mNodes[at(knownCopy)] : copyEndingAt(offset, previousStart, copyEnd, run.literalCost);
+        // No copy from the offset ending there costs less than the cheapest
+        // copy found there, of which it was one.
+        if (mCopyCost[at(copyEnd)] + literalBits >= worthless) {
+            run.literalCost = kNever;
+            return;
+        }
+        Node copy = copyEndingAt(offset, previousStart, copyEnd, run.literalCost);
         if (copy.cost + literalBits >= worthless) {
-            forgetLiteral(run);
+            run.literalCost = kNever;
             return;
         }
         // A "last offset" copy needs the literal before it among the nodes
         // before that literal's place is taken.
-        if (knownCopy < 0 && copy.kind == Kind::LastOffset)
+        if (copy.kind == Kind::LastOffset)
             copy.previous = literalNode(offset);
-        kept.copy = copy;
-        kept.copyNode = knownCopy;
-        kept.length = length;
         run.literalCost = copy.cost + literalBits;
-        run.literalNode = -1;
+        mKept[at(offset)] = {length, copy.cost, copy.previous, copy.length, copy.kind};
     }
 
-    static void forgetLiteral(OffsetRun& run) {
-        run.literalCost = kNever;
-        run.literalNode = -1;
-    }
-
-    // The literal kept at offset, put among the nodes with the copy before
-    // it when first asked for.
+    // The literal kept at offset among the nodes, with the copy before it.
     int literalNode(int offset) {
-        OffsetRun& run = mRuns[at(offset)];
-        if (run.literalNode < 0) {
-            KeptLiteral& kept = mKept[at(offset)];
-            if (kept.copyNode < 0)
-                kept.copyNode = keep(kept.copy);
-            run.literalNode = keep({run.literalCost, kept.copyNode, 0, kept.length, Kind::Literal});
-        }
-        return run.literalNode;
+        const KeptLiteral& kept = mKept[at(offset)];
+        const int copyNode = kept.copyKind == Kind::Start
+                                 ? kept.copyPrevious
+                                 : keep({kept.copyCost, kept.copyPrevious, offset, kept.copyLength, kept.copyKind});
+        return keep({mRuns[at(offset)].literalCost, copyNode, 0, kept.length, Kind::Literal});
     }
 
     // The cheapest copy from offset of a run of repeats from start to end:
@@ -341,12 +340,22 @@ private:
     // costs least with its length code, and that cost. Lengths whose codes
     // are as long, 2^k + 1 .. 2^(k+1), are one range of starts.
     std::pair<int, int> cheapestStart(int end, int longest) const {
+        if (longest <= kShortCopy && end > mShortEnd - kShortEnds)
+            return mShortStarts[at(end % kShortEnds)][at(longest)];
         std::pair<int, int> cheapest{0, kNever};
         for (int k = 0; (1 << k) < longest; ++k) {
             const int shortest = std::max(2, (1 << k) + 1);
             const int longer = std::min(longest, 1 << (k + 1));
-            const int start = mBest.cheapest(end - longer, end - shortest);
-            const int cost = mBest.cost(start) + 2 * k + 1;
+            // A few starts are read directly: most runs are short.
+            int start = end - longer;
+            if (longer - shortest < 4) {
+                for (int other = start + 1; other <= end - shortest; ++other)
+                    if (mBestCost[at(other)] < mBestCost[at(start)])
+                        start = other;
+            } else {
+                start = mBest.cheapest(end - longer, end - shortest);
+            }
+            const int cost = mBestCost[at(start)] + 2 * k + 1;
             if (cost < cheapest.second)
                 cheapest = {end - start, cost};
         }
@@ -389,9 +398,37 @@ private:
         mBest.append(mBestCost[at(end)]);
     }
 
+    // cheapestStart(end, longest) for every longest up to kShortCopy, kept
+    // for the last kShortEnds ends: most runs that end are short, and many
+    // end at the same byte. Worked as cheapestStart does: the cheapest of
+    // each length class, the longest of equal cost, then the first class.
+    void noteShortStarts(int end) {
+        mShortEnd = end;
+        std::array<std::pair<int, int>, kShortCopy + 1>& starts = mShortStarts[at(end % kShortEnds)];
+        std::array<std::pair<int, int>, 4> classes;
+        classes.fill({0, kNever});
+        starts[0] = starts[1] = {0, kNever};
+        for (int longest = 2; longest <= kShortCopy; ++longest) {
+            const int k = static_cast<int>(std::bit_width(static_cast<unsigned>(longest - 1))) - 1;
+            std::pair<int, int>& cheapest = classes[at(k)];
+            if (longest <= end && mBestCost[at(end - longest)] + 2 * k + 1 <= cheapest.second)
+                cheapest = {longest, mBestCost[at(end - longest)] + 2 * k + 1};
+            starts[at(longest)] = classes[0];
+            for (int other = 1; other <= k; ++other)
+                if (classes[at(other)].second < starts[at(longest)].second)
+                    starts[at(longest)] = classes[at(other)];
+        }
+    }
+
     std::span<const std::uint8_t> mData;
     int mSize;
     std::vector<Node> mNodes;
+    static constexpr int kShortCopy = 16;
+    static constexpr int kShortEnds = 256;
+    std::vector<std::array<std::pair<int, int>, kShortCopy + 1>> mShortStarts =
+        std::vector<std::array<std::pair<int, int>, kShortCopy + 1>>(kShortEnds);
+    // The last end noted; ends from kShortEnds before it up to it are kept.
+    int mShortEnd = 0;
     std::vector<OffsetRun> mRuns;
     std::vector<KeptLiteral> mKept;
     std::array<std::vector<int>, 256> mPositionsOf;
