@@ -129,6 +129,25 @@ private:
     std::vector<std::vector<int>> mLevels;
 };
 
+// Nodes by number, kept in blocks that never move: dark pictures keep
+// millions, and a growing vector would copy them all again and again.
+class NodeStore {
+public:
+    int add(const Node& node) {
+        if (mCount % kBlock == 0)
+            mBlocks.emplace_back().reserve(kBlock);
+        mBlocks.back().push_back(node);
+        return mCount++;
+    }
+    const Node& operator[](int index) const { return mBlocks[at(index / kBlock)][at(index % kBlock)]; }
+
+private:
+    static constexpr int kBlock = 1 << 16;
+    static std::size_t at(int index) { return static_cast<std::size_t>(index); }
+    std::vector<std::vector<Node>> mBlocks;
+    int mCount = 0;
+};
+
 class Parser {
 public:
     explicit Parser(std::span<const std::uint8_t> data)
@@ -136,8 +155,7 @@ public:
           mBestCost(data.size() + 1, kNever), mBestNode(data.size() + 1, -1), mCopyCost(data.size() + 1, kNever),
           mCopyNode(data.size() + 1, -1), mLiteralWindows(static_cast<std::size_t>(std::bit_width(data.size())) + 1),
           mBest(data.size() + 1), mStretchLiterals(data.size() + 1) {
-        mNodes.reserve(data.size() * 3);
-        mNodes.push_back({-1, -1, 0, 0, Kind::Start});
+        mNodes.add({-1, -1, 0, 0, Kind::Start});
         mBestCost[0] = mCopyCost[0] = -1;
         mBestNode[0] = mCopyNode[0] = 0;
         mBest.append(-1);
@@ -151,8 +169,8 @@ public:
         for (int byte = 0; byte < mSize; ++byte)
             step(byte);
         std::vector<Node> parse;
-        for (int node = mBestNode[at(mSize)]; mNodes[at(node)].kind != Kind::Start; node = mNodes[at(node)].previous)
-            parse.push_back(mNodes[at(node)]);
+        for (int node = mBestNode[at(mSize)]; mNodes[node].kind != Kind::Start; node = mNodes[node].previous)
+            parse.push_back(mNodes[node]);
         std::reverse(parse.begin(), parse.end());
         return parse;
     }
@@ -186,27 +204,35 @@ private:
             if (offset > kZx0MaxOffset)
                 break;
             OffsetRun& run = mRuns[at(offset)];
-            if (run.last != byte - 1)
-                startRun(run, offset, byte);
-            run.last = byte;
             while (offset >= kOffsetClassEnds[offsetClass])
                 ++offsetClass;
+            const int bits = offsetBits(kOffsetClassEnds[offsetClass] - 1);
+            if (run.last != byte - 1) {
+                // A run one byte long: too short for a new offset.
+                startRun(run, offset, byte, bits);
+                run.last = byte;
+                if (run.literalCost + 1 + eliasBits(1) < best.cost)
+                    best = {run.literalCost + 1 + eliasBits(1), -1, offset, 1, Kind::LastOffset};
+                continue;
+            }
+            run.last = byte;
             if (run.start < classStart[offsetClass]) {
                 classStart[offsetClass] = run.start;
                 classOffset[offsetClass] = offset;
             }
+            if (run.literalCost == kNever)
+                continue;
             // Past its first byte, a run's literal that costs more above the
             // best parse where it ends than a new offset takes loses to a
             // new-offset copy of the same bytes, here and at the run's end.
-            if (run.literalCost < kNever && run.start < byte &&
-                run.literalCost > mBestCost[at(run.start)] + offsetBits(offset))
+            if (run.literalCost > mBestCost[at(run.start)] + bits) {
                 run.literalCost = kNever;
-            if (run.literalCost < kNever) {
-                const int length = end - run.start;
-                const int cost = run.literalCost + 1 + eliasBits(static_cast<unsigned>(length));
-                if (cost < best.cost)
-                    best = {cost, -1, offset, length, Kind::LastOffset};
+                continue;
             }
+            const int length = end - run.start;
+            const int cost = run.literalCost + 1 + eliasBits(static_cast<unsigned>(length));
+            if (cost < best.cost)
+                best = {cost, -1, offset, length, Kind::LastOffset};
         }
         seen.push_back(byte);
         if (newest >= 1 && newest <= kZx0MaxOffset)
@@ -274,7 +300,7 @@ private:
     // offset ending where its last run ended, and a literal run from there to
     // here, are kept if a "last offset" copy after them could beat a
     // new-offset copy of the same bytes from the best parse here.
-    void startRun(OffsetRun& run, int offset, int byte) {
+    void startRun(OffsetRun& run, int offset, int byte, int bits) {
         const int previousStart = run.start;
         const int copyEnd = run.last + 1;
         run.start = byte;
@@ -284,7 +310,7 @@ private:
         }
         const int length = byte - copyEnd;
         const int literalBits = 1 + eliasBits(static_cast<unsigned>(length)) + 8 * length;
-        const int worthless = mBestCost[at(byte)] + offsetBits(offset) + kLiteralByteBits;
+        const int worthless = mBestCost[at(byte)] + bits + kLiteralByteBits;
         // The stream's start, as a copy from offset 1 ending before the first byte.
         if (copyEnd == 0) {
             run.literalCost = literalBits - 1 < worthless ? literalBits - 1 : kNever;
@@ -297,7 +323,7 @@ private:
             run.literalCost = kNever;
             return;
         }
-        Node copy = copyEndingAt(offset, previousStart, copyEnd, run.literalCost);
+        Node copy = copyEndingAt(offset, bits, previousStart, copyEnd, run.literalCost);
         if (copy.cost + literalBits >= worthless) {
             run.literalCost = kNever;
             return;
@@ -323,15 +349,15 @@ private:
     // the whole run after its kept literal (of literalCost, or kNever; its
     // node is left for the caller), or any end of it two or more bytes long
     // with a new offset.
-    Node copyEndingAt(int offset, int start, int end, int literalCost) const {
+    Node copyEndingAt(int offset, int bits, int start, int end, int literalCost) const {
         Node copy{kNever, -1, offset, 0, Kind::LastOffset};
         if (literalCost < kNever)
             copy = {literalCost + 1 + eliasBits(static_cast<unsigned>(end - start)), -1, offset, end - start,
                     Kind::LastOffset};
         if (end - start >= 2) {
             const auto [length, startCost] = cheapestStart(end, end - start);
-            if (startCost + 1 + offsetBits(offset) < copy.cost)
-                copy = {startCost + 1 + offsetBits(offset), mBestNode[at(end - length)], offset, length, Kind::NewOffset};
+            if (startCost + 1 + bits < copy.cost)
+                copy = {startCost + 1 + bits, mBestNode[at(end - length)], offset, length, Kind::NewOffset};
         }
         return copy;
     }
@@ -363,8 +389,7 @@ private:
     }
 
     int keep(const Node& node) {
-        mNodes.push_back(node);
-        return static_cast<int>(mNodes.size()) - 1;
+        return mNodes.add(node);
     }
 
     // The best parse up to end: its best copy, or a literal run after the
@@ -422,7 +447,7 @@ private:
 
     std::span<const std::uint8_t> mData;
     int mSize;
-    std::vector<Node> mNodes;
+    NodeStore mNodes;
     static constexpr int kShortCopy = 16;
     static constexpr int kShortEnds = 256;
     std::vector<std::array<std::pair<int, int>, kShortCopy + 1>> mShortStarts =
