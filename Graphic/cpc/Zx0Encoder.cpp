@@ -299,7 +299,8 @@ private:
     // A run of repeats at offset starts at byte. The cheapest copy from the
     // offset ending where its last run ended, and a literal run from there to
     // here, are kept if a "last offset" copy after them could beat a
-    // new-offset copy of the same bytes from the best parse here.
+    // new-offset copy of the same bytes from the best parse here. bits: what
+    // a new offset of the offset's class takes besides its flag and length.
     void startRun(OffsetRun& run, int offset, int byte, int bits) {
         const int previousStart = run.start;
         const int copyEnd = run.last + 1;
@@ -348,7 +349,7 @@ private:
     // The cheapest copy from offset of a run of repeats from start to end:
     // the whole run after its kept literal (of literalCost, or kNever; its
     // node is left for the caller), or any end of it two or more bytes long
-    // with a new offset.
+    // with a new offset (of bits, as in startRun).
     Node copyEndingAt(int offset, int bits, int start, int end, int literalCost) const {
         Node copy{kNever, -1, offset, 0, Kind::LastOffset};
         if (literalCost < kNever)
