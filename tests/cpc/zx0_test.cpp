@@ -121,15 +121,13 @@ Bytes darkBytes(std::size_t count, unsigned sparse, unsigned values, bool echoes
     const auto next = [&seed](unsigned below) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % below; };
     Bytes bytes;
     while (bytes.size() < count) {
-        if (next(sparse) != 0) {
+        if (next(sparse) != 0)
             bytes.push_back(0);
-        } else if (echoes && bytes.size() > 400 && next(2) == 0) {
-            const std::size_t from = bytes.size() - 1 - next(400);
-            for (unsigned k = 0, length = 1 + next(20); k < length; ++k)
+        else if (echoes && bytes.size() > 400 && next(2) == 0)
+            for (std::size_t from = bytes.size() - 1 - next(400), k = 0, length = 1 + next(20); k < length; ++k)
                 bytes.push_back(bytes[from + k]);
-        } else {
+        else
             bytes.push_back(static_cast<std::uint8_t>(1 + next(values)));
-        }
     }
     bytes.resize(count);
     return bytes;
