@@ -42,14 +42,26 @@ struct Node {
 };
 
 // The run of bytes that repeat at one offset: from start to last (byte
-// indices; last is -2 before the first run). literalNode: a literal run
-// kept so that this run can be copied with "last offset", or -1. endNode:
-// the copy known to end where the last run ended, or -1.
+// indices; last is -2 before the first run). literalCost: the cost of a
+// literal run kept so that this run can be copied with "last offset", or
+// kNever. Every byte looks at the runs of many offsets, so they hold only
+// this; the rest of the literal waits in a KeptLiteral.
 struct OffsetRun {
     int start = 0;
     int last = -2;
-    int literalNode = -1;
-    int endNode = -1;
+    int literalCost = kNever;
+};
+
+// The kept literal of an offset's run: its length, and the copy before it
+// (its cost, previous node, length and kind; Start: the copy is node
+// previous itself). Most are never used, so they become nodes only when a
+// parse asks for them.
+struct KeptLiteral {
+    int length = 0;
+    int copyCost = 0;
+    int copyPrevious = -1;
+    int copyLength = 0;
+    Kind copyKind = Kind::Start;
 };
 
 // Offsets whose MSB codes have the same length share a class: the first
@@ -117,22 +129,39 @@ private:
     std::vector<std::vector<int>> mLevels;
 };
 
+// Nodes by number, kept in blocks that never move: dark pictures keep
+// millions, and a growing vector would copy them all again and again.
+class NodeStore {
+public:
+    int add(const Node& node) {
+        if (mCount % kBlock == 0)
+            mBlocks.emplace_back().reserve(kBlock);
+        mBlocks.back().push_back(node);
+        return mCount++;
+    }
+    const Node& operator[](int index) const { return mBlocks[at(index / kBlock)][at(index % kBlock)]; }
+
+private:
+    static constexpr int kBlock = 1 << 16;
+    static std::size_t at(int index) { return static_cast<std::size_t>(index); }
+    std::vector<std::vector<Node>> mBlocks;
+    int mCount = 0;
+};
+
 class Parser {
 public:
     explicit Parser(std::span<const std::uint8_t> data)
-        : mData(data), mSize(static_cast<int>(data.size())), mRuns(kZx0MaxOffset + 1),
+        : mData(data), mSize(static_cast<int>(data.size())), mRuns(kZx0MaxOffset + 1), mKept(kZx0MaxOffset + 1),
           mBestCost(data.size() + 1, kNever), mBestNode(data.size() + 1, -1), mCopyCost(data.size() + 1, kNever),
           mCopyNode(data.size() + 1, -1), mLiteralWindows(static_cast<std::size_t>(std::bit_width(data.size())) + 1),
           mBest(data.size() + 1), mStretchLiterals(data.size() + 1) {
-        mNodes.reserve(data.size() * 3);
-        mNodes.push_back({-1, -1, 0, 0, Kind::Start});
+        mNodes.add({-1, -1, 0, 0, Kind::Start});
         mBestCost[0] = mCopyCost[0] = -1;
         mBestNode[0] = mCopyNode[0] = 0;
         mBest.append(-1);
         // The stream starts with 1 as its last offset, as if a copy from it
         // ended before the first byte.
         mRuns[1].last = -1;
-        mRuns[1].endNode = 0;
     }
 
     // The blocks of the cheapest parse found, first block first.
@@ -140,8 +169,8 @@ public:
         for (int byte = 0; byte < mSize; ++byte)
             step(byte);
         std::vector<Node> parse;
-        for (int node = mBestNode[at(mSize)]; mNodes[at(node)].kind != Kind::Start; node = mNodes[at(node)].previous)
-            parse.push_back(mNodes[at(node)]);
+        for (int node = mBestNode[at(mSize)]; mNodes[node].kind != Kind::Start; node = mNodes[node].previous)
+            parse.push_back(mNodes[node]);
         std::reverse(parse.begin(), parse.end());
         return parse;
     }
@@ -155,6 +184,7 @@ private:
     // class. The cheapest is kept, then the best parse up to here.
     void step(int byte) {
         const int end = byte + 1;
+        noteShortStarts(end);
         if (byte == 0 || mData[at(byte)] != mData[at(byte - 1)])
             startStretch(byte);
         // In a stretch of one byte value, the run at each offset up to the
@@ -174,27 +204,39 @@ private:
             if (offset > kZx0MaxOffset)
                 break;
             OffsetRun& run = mRuns[at(offset)];
-            if (run.last != byte - 1)
-                startRun(run, offset, byte);
-            run.last = byte;
             while (offset >= kOffsetClassEnds[offsetClass])
                 ++offsetClass;
+            const int bits = offsetBits(kOffsetClassEnds[offsetClass] - 1);
+            if (run.last != byte - 1) {
+                // A run one byte long: too short for a new offset.
+                startRun(run, offset, byte, bits);
+                run.last = byte;
+                if (run.literalCost + 1 + eliasBits(1) < best.cost)
+                    best = {run.literalCost + 1 + eliasBits(1), -1, offset, 1, Kind::LastOffset};
+                continue;
+            }
+            run.last = byte;
             if (run.start < classStart[offsetClass]) {
                 classStart[offsetClass] = run.start;
                 classOffset[offsetClass] = offset;
             }
-            if (run.literalNode >= 0) {
-                const int length = end - run.start;
-                const int cost = mNodes[at(run.literalNode)].cost + 1 + eliasBits(static_cast<unsigned>(length));
-                if (cost < best.cost)
-                    best = {cost, run.literalNode, offset, length, Kind::LastOffset};
+            if (run.literalCost == kNever)
+                continue;
+            // Past its first byte, a run's literal that costs more above the
+            // best parse where it ends than a new offset takes loses to a
+            // new-offset copy of the same bytes, here and at the run's end.
+            if (run.literalCost > mBestCost[at(run.start)] + bits) {
+                run.literalCost = kNever;
+                continue;
             }
+            const int length = end - run.start;
+            const int cost = run.literalCost + 1 + eliasBits(static_cast<unsigned>(length));
+            if (cost < best.cost)
+                best = {cost, -1, offset, length, Kind::LastOffset};
         }
         seen.push_back(byte);
-        if (newest >= 1 && newest <= kZx0MaxOffset) {
-            const int literalNode = mRuns[at(newest)].literalNode;
-            mStretchLiterals.append(literalNode >= 0 ? mNodes[at(literalNode)].cost : kNever);
-        }
+        if (newest >= 1 && newest <= kZx0MaxOffset)
+            mStretchLiterals.append(mRuns[at(newest)].literalCost);
         for (std::size_t k = 0; k < classStart.size(); ++k) {
             if (end - classStart[k] < 2)
                 continue;
@@ -204,6 +246,8 @@ private:
                 best = {cost, mBestNode[at(end - length)], classOffset[k], length, Kind::NewOffset};
         }
         if (best.cost < kNever) {
+            if (best.kind == Kind::LastOffset)
+                best.previous = literalNode(best.offset);
             mCopyCost[at(end)] = best.cost;
             mCopyNode[at(end)] = keep(best);
         }
@@ -246,7 +290,7 @@ private:
                 const int length = reach - offset;
                 const int cost = literalCost + 1 + eliasBits(static_cast<unsigned>(length));
                 if (cost < best.cost)
-                    best = {cost, mRuns[at(offset)].literalNode, offset, length, Kind::LastOffset};
+                    best = {cost, -1, offset, length, Kind::LastOffset};
             }
             first = last + 1;
         }
@@ -255,42 +299,66 @@ private:
     // A run of repeats at offset starts at byte. The cheapest copy from the
     // offset ending where its last run ended, and a literal run from there to
     // here, are kept if a "last offset" copy after them could beat a
-    // new-offset copy of the same bytes from the best parse here.
-    void startRun(OffsetRun& run, int offset, int byte) {
-        const int previousLiteral = run.literalNode;
+    // new-offset copy of the same bytes from the best parse here. bits: what
+    // a new offset of the offset's class takes besides its flag and length.
+    void startRun(OffsetRun& run, int offset, int byte, int bits) {
         const int previousStart = run.start;
-        const int knownCopy = run.endNode;
-        run.literalNode = -1;
-        run.endNode = -1;
-        run.start = byte;
-        if (run.last < -1)
-            return;
         const int copyEnd = run.last + 1;
+        run.start = byte;
+        if (run.last < -1) {
+            run.literalCost = kNever;
+            return;
+        }
         const int length = byte - copyEnd;
         const int literalBits = 1 + eliasBits(static_cast<unsigned>(length)) + 8 * length;
-        const int worthless = mBestCost[at(byte)] + offsetBits(offset) + kLiteralByteBits;
-        // No copy ending there costs less than the best parse there.
-        if (knownCopy < 0 && mBestCost[at(copyEnd)] + literalBits >= worthless)
+        const int worthless = mBestCost[at(byte)] + bits + kLiteralByteBits;
+        // The stream's start, as a copy from offset 1 ending before the first byte.
+        if (copyEnd == 0) {
+            run.literalCost = literalBits - 1 < worthless ? literalBits - 1 : kNever;
+            mKept[at(offset)] = {length, -1, 0, 0, Kind::Start};
             return;
-        const Node copy = knownCopy >= 0 ? mNodes[at(knownCopy)] : copyEndingAt(offset, previousStart, copyEnd, previousLiteral);
-        if (copy.cost + literalBits >= worthless)
+        }
+        // No copy from the offset ending there costs less than the cheapest
+        // copy found there, of which it was one.
+        if (mCopyCost[at(copyEnd)] + literalBits >= worthless) {
+            run.literalCost = kNever;
             return;
-        const int copyNode = knownCopy >= 0 ? knownCopy : keep(copy);
-        run.literalNode = keep({copy.cost + literalBits, copyNode, 0, length, Kind::Literal});
+        }
+        Node copy = copyEndingAt(offset, bits, previousStart, copyEnd, run.literalCost);
+        if (copy.cost + literalBits >= worthless) {
+            run.literalCost = kNever;
+            return;
+        }
+        // A "last offset" copy needs the literal before it among the nodes
+        // before that literal's place is taken.
+        if (copy.kind == Kind::LastOffset)
+            copy.previous = literalNode(offset);
+        run.literalCost = copy.cost + literalBits;
+        mKept[at(offset)] = {length, copy.cost, copy.previous, copy.length, copy.kind};
+    }
+
+    // The literal kept at offset among the nodes, with the copy before it.
+    int literalNode(int offset) {
+        const KeptLiteral& kept = mKept[at(offset)];
+        const int copyNode = kept.copyKind == Kind::Start
+                                 ? kept.copyPrevious
+                                 : keep({kept.copyCost, kept.copyPrevious, offset, kept.copyLength, kept.copyKind});
+        return keep({mRuns[at(offset)].literalCost, copyNode, 0, kept.length, Kind::Literal});
     }
 
     // The cheapest copy from offset of a run of repeats from start to end:
-    // the whole run after its kept literal, or any end of it two or more
-    // bytes long with a new offset.
-    Node copyEndingAt(int offset, int start, int end, int literalNode) {
+    // the whole run after its kept literal (of literalCost, or kNever; its
+    // node is left for the caller), or any end of it two or more bytes long
+    // with a new offset (of bits, as in startRun).
+    Node copyEndingAt(int offset, int bits, int start, int end, int literalCost) const {
         Node copy{kNever, -1, offset, 0, Kind::LastOffset};
-        if (literalNode >= 0)
-            copy = {mNodes[at(literalNode)].cost + 1 + eliasBits(static_cast<unsigned>(end - start)), literalNode, offset,
-                    end - start, Kind::LastOffset};
+        if (literalCost < kNever)
+            copy = {literalCost + 1 + eliasBits(static_cast<unsigned>(end - start)), -1, offset, end - start,
+                    Kind::LastOffset};
         if (end - start >= 2) {
             const auto [length, startCost] = cheapestStart(end, end - start);
-            if (startCost + 1 + offsetBits(offset) < copy.cost)
-                copy = {startCost + 1 + offsetBits(offset), mBestNode[at(end - length)], offset, length, Kind::NewOffset};
+            if (startCost + 1 + bits < copy.cost)
+                copy = {startCost + 1 + bits, mBestNode[at(end - length)], offset, length, Kind::NewOffset};
         }
         return copy;
     }
@@ -299,12 +367,22 @@ private:
     // costs least with its length code, and that cost. Lengths whose codes
     // are as long, 2^k + 1 .. 2^(k+1), are one range of starts.
     std::pair<int, int> cheapestStart(int end, int longest) const {
+        if (longest <= kShortCopy && end > mShortEnd - kShortEnds)
+            return mShortStarts[at(end % kShortEnds)][at(longest)];
         std::pair<int, int> cheapest{0, kNever};
         for (int k = 0; (1 << k) < longest; ++k) {
             const int shortest = std::max(2, (1 << k) + 1);
             const int longer = std::min(longest, 1 << (k + 1));
-            const int start = mBest.cheapest(end - longer, end - shortest);
-            const int cost = mBest.cost(start) + 2 * k + 1;
+            // A few starts are read directly: most runs are short.
+            int start = end - longer;
+            if (longer - shortest < 4) {
+                for (int other = start + 1; other <= end - shortest; ++other)
+                    if (mBestCost[at(other)] < mBestCost[at(start)])
+                        start = other;
+            } else {
+                start = mBest.cheapest(end - longer, end - shortest);
+            }
+            const int cost = mBestCost[at(start)] + 2 * k + 1;
             if (cost < cheapest.second)
                 cheapest = {end - start, cost};
         }
@@ -312,8 +390,7 @@ private:
     }
 
     int keep(const Node& node) {
-        mNodes.push_back(node);
-        return static_cast<int>(mNodes.size()) - 1;
+        return mNodes.add(node);
     }
 
     // The best parse up to end: its best copy, or a literal run after the
@@ -347,10 +424,39 @@ private:
         mBest.append(mBestCost[at(end)]);
     }
 
+    // cheapestStart(end, longest) for every longest up to kShortCopy, kept
+    // for the last kShortEnds ends: most runs that end are short, and many
+    // end at the same byte. Worked as cheapestStart does: the cheapest of
+    // each length class, the longest of equal cost, then the first class.
+    void noteShortStarts(int end) {
+        mShortEnd = end;
+        std::array<std::pair<int, int>, kShortCopy + 1>& starts = mShortStarts[at(end % kShortEnds)];
+        std::array<std::pair<int, int>, 4> classes;
+        classes.fill({0, kNever});
+        starts[0] = starts[1] = {0, kNever};
+        for (int longest = 2; longest <= kShortCopy; ++longest) {
+            const int k = static_cast<int>(std::bit_width(static_cast<unsigned>(longest - 1))) - 1;
+            std::pair<int, int>& cheapest = classes[at(k)];
+            if (longest <= end && mBestCost[at(end - longest)] + 2 * k + 1 <= cheapest.second)
+                cheapest = {longest, mBestCost[at(end - longest)] + 2 * k + 1};
+            starts[at(longest)] = classes[0];
+            for (int other = 1; other <= k; ++other)
+                if (classes[at(other)].second < starts[at(longest)].second)
+                    starts[at(longest)] = classes[at(other)];
+        }
+    }
+
     std::span<const std::uint8_t> mData;
     int mSize;
-    std::vector<Node> mNodes;
+    NodeStore mNodes;
+    static constexpr int kShortCopy = 16;
+    static constexpr int kShortEnds = 256;
+    std::vector<std::array<std::pair<int, int>, kShortCopy + 1>> mShortStarts =
+        std::vector<std::array<std::pair<int, int>, kShortCopy + 1>>(kShortEnds);
+    // The last end noted; ends from kShortEnds before it up to it are kept.
+    int mShortEnd = 0;
     std::vector<OffsetRun> mRuns;
+    std::vector<KeptLiteral> mKept;
     std::array<std::vector<int>, 256> mPositionsOf;
     // Per position 0..size: the best parse up to it, and the best ending in a copy.
     std::vector<int> mBestCost, mBestNode, mCopyCost, mCopyNode;

@@ -114,6 +114,57 @@ INSTANTIATE_TEST_SUITE_P(
                      {0x3C, 0x41, 0x42, 0xFD, 0x00, 0x02}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Bytes of a dark picture: zeros, a star in every `sparse` bytes on average
+// (one of `values` values), and with `echoes` now and then a copy of 1 to 20
+// bytes from up to 400 back. Its own generator, the same everywhere.
+Bytes darkBytes(std::size_t count, unsigned sparse, unsigned values, bool echoes, unsigned seed) {
+    const auto next = [&seed](unsigned below) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % below; };
+    Bytes bytes;
+    while (bytes.size() < count) {
+        if (next(sparse) != 0)
+            bytes.push_back(0);
+        else if (echoes && bytes.size() > 400 && next(2) == 0)
+            for (std::size_t from = bytes.size() - 1 - next(400), k = 0, length = 1 + next(20); k < length; ++k)
+                bytes.push_back(bytes[from + k]);
+        else
+            bytes.push_back(static_cast<std::uint8_t>(1 + next(values)));
+    }
+    bytes.resize(count);
+    return bytes;
+}
+
+struct Digests {
+    const char* name;
+    Bytes data;
+    std::uint64_t current, classic;
+};
+
+class Zx0SameStream : public ::testing::TestWithParam<Digests> {};
+
+// The encoder's shortcuts leave its streams as they were, bit for bit: the
+// FNV-1a digests are those of the streams of the encoder before them.
+TEST_P(Zx0SameStream, AsBeforeItsShortcuts) {
+    const auto digest = [](const Bytes& bytes) {
+        std::uint64_t hash = 0xCBF29CE484222325ULL;
+        for (const std::uint8_t byte : bytes)
+            hash = (hash ^ byte) * 0x100000001B3ULL;
+        return hash;
+    };
+    EXPECT_EQ(digest(Zx0_Compress(GetParam().data, Zx0Version::Current)), GetParam().current);
+    EXPECT_EQ(digest(Zx0_Compress(GetParam().data, Zx0Version::Classic)), GetParam().classic);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , Zx0SameStream,
+    ::testing::Values(
+        Digests{"DarkScreen", darkBytes(8192, 6, 3, false, 1), 0xd0638f0af726cf4eULL, 0x2056a64106f925c2ULL},
+        Digests{"DarkScreenWithEchoes", darkBytes(6000, 4, 15, true, 2), 0x76009bb2888ddfbaULL, 0x466312eaafe9d3a0ULL},
+        Digests{"NoisePastTheLargestOffset", darkBytes(kZx0MaxOffset + 3000, 1, 255, true, 3), 0xc0c3a98c95baf220ULL,
+                0x7bb03e6436e6a781ULL},
+        Digests{"FewValues", darkBytes(3000, 2, 2, true, 4), 0xb31ee695e5d803c1ULL, 0xffb7c2ba963337caULL},
+        Digests{"Noise", darkBytes(2000, 1, 255, true, 5), 0x2d56ddfb34325381ULL, 0xe8f53d530fd337b4ULL}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The fewest bits of any stream of data, by trying every block at every
 // place: small data only.
 int fewestBits(const Bytes& data) {
