@@ -18,6 +18,7 @@
 
 #include "Engine.h"
 #include "InkMeasure.h"
+#include "OrderedDither.h"
 #include "PerceptualMeasure.h"
 
 namespace plain_pairs {
@@ -35,22 +36,6 @@ inline Linear linearOf(const Ink& ink) {
             static_cast<float>(Linear_From_Byte(ink.b))};
 }
 
-// The Bayer matrix of size (a power of two), ranks 0..size^2 - 1 row by row.
-inline std::vector<int> bayer(int size) {
-    std::vector<int> matrix = {0};
-    for (int n = 1; n < size; n *= 2) {
-        std::vector<int> larger(static_cast<std::size_t>(4 * n * n));
-        for (int y = 0; y < 2 * n; ++y)
-            for (int x = 0; x < 2 * n; ++x) {
-                static constexpr int kOffset[2][2] = {{0, 2}, {3, 1}};
-                larger[static_cast<std::size_t>(y * 2 * n + x)] =
-                    4 * matrix[static_cast<std::size_t>(y % n * n + x % n)] + kOffset[y / n][x / n];
-            }
-        matrix = std::move(larger);
-    }
-    return matrix;
-}
-
 // Which of the two inks (false: first, true: second) each pixel of source
 // (its linear colours, width x height) shows; size 0 is Floyd-Steinberg,
 // 4 or 8 Bayer.
@@ -64,7 +49,7 @@ inline std::vector<bool> plainDither(const std::vector<Linear>& source, int widt
     };
     std::vector<bool> shows(source.size());
     if (size > 0) {
-        const std::vector<int> matrix = bayer(size);
+        const std::vector<int> matrix = Bayer_Matrix(size);
         const float cells = static_cast<float>(size * size);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "CliOptions.h"
+#include "CliRun.h"
 #include "AmsdosHeader.h"
 #include "CpcExport.h"
 #include "CpcSnapshot.h"
@@ -29,17 +30,6 @@
 using namespace testing_pictures;
 
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun run(const std::vector<std::string>& arguments) {
-    std::ostringstream out, err;
-    const int status = Run_Cli(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // A photograph-like gradient saved as a 24-bit BMP.
 std::string writeInput(const QTemporaryDir& dir, int width, int height, const char* name = "in.bmp") {

@@ -9,20 +9,10 @@
 #include <sstream>
 
 #include "CliOptions.h"
+#include "CliRun.h"
 #include "CpcPalette.h"
 
 namespace {
-
-struct CliResult {
-    int status;
-    std::string out, err;
-};
-
-CliResult run(const std::vector<std::string>& arguments) {
-    std::ostringstream out, err;
-    const int status = Run_Cli(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::string gradient(const QTemporaryDir& dir) {
     QImage image(80, 60, QImage::Format_RGB888);
@@ -55,7 +45,7 @@ TEST(CliPalette, RefusesInksAndOutputsThePaletteCannotTake) {
         {{in, out("o.png"), "--palette", "amstrad"}, "--palette takes cpc"},
     };
     for (const Case& c : cases) {
-        const CliResult result = run(c.arguments);
+        const CliRun result = run(c.arguments);
         EXPECT_EQ(result.status, kCliBadUsage) << c.mentions;
         EXPECT_NE(result.err.find(c.mentions), std::string::npos) << result.err;
     }
@@ -68,7 +58,7 @@ TEST(CliPalette, PrintsPlusInksInTheirOwnFormAndConvertsWithThem) {
     QTemporaryDir dir;
     const std::string in = gradient(dir), first = dir.filePath("a.png").toStdString(),
                       again = dir.filePath("b.png").toStdString();
-    const CliResult chosen = run({in, first, "--mode", "0", "--palette", "plus", "--inks", "auto", "--dither", "none"});
+    const CliRun chosen = run({in, first, "--mode", "0", "--palette", "plus", "--inks", "auto", "--dither", "none"});
     ASSERT_EQ(chosen.status, kCliOk) << chosen.err;
     ASSERT_EQ(chosen.out.rfind("inks ", 0), 0u) << chosen.out;
     const std::string inks = chosen.out.substr(5, chosen.out.find('\n') - 5);
@@ -100,7 +90,7 @@ TEST(CliPalette, WritesPlusInksToKitDiscAndSnapshot) {
     for (const char* name : {"o.kit", "o.dsk", "o.sna"}) {
         std::vector<std::string> arguments = {in, dir.filePath(name).toStdString()};
         arguments.insert(arguments.end(), plusInks.begin(), plusInks.end());
-        const CliResult result = run(arguments);
+        const CliRun result = run(arguments);
         EXPECT_EQ(result.status, kCliOk) << name << ": " << result.err;
     }
     QFile kit(dir.filePath("o.kit"));

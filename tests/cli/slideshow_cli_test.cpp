@@ -6,22 +6,12 @@
 #include <sstream>
 
 #include "CliOptions.h"
+#include "CliRun.h"
 #include "CpmDisc.h"
 #include "TestFiles.h"
 #include "Zx0Decoder.h"
 
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun run(const std::vector<std::string>& arguments) {
-    std::ostringstream out, err;
-    const int status = Run_Cli(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // A 320 x 200 PNG: a gradient turned by seed, or random noise (which no
 // compression shrinks).

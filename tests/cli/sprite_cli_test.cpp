@@ -8,22 +8,12 @@
 #include <sstream>
 
 #include "CliOptions.h"
+#include "CliRun.h"
 #include "ModePacking.h"
 #include "SpriteDescription.h"
 #include "TestFiles.h"
 
 namespace {
-
-struct SpriteRun {
-    int status;
-    std::string out, err;
-};
-
-SpriteRun run(const std::vector<std::string>& arguments) {
-    std::ostringstream out, err;
-    const int status = Run_Cli(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // Runs program with arguments; its standard output, or a failure naming its errors.
 QByteArray runTool(const QString& program, const QStringList& arguments) {
@@ -97,7 +87,7 @@ TEST(CliSprites, PixelArtSheetComesOutExactlyInItsOwnColours) {
                                         kSheetColours.begin() + std::min<int>(mode.inkCount, 4));
         const std::string in = writeSheet(dir, 48, 6, colours);
         const std::string out = dir.filePath("sheet.bin").toStdString();
-        const SpriteRun result =
+        const CliRun result =
             run({in, out, "--mode", std::to_string(modeNumber), "--inks", "auto", "--dither", "none"});
         ASSERT_EQ(result.status, kCliOk) << result.err;
         const char* inks = modeNumber == 2 ? "inks 24,1\n" : modeNumber == 1 ? "inks 24,1,6,19\n" : "inks 24,1,6,19,0,2,3,";
@@ -131,7 +121,7 @@ TEST(CliSprites, RefusalsExitWith2InOneLineAndWriteNothing) {
         {{in, dir.filePath("o.bin").toStdString(), "--amsdos"}, "--amsdos adds a header"},
     };
     for (const auto& [arguments, mentions] : cases) {
-        const SpriteRun result = run(arguments);
+        const CliRun result = run(arguments);
         EXPECT_EQ(result.status, kCliBadUsage) << mentions;
         EXPECT_NE(result.err.find(mentions), std::string::npos) << result.err;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
