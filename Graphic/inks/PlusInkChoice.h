@@ -22,16 +22,20 @@
 //   distance; the centres snapped to their nearest free 12-bit colours, the
 //   heaviest first. The starts judged: k-means alone; its colours pushed
 //   away from the picture's mean; with 2 and 6 extreme colours of the
-//   picture held; with one cluster more, the lightest left out.
-// - The best start is refined by the dither in use and the perceptual
-//   measure (PerceptualMeasure.h): each round judges every chosen ink moved
-//   by four levels (halved each time no move improves, down to one) up or
+//   picture held; with one cluster more, the lightest left out; and the
+//   CPC search's own choice (Choose_Mode_Inks, the kept inks as their
+//   nearest CPC colours) snapped to free CPC+ colours, so that the result is
+//   never worse under the measure than that set.
+// - The best start of the clustering (and in modes of at most four inks the
+//   CPC set too, where it is better) is refined by the dither in use and the
+//   perceptual measure (PerceptualMeasure.h): each round judges every chosen
+//   ink moved by four levels (halved each time no move improves, down to one) up or
 //   down in red, green, blue or all three, and takes the moves that improve,
 //   all of them together where that beats the best single one; at most
 //   kPlusRefineRounds rounds (the ordered dithers, whose judgements cost four
 //   times as much, one on a mode's whole screen, more on small pictures).
-//   The moves are judged on a copy of half the size each way; the moved set
-//   replaces the start where the whole picture agrees. A picture of more
+//   The moves are judged on a copy of half the size each way; the best of
+//   the starts and the moved sets on the whole picture wins. A picture of more
 //   than twice the mode's screen is judged on its copy stretched to the
 //   screen.
 // Ties go to the first move in a fixed order, so the choice is the same on any

@@ -122,4 +122,47 @@ INSTANTIATE_TEST_SUITE_P(SmallCases, PlusSearchAgreement,
                                          PlusCase{2, TDither::Ordered4}),
                          caseName);
 
+// Blocks of 8 x 8 pixels in random colours over a gradient: the kind of
+// picture the clustering alone served worse than the CPC search in mode 1.
+TPicture gradedBlocks(unsigned seed) {
+    const TPicture colours = random(8, 5, seed);
+    TPicture picture = filled(64, 40, 0, 0, 0);
+    for (int y = 0; y < picture.GetHeight(); ++y)
+        for (int x = 0; x < picture.GetWidth(); ++x) {
+            const Bytes p = pixel(colours, x / 8, y / 8);
+            setPixel(picture, x, y, static_cast<std::uint8_t>(p[0] + 2 * x), static_cast<std::uint8_t>(p[1] + 2 * y),
+                     static_cast<std::uint8_t>(p[2] + x + y));
+        }
+    return picture;
+}
+
+class PlusAgainstCpc : public testing::TestWithParam<PlusCase> {};
+
+// Every 27-colour set is one the CPC+ can show, so the CPC+ choice is never
+// worse under the measure than the CPC search's choice, each colour snapped
+// to its nearest 12-bit one.
+TEST_P(PlusAgainstCpc, IsNeverWorseThanTheCpcChoiceSnapped) {
+    const ScreenMode& mode = Screen_Mode(GetParam().mode);
+    const std::vector<int> all(static_cast<std::size_t>(mode.inkCount), kChooseInk);
+    for (const unsigned seed : {3u, 6u}) {
+        TPicture picture = gradedBlocks(seed), map, result;
+        const PerceptualReference reference(picture);
+        const auto rank = [&](const std::vector<int>& inks) {
+            Mode_Dither(GetParam().dither, picture, result, map, Palette_Inks(plus(), inks), 0, 0, 0, mode);
+            return reference.score(result).rank();
+        };
+        std::vector<int> cpc =
+            Choose_Mode_Inks(picture, map, all, GetParam().dither, mode, 0, 0, 0, {1, {}, nullptr}).numbers;
+        for (int& colour : cpc)
+            colour = Nearest_Palette_Colour(plus(), Palette_Ink(Palette_Of(TPalette::Cpc), colour));
+        const Mode_Ink_Choice choice = Choose_Plus_Inks(picture, map, all, GetParam().dither, mode, 0, 0, 0, {1, {}, nullptr});
+        EXPECT_LE(rank(choice.numbers), rank(cpc) + 1e-12) << "seed " << seed;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SmallPictures, PlusAgainstCpc,
+                         testing::Values(PlusCase{1, TDither::Ordered4}, PlusCase{1, TDither::Diffusion},
+                                         PlusCase{2, TDither::Ordered4}),
+                         caseName);
+
 } // namespace
