@@ -38,7 +38,7 @@ TEST_P(OrderedSubsetsDraw, DrawsWhatTheOrderedDitherDraws) {
     InkList palette;
     for (int n = 0; n < kColourCount; ++n)
         palette.push_back(Ink_From_Colour_Number((n * 7) % kColourCount));
-    const OrderedSubsets subsets(source, map, palette, 40, -30, c.local, c.size, false, c.ranked);
+    const OrderedSubsets subsets(source, map, palette, 40, -30, c.local, c.size, TLevelReading::Bytes, c.ranked);
     std::mt19937 generator(5);
     for (int trial = 0; trial < 12; ++trial) {
         std::vector<int> all(palette.size());
