@@ -4,6 +4,9 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 
 #include "InkMeasure.h"
 #include "SysUtils.h"
@@ -17,11 +20,17 @@ constexpr int kBandRows = 25;
 // A rank may fall below its error by the rounding of an SSIM of 1.
 constexpr double kRankSlack = 1e-4;
 // Cells a side of the source's OKLab count: finer bounds closer, but each
-// pair sums over every cell.
-constexpr int kCellSteps = 20;
+// pair sums over every cell the source occupies.
+constexpr int kCellSteps = 16;
 constexpr int kCells = kCellSteps * kCellSteps * kCellSteps;
-// Points of the curve between two inks its box is taken from.
-constexpr int kCurvePoints = 64;
+// Points of the curve between two inks its bounds are taken from: more bound
+// closer, but cost each pair the box does not give up a look at every
+// occupied cell from each.
+constexpr int kCurvePoints = 128;
+// The OKLab of the blurred indicators met is cached in 2^kCachedBits slots:
+// a dither's patterns give the same few values again and again.
+constexpr int kCachedBits = 12;
+constexpr std::size_t kCachedSlots = std::size_t{1} << kCachedBits;
 
 std::array<float, 3> linearOf(const Ink& ink) {
     return {static_cast<float>(Linear_From_Byte(ink.r)), static_cast<float>(Linear_From_Byte(ink.g)),
@@ -32,6 +41,17 @@ std::array<float, 3> linearOf(const Ink& ink) {
 
 PairJudge::PairJudge(const PerceptualReference& reference)
     : mReference(reference), mTaps(PerceptualReference::seenTaps()) {
+    if (mTaps.size() > 16)
+        throw Exception("The judge's blur is too wide for its table of windows");
+    // Window bit i is the indicator under tap i; each sum is made as the
+    // reference's blur makes it, the taps in order, each times 0 or 1.
+    mAcross.resize(std::size_t{1} << mTaps.size());
+    for (std::size_t window = 0; window < mAcross.size(); ++window) {
+        float sum = 0;
+        for (std::size_t i = 0; i < mTaps.size(); ++i)
+            sum += mTaps[i] * static_cast<float>((window >> i) & 1);
+        mAcross[window] = sum;
+    }
     const std::vector<float>& lab = reference.blurredLab();
     const std::size_t pixels = lab.size() / 3;
     for (std::size_t c = 0; c < 3; ++c) {
@@ -63,6 +83,9 @@ PairJudge::PairJudge(const PerceptualReference& reference)
         for (std::size_t k = 0; k < kCells; ++k)
             mRemaining[static_cast<std::size_t>(b) * kCells + k] +=
                 mRemaining[static_cast<std::size_t>(b + 1) * kCells + k];
+    for (int k = 0; k < kCells; ++k)
+        if (mRemaining[static_cast<std::size_t>(k)] > 0)
+            mOccupied.push_back(k);
 }
 
 std::optional<PerceptualScore> PairJudge::score(TDitherRun& run, const TPicture& source,
@@ -78,8 +101,11 @@ std::optional<PerceptualScore> PairJudge::score(TDitherRun& run, const TPicture&
         return PerceptualScore{};
     const int radius = static_cast<int>(mTaps.size() / 2);
     // The indicator blurred along rows, row after row, as far as rendered;
-    // the same sums in the same order as the reference's blur.
-    std::vector<float> across(pixels), padded(w + 2 * static_cast<std::size_t>(radius));
+    // the same sums in the same order as the reference's blur, looked up by
+    // the window's pattern of indicators (mAcross).
+    std::vector<float> across(pixels);
+    std::vector<std::uint8_t> padded(w + 2 * static_cast<std::size_t>(radius));
+    const std::uint32_t top = static_cast<std::uint32_t>(mTaps.size()) - 1;
     const auto renderTo = [&](int from, int to) {
         run.Rows(source, result, map, from, to);
         for (int y = from; y < to; ++y) {
@@ -87,15 +113,15 @@ std::optional<PerceptualScore> PairJudge::score(TDitherRun& run, const TPicture&
             for (int x = -radius; x < width + radius; ++x) {
                 const std::uint8_t* q = p + 3 * std::clamp(x, 0, width - 1);
                 padded[static_cast<std::size_t>(x + radius)] =
-                    (q[0] == second.b && q[1] == second.g && q[2] == second.r) ? 1.0f : 0.0f;
+                    (q[0] == second.b && q[1] == second.g && q[2] == second.r) ? 1 : 0;
             }
             float* row = across.data() + static_cast<std::size_t>(y) * w;
-            std::fill_n(row, w, 0.0f);
-            for (std::size_t i = 0; i < mTaps.size(); ++i) {
-                const float tap = mTaps[i];
-                const float* from = padded.data() + i;
-                for (std::size_t k = 0; k < w; ++k)
-                    row[k] += tap * from[k];
+            std::uint32_t window = 0;
+            for (std::uint32_t i = 0; i < top; ++i)
+                window |= static_cast<std::uint32_t>(padded[i]) << (i + 1);
+            for (std::size_t k = 0; k < w; ++k) {
+                window = (window >> 1) | (static_cast<std::uint32_t>(padded[k + top]) << top);
+                row[k] = mAcross[window];
             }
         }
     };
@@ -132,23 +158,57 @@ std::optional<PerceptualScore> PairJudge::score(TDitherRun& run, const TPicture&
             apart[c][static_cast<std::size_t>(i)] =
                 std::max({0.0f, cellLow - boxHigh[c] - widen, boxLow[c] - widen - cellHigh});
         }
-    std::vector<float> cellBound(kCells);
-    for (std::size_t k = 0; k < kCells; ++k) {
-        const float dL = apart[0][k / (kCellSteps * kCellSteps)],
-                    da = apart[1][k / kCellSteps % kCellSteps], db = apart[2][k % kCellSteps];
-        cellBound[k] = std::sqrt(dL * dL + da * da + db * db);
+    // Each occupied cell's least distance to the box; for a pair the box
+    // does not give up at once, the distance to the curve's points less
+    // the widening where that is further. Both are below the distance of any
+    // colour in the cell to the curve.
+    std::vector<float> cellBound(mOccupied.size());
+    const auto cellOf = [&](std::size_t o) {
+        const auto k = static_cast<std::size_t>(mOccupied[o]);
+        return std::array<std::size_t, 3>{k / (kCellSteps * kCellSteps), k / kCellSteps % kCellSteps,
+                                          k % kCellSteps};
+    };
+    for (std::size_t o = 0; o < mOccupied.size(); ++o) {
+        const std::array<std::size_t, 3> cell = cellOf(o);
+        const float dL = apart[0][cell[0]], da = apart[1][cell[1]], db = apart[2][cell[2]];
+        cellBound[o] = std::sqrt(dL * dL + da * da + db * db);
     }
     // The least error of the rows from band b on.
     const auto remaining = [&](int b) {
         const int* counts = mRemaining.data() + static_cast<std::size_t>(b) * kCells;
         double sum = 0;
-        for (std::size_t k = 0; k < kCells; ++k)
-            sum += static_cast<double>(counts[k]) * cellBound[k];
+        for (std::size_t o = 0; o < mOccupied.size(); ++o)
+            sum += static_cast<double>(counts[mOccupied[o]]) * cellBound[o];
         return sum;
     };
+    const double limit = beat * (1 + kRankSlack) * static_cast<double>(pixels) / 100;
+    if (remaining(0) > limit)
+        return std::nullopt;
+    for (std::size_t o = 0; o < mOccupied.size(); ++o) {
+        const std::array<std::size_t, 3> cell = cellOf(o);
+        float cellLow[3], cellHigh[3];
+        for (std::size_t c = 0; c < 3; ++c) {
+            cellLow[c] = mLow[c] + static_cast<float>(cell[c]) * mStep[c];
+            cellHigh[c] = cellLow[c] + mStep[c];
+        }
+        float nearest = std::numeric_limits<float>::infinity();
+        for (std::size_t p = 0; p <= kCurvePoints; ++p) {
+            float square = 0;
+            for (std::size_t c = 0; c < 3; ++c) {
+                const float v = curve[3 * p + c],
+                            d = std::max({0.0f, cellLow[c] - v, v - cellHigh[c]});
+                square += d * d;
+            }
+            nearest = std::min(nearest, square);
+        }
+        cellBound[o] = std::max(cellBound[o], std::sqrt(nearest) - widen);
+    }
     const std::vector<float>& reference = mReference.blurredLab();
     std::vector<float> lightness(pixels), t(w), linear(3 * w), lab(3 * w);
-    const double limit = beat * (1 + kRankSlack) * static_cast<double>(pixels) / 100;
+    std::vector<float> missedLab(3 * w), cachedLab(3 * kCachedSlots);
+    std::vector<std::size_t> missed(w);
+    // No blurred indicator has these bits: they are a NaN's.
+    std::vector<std::uint32_t> cachedValue(kCachedSlots, 0xFFFFFFFFu);
     double total = 0;
     int rendered = 0;
     for (int y = 0; y < height; ++y) {
@@ -166,10 +226,31 @@ std::optional<PerceptualScore> PairJudge::score(TDitherRun& run, const TPicture&
             for (std::size_t k = 0; k < w; ++k)
                 t[k] += tap * from[k];
         }
-        for (std::size_t x = 0; x < w; ++x)
-            for (std::size_t c = 0; c < 3; ++c)
-                linear[3 * x + c] = low[c] + (high[c] - low[c]) * t[x];
-        OkLab_From_Linear_Floats(linear.data(), w, lab.data());
+        // Each blurred indicator's OKLab, from the cache when the same value
+        // was met before: the same conversion of the same colour.
+        std::size_t misses = 0;
+        for (std::size_t x = 0; x < w; ++x) {
+            std::uint32_t bits;
+            std::memcpy(&bits, &t[x], sizeof bits);
+            const std::size_t slot = (bits * 2654435761u) >> (32 - kCachedBits);
+            if (cachedValue[slot] == bits) {
+                std::copy_n(cachedLab.data() + 3 * slot, 3, lab.data() + 3 * x);
+            } else {
+                for (std::size_t c = 0; c < 3; ++c)
+                    linear[3 * misses + c] = low[c] + (high[c] - low[c]) * t[x];
+                missed[misses++] = x;
+            }
+        }
+        OkLab_From_Linear_Floats(linear.data(), misses, missedLab.data());
+        for (std::size_t m = 0; m < misses; ++m) {
+            const std::size_t x = missed[m];
+            std::uint32_t bits;
+            std::memcpy(&bits, &t[x], sizeof bits);
+            const std::size_t slot = (bits * 2654435761u) >> (32 - kCachedBits);
+            cachedValue[slot] = bits;
+            std::copy_n(missedLab.data() + 3 * m, 3, cachedLab.data() + 3 * slot);
+            std::copy_n(missedLab.data() + 3 * m, 3, lab.data() + 3 * x);
+        }
         const float* wanted = reference.data() + 3 * static_cast<std::size_t>(y) * w;
         for (std::size_t x = 0; x < w; ++x) {
             const float dL = lab[3 * x] - wanted[3 * x], da = lab[3 * x + 1] - wanted[3 * x + 1],

@@ -20,9 +20,12 @@
 // its error. The rows not yet summed count towards that too, by a bound
 // below their error: every blurred colour of two inks lies on the curve
 // between them in OKLab, so no pixel comes nearer its source than the box
-// around that curve. The source's blurred OKLab is counted once, in cells,
-// for the rows from each band on; a pair's bound is then one sum over the
-// cells. A score agrees with the reference's own to the rounding of floats.
+// around that curve, nor nearer than the nearest of the curve's points less
+// the longest step between two of them. The source's blurred OKLab is
+// counted once, in cells, for the rows from each band on; a pair's bound is
+// then one sum over the cells the source occupies, by the box alone, then,
+// for a pair the box does not give up, by the points where they bound
+// closer. A score agrees with the reference's own to the rounding of floats.
 class PairJudge {
   public:
     explicit PairJudge(const PerceptualReference& reference);
@@ -37,10 +40,14 @@ class PairJudge {
   private:
     const PerceptualReference& mReference;
     std::vector<float> mTaps;
+    // The row blur of every window of indicators, bit i under tap i.
+    std::vector<float> mAcross;
     // The cells: kCellSteps a side over the source's range of each OKLab
     // component (from mLow, mStep wide).
     float mLow[3] = {}, mStep[3] = {};
     // For band b (the rows from b x band rows on), the count of pixels in
     // each cell: b x cells + cell.
     std::vector<int> mRemaining;
+    // The cells any pixel falls in.
+    std::vector<int> mOccupied;
 };

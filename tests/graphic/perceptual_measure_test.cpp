@@ -73,4 +73,33 @@ TEST(PairJudge, ScoresAsTheMeasureAndGivesUpOnlyWhatCannotWin) {
     }
 }
 
+// The bound gives up no pair at its own rank, whatever the pair and the
+// picture: a pair is given up only when it cannot reach the rank to beat.
+TEST(PairJudge, GivesUpNoPairAtItsOwnRank) {
+    TPicture ramp = filled(48, 40, 0, 0, 0);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 48; ++x)
+            setPixel(ramp, x, y, static_cast<std::uint8_t>(5 * x), static_cast<std::uint8_t>(6 * y),
+                     static_cast<std::uint8_t>(255 - 5 * x));
+    const InkList pairs[] = {{{0, 0, 0}, {254, 254, 254}}, {{127, 0, 0}, {0, 254, 127}},
+                             {{0, 127, 254}, {254, 127, 0}}, {{127, 127, 127}, {254, 254, 127}}};
+    TPicture noise = random(40, 36, 11);
+    for (TPicture* picture : {&noise, &ramp}) {
+        TPicture& source = *picture;
+        TPicture map;
+        const PerceptualReference reference(source);
+        const PairJudge judge(reference);
+        for (const InkList& inks : pairs)
+            for (TDither dither : {TDither::Atkinson, TDither::Ordered4}) {
+                TPicture plain, result;
+                Mode_Dither(dither, source, plain, map, inks, 0, 0, 0, Screen_Mode(2));
+                const auto run = Start_Mode_Dither(dither, source, result, map, inks, 0, 0, 0, Screen_Mode(2));
+                EXPECT_TRUE(judge.score(*run, source, map, result, inks[0], inks[1],
+                                        reference.score(plain).rank())
+                                .has_value())
+                    << Dither_Info(dither).name << " " << int(inks[0].r) << " " << int(inks[1].r);
+            }
+    }
+}
+
 } // namespace
