@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "DitherRun.h"
+#include "ErrorDiffusion.h"
 #include "CpcPalette.h"
 #include "ScreenMode.h"
 
@@ -31,6 +32,12 @@
 // linear light; the choice in OKLab, measured at 0.2, lowered the rank
 // further in every mode).
 inline constexpr float kAtkinsonEdgeDistance = 0.2f;
-// levels: how the source's bytes are read (SliderLight).
+// levels: how the source's bytes are read (SliderLight); edges: as
+// Start_Error_Diffusion takes them, from Prepare_Atkinson_Edges.
 std::unique_ptr<TDitherRun> Start_Atkinson_Dither(const InkList& inks, int a, int b, int c,
-                                     TLevelReading levels = TLevelReading::Bytes);
+                                                  TLevelReading levels = TLevelReading::Bytes,
+                                                  std::shared_ptr<const DiffusionEdges> edges = {});
+// Where the error stops at edges in source, worked out once for any inks.
+std::shared_ptr<const DiffusionEdges> Prepare_Atkinson_Edges(const TPicture& source,
+                                                             const TPicture& map, int a, int b,
+                                                             int c, TLevelReading levels);

@@ -37,9 +37,23 @@ const DitherInfo& Dither_Info(TDither dither) {
     throw Exception("Unknown dither " + IntToStr(static_cast<int>(dither)));
 }
 
+std::shared_ptr<const DiffusionEdges> Prepare_Mode_Dither(TDither dither, TPicture& source,
+                                                          const TPicture& map, int a, int b,
+                                                          int c) {
+    if (dither != TDither::Atkinson)
+        return {};
+    if (c != 0)
+        Require_Map_Of(source, map);
+    source.SetPixelFormat(TPixelFormat::pf24bit);
+    return Prepare_Atkinson_Edges(source, map, a, b, c,
+                                  Shows_Cpc_Levels(source) ? TLevelReading::Cpc
+                                                           : TLevelReading::Bytes);
+}
+
 std::unique_ptr<TDitherRun> Start_Mode_Dither(TDither dither, TPicture& source, TPicture& result,
                                               const TPicture& map, const InkList& inks, int a,
-                                              int b, int c, const ScreenMode& mode) {
+                                              int b, int c, const ScreenMode& mode,
+                                              std::shared_ptr<const DiffusionEdges> prepared) {
     if (static_cast<int>(inks.size()) != mode.inkCount)
         throw Exception("Mode " + IntToStr(mode.number) + " takes " + IntToStr(mode.inkCount) +
                         " inks, not " + IntToStr(static_cast<int>(inks.size())));
@@ -72,7 +86,7 @@ std::unique_ptr<TDitherRun> Start_Mode_Dither(TDither dither, TPicture& source, 
     case TDither::Diffusion:
         return Start_Floyd_Steinberg_Dither(inks, a, b, c, levels);
     case TDither::Atkinson:
-        return Start_Atkinson_Dither(inks, a, b, c, levels);
+        return Start_Atkinson_Dither(inks, a, b, c, levels, std::move(prepared));
     case TDither::None:
         return Start_Nearest_Dither(inks, a, b, c, levels);
     }
@@ -80,8 +94,9 @@ std::unique_ptr<TDitherRun> Start_Mode_Dither(TDither dither, TPicture& source, 
 }
 
 void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPicture& map,
-                 const InkList& inks, int a, int b, int c, const ScreenMode& mode) {
-    Start_Mode_Dither(dither, source, result, map, inks, a, b, c, mode)
+                 const InkList& inks, int a, int b, int c, const ScreenMode& mode,
+                 std::shared_ptr<const DiffusionEdges> prepared) {
+    Start_Mode_Dither(dither, source, result, map, inks, a, b, c, mode, std::move(prepared))
         ->Rows(source, result, map, 0, source.GetHeight());
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DitherRun.h"
+#include "ErrorDiffusion.h"
 #include "Picture.h"
 #include "ScreenMode.h"
 
@@ -42,9 +43,18 @@ TDither Dither_From_Option(const std::string& text);
 // Dithers source into result with inks (mode.inkCount of them) by the given
 // dither. source is made 24-bit; result takes the source's size. Raises an
 // Exception when the count of inks is not the mode's, a slider is out of its
-// range, or c != 0 and map is not of the source's size.
+// range, or c != 0 and map is not of the source's size. prepared: what
+// Prepare_Mode_Dither made of this source, map and sliders, or nothing.
 void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPicture& map,
-                 const InkList& inks, int a, int b, int c, const ScreenMode& mode);
+                 const InkList& inks, int a, int b, int c, const ScreenMode& mode,
+                 std::shared_ptr<const DiffusionEdges> prepared = {});
+
+// What a dither reads of the source alone, whatever the inks, made once for
+// many runs over one source (a search trying many sets of inks): nothing for
+// most dithers. The runs give the same bytes with it as without.
+std::shared_ptr<const DiffusionEdges> Prepare_Mode_Dither(TDither dither, TPicture& source,
+                                                          const TPicture& map, int a, int b,
+                                                          int c);
 
 // The same in parts: checks and prepares the pictures as Mode_Dither does
 // (source 24-bit, result of its size, not yet rendered) and returns the run
@@ -52,4 +62,5 @@ void Mode_Dither(TDither dither, TPicture& source, TPicture& result, const TPict
 // size.
 std::unique_ptr<TDitherRun> Start_Mode_Dither(TDither dither, TPicture& source, TPicture& result,
                                               const TPicture& map, const InkList& inks, int a,
-                                              int b, int c, const ScreenMode& mode);
+                                              int b, int c, const ScreenMode& mode,
+                                              std::shared_ptr<const DiffusionEdges> prepared = {});

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "DitherColour.h"
 #include "DitherRun.h"
 #include "CpcPalette.h"
 #include "ScreenMode.h"
@@ -44,8 +45,43 @@ struct DiffusionKernel {
     float edgeDistance = 0;
 };
 
+// What error diffusion reads of one source, the same for any inks: each
+// pixel's colour in linear light and, for a kernel with an edgeDistance, the
+// weight of every share of the error. A search that dithers one source with
+// many sets of inks works them out once (each run would otherwise read every
+// pixel through the sliders and convert it to OKLab again).
+class DiffusionEdges {
+  public:
+    DiffusionEdges(const TPicture& source, const TPicture& map, int a, int b, int c,
+                   const DiffusionKernel& kernel, TLevelReading levels);
+    // True when these are the weights a run with these would work out.
+    bool fits(const TPicture& source, int a, int b, int c, TLevelReading levels) const;
+    // Pixel (x, y) through the sliders.
+    const LinearColour& linear(int x, int y) const {
+        return mLinear[static_cast<std::size_t>(y) * static_cast<std::size_t>(mWidth) +
+                       static_cast<std::size_t>(x)];
+    }
+    // The shares' weights at pixel (x, y), in the kernel's order.
+    const float* at(int x, int y) const {
+        return mWeights.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(mWidth) +
+                                  static_cast<std::size_t>(x)) *
+                                     mShares;
+    }
+
+  private:
+    int mWidth, mHeight, mA, mB, mC;
+    TLevelReading mLevels;
+    std::size_t mShares;
+    std::vector<LinearColour> mLinear; // per pixel, row after row
+    std::vector<float> mWeights;       // per pixel, row after row: one per share
+};
+
 // Its rows come in order, from the top (TDitherRun::InOrder).
-// levels: how the source's bytes are read (SliderLight).
+// levels: how the source's bytes are read (SliderLight). edges, when given
+// and made for the same source, sliders and levels, are read instead of
+// working the weights out (the same bytes either way); the run keeps no
+// hold on them beyond the caller's.
 std::unique_ptr<TDitherRun> Start_Error_Diffusion(const InkList& inks, int a, int b, int c,
                                                   const DiffusionKernel& kernel,
-                                                  TLevelReading levels = TLevelReading::Bytes);
+                                                  TLevelReading levels = TLevelReading::Bytes,
+                                                  std::shared_ptr<const DiffusionEdges> edges = {});

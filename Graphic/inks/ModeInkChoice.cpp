@@ -113,6 +113,7 @@ class InkSearch {
                 mFree.push_back(n);
         mToChoose = static_cast<int>(std::count(kept.begin(), kept.end(), kChooseInk));
         prepareOrdered();
+        mPrepared = Prepare_Mode_Dither(mDither, mJudged, mJudgedMap, mA, mB, mC);
     }
 
     int toChoose() const { return mToChoose; }
@@ -139,7 +140,7 @@ class InkSearch {
         // Threads share the judged picture: it is 24-bit already, so the
         // dither only reads it.
         Mode_Dither(mDither, mJudged, result, mJudgedMap, Ink_List_Of_Numbers(numbers), mA, mB, mC,
-                    mMode);
+                    mMode, mPrepared);
         return mReference.score(result);
     }
 
@@ -159,7 +160,7 @@ class InkSearch {
                         Ink_List_Of_Numbers(placed(sets[static_cast<std::size_t>(i)]));
                     TPicture result;
                     const std::unique_ptr<TDitherRun> dither = Start_Mode_Dither(
-                        mDither, mJudged, result, mJudgedMap, inks, mA, mB, mC, mMode);
+                        mDither, mJudged, result, mJudgedMap, inks, mA, mB, mC, mMode, mPrepared);
                     std::optional<PerceptualScore> score = pairs.score(
                         *dither, mJudged, mJudgedMap, result, inks[0], inks[1], best.load());
                     if (score) {
@@ -318,6 +319,8 @@ class InkSearch {
     TPicture& mJudged;
     const TPicture& mJudgedMap;
     PerceptualReference mReference;
+    // What the dither reads of the judged picture alone, for every set.
+    std::shared_ptr<const DiffusionEdges> mPrepared;
     // Each colour's place in the palette, darkest first, and the ordered
     // dithers' judge (prepareOrdered).
     std::vector<int> mPlaceOf;

@@ -16,7 +16,7 @@ namespace {
 // Rows rendered and summed between looks at the bound: few enough that a
 // poor pair stops early, enough that a dither's start-up per call is paid
 // seldom.
-constexpr int kBandRows = 25;
+constexpr int kBandRows = 10;
 // A rank may fall below its error by the rounding of an SSIM of 1.
 constexpr double kRankSlack = 1e-4;
 // Cells a side of the source's OKLab count: finer bounds closer, but each

@@ -94,6 +94,28 @@ std::vector<float> labOf(const std::vector<float>& linear) {
     return lab;
 }
 
+// labOf, where a pixel of the same colour as the one before it takes that
+// one's OKLab instead of working it out again: the flat areas of a result
+// blur to long runs of one colour.
+std::vector<float> labOfRuns(const std::vector<float>& linear) {
+    std::vector<float> lab(linear.size());
+    const std::size_t pixels = linear.size() / 3;
+    const auto repeats = [&](std::size_t p) {
+        return linear[3 * p] == linear[3 * p - 3] && linear[3 * p + 1] == linear[3 * p - 2] &&
+               linear[3 * p + 2] == linear[3 * p - 1];
+    };
+    for (std::size_t p = 0; p < pixels;) {
+        std::size_t end = p + 1; // [p, end): each pixel unlike the one before
+        while (end < pixels && !repeats(end))
+            ++end;
+        OkLab_From_Linear_Floats(linear.data() + 3 * p, end - p, lab.data() + 3 * p);
+        for (p = end; p < pixels && repeats(p); ++p)
+            std::copy_n(lab.begin() + static_cast<std::ptrdiff_t>(3 * p - 3), 3,
+                        lab.begin() + static_cast<std::ptrdiff_t>(3 * p));
+    }
+    return lab;
+}
+
 // Every third float from first: one OKLab component of every pixel.
 std::vector<float> component(const std::vector<float>& lab, std::size_t first) {
     std::vector<float> values(lab.size() / 3);
@@ -155,7 +177,7 @@ std::vector<float> PerceptualReference::seen(const TPicture& result) const {
     checkSize(result, mWidth, mHeight);
     std::vector<float> linear = linearOf(result);
     blur(linear, mWidth, mHeight, 3, gaussianTaps(kBlurSigma));
-    return labOf(linear);
+    return labOfRuns(linear);
 }
 
 double PerceptualReference::blurredError(const TPicture& result) const {

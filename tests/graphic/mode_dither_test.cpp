@@ -177,4 +177,32 @@ TEST(DitherRun, RowsInPartsGiveTheBytesOfOneCall) {
         }
 }
 
+// A search prepares the source once for every set of inks: a run given that
+// gives the bytes of one without it, and one prepared for other sliders or
+// another picture is not read.
+TEST(DitherRun, PreparedSourceGivesTheBytesOfAFreshRun) {
+    TPicture source = random(41, 37, 5), other = random(37, 41, 6), map, otherMap;
+    Local_Contrast_Map(source, map);
+    Local_Contrast_Map(other, otherMap);
+    struct Prepared {
+        TPicture* picture;
+        const TPicture* map;
+        int a, b, c;
+    };
+    for (const ScreenMode& mode : kScreenModes)
+        for (const DitherInfo& info : kDithers)
+            for (const Prepared& from : {Prepared{&source, &map, 40, -30, -7000},
+                                         Prepared{&source, &map, 0, 0, 0},
+                                         Prepared{&other, &otherMap, 40, -30, -7000}}) {
+                const InkList inks = Start_Inks(mode);
+                TPicture fresh, prepared;
+                Mode_Dither(info.dither, source, fresh, map, inks, 40, -30, -7000, mode);
+                Mode_Dither(info.dither, source, prepared, map, inks, 40, -30, -7000, mode,
+                            Prepare_Mode_Dither(info.dither, *from.picture, *from.map, from.a,
+                                                from.b, from.c));
+                EXPECT_EQ(rows(prepared), rows(fresh))
+                    << "mode " << mode.number << ", " << info.name << ", prepared with a = " << from.a;
+            }
+}
+
 } // namespace
