@@ -165,8 +165,8 @@ class DiffusionRun final : public TDitherRun {
 
 DiffusionEdges::DiffusionEdges(const TPicture& source, const TPicture& map, int a, int b, int c,
                                const DiffusionKernel& kernel, TLevelReading levels)
-    : mWidth(source.GetWidth()), mHeight(source.GetHeight()), mA(a), mB(b), mC(c), mLevels(levels),
-      mShares(kernel.shares.size()) {
+    : mPixels(source.GetScanline(0)), mWidth(source.GetWidth()), mHeight(source.GetHeight()), mA(a), mB(b),
+      mC(c), mLevels(levels), mShares(kernel.shares.size()) {
     const SliderLight light(a, b, c, levels);
     const auto w = static_cast<std::size_t>(mWidth);
     mLinear.resize(w * static_cast<std::size_t>(mHeight));
@@ -203,8 +203,8 @@ DiffusionEdges::DiffusionEdges(const TPicture& source, const TPicture& map, int 
 }
 
 bool DiffusionEdges::fits(const TPicture& source, int a, int b, int c, TLevelReading levels) const {
-    return source.GetWidth() == mWidth && source.GetHeight() == mHeight && a == mA && b == mB &&
-           c == mC && levels == mLevels;
+    return source.GetScanline(0) == mPixels && source.GetWidth() == mWidth && source.GetHeight() == mHeight &&
+           a == mA && b == mB && c == mC && levels == mLevels;
 }
 
 std::unique_ptr<TDitherRun> Start_Error_Diffusion(const InkList& inks, int a, int b, int c,

@@ -54,7 +54,9 @@ class DiffusionEdges {
   public:
     DiffusionEdges(const TPicture& source, const TPicture& map, int a, int b, int c,
                    const DiffusionKernel& kernel, TLevelReading levels);
-    // True when these are the weights a run with these would work out.
+    // True when these are the weights a run with these would work out: the
+    // same pixels (the picture they were made from, unchanged since) and
+    // the same sliders.
     bool fits(const TPicture& source, int a, int b, int c, TLevelReading levels) const;
     // Pixel (x, y) through the sliders.
     const LinearColour& linear(int x, int y) const {
@@ -69,6 +71,7 @@ class DiffusionEdges {
     }
 
   private:
+    const std::uint8_t* mPixels; // the source's first row, to know its pixels again
     int mWidth, mHeight, mA, mB, mC;
     TLevelReading mLevels;
     std::size_t mShares;

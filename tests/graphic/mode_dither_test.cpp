@@ -181,9 +181,11 @@ TEST(DitherRun, RowsInPartsGiveTheBytesOfOneCall) {
 // gives the bytes of one without it, and one prepared for other sliders or
 // another picture is not read.
 TEST(DitherRun, PreparedSourceGivesTheBytesOfAFreshRun) {
-    TPicture source = random(41, 37, 5), other = random(37, 41, 6), map, otherMap;
+    TPicture source = random(41, 37, 5), other = random(37, 41, 6), twin = random(41, 37, 7), map, otherMap,
+             twinMap;
     Local_Contrast_Map(source, map);
     Local_Contrast_Map(other, otherMap);
+    Local_Contrast_Map(twin, twinMap);
     struct Prepared {
         TPicture* picture;
         const TPicture* map;
@@ -193,7 +195,8 @@ TEST(DitherRun, PreparedSourceGivesTheBytesOfAFreshRun) {
         for (const DitherInfo& info : kDithers)
             for (const Prepared& from : {Prepared{&source, &map, 40, -30, -7000},
                                          Prepared{&source, &map, 0, 0, 0},
-                                         Prepared{&other, &otherMap, 40, -30, -7000}}) {
+                                         Prepared{&other, &otherMap, 40, -30, -7000},
+                                         Prepared{&twin, &twinMap, 40, -30, -7000}}) {
                 const InkList inks = Start_Inks(mode);
                 TPicture fresh, prepared;
                 Mode_Dither(info.dither, source, fresh, map, inks, 40, -30, -7000, mode);
