@@ -53,14 +53,6 @@ PENS_AND_BORDER equ 17
         ; Pens 0..15, then the border (pen select &10), each takes its colour.
         ld hl, colours
         ld bc, &7F00                    ; B: gate array, C: the pen selected
-next_pen:
-        out (c), c
-        ld a, (hl)
-        out (c), a
-        inc hl
-        inc c
-        ld a, c
-        cp PENS_AND_BORDER
-        jr nz, next_pen
+        include "set_pens.asm"
 
         include "viewer_show.asm"

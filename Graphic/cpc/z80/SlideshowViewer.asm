@@ -103,25 +103,12 @@ blank_pen:
         ; Pens 0..15, then the border (pen select &10), each takes its colour.
         pop hl
         ld c, 0
-next_pen:
-        out (c), c
-        ld a, (hl)
-        out (c), a
-        inc hl
-        inc c
-        ld a, c
-        cp PENS_AND_BORDER
-        jr nz, next_pen
+        include "set_pens.asm"
 
         ; A key still held from the last picture must not end this one at
         ; once; and the key that ends it is let go before BASIC runs again,
         ; or the firmware would take it as typed (ESC would stop BASIC).
-wait_release:
-        call any_key
-        jr nz, wait_release
-wait_press:
-        call any_key
-        jr z, wait_press
+        include "wait_key.asm"
 wait_let_go:
         call any_key
         jr nz, wait_let_go

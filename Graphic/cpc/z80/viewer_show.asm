@@ -27,12 +27,7 @@ next_register:
         jr nz, next_register
 
         ; A key still held from RUN"DISC" must not end the show at once.
-wait_release:
-        call any_key
-        jr nz, wait_release
-wait_press:
-        call any_key
-        jr z, wait_press
+        include "wait_key.asm"
 
         ; The lower ROM hides &0000-&3FFF as soon as it is switched in, this
         ; code with it: the switch and the jump run from RESET_AT instead.
