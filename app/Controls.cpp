@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QChildEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -36,6 +37,18 @@ TColor FromQColor(const QColor& colour) {
                   static_cast<std::uint8_t>(colour.green()),
                   static_cast<std::uint8_t>(colour.blue())};
 }
+
+namespace {
+// Text or marks drawn over a fill: white over dark, black over light. Judged by
+// luminance, since HSL lightness calls pure blue as light as mid grey.
+QColor ContrastingInk(const QColor& fill) {
+    const int luma = (54 * fill.red() + 183 * fill.green() + 19 * fill.blue()) / 256;
+    return luma < 128 ? Qt::white : Qt::black;
+}
+
+// Free pixels kept between a swatch's caption and its frame on each side.
+constexpr int kCaptionMargin = 2;
+} // namespace
 
 void AlignChildren(QWidget* parent, const QRect& clientRect) {
     QRect free = clientRect;
@@ -115,7 +128,22 @@ void TShape::paintEvent(QPaintEvent*) {
     painter.setBrush(fill);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     if (!mCaption.isEmpty()) {
-        painter.setPen(fill.lightness() < 128 ? Qt::white : Qt::black);
+        painter.setPen(ContrastingInk(fill));
+        // Three CPC+ digits are wider than a swatch at some font sizes: the
+        // caption shrinks to fit rather than lose its ends.
+        QFont font = painter.font();
+        const int room = width() - 2 * kCaptionMargin;
+        // Hinting makes widths not quite proportional to the size: a few rounds.
+        for (int round = 0; round < 4 && room > 0; ++round) {
+            const int wide = QFontMetrics(font).horizontalAdvance(mCaption);
+            if (wide <= room)
+                break;
+            if (font.pointSizeF() > 0)
+                font.setPointSizeF(std::max(1.0, font.pointSizeF() * room / wide - 0.25));
+            else
+                font.setPixelSize(std::max(1, font.pixelSize() * room / wide - 1));
+        }
+        painter.setFont(font);
         painter.drawText(rect(), Qt::AlignCenter, mCaption);
     }
     painter.end();
@@ -234,7 +262,7 @@ void TPanel::paintEvent(QPaintEvent*) {
     }
     if (mMarked) {
         const QColor fill = mColor.isValid() ? mColor : palette().color(QPalette::Window);
-        QPen pen(fill.lightness() < 128 ? Qt::white : Qt::black);
+        QPen pen(ContrastingInk(fill));
         pen.setWidth(2);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);

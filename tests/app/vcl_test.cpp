@@ -395,6 +395,39 @@ QRgb blue() {
     return qRgb(0, 0, 255);
 }
 
+// A swatch's caption stays whole inside its frame, in a colour that stands out
+// from the fill (pure blue once got black digits).
+TEST(Shape, CaptionFitsAndContrastsWithItsFill) {
+    const struct {
+        TColor fill;
+        bool lightText;
+    } cases[] = {{{0, 0, 255}, true}, {{255, 255, 0}, false}, {{255, 0, 0}, true}};
+    for (const auto& c : cases) {
+        TShape shape;
+        QFont font = shape.font();
+        font.setPixelSize(16);
+        shape.setFont(font);
+        shape.resize(21, 17);
+        shape.Brush->SetColor(c.fill);
+        shape.SetCaption("FFF");
+        const QImage out = rendered(shape);
+        const QRgb fill = qRgb(c.fill.r, c.fill.g, c.fill.b);
+        int textPixels = 0, lightPixels = 0;
+        for (int y = 1; y < out.height() - 1; ++y) {
+            EXPECT_EQ(out.pixel(1, y), fill) << "left edge, row " << y;
+            EXPECT_EQ(out.pixel(out.width() - 2, y), fill) << "right edge, row " << y;
+            for (int x = 1; x < out.width() - 1; ++x) {
+                if (out.pixel(x, y) == fill)
+                    continue;
+                ++textPixels;
+                lightPixels += qGray(out.pixel(x, y)) > qGray(fill);
+            }
+        }
+        EXPECT_GT(textPixels, 0);
+        EXPECT_EQ(lightPixels > textPixels / 2, c.lightText) << qGray(fill);
+    }
+}
+
 TEST(Image, StretchedDrawingRepeatsPixelsWithoutBlending) {
     TImage view;
     view.GetPicture() = testing_pictures::filled(2, 1, 0, 0, 255);
