@@ -640,9 +640,9 @@ std::vector<int> sortedSet(std::vector<int> chosen) {
 
 // The choice held to robust candidates (Choose_Mode_Inks): the search's own
 // set, the k-means start and, in modes 0 and 1, the classic dither's set
-// and, for the ordered dithers, the diffusion's are judged; then, one at a time, each plain colour the picture has areas of
-// and the best so far lacks takes the place of whichever chosen ink loses
-// least. Where white and black (and grey in a picture of greys), when
+// and, for the ordered dithers, the diffusion's are judged; then, one at a
+// time, each plain colour the picture has areas of and the best so far
+// lacks takes the place of whichever chosen ink loses least. Where white and black (and grey in a picture of greys), when
 // shown, fit beside the kept inks the winner holds them; the best judged set
 // wins among those that do.
 Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, TDither dither) {

@@ -71,14 +71,13 @@ TEST_P(PlainColours, IsNoWorseThanTheCandidateSets) {
     };
     const bool ordered = GetParam().dither == TDither::Ordered2 || GetParam().dither == TDither::Ordered4 ||
                          GetParam().dither == TDither::Ordered8;
-    const Ink_Search_Way own = mode.number == 1 ? Ink_Search_Way::EverySet : Ink_Search_Way::Swaps;
     const struct {
         TDither dither;
         Ink_Search_Way way;
         bool held;
     } candidates[] = {
         {TDither::Classic, mode.number == 1 ? Ink_Search_Way::Automatic : Ink_Search_Way::Swaps, true},
-        {TDither::Diffusion, own, ordered},
+        {TDither::Diffusion, mode.number == 1 ? Ink_Search_Way::EverySet : Ink_Search_Way::Swaps, ordered},
     };
     for (const auto& candidate : candidates) {
         if (!candidate.held)
