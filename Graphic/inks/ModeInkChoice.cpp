@@ -259,6 +259,14 @@ class InkSearch {
         return chosenOf(std::vector<int>(exact.numbers.begin(), exact.numbers.end()));
     }
 
+    // The colours the diffusion's search chooses on a copy of the judged
+    // picture half its size each way (where the picture is more than twice
+    // the size of a screen so halved); nothing for a mode of two inks, where
+    // every pair is judged, or when cancelled. The diffusion's judgements
+    // cost several times the ordered dithers', and the half-size copy keeps
+    // its search to about a quarter of its own time.
+    std::optional<std::vector<int>> diffusionChoice() const;
+
     // The plain colours the picture has areas of (the proxy's bins).
     std::vector<int> plainColours() const {
         return Plain_Colours_Shown(mProxy->binColours(), mProxy->binWeights());
@@ -585,6 +593,45 @@ Mode_Ink_Choice swaps(InkSearch& search) {
     return choice;
 }
 
+// Every pair judged by the dither is every candidate there is: no other
+// set needs judging beside the winner. Not for the dither without a
+// pattern: its results' low SSIM keeps their ranks far above their
+// errors, so the bound gives up few pairs (2.5 s against 0.55 s).
+bool judgesEveryPair(const InkSearch& search, TDither dither, const ScreenMode& mode, Ink_Search_Way way) {
+    return way == Ink_Search_Way::Automatic && mode.inkCount == 2 && search.toChoose() == 2 &&
+           dither != TDither::None;
+}
+
+// The search's own choice, the way asks, before it is held to candidates.
+Mode_Ink_Choice searched(InkSearch& search, TDither dither, const ScreenMode& mode, Ink_Search_Way way) {
+    const long long sets = setCount(static_cast<int>(search.free().size()), search.toChoose());
+    const bool enumerate = way == Ink_Search_Way::EverySet ||
+                           (way == Ink_Search_Way::Automatic && sets <= kMaxEnumeratedSets);
+    const long long screenPixels = static_cast<long long>(mode.width) * mode.height;
+    if (judgesEveryPair(search, dither, mode, way))
+        return everyPair(search);
+    if (way == Ink_Search_Way::Automatic && enumerate &&
+        sets * search.judgedPixels() <= kJudgeEverySetOf * screenPixels)
+        return everySet(search, true);
+    return enumerate ? everySet(search, false) : swaps(search);
+}
+
+std::optional<std::vector<int>> InkSearch::diffusionChoice() const {
+    if (mMode.inkCount <= 2)
+        return std::nullopt;
+    Ink_Search_Control quiet = mControl;
+    quiet.progress = nullptr;
+    quiet.measureChoice = false;
+    ScreenMode half = mMode;
+    half.width = std::max(1, mMode.width / 2);
+    half.height = std::max(1, mMode.height / 2);
+    InkSearch diffusion(mJudged, mJudgedMap, mKept, TDither::Diffusion, half, mA, mB, mC, quiet);
+    const Mode_Ink_Choice choice = searched(diffusion, TDither::Diffusion, half, Ink_Search_Way::Automatic);
+    if (choice.cancelled)
+        return std::nullopt;
+    return chosenOf(choice.numbers);
+}
+
 // The set's colours in order, to tell sets apart whatever their order.
 std::vector<int> sortedSet(std::vector<int> chosen) {
     std::sort(chosen.begin(), chosen.end());
@@ -592,10 +639,10 @@ std::vector<int> sortedSet(std::vector<int> chosen) {
 }
 
 // The choice held to robust candidates (Choose_Mode_Inks): the search's own
-// set, the k-means start and, in modes 0 and 1, the classic dither's set are
-// judged; then, one at a time, each plain colour the picture has areas of
-// and the best so far lacks takes the place of whichever chosen ink loses
-// least. Where white and black (and grey in a picture of greys), when
+// set, the k-means start and, in modes 0 and 1, the classic dither's set
+// and, for the ordered dithers, the diffusion's are judged; then, one at a
+// time, each plain colour the picture has areas of and the best so far
+// lacks takes the place of whichever chosen ink loses least. Where white and black (and grey in a picture of greys), when
 // shown, fit beside the kept inks the winner holds them; the best judged set
 // wins among those that do.
 Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, TDither dither) {
@@ -638,6 +685,9 @@ Mode_Ink_Choice covered(InkSearch& search, const Mode_Ink_Choice& choice, TDithe
     if (dither != TDither::Classic)
         if (const std::optional<std::vector<int>> classic = search.classicChoice())
             starts.push_back(*classic);
+    if (ordered(dither))
+        if (const std::optional<std::vector<int>> diffusion = search.diffusionChoice())
+            starts.push_back(*diffusion);
     if (!judgeNew(starts)) {
         result.cancelled = true;
         return result;
@@ -737,24 +787,8 @@ Mode_Ink_Choice Choose_Mode_Inks(TPicture& source, const TPicture& map, const st
         }
     }
 
-    const long long sets = setCount(static_cast<int>(search.free().size()), static_cast<int>(toChoose));
-    const bool enumerate = way == Ink_Search_Way::EverySet ||
-                           (way == Ink_Search_Way::Automatic && sets <= kMaxEnumeratedSets);
-    const long long screenPixels = static_cast<long long>(mode.width) * mode.height;
-    // Every pair judged by the dither is every candidate there is: no other
-    // set needs judging beside the winner. Not for the dither without a
-    // pattern: its results' low SSIM keeps their ranks far above their
-    // errors, so the bound gives up few pairs (2.5 s against 0.55 s).
-    const bool everyPairJudged = way == Ink_Search_Way::Automatic && mode.inkCount == 2 &&
-                                 toChoose == 2 && dither != TDither::None;
-    if (everyPairJudged)
-        choice = everyPair(search);
-    else if (way == Ink_Search_Way::Automatic && enumerate &&
-             sets * search.judgedPixels() <= kJudgeEverySetOf * screenPixels)
-        choice = everySet(search, true);
-    else
-        choice = enumerate ? everySet(search, false) : swaps(search);
-    if (!choice.cancelled && way == Ink_Search_Way::Automatic && !everyPairJudged)
+    choice = searched(search, dither, mode, way);
+    if (!choice.cancelled && way == Ink_Search_Way::Automatic && !judgesEveryPair(search, dither, mode, way))
         choice = covered(search, choice, dither);
     if (!choice.cancelled)
         search.finish();

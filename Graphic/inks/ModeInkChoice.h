@@ -64,13 +64,16 @@ inline constexpr int kJudgeEverySetOf = kJudgedSets;
 //   measure improves, the swaps the proxy ranks best (and, the first time,
 //   the best swap of each ink) are judged and the best taken.
 // - Then the choice is held to robust candidates, and the best of them under
-//   the measure wins: the k-means start and the classic dither's exact set
-//   in mode 1 are judged beside it. White and black (PlainColours.h), and
-//   grey in a picture of greys, are always in the set where the picture has
-//   areas of them and the free inks leave room for at least two others: each
-//   one missing takes, in turn,
-//   the place of the ink whose loss the measure minds least. Grey in other
-//   pictures is tried the same way and kept if the measure prefers it.
+//   the measure wins: the k-means start, the classic dither's set (its exact
+//   set in mode 1, its swap search in mode 0) and, for the ordered dithers,
+//   the set error diffusion's search (as above, without candidates) picks
+//   for the picture stretched to half the screen each way (a picture up to
+//   twice that size as it is) are judged beside it. White and black
+//   (PlainColours.h), and grey in a picture of greys, are always in the set
+//   where the picture has areas of them and the free inks leave room for at
+//   least two others: each one missing takes, in turn, the place of the ink
+//   whose loss the measure minds least. Grey in other pictures is tried the
+//   same way and kept if the measure prefers it.
 // Of equal results the one ranked first wins, so the choice is the same on
 // any number of threads. Progress counts proxy errors as one unit and
 // judgements as more.
