@@ -20,7 +20,8 @@ void TSlideshowModesDialog::Prepare(const std::vector<std::string>& files, int m
     PictureList->setRowCount(static_cast<int>(files.size()));
     for (int row = 0; row < PictureList->rowCount(); ++row) {
         const std::string& file = files[static_cast<std::size_t>(row)];
-        auto* name = new QTableWidgetItem(QString::fromStdString(std::filesystem::path(file).filename().string()));
+        auto* name = new QTableWidgetItem(
+            QString::fromStdString(std::filesystem::path(file).filename().string()));
         name->setToolTip(QString::fromStdString(file));
         PictureList->setItem(row, 0, name);
         auto* box = new QComboBox(PictureList);

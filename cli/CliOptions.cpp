@@ -6,12 +6,12 @@
 #include <optional>
 #include <sstream>
 #include <sys/stat.h>
-#include <utility>
 
 #include "AmsdosHeader.h"
 #include "CpcExport.h"
 #include "CpcSnapshot.h"
 #include "Engine.h"
+#include "FittedSource.h"
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
 #include "OcpPalette.h"
@@ -569,20 +569,8 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         const bool classic = standard && options.mode == kDefaultScreenMode && options.dither == TDither::Classic;
         // CPC+ inks go to a 6128 Plus through its ASIC's palette.
         const bool plus = options.palette == TPalette::Plus;
-        TPicture source, map, result;
-        // A fitted picture needs no more than twice the screen's pixels: a
-        // JPEG file is decoded no larger.
-        const TFitMode fit = options.fit;
-        source.LoadFromFile(options.input, [fit, &mode](int width, int height) {
-            return Fit_Decode_Divisor(width, height, fit, mode);
-        });
-        if (options.fit != TFitMode::Off) {
-            TPicture fitted;
-            Fit_To_Screen(source, fitted, options.fit, mode, options.cropAt);
-            source = std::move(fitted);
-        }
-        if (options.stretch)
-            Stretch_Palette(&source);
+        TPicture source = Load_Fitted_Source(options.input, options.fit, options.cropAt, options.stretch, mode);
+        TPicture map, result;
         // The result takes the source's size: a picture unfit for a screen
         // is refused before any work, the ink choice included.
         if (needsScreen(options.format) && !Fits_Mode_Screen(source, mode)) {

@@ -1,10 +1,10 @@
 #include "Slideshow.h"
 
 #include <set>
-#include <utility>
 
 #include "AmsdosHeader.h"
 #include "Engine.h"
+#include "FittedSource.h"
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
 #include "ScreenGeometry.h"
@@ -64,17 +64,8 @@ SlideshowOutcome Save_Slideshow(const std::vector<std::string>& files,
             outcome.cancelled = true;
             return outcome;
         }
-        TPicture source, map, result;
-        source.LoadFromFile(file, [&settings, &mode](int width, int height) {
-            return Fit_Decode_Divisor(width, height, settings.fit, mode);
-        });
-        if (settings.fit != TFitMode::Off) {
-            TPicture fitted;
-            Fit_To_Screen(source, fitted, settings.fit, mode, settings.cropAt);
-            source = std::move(fitted);
-        }
-        if (settings.stretch)
-            Stretch_Palette(&source);
+        TPicture source = Load_Fitted_Source(file, settings.fit, settings.cropAt, settings.stretch, mode);
+        TPicture map, result;
         if (!Fits_Mode_Screen(source, mode))
             throw Slideshow_Refusal(Wrong_Size_Message(file, source.GetWidth(), source.GetHeight(),
                                                        "a slideshow needs", mode.width, mode.height,
