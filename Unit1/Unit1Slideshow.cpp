@@ -63,6 +63,12 @@ void TForm1::ExportSlideshowClick(TObject*) {
                     TMessageKind::Warning);
         return;
     }
+    if (ColourPalette != TPalette::Cpc) {
+        ShowMessage("A slideshow shows the CPC's 27 colours: its viewer sets the inks of a CPC, not the CPC+'s "
+                    "palette. Turn off Palette > CPC+ colours first.",
+                    TMessageKind::Warning);
+        return;
+    }
     SlideshowPicturesDialog.SetTitle(kSlideshowTitle + ": pictures");
     SlideshowPicturesDialog.SetFilter(OpenPictureDialog1.GetFilter());
     SlideshowPicturesDialog.SetOptions(ofAllowMultiSelect | ofHideReadOnly | ofEnableSizing);

@@ -296,3 +296,18 @@ TEST_F(MainWindowCommands, ExportSlideshowWritesThePicturesChosenTogetherEachInI
     EXPECT_EQ(written.count("one.zx0") + written.count("two.zx0"), 2u);
     EXPECT_EQ(written, cpmFiles(path("expected.dsk")));
 }
+
+// A slideshow its viewer cannot show is refused before any file is asked
+// for: the full screen, and CPC+ colours.
+TEST_F(MainWindowCommands, ExportSlideshowRefusesWhatItsViewerCannotShow) {
+    for (const auto& [option, told] : {std::pair{form.actionFullScreen, "Full screen (overscan)"},
+                                       {form.actionPlusColours, "CPC+ colours"}}) {
+        option->trigger();
+        messages.clear();
+        form.ExportSlideshowClick(nullptr);
+        ASSERT_EQ(messages.size(), 1u) << told;
+        EXPECT_NE(messages[0].find(told), std::string::npos) << messages[0];
+        option->trigger();
+    }
+    EXPECT_TRUE(requests.empty());
+}
