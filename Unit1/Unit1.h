@@ -163,7 +163,7 @@ class TForm1 : public TForm, public Ui::TForm1 {
     TSpriteExportDialog* SpriteExportWindow();
 
   private:
-    SlideshowSettings slideshowSettings() const;
+    SlideshowSettings slideshowSettings(int mode) const;
     // Runs an export dialog with its title, filter and ending; true when the
     // user chose a file.
     bool runExportDialog(TSaveDialog& dialog, const std::string& title, const std::string& filter,

@@ -6,12 +6,12 @@
 #include <optional>
 #include <sstream>
 #include <sys/stat.h>
-#include <utility>
 
 #include "AmsdosHeader.h"
 #include "CpcExport.h"
 #include "CpcSnapshot.h"
 #include "Engine.h"
+#include "FittedSource.h"
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
 #include "OcpPalette.h"
@@ -312,8 +312,10 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
             inksText = value();
         else if (argument == "--palette")
             options.palette = Palette_From_Option(value());
-        else if (argument == "--mode")
-            options.mode = Screen_Mode_From_Option(value());
+        else if (argument == "--mode") {
+            options.modes = Screen_Modes_From_Option(value());
+            options.mode = options.modes.front();
+        }
         else if (argument == "--screen")
             options.screen = Screen_From_Option(value());
         else if (argument == "--dither")
@@ -337,6 +339,7 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     const ScreenMode& mode = Screen_Mode(options.mode);
     options.inks = Start_Inks(mode);
     if (inksText) {
+        Check_Slideshow_Inks(options.modes, *inksText);
         options.keptInks = inksFrom(*inksText, mode, Palette_Of(options.palette));
         options.chooseInks =
             std::find(options.keptInks.begin(), options.keptInks.end(), kChooseInk) != options.keptInks.end();
@@ -361,7 +364,9 @@ CliOptions Parse_Cli_Options(const std::vector<std::string>& arguments) {
     if (files.size() > 2) {
         options.inputs.assign(files.begin(), files.end() - 1);
         Check_Slideshow_Options(options, name.has_value());
-    }
+    } else if (options.modes.size() > 1)
+        throw Exception("--mode takes one mode for one picture; a list of modes (0,1,2) gives each picture of a "
+                        "slideshow its own: several inputs and a \"dsk\" output");
     checkOutput(options, name, loadGiven, spriteGiven);
     return options;
 }
@@ -427,7 +432,9 @@ std::string Cli_Usage() {
            "\n"
            "Several inputs and a dsk OUT make a slideshow disc: each picture converted with\n"
            "the same options (with --inks auto, inks chosen for each, printed as\n"
-           "\"inks N,N,... IN\"), compressed as NAME.ZX0 after its file's name; RUN\"DISC\"\n"
+           "\"inks N,N,... IN\"), in one mode or with --mode M,M,... each in its own (its\n"
+           "inks then chosen in it with --inks auto, else its start inks: --inks gives the\n"
+           "inks of one mode), compressed as NAME.ZX0 after its file's name; RUN\"DISC\"\n"
            "shows them in turn, the next on any key, the first again after the last. The\n"
            "standard screen only; at most 62 pictures, and nothing is written when they do\n"
            "not fit on the disc.\n"
@@ -443,7 +450,8 @@ std::string Cli_Usage() {
            "\n"
            "Options:\n"
            "  --mode M         the CPC screen mode, default 1: 0 has 160 x 200 pixels in 16 inks,\n"
-           "                   1 has 320 x 200 in 4 inks, 2 has 640 x 200 in 2 inks\n"
+           "                   1 has 320 x 200 in 4 inks, 2 has 640 x 200 in 2 inks. A slideshow\n"
+           "                   takes M,M,... too: one mode for each picture, in order (--mode 0,1,2)\n"
            "  --screen NAME    the screen the picture fills, default standard: the 160, 320 or\n"
            "                   640 x 200 pixels inside the border; overscan fills the monitor to\n"
            "                   its edges: 192, 384 or 768 x 272 pixels in mode 0, 1 or 2. Its\n"
@@ -561,20 +569,8 @@ int Run_Cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
         const bool classic = standard && options.mode == kDefaultScreenMode && options.dither == TDither::Classic;
         // CPC+ inks go to a 6128 Plus through its ASIC's palette.
         const bool plus = options.palette == TPalette::Plus;
-        TPicture source, map, result;
-        // A fitted picture needs no more than twice the screen's pixels: a
-        // JPEG file is decoded no larger.
-        const TFitMode fit = options.fit;
-        source.LoadFromFile(options.input, [fit, &mode](int width, int height) {
-            return Fit_Decode_Divisor(width, height, fit, mode);
-        });
-        if (options.fit != TFitMode::Off) {
-            TPicture fitted;
-            Fit_To_Screen(source, fitted, options.fit, mode, options.cropAt);
-            source = std::move(fitted);
-        }
-        if (options.stretch)
-            Stretch_Palette(&source);
+        TPicture source = Load_Fitted_Source(options.input, options.fit, options.cropAt, options.stretch, mode);
+        TPicture map, result;
         // The result takes the source's size: a picture unfit for a screen
         // is refused before any work, the ink choice included.
         if (needsScreen(options.format) && !Fits_Mode_Screen(source, mode)) {

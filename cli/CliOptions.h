@@ -25,6 +25,9 @@ struct CliOptions {
     std::vector<std::string> inputs;
     // The screen mode and the dither.
     int mode = kDefaultScreenMode;
+    // A slideshow's mode for each input in order (--mode 0,1,2; mode is the
+    // first); empty or one mode when every picture takes mode.
+    std::vector<int> modes;
     // The screen the picture fills: the standard one or the full screen.
     TScreen screen = TScreen::Standard;
     TDither dither = TDither::Classic;

@@ -1,10 +1,10 @@
 #include "Slideshow.h"
 
 #include <set>
-#include <utility>
 
 #include "AmsdosHeader.h"
 #include "Engine.h"
+#include "FittedSource.h"
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
 #include "ScreenGeometry.h"
@@ -38,36 +38,34 @@ bool cancelled(const SlideshowControl& control) {
 
 } // namespace
 
-SlideshowOutcome Save_Slideshow(const std::vector<std::string>& files, const SlideshowSettings& settings,
-                                const std::string& fileName, const SlideshowControl& control) {
-    const ScreenMode& mode = Screen_Mode(settings.mode);
+SlideshowOutcome Save_Slideshow(const std::vector<std::string>& files,
+                                const std::vector<SlideshowSettings>& pictureSettings, const std::string& fileName,
+                                const SlideshowControl& control) {
+    if (pictureSettings.size() != files.size())
+        throw Exception("a slideshow of " + IntToStr(static_cast<int>(files.size())) + " pictures was given " +
+                        IntToStr(static_cast<int>(pictureSettings.size())) + " settings");
     const ScreenGeometry& screen = Screen_Geometry(TScreen::Standard);
-    // The classic dither in mode 1 packs its pixels by level, as its screen files do.
-    const bool classic = settings.mode == kDefaultScreenMode && settings.dither == TDither::Classic;
     // Too many pictures are refused before any is converted.
     Check_Slideshow_Count(files.size());
     SlideshowOutcome outcome;
+    outcome.chosenInks.resize(files.size());
     std::vector<SlideshowPicture> pictures;
     std::set<std::string> names;
     const int total = static_cast<int>(files.size());
-    for (const std::string& file : files) {
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        const std::string& file = files[k];
+        const SlideshowSettings& settings = pictureSettings[k];
+        const ScreenMode& mode = Screen_Mode(settings.mode);
+        // The classic dither in mode 1 packs its pixels by level, as its screen files do.
+        const bool classic = settings.mode == kDefaultScreenMode && settings.dither == TDither::Classic;
         if (control.progress)
             control.progress(static_cast<int>(pictures.size()), total);
         if (cancelled(control)) {
             outcome.cancelled = true;
             return outcome;
         }
-        TPicture source, map, result;
-        source.LoadFromFile(file, [&settings, &mode](int width, int height) {
-            return Fit_Decode_Divisor(width, height, settings.fit, mode);
-        });
-        if (settings.fit != TFitMode::Off) {
-            TPicture fitted;
-            Fit_To_Screen(source, fitted, settings.fit, mode, settings.cropAt);
-            source = std::move(fitted);
-        }
-        if (settings.stretch)
-            Stretch_Palette(&source);
+        TPicture source = Load_Fitted_Source(file, settings.fit, settings.cropAt, settings.stretch, mode);
+        TPicture map, result;
         if (!Fits_Mode_Screen(source, mode))
             throw Slideshow_Refusal(Wrong_Size_Message(file, source.GetWidth(), source.GetHeight(),
                                                        "a slideshow needs", mode.width, mode.height,
@@ -87,7 +85,7 @@ SlideshowOutcome Save_Slideshow(const std::vector<std::string>& files, const Sli
                 outcome.cancelled = true;
                 return outcome;
             }
-            outcome.chosenInks.push_back(choice.numbers);
+            outcome.chosenInks[k] = choice.numbers;
             inks = Ink_List_Of_Numbers(choice.numbers);
         }
         Mode_Dither(settings.dither, source, result, map, inks, settings.brightness, settings.contrast,
@@ -104,4 +102,9 @@ SlideshowOutcome Save_Slideshow(const std::vector<std::string>& files, const Sli
     if (control.progress)
         control.progress(total, total);
     return outcome;
+}
+
+SlideshowOutcome Save_Slideshow(const std::vector<std::string>& files, const SlideshowSettings& settings,
+                                const std::string& fileName, const SlideshowControl& control) {
+    return Save_Slideshow(files, std::vector<SlideshowSettings>(files.size(), settings), fileName, control);
 }

@@ -9,8 +9,8 @@
 #include "FitToScreen.h"
 #include "Picture.h"
 
-// The settings every picture of a slideshow is converted with: the command
-// line's options or the window's controls.
+// The settings a picture of a slideshow is converted with: the command
+// line's options or the window's controls, each picture in its own mode.
 struct SlideshowSettings {
     int mode = kDefaultScreenMode;
     TDither dither = TDither::Classic;
@@ -38,20 +38,26 @@ struct SlideshowControl {
 };
 
 // What a slideshow's making ended with: the disc's listing (Disc_Listing),
-// the colour numbers chosen for each picture (empty without chooseInks), or
-// cancelled with nothing written.
+// the colour numbers chosen for each picture (one list a picture, empty for
+// one without chooseInks), or cancelled with nothing written.
 struct SlideshowOutcome {
     std::string listing;
     std::vector<std::vector<int>> chosenInks;
     bool cancelled = false;
 };
 
-// Converts each of files with settings on the standard screen (its inks
-// chosen on its own when settings.chooseInks), compresses it, and writes the
-// slideshow disc (Save_Slideshow_Disc) to fileName, each picture named on
-// the CPC after its file (a number added where two names meet). Nothing is
-// written when any picture fails: an Exception names an unreadable file; a
-// Slideshow_Refusal names a picture that does not fill the screen, or says
-// that the pictures do not fit on the disc.
+// Converts each of files with its settings (pictureSettings[k] for files[k])
+// on the standard screen in its mode (its inks chosen on its own when
+// chooseInks), compresses it, and writes the slideshow disc
+// (Save_Slideshow_Disc) to fileName, each picture named on the CPC after its
+// file (a number added where two names meet). Nothing is written when any
+// picture fails: an Exception names an unreadable file, or says that the
+// counts of files and settings differ; a Slideshow_Refusal names a picture
+// that does not fill the screen, or says that the pictures do not fit on the
+// disc.
+SlideshowOutcome Save_Slideshow(const std::vector<std::string>& files,
+                                const std::vector<SlideshowSettings>& pictureSettings, const std::string& fileName,
+                                const SlideshowControl& control = {});
+// Every picture with the same settings.
 SlideshowOutcome Save_Slideshow(const std::vector<std::string>& files, const SlideshowSettings& settings,
                                 const std::string& fileName, const SlideshowControl& control = {});

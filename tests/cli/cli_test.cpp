@@ -315,6 +315,8 @@ TEST(CliArguments, BadArgumentsNameTheArgumentAndExitWith2) {
         {{in, out, "--name", "PIC"}, "--name names the file"},
         {{in, dir.filePath("o.dsk").toStdString(), "--name", "_-_"}, "no letters or digits"},
         {{in, dir.filePath("_.dsk").toStdString()}, "no letters or digits"},
+        {{in, dir.filePath("o.dsk").toStdString(), "--mode", "0,1"}, "--mode takes one mode for one picture"},
+        {{in, out, "--mode", "1,"}, "--mode (picture 2) takes a whole number"},
     };
     for (const Case& c : cases) {
         const CliRun result = run(c.arguments);

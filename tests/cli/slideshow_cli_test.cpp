@@ -27,16 +27,30 @@ std::string writePicture(const QTemporaryDir& dir, const char* name, int seed, b
     return path.toStdString();
 }
 
-// Each picture is converted as the same options convert it alone, with the
-// inks chosen for it (printed before the listing), compressed on the disc
-// in the order given, and the listing names what cpmtools reads back.
-TEST(CliSlideshow, EachPictureIsItsOwnConversionCompressedOnTheDisc) {
+// Each picture is converted as the same options convert it alone in its
+// mode, with the inks chosen for it in that mode (printed before the
+// listing) or that mode's start inks, compressed on the disc in the order
+// given, and the listing names what cpmtools reads back.
+struct PictureModes {
+    const char* name;
+    std::vector<std::string> modes; // --mode's value for the slideshow, then each picture's
+    bool autoInks;
+};
+
+class CliSlideshow : public testing::TestWithParam<PictureModes> {};
+
+TEST_P(CliSlideshow, EachPictureIsItsOwnConversionInItsModeCompressedOnTheDisc) {
+    const PictureModes& c = GetParam();
     QTemporaryDir dir;
     const std::vector<std::string> inputs = {writePicture(dir, "a.png", 1), writePicture(dir, "b.png", 2),
                                              writePicture(dir, "c-2.png", 3)};
     const std::string disc = dir.filePath("show.dsk").toStdString();
+    const std::vector<std::string> common = {"--fit", "stretch", "--dither", "ordered4"};
     std::vector<std::string> arguments = inputs;
-    arguments.insert(arguments.end(), {disc, "--mode", "1", "--fit", "stretch", "--dither", "ordered4", "--inks", "auto"});
+    arguments.insert(arguments.end(), {disc, "--mode", c.modes[0]});
+    arguments.insert(arguments.end(), common.begin(), common.end());
+    if (c.autoInks)
+        arguments.insert(arguments.end(), {"--inks", "auto"});
     const CliRun slideshow = run(arguments);
     ASSERT_EQ(slideshow.status, kCliOk) << slideshow.err;
     std::map<std::string, QByteArray> files = cpmFiles(disc);
@@ -47,13 +61,19 @@ TEST(CliSlideshow, EachPictureIsItsOwnConversionCompressedOnTheDisc) {
     EXPECT_NE(slideshow.out.find("disc: DISC.BAS, SHOW.BIN, A.ZX0 ("), std::string::npos) << slideshow.out;
 
     std::istringstream printed(slideshow.out);
-    for (const auto& [input, file] : {std::pair{inputs[0], "a.zx0"}, {inputs[1], "b.zx0"}, {inputs[2], "c2.zx0"}}) {
-        std::string word, inks, name;
-        printed >> word >> inks >> name;
-        ASSERT_EQ(word + name, "inks" + input) << slideshow.out;
+    const char* const onDisc[] = {"a.zx0", "b.zx0", "c2.zx0"};
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
         const std::string alone = dir.filePath("alone.scr").toStdString();
-        ASSERT_EQ(run({input, alone, "--mode", "1", "--fit", "stretch", "--dither", "ordered4", "--inks", inks}).status, kCliOk);
-        const QByteArray& bytes = files[file];
+        std::vector<std::string> own = {inputs[k], alone, "--mode", c.modes[k + 1]};
+        own.insert(own.end(), common.begin(), common.end());
+        if (c.autoInks) {
+            std::string word, inks, name;
+            printed >> word >> inks >> name;
+            ASSERT_EQ(word + name, "inks" + inputs[k]) << slideshow.out;
+            own.insert(own.end(), {"--inks", inks});
+        }
+        ASSERT_EQ(run(own).status, kCliOk);
+        const QByteArray& bytes = files[onDisc[k]];
         // The AMSDOS header's 128 bytes, its offsets 64-66 the length, then the stream.
         const QByteArray packed = bytes.mid(128, static_cast<std::uint8_t>(bytes[64]) |
                                                      static_cast<std::uint8_t>(bytes[65]) << 8);
@@ -63,9 +83,16 @@ TEST(CliSlideshow, EachPictureIsItsOwnConversionCompressedOnTheDisc) {
                            Zx0Version::Current, 0x4000);
         EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(screen.data()), static_cast<qsizetype>(screen.size())),
                   fileBytes(alone))
-            << input;
+            << inputs[k];
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Each, CliSlideshow,
+    testing::Values(PictureModes{"OneModeForAll", {"1", "1", "1", "1"}, true},
+                    PictureModes{"ModeForEachPictureInksChosenInIt", {"0,1,2", "0", "1", "2"}, true},
+                    PictureModes{"ModeForEachPictureItsStartInks", {"2,0,2", "2", "0", "2"}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A slideshow that cannot be made says why with its exit status and
 // writes nothing.
@@ -113,7 +140,11 @@ INSTANTIATE_TEST_SUITE_P(
                              "NOISE", "NOISE", "NOISE", "NOISE", "NOISE"},
                             kCliUnsuitablePicture, "a data disc holds"},
                     Refusal{"NotADisc", {"OUTshow.scr"}, kCliBadUsage, "must end in \"dsk\""},
-                    Refusal{"FullScreen", {"--screen", "overscan"}, kCliBadUsage, "&A600"}),
+                    Refusal{"FullScreen", {"--screen", "overscan"}, kCliBadUsage, "&A600"},
+                    Refusal{"CpcPlusPalette", {"--palette", "plus"}, kCliBadUsage, "--palette plus cannot"},
+                    Refusal{"ModesNotOneForEachPicture", {"--mode", "0,1"}, kCliBadUsage, "2 modes for 3 pictures"},
+                    Refusal{"InksOfOneModeForSeveral", {"--mode", "0,1,1", "--inks", "auto,0"}, kCliBadUsage,
+                            "gives the inks of one mode"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

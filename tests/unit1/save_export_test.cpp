@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,6 +31,7 @@
 #include "RawSprite.h"
 #include "RawFile.h"
 #include "Slideshow.h"
+#include "SlideshowModesDialog.h"
 #include "SysUtils.h"
 #include "Unit1.h"
 
@@ -257,26 +259,55 @@ TEST_F(MainWindowCommands, EscapeNeverClosesTheMainWindow) {
 
 } // namespace
 
-// File > Export slideshow asks for the pictures (several at once), then the
-// disc, and writes through the engine's slideshow with the window's
-// settings: here every ink kept, so each picture takes the window's inks.
-TEST_F(MainWindowCommands, ExportSlideshowWritesThePicturesChosenTogether) {
+// File > Export slideshow asks for the pictures (several at once), then
+// each one's mode (the window's to begin with), then the disc, and writes
+// through the engine's slideshow with the window's settings: here every ink
+// kept, so a picture in the window's mode takes the window's inks, and one
+// in another mode has all its inks chosen in that mode.
+TEST_F(MainWindowCommands, ExportSlideshowWritesThePicturesChosenTogetherEachInItsMode) {
     load(writeLandscape("land.bmp"));
     for (int k = 0; k < 4; ++k)
         form.SetKeepInk(k, true);
     const std::vector<std::string> pictures = {writeLandscape("one.bmp"),
-                                               writePicture("two.bmp", testing_pictures::random(320, 200, 5))};
+                                               writePicture("two.bmp", testing_pictures::random(160, 200, 5))};
     selectedFiles = pictures;
     answers = {pictures[0], path("show.dsk")};
+    std::vector<int> shownModes;
+    const TModalDriver fixtureDriver = SetModalDriver([&](TForm& shown) {
+        auto& dialog = dynamic_cast<TSlideshowModesDialog&>(shown);
+        shownModes = dialog.Modes();
+        dialog.ModeBox(1)->setCurrentIndex(dialog.ModeBox(1)->findData(0));
+        dialog.ButtonOk->click();
+    });
     form.ExportSlideshowClick(nullptr);
+    SetModalDriver(fixtureDriver);
     EXPECT_TRUE(answers.empty() && messages.empty()) << (messages.empty() ? "" : messages[0]);
     ASSERT_GE(requests.size(), 2u);
     EXPECT_NE(requests[requests.size() - 2].options & ofAllowMultiSelect, 0u);
+    EXPECT_EQ(shownModes, std::vector<int>(2, kDefaultScreenMode));
 
-    SlideshowSettings settings;
-    settings.inks = Ink_List_Of(form.Inks);
-    Save_Slideshow(pictures, settings, path("expected.dsk"));
+    SlideshowSettings inWindowMode, inModeZero;
+    inWindowMode.inks = Ink_List_Of(form.Inks);
+    inModeZero.mode = 0;
+    inModeZero.chooseInks = true;
+    inModeZero.keptInks.assign(16, kChooseInk);
+    Save_Slideshow(pictures, {inWindowMode, inModeZero}, path("expected.dsk"));
     const std::map<std::string, QByteArray> written = cpmFiles(path("show.dsk"));
     EXPECT_EQ(written.count("one.zx0") + written.count("two.zx0"), 2u);
     EXPECT_EQ(written, cpmFiles(path("expected.dsk")));
+}
+
+// A slideshow its viewer cannot show is refused before any file is asked
+// for: the full screen, and CPC+ colours.
+TEST_F(MainWindowCommands, ExportSlideshowRefusesWhatItsViewerCannotShow) {
+    for (const auto& [option, told] : {std::pair{form.actionFullScreen, "Full screen (overscan)"},
+                                       {form.actionPlusColours, "CPC+ colours"}}) {
+        option->trigger();
+        messages.clear();
+        form.ExportSlideshowClick(nullptr);
+        ASSERT_EQ(messages.size(), 1u) << told;
+        EXPECT_NE(messages[0].find(told), std::string::npos) << messages[0];
+        option->trigger();
+    }
+    EXPECT_TRUE(requests.empty());
 }

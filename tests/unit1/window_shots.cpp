@@ -5,7 +5,9 @@
 // (work_zoom1.png, work_zoom3.png, work_stretch.png, work_inks.png, and
 // work_auto.png with inks chosen automatically, whose progress window is
 // inksearch.png; the picture itself is landscape.bmp), the progress of
-// File > Export slideshow (slideshow.png), and the sprite export
+// File > Export slideshow (slideshow.png) and its modes with the window
+// manager's frame (desk_slideshow_modes.png, and at its smallest
+// desk_slideshow_modes_smallest.png), the sprite export
 // dialog over it (sprites.png, and sprites_refused.png with cells that do not
 // fit). The file and colour dialogs are answered through the toolkit's seams,
 // the buttons are clicked as the user would.
@@ -45,6 +47,7 @@
 #include "Compare.h"
 #include "Dialogs.h"
 #include "LandscapePicture.h"
+#include "SlideshowModesDialog.h"
 #include "SpriteExportDialog.h"
 #include "SysUtils.h"
 #include "Unit1.h"
@@ -369,7 +372,15 @@ int main(int argc, char** argv) {
         request.selectedFiles = {picture, picture};
         return std::optional<std::string>(request.kind == TFileDialogKind::Open ? picture : disc);
     });
-    SetModalDriver([&](TForm& shown) { shown.grab().save(folder.filePath(QStringLiteral("slideshow.png"))); });
+    SetModalDriver([&](TForm& shown) {
+        if (auto* modes = dynamic_cast<TSlideshowModesDialog*>(&shown)) {
+            grabScreenAround(modes, {}, folder, "desk_slideshow_modes.png");
+            modes->resize(modes->minimumSize());
+            grabScreenAround(modes, {}, folder, "desk_slideshow_modes_smallest.png");
+            modes->ButtonOk->click();
+        } else
+            shown.grab().save(folder.filePath(QStringLiteral("slideshow.png")));
+    });
     Form1->actionExportSlideshow->trigger();
     SetModalDriver(nullptr);
 
