@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <random>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "Engine.h"
@@ -157,6 +158,18 @@ inline void pixelArt(int threads) {
         }
         std::printf("\n");
     }
+}
+
+// A picture file, or the made-up picture a leading colon names (":sky",
+// ":darksky").
+inline TPicture pictureOf(const std::string& file) {
+    if (file == ":sky")
+        return sky();
+    if (file == ":darksky")
+        return darkSky();
+    TPicture picture;
+    picture.LoadFromFile(file);
+    return picture;
 }
 
 } // namespace quality_synthetics

@@ -64,13 +64,7 @@ int main(int argc, char** argv) {
                 "cpu s", "diff", "ord2", "ord4", "ord8");
     int same[2] = {0, 0}, pictures = 0;
     for (const std::string& file : files) {
-        TPicture original;
-        if (file == ":sky")
-            original = quality_synthetics::sky();
-        else if (file == ":darksky")
-            original = quality_synthetics::darkSky();
-        else
-            original.LoadFromFile(file);
+        TPicture original = quality_synthetics::pictureOf(file);
         std::string name = file.substr(file.find_last_of("/:") + 1);
         name = name.substr(0, name.find('.'));
         ++pictures;

@@ -176,13 +176,7 @@ void report(const Options& options) {
         pictures.push_back(":darksky");
     }
     for (const std::string& file : pictures) {
-        TPicture original;
-        if (file == ":sky")
-            original = quality_synthetics::sky();
-        else if (file == ":darksky")
-            original = quality_synthetics::darkSky();
-        else
-            original.LoadFromFile(file);
+        TPicture original = quality_synthetics::pictureOf(file);
         const std::string name = file[0] == ':' ? file.substr(1) : baseName(file);
         if (!options.out.empty() && file[0] == ':')
             original.SaveToFile(options.out + "/" + name + ".png", TPictureFileFormat::Png);
