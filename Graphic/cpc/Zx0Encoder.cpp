@@ -19,11 +19,13 @@ constexpr unsigned kEndMarker = 256;
 // while that run costs no more than this above the best parse.
 constexpr int kLiteralByteBits = 12;
 
-// With Zx0Search::UsedOffsets, the offsets whose runs get a kept literal:
-// every offset up to kNearOffsets, and those within kUsedOffsetSpread of an
-// offset a best copy has used so far. Chosen by measurement on dithered
-// photographs: past them the literals cost time on dark screens (where every
-// zero repeats at thousands of offsets) and gain little.
+// With Zx0Search::Bounded, runs at every offset get a kept literal while the
+// runs that did average at most kFollowedRunsPerByte a byte so far; past
+// that, only runs at offsets up to kNearOffsets and within kUsedOffsetSpread
+// of an offset a best copy has used. On dark screens every zero repeats at
+// thousands of offsets and the literals would cost most of the time for
+// little gain. Chosen by measurement on dithered photographs.
+constexpr long kFollowedRunsPerByte = 256;
 constexpr int kNearOffsets = 1024;
 constexpr int kUsedOffsetSpread = 2;
 
@@ -164,6 +166,7 @@ public:
     Parser(std::span<const std::uint8_t> data, Zx0Search search)
         : mData(data), mSize(static_cast<int>(data.size())), mRunStart(kZx0MaxOffset + 1, 0),
           mRunLast(kZx0MaxOffset + 1, -2), mLiteralCost(kZx0MaxOffset + 1, kNever), mKept(kZx0MaxOffset + 1),
+          mBounded(search == Zx0Search::Bounded),
           mBestCost(data.size() + 1, kNever), mBestNode(data.size() + 1, -1), mCopyCost(data.size() + 1, kNever),
           mCopyNode(data.size() + 1, -1), mLiteralWindows(static_cast<std::size_t>(std::bit_width(data.size())) + 1),
           mBest(data.size() + 1), mStretchLiterals(data.size() + 1) {
@@ -174,7 +177,7 @@ public:
         // The stream starts with 1 as its last offset, as if a copy from it
         // ended before the first byte.
         mRunLast[1] = -1;
-        for (int offset = 1; offset <= (search == Zx0Search::AllOffsets ? kZx0MaxOffset : kNearOffsets); ++offset)
+        for (int offset = 1; offset <= kNearOffsets; ++offset)
             mFollowed[at(offset / 64)] |= std::uint64_t{1} << (offset % 64);
         const std::size_t words = (data.size() + kZx0MaxOffset) / 64 + 2;
         for (int position = 0; position < mSize; ++position) {
@@ -220,18 +223,21 @@ private:
         Node best{kNever, -1, 0, 0, Kind::LastOffset};
         if (within >= 1)
             stretchCopies(end, within, classStart, classOffset, best);
-        // One by one: the runs that start here at a followed offset, or
+        // One by one: the runs that start here at an offset followed, or
         // after a literal still kept, and those going on whose kept literal
         // may still pay. Other runs that start only note their start.
         const int lowest = std::max(within, 0) + 1;
+        const bool everyOffset = !mBounded || mFollowedRuns <= kFollowedRunsPerByte * end;
         std::size_t offsetClass = 0;
         for (int word = lowest / 64; word < mRepeatWords; ++word) {
             const std::uint64_t now = mRepeats[at(word)], before = mRepeatsBefore[at(word)];
             const std::uint64_t inReach = word == lowest / 64 ? ~std::uint64_t{0} << (lowest % 64) : ~std::uint64_t{0};
+            const std::uint64_t followed = everyOffset ? ~std::uint64_t{0} : mFollowed[at(word)];
             const std::uint64_t starting = now & ~before & inReach;
-            for (std::uint64_t other = starting & ~mFollowed[at(word)] & ~mLive[at(word)]; other != 0; other &= other - 1)
+            for (std::uint64_t other = starting & ~followed & ~mLive[at(word)]; other != 0; other &= other - 1)
                 mRunStart[at(64 * word + std::countr_zero(other))] = byte;
-            std::uint64_t taken = now & inReach & ((~before & mFollowed[at(word)]) | mLive[at(word)]);
+            mFollowedRuns += std::popcount(starting & followed);
+            std::uint64_t taken = now & inReach & ((~before & followed) | mLive[at(word)]);
             for (; taken != 0; taken &= taken - 1) {
                 const int bit = std::countr_zero(taken);
                 const int offset = 64 * word + bit;
@@ -596,7 +602,11 @@ private:
     std::vector<std::uint64_t> mRepeats = std::vector<std::uint64_t>(kOffsetWords),
                                mRepeatsBefore = std::vector<std::uint64_t>(kOffsetWords);
     OffsetSet mLive{}, mLongest{};
-    // The offsets whose runs get a kept literal (see kNearOffsets).
+    // Whether runs get a kept literal at every offset only while they are
+    // few (see kFollowedRunsPerByte); how many runs have started at offsets
+    // followed so far; the offsets followed past that.
+    bool mBounded;
+    long mFollowedRuns = 0;
     OffsetSet mFollowed{};
     int mRepeatWords = 0;
     std::array<int, kOffsetClassEnds.size()> mLongestStart{};
