@@ -19,8 +19,8 @@ constexpr unsigned kEndMarker = 256;
 // while that run costs no more than this above the best parse.
 constexpr int kLiteralByteBits = 12;
 
-// With Zx0Search::Bounded, runs at every offset get a kept literal while the
-// runs that did average at most kFollowedRunsPerByte a byte so far; past
+// With Zx0Search::Bounded, runs at every offset get a kept literal worked out
+// while the runs that did average at most kFollowedRunsPerByte a byte; past
 // that, only runs at offsets up to kNearOffsets and within kUsedOffsetSpread
 // of an offset a best copy has used. On dark screens every zero repeats at
 // thousands of offsets and the literals would cost most of the time for
@@ -236,7 +236,6 @@ private:
             const std::uint64_t starting = now & ~before & inReach;
             for (std::uint64_t other = starting & ~followed & ~mLive[at(word)]; other != 0; other &= other - 1)
                 mRunStart[at(64 * word + std::countr_zero(other))] = byte;
-            mFollowedRuns += std::popcount(starting & followed);
             std::uint64_t taken = now & inReach & ((~before & followed) | mLive[at(word)]);
             for (; taken != 0; taken &= taken - 1) {
                 const int bit = std::countr_zero(taken);
@@ -248,6 +247,7 @@ private:
                 if ((before >> bit & 1u) == 0) {
                     // A run one byte long: too short for a new offset.
                     startRun(offset, byte, bits);
+                    ++mFollowedRuns;
                     if (literalCost + 1 + eliasBits(1) < best.cost)
                         best = {literalCost + 1 + eliasBits(1), -1, offset, 1, Kind::LastOffset};
                     continue;
@@ -603,8 +603,8 @@ private:
                                mRepeatsBefore = std::vector<std::uint64_t>(kOffsetWords);
     OffsetSet mLive{}, mLongest{};
     // Whether runs get a kept literal at every offset only while they are
-    // few (see kFollowedRunsPerByte); how many runs have started at offsets
-    // followed so far; the offsets followed past that.
+    // few (see kFollowedRunsPerByte); how many runs have had theirs worked
+    // out so far; the offsets followed past that.
     bool mBounded;
     long mFollowedRuns = 0;
     OffsetSet mFollowed{};
