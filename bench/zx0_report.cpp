@@ -7,9 +7,12 @@
 // mode and dither, each dither's mean as a ratio to the ordered 4x4
 // dither's in the same mode, and how many such pictures a data disc holds.
 // --start-inks keeps each mode's start inks instead (much faster); --mode N
-// reports that mode alone.
+// reports that mode alone; --screen overscan fits the pictures to the full
+// screen. --all-offsets also encodes each screen looking at every offset for
+// "last offset" copies (Zx0Search::AllOffsets), and gives its size and time
+// beside the default's, and the largest and overall size ratios.
 //
-//   zx0_report [--start-inks] [--mode N] FILE...
+//   zx0_report [--start-inks] [--mode N] [--screen S] [--all-offsets] FILE...
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -22,6 +25,7 @@
 #include "FitToScreen.h"
 #include "ModeInkChoice.h"
 #include "ModePacking.h"
+#include "ScreenGeometry.h"
 #include "SysUtils.h"
 #include "Zx0Decoder.h"
 #include "Zx0Encoder.h"
@@ -42,7 +46,7 @@ std::string baseName(const std::string& file) {
 }
 
 struct Row {
-    double bytes = 0, classicBytes = 0, encodeMs = 0, decodeMs = 0;
+    double bytes = 0, classicBytes = 0, encodeMs = 0, decodeMs = 0, allBytes = 0, allMs = 0;
 };
 
 // The best of a few runs of work, in thread processor milliseconds.
@@ -56,7 +60,7 @@ template <typename Work> double bestTime(int runs, Work work) {
     return best;
 }
 
-Row measure(const std::vector<std::uint8_t>& screen) {
+Row measure(const std::vector<std::uint8_t>& screen, bool allOffsets) {
     Row row;
     std::vector<std::uint8_t> packed;
     row.encodeMs = bestTime(2, [&] { packed = Zx0_Compress(screen, Zx0Version::Current); });
@@ -67,6 +71,13 @@ Row measure(const std::vector<std::uint8_t>& screen) {
         throw Exception("a stream does not decode to its screen");
     row.bytes = static_cast<double>(packed.size());
     row.classicBytes = static_cast<double>(classic.size());
+    if (allOffsets) {
+        std::vector<std::uint8_t> all;
+        row.allMs = bestTime(1, [&] { all = Zx0_Compress(screen, Zx0Version::Current, Zx0Search::AllOffsets); });
+        if (Zx0_Decompress(all, Zx0Version::Current, screen.size()) != screen)
+            throw Exception("a stream does not decode to its screen");
+        row.allBytes = static_cast<double>(all.size());
+    }
     return row;
 }
 
@@ -79,8 +90,9 @@ double discBlocks(double bytes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    bool startInks = false;
+    bool startInks = false, allOffsets = false;
     int onlyMode = -1;
+    TScreen screenKind = TScreen::Standard;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -88,22 +100,30 @@ int main(int argc, char** argv) {
             startInks = true;
         else if (argument == "--mode" && i + 1 < argc)
             onlyMode = Screen_Mode_From_Option(argv[++i]);
+        else if (argument == "--screen" && i + 1 < argc)
+            screenKind = Screen_From_Option(argv[++i]);
+        else if (argument == "--all-offsets")
+            allOffsets = true;
         else
             files.push_back(argument);
     }
     if (files.empty()) {
-        std::fprintf(stderr, "usage: zx0_report [--start-inks] [--mode N] FILE...\n");
+        std::fprintf(stderr, "usage: zx0_report [--start-inks] [--mode N] [--screen S] [--all-offsets] FILE...\n");
         return 2;
     }
     std::map<std::pair<int, int>, std::vector<Row>> rows;
-    std::printf("%-18s %4s %-10s %7s %7s %6s %9s %9s %7s\n", "picture", "mode", "dither", "bytes", "classic", "%",
-                "encode ms", "decode ms", "ratio");
+    const ScreenGeometry& geometry = Screen_Geometry(screenKind);
+    const double screenBytes = static_cast<double>(geometry.memoryBytes);
+    std::printf("%-18s %4s %-10s %7s %7s %6s %9s %9s %7s%s\n", "picture", "mode", "dither", "bytes", "classic", "%",
+                "encode ms", "decode ms", "ratio", allOffsets ? "     all  all ms" : "");
+    double mostOver = 0, bytes = 0, allBytes = 0, slowest = 0, allSlowest = 0;
     for (const std::string& file : files) {
         TPicture original;
         original.LoadFromFile(file);
-        for (const ScreenMode& mode : kScreenModes) {
-            if (onlyMode >= 0 && mode.number != onlyMode)
+        for (const ScreenMode& ownMode : kScreenModes) {
+            if (onlyMode >= 0 && ownMode.number != onlyMode)
                 continue;
+            const ScreenMode mode = Mode_On_Screen(ownMode, geometry);
             TPicture source, map;
             Fit_To_Screen(original, source, TFitMode::Crop, mode);
             for (std::size_t d = 0; d < kDithers.size(); ++d) {
@@ -120,15 +140,29 @@ int main(int argc, char** argv) {
                 }
                 TPicture result;
                 Mode_Dither(dither, source, result, map, inks, 0, 0, 0, mode);
-                const Row row = measure(Mode_Screen_File_Bytes(result, inks, mode));
+                const Row row = measure(Mode_Screen_File_Bytes(result, inks, mode, geometry), allOffsets);
                 rows[{mode.number, static_cast<int>(d)}].push_back(row);
-                std::printf("%-18s %4d %-10s %7.0f %7.0f %6.1f %9.1f %9.2f %7.0f\n", baseName(file).c_str(),
-                            mode.number, kDithers[d].name, row.bytes, row.classicBytes, 100 * row.bytes / kScreenBytes,
+                std::printf("%-18s %4d %-10s %7.0f %7.0f %6.1f %9.1f %9.2f %7.0f", baseName(file).c_str(),
+                            mode.number, kDithers[d].name, row.bytes, row.classicBytes, 100 * row.bytes / screenBytes,
                             row.encodeMs, row.decodeMs, row.encodeMs / row.decodeMs);
+                if (allOffsets)
+                    std::printf(" %7.0f %7.1f", row.allBytes, row.allMs);
+                std::printf("\n");
+                mostOver = std::max(mostOver, row.bytes / std::max(row.allBytes, 1.0));
+                bytes += row.bytes;
+                allBytes += row.allBytes;
+                slowest = std::max(slowest, row.encodeMs);
+                allSlowest = std::max(allSlowest, row.allMs);
                 std::fflush(stdout);
             }
         }
     }
+    if (allOffsets)
+        std::printf("\nBeside every offset: at most %.4f times the size, %.4f times over all; slowest %.1f ms against "
+                    "%.1f ms\n",
+                    mostOver, bytes / allBytes, slowest, allSlowest);
+    else
+        std::printf("\nSlowest encoding %.1f ms\n", slowest);
     std::printf("\nMeans over %zu pictures (a data disc holds %zu KB of files)\n", files.size(),
                 kDiscBytes / kDiscBlockBytes - kDiscDirectoryEntries * 32 / kDiscBlockBytes);
     std::printf("%4s %-10s %7s %6s %7s %7s %7s %9s %7s %6s\n", "mode", "dither", "bytes", "%", "min", "max",
@@ -156,7 +190,7 @@ int main(int argc, char** argv) {
                 most = std::max(most, row.bytes);
             }
             std::printf("%4d %-10s %7.0f %6.1f %7.0f %7.0f %7.0f %9.1f %7.0f %6.2f  %4.1f a disc\n", mode.number,
-                        kDithers[d].name, mean.bytes, 100 * mean.bytes / kScreenBytes, least, most, mean.classicBytes,
+                        kDithers[d].name, mean.bytes, 100 * mean.bytes / screenBytes, least, most, mean.classicBytes,
                         mean.encodeMs, mean.encodeMs / mean.decodeMs, mean.bytes / ordered4, discKb / blocks);
         }
     }

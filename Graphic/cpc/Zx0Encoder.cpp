@@ -19,6 +19,16 @@ constexpr unsigned kEndMarker = 256;
 // while that run costs no more than this above the best parse.
 constexpr int kLiteralByteBits = 12;
 
+// With Zx0Search::Bounded, runs at every offset get a kept literal worked out
+// while the runs that did average at most kFollowedRunsPerByte a byte; past
+// that, only runs at offsets up to kNearOffsets and within kUsedOffsetSpread
+// of an offset a best copy has used. On dark screens every zero repeats at
+// thousands of offsets and the literals would cost most of the time for
+// little gain. Chosen by measurement on dithered photographs.
+constexpr long kFollowedRunsPerByte = 256;
+constexpr int kNearOffsets = 1024;
+constexpr int kUsedOffsetSpread = 2;
+
 // Bits of the interlaced Elias gamma code of value >= 1.
 int eliasBits(unsigned value) { return 2 * static_cast<int>(std::bit_width(value)) - 1; }
 
@@ -41,17 +51,6 @@ struct Node {
     Kind kind;
 };
 
-// The run of bytes that repeat at one offset: from start to last (byte
-// indices; last is -2 before the first run). literalCost: the cost of a
-// literal run kept so that this run can be copied with "last offset", or
-// kNever. Every byte looks at the runs of many offsets, so they hold only
-// this; the rest of the literal waits in a KeptLiteral.
-struct OffsetRun {
-    int start = 0;
-    int last = -2;
-    int literalCost = kNever;
-};
-
 // The kept literal of an offset's run: its length, and the copy before it
 // (its cost, previous node, length and kind; Start: the copy is node
 // previous itself). Most are never used, so they become nodes only when a
@@ -67,6 +66,10 @@ struct KeptLiteral {
 // Offsets whose MSB codes have the same length share a class: the first
 // offset past each class.
 constexpr std::array<int, 8> kOffsetClassEnds = {129, 385, 897, 1921, 3969, 8065, 16257, kZx0MaxOffset + 1};
+
+// Offsets 0..kZx0MaxOffset as bits, offset o at bit o % 64 of word o / 64.
+constexpr int kOffsetWords = kZx0MaxOffset / 64 + 1;
+using OffsetSet = std::array<std::uint64_t, kOffsetWords>;
 
 // The minimum of key over a window of positions that slides forward: the
 // positions a literal of lengths 2^k .. 2^(k+1) - 1 can start from, all of
@@ -130,28 +133,40 @@ private:
 };
 
 // Nodes by number, kept in blocks that never move: dark pictures keep
-// millions, and a growing vector would copy them all again and again.
+// millions, and a growing vector would copy them all again and again. Only
+// what the parse is read back with is kept, not the cost.
 class NodeStore {
 public:
     int add(const Node& node) {
         if (mCount % kBlock == 0)
             mBlocks.emplace_back().reserve(kBlock);
-        mBlocks.back().push_back(node);
+        mBlocks.back().push_back({node.previous, node.length, static_cast<std::uint16_t>(node.offset), node.kind});
         return mCount++;
     }
-    const Node& operator[](int index) const { return mBlocks[at(index / kBlock)][at(index % kBlock)]; }
+    Node operator[](int index) const {
+        const Stored& node = mBlocks[at(index / kBlock)][at(index % kBlock)];
+        return {0, node.previous, node.offset, node.length, node.kind};
+    }
 
 private:
+    struct Stored {
+        int previous;
+        int length;
+        std::uint16_t offset;
+        Kind kind;
+    };
     static constexpr int kBlock = 1 << 16;
     static std::size_t at(int index) { return static_cast<std::size_t>(index); }
-    std::vector<std::vector<Node>> mBlocks;
+    std::vector<std::vector<Stored>> mBlocks;
     int mCount = 0;
 };
 
 class Parser {
 public:
-    explicit Parser(std::span<const std::uint8_t> data)
-        : mData(data), mSize(static_cast<int>(data.size())), mRuns(kZx0MaxOffset + 1), mKept(kZx0MaxOffset + 1),
+    Parser(std::span<const std::uint8_t> data, Zx0Search search)
+        : mData(data), mSize(static_cast<int>(data.size())), mRunStart(kZx0MaxOffset + 1, 0),
+          mRunLast(kZx0MaxOffset + 1, -2), mLiteralCost(kZx0MaxOffset + 1, kNever), mKept(kZx0MaxOffset + 1),
+          mBounded(search == Zx0Search::Bounded),
           mBestCost(data.size() + 1, kNever), mBestNode(data.size() + 1, -1), mCopyCost(data.size() + 1, kNever),
           mCopyNode(data.size() + 1, -1), mLiteralWindows(static_cast<std::size_t>(std::bit_width(data.size())) + 1),
           mBest(data.size() + 1), mStretchLiterals(data.size() + 1) {
@@ -161,7 +176,17 @@ public:
         mBest.append(-1);
         // The stream starts with 1 as its last offset, as if a copy from it
         // ended before the first byte.
-        mRuns[1].last = -1;
+        mRunLast[1] = -1;
+        for (int offset = 1; offset <= kNearOffsets; ++offset)
+            mFollowed[at(offset / 64)] |= std::uint64_t{1} << (offset % 64);
+        const std::size_t words = (data.size() + kZx0MaxOffset) / 64 + 2;
+        for (int position = 0; position < mSize; ++position) {
+            std::vector<std::uint64_t>& places = mPlacesOf[mData[at(position)]];
+            if (places.empty())
+                places.resize(words);
+            const std::size_t bit = at(mSize - 1 - position);
+            places[bit / 64] |= std::uint64_t{1} << (bit % 64);
+        }
     }
 
     // The blocks of the cheapest parse found, first block first.
@@ -187,6 +212,7 @@ private:
         noteShortStarts(end);
         if (byte == 0 || mData[at(byte)] != mData[at(byte - 1)])
             startStretch(byte);
+        findRepeats(byte);
         // In a stretch of one byte value, the run at each offset up to the
         // stretch's length so far started that offset into the stretch and
         // still goes on: those offsets are taken together, the newest alone.
@@ -197,46 +223,54 @@ private:
         Node best{kNever, -1, 0, 0, Kind::LastOffset};
         if (within >= 1)
             stretchCopies(end, within, classStart, classOffset, best);
+        // One by one: the runs that start here at an offset followed, or
+        // after a literal still kept, and those going on whose kept literal
+        // may still pay. Other runs that start only note their start.
+        const int lowest = std::max(within, 0) + 1;
+        const bool everyOffset = !mBounded || mFollowedRuns <= kFollowedRunsPerByte * end;
         std::size_t offsetClass = 0;
-        std::vector<int>& seen = mPositionsOf[mData[at(byte)]];
-        for (auto earlier = seen.rbegin() + std::max(within, 0); earlier != seen.rend(); ++earlier) {
-            const int offset = byte - *earlier;
-            if (offset > kZx0MaxOffset)
-                break;
-            OffsetRun& run = mRuns[at(offset)];
-            while (offset >= kOffsetClassEnds[offsetClass])
-                ++offsetClass;
-            const int bits = offsetBits(kOffsetClassEnds[offsetClass] - 1);
-            if (run.last != byte - 1) {
-                // A run one byte long: too short for a new offset.
-                startRun(run, offset, byte, bits);
-                run.last = byte;
-                if (run.literalCost + 1 + eliasBits(1) < best.cost)
-                    best = {run.literalCost + 1 + eliasBits(1), -1, offset, 1, Kind::LastOffset};
-                continue;
+        for (int word = lowest / 64; word < mRepeatWords; ++word) {
+            const std::uint64_t now = mRepeats[at(word)], before = mRepeatsBefore[at(word)];
+            const std::uint64_t inReach = word == lowest / 64 ? ~std::uint64_t{0} << (lowest % 64) : ~std::uint64_t{0};
+            const std::uint64_t followed = everyOffset ? ~std::uint64_t{0} : mFollowed[at(word)];
+            const std::uint64_t starting = now & ~before & inReach;
+            for (std::uint64_t other = starting & ~followed & ~mLive[at(word)]; other != 0; other &= other - 1)
+                mRunStart[at(64 * word + std::countr_zero(other))] = byte;
+            std::uint64_t taken = now & inReach & ((~before & followed) | mLive[at(word)]);
+            for (; taken != 0; taken &= taken - 1) {
+                const int bit = std::countr_zero(taken);
+                const int offset = 64 * word + bit;
+                while (offset >= kOffsetClassEnds[offsetClass])
+                    ++offsetClass;
+                const int bits = offsetBits(kOffsetClassEnds[offsetClass] - 1);
+                int& literalCost = mLiteralCost[at(offset)];
+                if ((before >> bit & 1u) == 0) {
+                    // A run one byte long: too short for a new offset.
+                    startRun(offset, byte, bits);
+                    ++mFollowedRuns;
+                    if (literalCost + 1 + eliasBits(1) < best.cost)
+                        best = {literalCost + 1 + eliasBits(1), -1, offset, 1, Kind::LastOffset};
+                    continue;
+                }
+                // Past its first byte, a run's literal that costs more above
+                // the best parse where it ends than a new offset takes loses
+                // to a new-offset copy of the same bytes, here and at the
+                // run's end.
+                const int start = mRunStart[at(offset)];
+                if (literalCost > mBestCost[at(start)] + bits) {
+                    literalCost = kNever;
+                    mLive[at(word)] &= ~(std::uint64_t{1} << bit);
+                    continue;
+                }
+                const int length = end - start;
+                const int cost = literalCost + 1 + eliasBits(static_cast<unsigned>(length));
+                if (cost < best.cost)
+                    best = {cost, -1, offset, length, Kind::LastOffset};
             }
-            run.last = byte;
-            if (run.start < classStart[offsetClass]) {
-                classStart[offsetClass] = run.start;
-                classOffset[offsetClass] = offset;
-            }
-            if (run.literalCost == kNever)
-                continue;
-            // Past its first byte, a run's literal that costs more above the
-            // best parse where it ends than a new offset takes loses to a
-            // new-offset copy of the same bytes, here and at the run's end.
-            if (run.literalCost > mBestCost[at(run.start)] + bits) {
-                run.literalCost = kNever;
-                continue;
-            }
-            const int length = end - run.start;
-            const int cost = run.literalCost + 1 + eliasBits(static_cast<unsigned>(length));
-            if (cost < best.cost)
-                best = {cost, -1, offset, length, Kind::LastOffset};
         }
-        seen.push_back(byte);
+        longestRuns(byte, classStart, classOffset);
         if (newest >= 1 && newest <= kZx0MaxOffset)
-            mStretchLiterals.append(mRuns[at(newest)].literalCost);
+            mStretchLiterals.append(mLiteralCost[at(newest)]);
         for (std::size_t k = 0; k < classStart.size(); ++k) {
             if (end - classStart[k] < 2)
                 continue;
@@ -249,17 +283,108 @@ private:
             if (best.kind == Kind::LastOffset)
                 best.previous = literalNode(best.offset);
             mCopyCost[at(end)] = best.cost;
+            follow(best.offset);
             mCopyNode[at(end)] = keep(best);
         }
         settle(end);
     }
 
-    // A stretch of one byte value starts at byte: the runs at the offsets
-    // inside the stretch that ended before it are given their last byte,
-    // which step left alone while they went on.
+    // Kept literals are worked out from now on at the offsets near offset.
+    void follow(int offset) {
+        for (int near = std::max(1, offset - kUsedOffsetSpread);
+             near <= std::min(kZx0MaxOffset, offset + kUsedOffsetSpread); ++near)
+            mFollowed[at(near / 64)] |= std::uint64_t{1} << (near % 64);
+    }
+
+    // The offsets at which byte repeats an earlier byte, and before them
+    // those at which the byte before did; a run that went on at an offset
+    // and ends here has its last byte noted.
+    void findRepeats(int byte) {
+        std::swap(mRepeats, mRepeatsBefore);
+        const std::vector<std::uint64_t>& places = mPlacesOf[mData[at(byte)]];
+        const std::size_t first = at(mSize - 1 - byte);
+        const std::size_t word = first / 64;
+        const unsigned shift = first % 64;
+        mRepeatWords = std::min(byte, kZx0MaxOffset) / 64 + 1;
+        for (int w = 0; w < mRepeatWords; ++w) {
+            std::uint64_t bits = places[word + at(w)] >> shift;
+            if (shift != 0)
+                bits |= places[word + at(w) + 1] << (64 - shift);
+            // Offset 0 is the byte itself; past kZx0MaxOffset no copy reaches.
+            if (w == 0)
+                bits &= ~std::uint64_t{1};
+            if (w == kOffsetWords - 1)
+                bits &= (std::uint64_t{2} << (kZx0MaxOffset % 64)) - 1;
+            mRepeats[at(w)] = bits;
+            for (std::uint64_t ended = mRepeatsBefore[at(w)] & ~bits; ended != 0; ended &= ended - 1)
+                mRunLast[at(64 * w + std::countr_zero(ended))] = byte - 1;
+        }
+    }
+
+    // For each offset class, the earliest start of a run that goes on here
+    // (the smallest offset of those), where it starts before classStart.
+    // The runs that start there are kept from byte to byte and looked for
+    // again only when all of them have ended.
+    void longestRuns(int byte, std::array<int, kOffsetClassEnds.size()>& classStart,
+                     std::array<int, kOffsetClassEnds.size()>& classOffset) {
+        const int reach = std::min(byte, kZx0MaxOffset);
+        for (std::size_t k = 0; k < kOffsetClassEnds.size(); ++k) {
+            const int lowest = k == 0 ? 1 : kOffsetClassEnds[k - 1];
+            if (lowest > reach)
+                break;
+            const int highest = std::min(kOffsetClassEnds[k] - 1, reach);
+            const int firstWord = lowest / 64, lastWord = highest / 64;
+            std::uint64_t going = 0;
+            for (int w = firstWord; w <= lastWord; ++w)
+                going |= (mLongest[at(w)] &= mRepeats[at(w)]) & classMask(w, lowest, highest);
+            if (going == 0 && !findLongest(k, lowest, highest))
+                continue;
+            if (mLongestStart[k] >= classStart[k])
+                continue;
+            int w = firstWord;
+            while ((mLongest[at(w)] & classMask(w, lowest, highest)) == 0)
+                ++w;
+            classStart[k] = mLongestStart[k];
+            classOffset[k] = 64 * w + std::countr_zero(mLongest[at(w)] & classMask(w, lowest, highest));
+        }
+    }
+
+    // The bits of word w for offsets lowest..highest.
+    static std::uint64_t classMask(int w, int lowest, int highest) {
+        std::uint64_t mask = ~std::uint64_t{0};
+        if (w == lowest / 64)
+            mask &= ~std::uint64_t{0} << (lowest % 64);
+        if (w == highest / 64 && highest % 64 != 63)
+            mask &= (std::uint64_t{1} << (highest % 64 + 1)) - 1;
+        return mask;
+    }
+
+    // Looks over every run going on in offsets lowest..highest (class k) for
+    // the earliest start; false if none goes on.
+    bool findLongest(std::size_t k, int lowest, int highest) {
+        int earliest = kNever;
+        for (int w = lowest / 64; w <= highest / 64; ++w)
+            for (std::uint64_t going = mRepeats[at(w)] & mRepeatsBefore[at(w)] & classMask(w, lowest, highest);
+                 going != 0; going &= going - 1)
+                earliest = std::min(earliest, mRunStart[at(64 * w + std::countr_zero(going))]);
+        mLongestStart[k] = earliest;
+        if (earliest == kNever)
+            return false;
+        for (int w = lowest / 64; w <= highest / 64; ++w) {
+            std::uint64_t& longest = mLongest[at(w)];
+            longest &= ~classMask(w, lowest, highest);
+            for (std::uint64_t going = mRepeats[at(w)] & mRepeatsBefore[at(w)] & classMask(w, lowest, highest);
+                 going != 0; going &= going - 1) {
+                const int bit = std::countr_zero(going);
+                if (mRunStart[at(64 * w + bit)] == earliest)
+                    longest |= std::uint64_t{1} << bit;
+            }
+        }
+        return true;
+    }
+
+    // A stretch of one byte value starts at byte.
     void startStretch(int byte) {
-        for (int offset = 1; offset <= std::min(byte - 1 - mStretchStart, kZx0MaxOffset); ++offset)
-            mRuns[at(offset)].last = byte - 1;
         mStretchStart = byte;
         mStretchLiterals.clear();
         mStretchLiterals.append(kNever); // offset 0, never used
@@ -301,40 +426,48 @@ private:
     // here, are kept if a "last offset" copy after them could beat a
     // new-offset copy of the same bytes from the best parse here. bits: what
     // a new offset of the offset's class takes besides its flag and length.
-    void startRun(OffsetRun& run, int offset, int byte, int bits) {
-        const int previousStart = run.start;
-        const int copyEnd = run.last + 1;
-        run.start = byte;
-        if (run.last < -1) {
-            run.literalCost = kNever;
-            return;
-        }
+    void startRun(int offset, int byte, int bits) {
+        const int previousStart = mRunStart[at(offset)];
+        const int copyEnd = mRunLast[at(offset)] + 1;
+        mRunStart[at(offset)] = byte;
+        setLiteral(offset, keptLiteralCost(offset, byte, bits, previousStart, copyEnd));
+    }
+
+    // The cost of the literal kept for a run at offset starting at byte
+    // whose last run was previousStart..copyEnd, or kNever.
+    int keptLiteralCost(int offset, int byte, int bits, int previousStart, int copyEnd) {
+        if (copyEnd < 0)
+            return kNever;
         const int length = byte - copyEnd;
         const int literalBits = 1 + eliasBits(static_cast<unsigned>(length)) + 8 * length;
         const int worthless = mBestCost[at(byte)] + bits + kLiteralByteBits;
         // The stream's start, as a copy from offset 1 ending before the first byte.
         if (copyEnd == 0) {
-            run.literalCost = literalBits - 1 < worthless ? literalBits - 1 : kNever;
             mKept[at(offset)] = {length, -1, 0, 0, Kind::Start};
-            return;
+            return literalBits - 1 < worthless ? literalBits - 1 : kNever;
         }
         // No copy from the offset ending there costs less than the cheapest
         // copy found there, of which it was one.
-        if (mCopyCost[at(copyEnd)] + literalBits >= worthless) {
-            run.literalCost = kNever;
-            return;
-        }
-        Node copy = copyEndingAt(offset, bits, previousStart, copyEnd, run.literalCost);
-        if (copy.cost + literalBits >= worthless) {
-            run.literalCost = kNever;
-            return;
-        }
+        if (mCopyCost[at(copyEnd)] + literalBits >= worthless)
+            return kNever;
+        Node copy = copyEndingAt(offset, bits, previousStart, copyEnd, mLiteralCost[at(offset)]);
+        if (copy.cost + literalBits >= worthless)
+            return kNever;
         // A "last offset" copy needs the literal before it among the nodes
         // before that literal's place is taken.
         if (copy.kind == Kind::LastOffset)
             copy.previous = literalNode(offset);
-        run.literalCost = copy.cost + literalBits;
         mKept[at(offset)] = {length, copy.cost, copy.previous, copy.length, copy.kind};
+        return copy.cost + literalBits;
+    }
+
+    void setLiteral(int offset, int cost) {
+        mLiteralCost[at(offset)] = cost;
+        const std::uint64_t bit = std::uint64_t{1} << (offset % 64);
+        if (cost < kNever)
+            mLive[at(offset / 64)] |= bit;
+        else
+            mLive[at(offset / 64)] &= ~bit;
     }
 
     // The literal kept at offset among the nodes, with the copy before it.
@@ -343,7 +476,7 @@ private:
         const int copyNode = kept.copyKind == Kind::Start
                                  ? kept.copyPrevious
                                  : keep({kept.copyCost, kept.copyPrevious, offset, kept.copyLength, kept.copyKind});
-        return keep({mRuns[at(offset)].literalCost, copyNode, 0, kept.length, Kind::Literal});
+        return keep({mLiteralCost[at(offset)], copyNode, 0, kept.length, Kind::Literal});
     }
 
     // The cheapest copy from offset of a run of repeats from start to end:
@@ -455,9 +588,28 @@ private:
         std::vector<std::array<std::pair<int, int>, kShortCopy + 1>>(kShortEnds);
     // The last end noted; ends from kShortEnds before it up to it are kept.
     int mShortEnd = 0;
-    std::vector<OffsetRun> mRuns;
+    // Per offset: its run of repeats (first and last byte; the last is -2
+    // before the first run) and the cost of its kept literal, or kNever.
+    std::vector<int> mRunStart, mRunLast, mLiteralCost;
     std::vector<KeptLiteral> mKept;
-    std::array<std::vector<int>, 256> mPositionsOf;
+    // Per byte value, where it is in the data as bits, the last byte first,
+    // then kZx0MaxOffset + 64 bits of none: a byte's repeats are a window.
+    std::array<std::vector<std::uint64_t>, 256> mPlacesOf;
+    // The offsets at which this byte and the one before repeat an earlier
+    // byte (words 0..mRepeatWords - 1 in use); the offsets whose kept
+    // literal may still pay; per offset class, the offsets whose runs going
+    // on started earliest, and that start.
+    std::vector<std::uint64_t> mRepeats = std::vector<std::uint64_t>(kOffsetWords),
+                               mRepeatsBefore = std::vector<std::uint64_t>(kOffsetWords);
+    OffsetSet mLive{}, mLongest{};
+    // Whether runs get a kept literal at every offset only while they are
+    // few (see kFollowedRunsPerByte); how many runs have had theirs worked
+    // out so far; the offsets followed past that.
+    bool mBounded;
+    long mFollowedRuns = 0;
+    OffsetSet mFollowed{};
+    int mRepeatWords = 0;
+    std::array<int, kOffsetClassEnds.size()> mLongestStart{};
     // Per position 0..size: the best parse up to it, and the best ending in a copy.
     std::vector<int> mBestCost, mBestNode, mCopyCost, mCopyNode;
     std::vector<SlidingMinimum> mLiteralWindows;
@@ -511,14 +663,14 @@ private:
 
 } // namespace
 
-std::vector<std::uint8_t> Zx0_Compress(std::span<const std::uint8_t> data, Zx0Version version) {
+std::vector<std::uint8_t> Zx0_Compress(std::span<const std::uint8_t> data, Zx0Version version, Zx0Search search) {
     if (data.empty())
         throw Exception("ZX0 cannot hold empty data: its first block is a literal of at least one byte");
     const bool invertMsb = version == Zx0Version::Current;
     StreamWriter out;
     std::size_t position = 0;
     bool first = true;
-    for (const Node& block : Parser(data).blocks()) {
+    for (const Node& block : Parser(data, search).blocks()) {
         const auto length = static_cast<unsigned>(block.length);
         switch (block.kind) {
         case Kind::Literal:
