@@ -11,7 +11,7 @@
 // while that stays cheap and otherwise only at offsets up to 1,024 back and
 // near those its best copies have used. On a dark screen, where every zero
 // repeats at thousands of offsets, Bounded takes less than half the time for
-// a stream a few bytes longer.
+// a stream at most a few dozen bytes longer.
 enum class Zx0Search { AllOffsets, Bounded };
 
 // The ZX0 stream of data (see Zx0Format.h) with the fewest bits the encoder
