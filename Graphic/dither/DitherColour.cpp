@@ -149,6 +149,23 @@ MixTable::MixTable(const InkColours& inks, int parts) : mInks(inks), mParts(part
             pair.bulge = pair.bulge * (1 + 1e-4f) + 1e-6f;
             mPairs.push_back(pair);
         }
+    // The contrast cost steers a colour to the nearer of several pairs. Inks
+    // of two colours make one pair, and the cost would only give the colours
+    // near either ink up to that ink alone.
+    const bool onePair = std::all_of(mPairs.begin(), mPairs.end(), [&](const Pair& pair) {
+        return sameColour(pair, mPairs.front());
+    });
+    if (onePair)
+        for (Pair& pair : mPairs)
+            pair.contrastCost = 0;
+}
+
+bool MixTable::sameColour(const Pair& a, const Pair& b) const {
+    const auto same = [this](int x, int y) {
+        const LinearColour &p = mInks.linear(x), &q = mInks.linear(y);
+        return p.r == q.r && p.g == q.g && p.b == q.b;
+    };
+    return (same(a.low, b.low) && same(a.high, b.high)) || (same(a.low, b.high) && same(a.high, b.low));
 }
 
 float MixTable::segmentDistance(const Pair& pair, const LabColour& colour) {

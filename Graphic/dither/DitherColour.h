@@ -158,6 +158,8 @@ class MixTable {
         float bulge;
         float contrastCost; // kPairContrastWeight x the squared distance of its inks
     };
+    // Whether two pairs mix the same two colours.
+    bool sameColour(const Pair& a, const Pair& b) const;
     // The squared OKLab distance of colour to the pair's segment.
     static float segmentDistance(const Pair& pair, const LabColour& colour);
     // Whether pair p can have a mix below cost limit: false when its

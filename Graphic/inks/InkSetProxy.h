@@ -26,7 +26,8 @@ class InkSetProxy {
     // mixes: whether the dither mixes inks (every dither but the nearest-ink
     // one). pairCost: what the dither charges a pair for its inks' squared
     // OKLab distance when it picks a pixel's pair (kPairContrastWeight for
-    // the ordered dithers, 0 for those that pick the nearest mix): then each
+    // the ordered dithers with more than two inks, 0 for those that pick the
+    // nearest mix and for a single pair): then each
     // bin takes the mix the dither would pick, by its distance plus that
     // cost, and is charged that mix's error.
     InkSetProxy(const PerceptualReference& reference, bool mixes, double pairCost = 0);

@@ -179,7 +179,7 @@ class InkSearch {
     void prepareProxy() {
         if (!mProxy)
             mProxy.emplace(mReference, mDither != TDither::None,
-                           ordered(mDither) ? kPairContrastWeight : 0.0);
+                           ordered(mDither) && mMode.inkCount > 2 ? kPairContrastWeight : 0.0);
     }
 
     double proxy(const std::vector<int>& chosen) const {

@@ -102,18 +102,21 @@ TEST(ClassicDither, TheRuleOverFourInksIsTheModeOneDither) {
 }
 
 // Mixing happens in linear light: sRGB grey 128 is 22 % of white's light, so
-// black and white mixed for it leave the area as light as the grey is.
+// black and white mixed for it leave the area as light as the grey is. So do
+// greys near black or white, which the one pair of two inks mixes as well.
 class LinearLight : public testing::TestWithParam<ModeDither> {};
 
 TEST_P(LinearLight, KeepsAFlatGreyAsLightAsItIs) {
-    TPicture grey = filled(64, 64, 128, 128, 128), map, result;
-    Local_Contrast_Map(grey, map);
-    Mode_Dither(GetParam().dither, grey, result, map, {{0, 0, 0}, {255, 255, 255}}, 0, 0, 0,
-                Screen_Mode(2));
-    double light = 0;
-    for (const std::uint8_t byte : rows(result))
-        light += Linear_From_Byte(byte);
-    EXPECT_NEAR(light / (64 * 64 * 3), Linear_From_Byte(128), 0.01);
+    for (const std::uint8_t level : {40, 128, 235}) {
+        TPicture grey = filled(64, 64, level, level, level), map, result;
+        Local_Contrast_Map(grey, map);
+        Mode_Dither(GetParam().dither, grey, result, map, {{0, 0, 0}, {255, 255, 255}}, 0, 0, 0,
+                    Screen_Mode(2));
+        double light = 0;
+        for (const std::uint8_t byte : rows(result))
+            light += Linear_From_Byte(byte);
+        EXPECT_NEAR(light / (64 * 64 * 3), Linear_From_Byte(level), 0.01) << "grey " << int{level};
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(MixingDithers, LinearLight,
