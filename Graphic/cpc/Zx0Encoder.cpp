@@ -229,6 +229,7 @@ private:
         const int lowest = std::max(within, 0) + 1;
         const bool everyOffset = !mBounded || mFollowedRuns <= kFollowedRunsPerByte * end;
         std::size_t offsetClass = 0;
+        int bits = offsetBits(kOffsetClassEnds[0] - 1);
         for (int word = lowest / 64; word < mRepeatWords; ++word) {
             const std::uint64_t now = mRepeats[at(word)], before = mRepeatsBefore[at(word)];
             const std::uint64_t inReach = word == lowest / 64 ? ~std::uint64_t{0} << (lowest % 64) : ~std::uint64_t{0};
@@ -240,9 +241,11 @@ private:
             for (; taken != 0; taken &= taken - 1) {
                 const int bit = std::countr_zero(taken);
                 const int offset = 64 * word + bit;
-                while (offset >= kOffsetClassEnds[offsetClass])
-                    ++offsetClass;
-                const int bits = offsetBits(kOffsetClassEnds[offsetClass] - 1);
+                if (offset >= kOffsetClassEnds[offsetClass]) {
+                    while (offset >= kOffsetClassEnds[offsetClass])
+                        ++offsetClass;
+                    bits = offsetBits(kOffsetClassEnds[offsetClass] - 1);
+                }
                 int& literalCost = mLiteralCost[at(offset)];
                 if ((before >> bit & 1u) == 0) {
                     // A run one byte long: too short for a new offset.
@@ -283,7 +286,8 @@ private:
             if (best.kind == Kind::LastOffset)
                 best.previous = literalNode(best.offset);
             mCopyCost[at(end)] = best.cost;
-            follow(best.offset);
+            if (mBounded)
+                follow(best.offset);
             mCopyNode[at(end)] = keep(best);
         }
         settle(end);
